@@ -1,0 +1,64 @@
+#include "settings/settingsstore.h"
+
+#include "runtime/platform.h"
+
+namespace settings {
+
+QString read(const runtime::SettingsAccess &access, const Key &key)
+{
+    return access.read(key.section, key.name, key.defaultValue);
+}
+
+void write(runtime::SettingsAccess &access, const Key &key, const QString &value)
+{
+    access.write(key.section, key.name, value);
+}
+
+QString viewFilter(const runtime::SettingsAccess &access)
+{
+    return read(access, keys::Exibir).toLower();
+}
+
+std::optional<quint32> parseColourNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    qlonglong value = 0;
+    if (trimmed.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
+        QString digits = trimmed.mid(2);
+        if (digits.endsWith(QLatin1Char('&'))) // the long-integer suffix
+            digits.chop(1);
+        value = digits.isEmpty() ? -1 : digits.toLongLong(&ok, 16);
+    } else {
+        value = trimmed.toLongLong(&ok, 10);
+    }
+    if (!ok || value < 0 || value > 0xFFFFFF)
+        return std::nullopt;
+    return quint32(value);
+}
+
+QString colourNumberText(quint32 number)
+{
+    return QString::number(number);
+}
+
+QColor colourFromNumber(quint32 number)
+{
+    return QColor(int(number & 0xFF), int((number >> 8) & 0xFF), int((number >> 16) & 0xFF));
+}
+
+quint32 numberFromColour(const QColor &colour)
+{
+    return quint32(colour.blue()) * 65536u + quint32(colour.green()) * 256u + quint32(colour.red());
+}
+
+const std::array<quint32, 12> &colourPalette()
+{
+    static const std::array<quint32, 12> palette{
+        16777215u, 12648447u, 12640511u, 16761024u, 12632319u, 14737632u,
+        12648384u, 16744576u, 16777152u, 0u,        33023u,    8388608u,
+    };
+    return palette;
+}
+
+} // namespace settings

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace runtime {
+class SettingsAccess;
+}
+
+// The per-user settings: every section and key, the text each holds and the
+// default its readers supply. Readers and writers go through here only.
+namespace settings {
+
+inline const QString applicationName = QStringLiteral("Zedozarir");
+inline const QString configSection = QStringLiteral("Configurações");
+inline const QString preferencesSection = QStringLiteral("Preferencias");
+
+struct Key
+{
+    QString section;
+    QString name;
+    QString defaultValue;
+};
+
+namespace keys {
+inline const Key TamanhoFonte{configSection, QStringLiteral("TamanhoFonte"), QStringLiteral("11")};
+inline const Key Fontenome{configSection, QStringLiteral("Fontenome"), QStringLiteral("Arial")};
+inline const Key Corfonte{configSection, QStringLiteral("Corfonte"), QStringLiteral("0")};
+inline const Key CorFundo1{configSection, QStringLiteral("CorFundo1"), QStringLiteral("&HFFFFFF")};
+inline const Key CorFundo2{configSection, QStringLiteral("CorFundo2"), QStringLiteral("&HFFFFFF")};
+inline const Key Corescolhida{configSection, QStringLiteral("Corescolhida"), QStringLiteral("0")};
+inline const Key Corescolhida2{configSection, QStringLiteral("Corescolhida2"), QStringLiteral("0")};
+inline const Key Corescolhidafonte{configSection, QStringLiteral("Corescolhidafonte"), QStringLiteral("9")};
+inline const Key Exibir{preferencesSection, QStringLiteral("Exibir"), QStringLiteral("todos")};
+} // namespace keys
+
+QString read(const runtime::SettingsAccess &access, const Key &key);
+void write(runtime::SettingsAccess &access, const Key &key, const QString &value);
+
+// View filters as the filter commands write them.
+namespace viewfilter {
+inline const QString Todos = QStringLiteral("Todos");
+inline const QString Hoje = QStringLiteral("Hoje");
+inline const QString Amanha = QStringLiteral("Amanha");
+inline const QString SeteDias = QStringLiteral("7dias");
+inline const QString QuinzeDias = QStringLiteral("15dias");
+} // namespace viewfilter
+
+// The stored view filter, lower-cased as every reader compares it.
+QString viewFilter(const runtime::SettingsAccess &access);
+
+// Colour numbers: blue * 65536 + green * 256 + red, as decimal text or "&H"
+// followed by hexadecimal digits. Written back in decimal.
+std::optional<quint32> parseColourNumber(const QString &text);
+QString colourNumberText(quint32 number);
+QColor colourFromNumber(quint32 number);
+quint32 numberFromColour(const QColor &colour);
+
+// The twelve colours the preferences dialog offers, in index order.
+const std::array<quint32, 12> &colourPalette();
+
+} // namespace settings

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+class QDate;
+class QSqlDatabase;
+class QSqlQuery;
+class QWidget;
+
+namespace runtime {
+class Platform;
+}
+
+// A statement of the catalogue: its text and the values bound to its
+// placeholders. Values are always bound, never pasted into the text.
+struct Statement
+{
+    QString text;
+    QVariantList values;
+};
+
+// The reminder store: the program-wide database state (the shared connection,
+// the shared recordset and the edit statement), the open routine, the
+// statement catalogue and the open-document helper.
+//
+// Table lembrete keeps the day as "yyyy/mm/dd" text in data, the title in
+// titulo and the description in descricao. Titles are matched whole and equal
+// without regard to letter case across Unicode, with no wildcards.
+class modgeral
+{
+public:
+    explicit modgeral(runtime::Platform &platform);
+    ~modgeral();
+    modgeral(const modgeral &) = delete;
+    modgeral &operator=(const modgeral &) = delete;
+
+    static QString databaseFileName();
+
+    // Opens dados.mdb in the program's folder on a new shared connection.
+    // Failures are reported to the user here; callers go on either way.
+    void abrirbanco();
+    bool isOpen() const;
+    QSqlDatabase connection() const;
+
+    // Replaces the shared recordset with a new one running statement on the
+    // shared connection. Its columns are chave, data, titulo, descricao.
+    bool openRecordset(const Statement &statement);
+    QSqlQuery &recordset();
+    void closeRecordset();
+
+    // Runs a statement that returns no rows directly on the shared connection.
+    bool execute(const Statement &statement);
+
+    // Adds a reminder; day is the stored "yyyy/mm/dd" text.
+    bool appendReminder(const QString &day, const QString &title, const QString &description);
+    // Rewrites the first row that the edit statement yields. Fails, writing
+    // nothing, when that statement yields no row any more.
+    bool updateReminder(const QString &day, const QString &title, const QString &description);
+
+    const Statement &editStatement() const { return m_editStatement; }
+    void setEditStatement(const Statement &statement) { m_editStatement = statement; }
+
+    // The description of the last failure of a statement, in words for the user.
+    QString lastError() const { return m_lastError; }
+
+    // Asks the desktop to open a document; its result is not examined.
+    void openDocument(const QString &path, QWidget *owner) const;
+
+    // The statement catalogue.
+    static Statement allReminders();
+    static Statement oneDay(const QDate &day);
+    static Statement dateRange(const QDate &first, const QDate &last);
+    static Statement titleQuery(const QString &title);
+    static Statement titleDelete(const QString &title);
+
+private:
+    QString checkDatabaseFile(const QString &path) const;
+    bool prepareConnection(QString *error);
+    void releaseConnection();
+    bool failWith(const QString &description);
+
+    runtime::Platform &m_platform;
+    QString m_connectionName;
+    int m_connectionSerial = 0;
+    std::unique_ptr<QSqlQuery> m_recordset;
+    Statement m_editStatement;
+    QString m_lastError;
+};
