@@ -1,0 +1,451 @@
+#include "forms/frmprincipal.h"
+#include "ui_frmprincipal.h"
+
+#include "buildconfig.h"
+#include "forms/commandicons.h"
+#include "forms/statusclock.h"
+#include "runtime/platform.h"
+#include "runtime/windowmanager.h"
+#include "settings/settingsstore.h"
+#include "store/daytext.h"
+#include "store/modgeral.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QToolButton>
+#include <vector>
+
+namespace {
+
+const QString kWelcome = QStringLiteral(">  Olá, seja bem vindo ao software Zedozarir");
+const QString kNothingSelected = QStringLiteral("Nenhum lembrete foi selecionado!");
+
+struct ToolbarButton
+{
+    QString key;
+    QString caption;
+};
+
+const ToolbarButton kToolbarButtons[] = {
+    {QStringLiteral("novo"), QStringLiteral("Novo lembrete")},
+    {QStringLiteral("editar"), QStringLiteral("Editar lembrete")},
+    {QStringLiteral("remover"), QStringLiteral("Remover lembrete")},
+    {QStringLiteral("preferencias"), QStringLiteral("Preferências")},
+    {QStringLiteral("sobre"), QStringLiteral("Sobre")},
+};
+
+} // namespace
+
+frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::frmprincipal>())
+    , m_platform(platform)
+    , m_store(store)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Sistema de Zedozarir  -  ") + QString::fromUtf8(buildconfig::webAddress));
+    ui->lstlista->setColumnWidth(0, 79);
+    ui->lstlista->setColumnWidth(1, 339);
+    ui->lstlista->setColumnWidth(2, 121);
+    ui->lstlista->setContextMenuPolicy(Qt::PreventContextMenu);
+    ui->lstlista->viewport()->installEventFilter(this);
+    ui->lstlista->installEventFilter(this);
+    ui->barraprogresso->setVisible(false);
+    createToolbar();
+    createStatusPanels();
+    createPopupCommands();
+    setMenuIcons();
+    connectCommands();
+    // The window keeps its designed size and positions.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    Form_Load();
+}
+
+frmprincipal::~frmprincipal() = default;
+
+QTreeWidget *frmprincipal::list() const
+{
+    return ui->lstlista;
+}
+
+QLabel *frmprincipal::statusLabel() const
+{
+    return ui->lblestatus;
+}
+
+QString frmprincipal::statusMessage() const
+{
+    return m_messagePanel->text();
+}
+
+void frmprincipal::createToolbar()
+{
+    ui->Toolbar->setFixedHeight(42);
+    ui->Toolbar->setIconSize(QSize(16, 16));
+    for (const ToolbarButton &button : kToolbarButtons) {
+        QAction *action = ui->Toolbar->addAction(commandIcon(button.key), button.caption);
+        action->setObjectName(QStringLiteral("Toolbar_") + button.key);
+        action->setData(button.key);
+        connect(action, &QAction::triggered, this, [this, key = button.key] { Toolbar_ButtonClick(key); });
+    }
+}
+
+void frmprincipal::createStatusPanels()
+{
+    m_messagePanel = new QLabel(ui->StatusBar);
+    m_messagePanel->setObjectName(QStringLiteral("StatusBarMensagem"));
+    m_messagePanel->setFrameShape(QFrame::Panel);
+    m_messagePanel->setFrameShadow(QFrame::Sunken);
+    ui->StatusBar->addWidget(m_messagePanel, 1);
+    const runtime::Clock &clock = m_platform.clock();
+    m_datePanel = new StatusClock([&clock] { return daytext::shown(clock.today()); }, ui->StatusBar);
+    m_datePanel->setObjectName(QStringLiteral("StatusBarData"));
+    m_datePanel->setMinimumWidth(80);
+    m_timePanel = new StatusClock(
+        [&clock] { return clock.now().time().toString(QStringLiteral("HH:mm")); }, ui->StatusBar);
+    m_timePanel->setObjectName(QStringLiteral("StatusBarHora"));
+    m_timePanel->setMinimumWidth(60);
+    ui->StatusBar->addPermanentWidget(m_datePanel);
+    ui->StatusBar->addPermanentWidget(m_timePanel);
+    ui->StatusBar->setFixedHeight(25);
+}
+
+void frmprincipal::createPopupCommands()
+{
+    m_popup = new QMenu(QStringLiteral("POP"), this);
+    m_popup->setObjectName(QStringLiteral("mnupoupup"));
+    const auto addItem = [this](QMenu *menu, const char *name, const QString &caption, auto command) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, command);
+    };
+    addItem(m_popup, "popnovo", QStringLiteral("&Novo lembrete"), &frmprincipal::mnunovo_Click);
+    addItem(m_popup, "popeditar", QStringLiteral("&Editar lembrete"), &frmprincipal::mnueditar_Click);
+    addItem(m_popup, "popremover", QStringLiteral("&Remover lembrete"), &frmprincipal::mnuremover_Click);
+    m_popup->addSeparator()->setObjectName(QStringLiteral("popsp1"));
+    QMenu *reports = m_popup->addMenu(QStringLiteral("Relatórios"));
+    reports->setObjectName(QStringLiteral("popret"));
+    addItem(reports, "poptxt", QStringLiteral("Salvar em TXT"), &frmprincipal::mnusalvatxt_Click);
+    addItem(reports, "pophtml", QStringLiteral("Salvar em HTML"), &frmprincipal::mnusalvahtml_Click);
+    addItem(reports, "popimprimir", QStringLiteral("Imprimir"), &frmprincipal::mnuimprimir_Click);
+    m_popup->addSeparator()->setObjectName(QStringLiteral("popsp3"));
+    addItem(m_popup, "popsair", QStringLiteral("&Sair"), &frmprincipal::mnusair_Click);
+}
+
+void frmprincipal::setMenuIcons()
+{
+    const std::pair<QAction *, const char *> items[] = {
+        {ui->mnunovo, "novo"},         {ui->mnueditar, "editar"},   {ui->mnuremover, "remover"},
+        {ui->mnusair, "sair"},         {ui->mnusoftware, "software"}, {ui->mnusite, "site"},
+        {ui->mnusalvahtml, "html"},    {ui->mnusalvatxt, "txt"},    {ui->mnuimprimir, "imprimir"},
+    };
+    for (const auto &[action, name] : items)
+        action->setIcon(commandIcon(QLatin1String(name)));
+}
+
+void frmprincipal::connectCommands()
+{
+    const std::pair<QAction *, void (frmprincipal::*)()> commands[] = {
+        {ui->mnunovo, &frmprincipal::mnunovo_Click},
+        {ui->mnueditar, &frmprincipal::mnueditar_Click},
+        {ui->mnuremover, &frmprincipal::mnuremover_Click},
+        {ui->mnusair, &frmprincipal::mnusair_Click},
+        {ui->mnutodos, &frmprincipal::mnutodos_Click},
+        {ui->mnuhoje, &frmprincipal::mnuhoje_Click},
+        {ui->mnuamanha, &frmprincipal::mnuamanha_Click},
+        {ui->mnu7dias, &frmprincipal::mnu7dias_Click},
+        {ui->mnu15dias, &frmprincipal::mnu15dias_Click},
+        {ui->mnupreferencias, &frmprincipal::mnupreferencias_Click},
+        {ui->mnusalvatxt, &frmprincipal::mnusalvatxt_Click},
+        {ui->mnusalvahtml, &frmprincipal::mnusalvahtml_Click},
+        {ui->mnuimprimir, &frmprincipal::mnuimprimir_Click},
+        {ui->mnucalendario, &frmprincipal::mnucalendario_Click},
+        {ui->mnudias, &frmprincipal::mnudias_Click},
+        {ui->mnulembretesdata, &frmprincipal::mnulembretesdata_Click},
+        {ui->mnusoftware, &frmprincipal::mnusoftware_Click},
+        {ui->mnusite, &frmprincipal::mnusite_Click},
+    };
+    for (const auto &[action, handler] : commands)
+        connect(action, &QAction::triggered, this, handler);
+    connect(ui->lstlista, &QTreeWidget::itemDoubleClicked, this, &frmprincipal::lstlista_DblClick);
+}
+
+void frmprincipal::Form_Load()
+{
+    const QString filter = settings::viewFilter(m_platform.settings());
+    if (filter == QLatin1String("todos"))
+        mnutodos_Click();
+    else if (filter == QLatin1String("hoje"))
+        mnuhoje_Click();
+    else if (filter == QLatin1String("amanha"))
+        mnuamanha_Click();
+    else if (filter == QLatin1String("7dias"))
+        mnu7dias_Click();
+    else if (filter == QLatin1String("15dias"))
+        mnu15dias_Click();
+    m_store.abrirbanco();
+    carregarlista();
+    m_messagePanel->setText(kWelcome);
+}
+
+Statement frmprincipal::statementForFilter(const QString &filter) const
+{
+    const QDate today = m_platform.clock().today();
+    if (filter == QLatin1String("hoje"))
+        return modgeral::oneDay(today);
+    if (filter == QLatin1String("amanha"))
+        return modgeral::oneDay(today.addDays(1));
+    if (filter == QLatin1String("7dias"))
+        return modgeral::dateRange(today, today.addDays(7));
+    if (filter == QLatin1String("15dias"))
+        return modgeral::dateRange(today, today.addDays(15));
+    // "todos", and any stored value that is none of the five.
+    return modgeral::allReminders();
+}
+
+void frmprincipal::carregarlista()
+{
+    ui->lstlista->clear();
+    const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
+    m_store.abrirbanco();
+    if (!m_store.isOpen())
+        return; // the open routine has told the user already
+    if (!m_store.openRecordset(statement)) {
+        showLoadError(m_store.lastError());
+        return;
+    }
+
+    struct Row
+    {
+        QString day;
+        QString title;
+    };
+    std::vector<Row> rows;
+    QSqlQuery &recordset = m_store.recordset();
+    while (recordset.next())
+        rows.push_back({recordset.value(1).toString(), recordset.value(2).toString()});
+
+    ui->barraprogresso->setMinimum(0);
+    ui->barraprogresso->setMaximum(int(rows.size()) + 1);
+    ui->barraprogresso->setValue(0);
+    ui->barraprogresso->setVisible(true);
+    QList<QTreeWidgetItem *> items;
+    items.reserve(qsizetype(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ui->barraprogresso->setValue(int(i) + 1);
+        const QDate today = m_platform.clock().today();
+        const QDate day = daytext::fromStored(rows[i].day);
+        // A day that is not "yyyy/mm/dd" (a file edited by hand) is shown as it is.
+        items.append(new QTreeWidgetItem(
+            QStringList{day.isValid() ? daytext::shown(day) : rows[i].day, rows[i].title,
+                        day.isValid() ? daytext::daysLeft(day, today) : QString()}));
+    }
+    ui->lstlista->addTopLevelItems(items);
+    ui->barraprogresso->setVisible(false);
+}
+
+void frmprincipal::showLoadError(const QString &description)
+{
+    m_platform.messages().show(this, runtime::MessageIcon::Critical,
+                               QStringLiteral("Ocorreu o seguinte erro: ") + description,
+                               QStringLiteral("Erro"));
+}
+
+void frmprincipal::applyViewFilter(QAction *item, const QString &savedValue, const QString &statusText)
+{
+    for (QAction *filter : {ui->mnutodos, ui->mnuhoje, ui->mnuamanha, ui->mnu7dias, ui->mnu15dias})
+        filter->setChecked(filter == item);
+    settings::write(m_platform.settings(), settings::keys::Exibir, savedValue);
+    ui->lblestatus->setText(statusText);
+    carregarlista();
+}
+
+void frmprincipal::mnutodos_Click()
+{
+    applyViewFilter(ui->mnutodos, settings::viewfilter::Todos,
+                    QStringLiteral("Estatus: Mostrando todos os lembretes"));
+}
+
+void frmprincipal::mnuhoje_Click()
+{
+    applyViewFilter(ui->mnuhoje, settings::viewfilter::Hoje,
+                    QStringLiteral("Estatus: Mostrando apenas lembretes de hoje ")
+                        + daytext::shown(m_platform.clock().now().date()));
+}
+
+void frmprincipal::mnuamanha_Click()
+{
+    const QDate tomorrow = m_platform.clock().today().addDays(1);
+    applyViewFilter(ui->mnuamanha, settings::viewfilter::Amanha,
+                    QStringLiteral("Estatus: Mostrando apenas lembretes de amanhã ")
+                        + daytext::shown(tomorrow));
+}
+
+void frmprincipal::mnu7dias_Click()
+{
+    const QDate today = m_platform.clock().today();
+    applyViewFilter(ui->mnu7dias, settings::viewfilter::SeteDias,
+                    QStringLiteral("Estatus: Mostrando apenas lembretes de até 7 dias entre ")
+                        + daytext::shown(today) + QStringLiteral(" e ")
+                        + daytext::shown(today.addDays(7)));
+}
+
+void frmprincipal::mnu15dias_Click()
+{
+    const QDate today = m_platform.clock().today();
+    applyViewFilter(ui->mnu15dias, settings::viewfilter::QuinzeDias,
+                    QStringLiteral("Estatus: Mostrando apenas lembretes de até 15 dias entre ")
+                        + daytext::shown(today) + QStringLiteral(" e ")
+                        + daytext::shown(today.addDays(15)));
+}
+
+void frmprincipal::CarregarConfigSoft()
+{
+}
+
+void frmprincipal::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        CarregarConfigSoft();
+}
+
+void frmprincipal::closeEvent(QCloseEvent *event)
+{
+    // Every other window goes first, the most recently loaded first.
+    m_platform.windows().unloadAllExcept(this);
+    event->accept();
+}
+
+bool frmprincipal::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->lstlista->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            lstlista_MouseDown(mouse->globalPosition().toPoint());
+            return true;
+        }
+    } else if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Delete && selectedRow()) {
+            mnuremover_Click();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow()) {
+            mnueditar_Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmprincipal::lstlista_MouseDown(const QPoint &position)
+{
+    m_popup->popup(position);
+}
+
+void frmprincipal::lstlista_DblClick()
+{
+    mnueditar_Click();
+}
+
+void frmprincipal::Toolbar_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("novo"))
+        mnunovo_Click();
+    else if (key == QLatin1String("editar"))
+        mnueditar_Click();
+    else if (key == QLatin1String("remover"))
+        mnuremover_Click();
+    else if (key == QLatin1String("preferencias"))
+        mnupreferencias_Click();
+    else if (key == QLatin1String("sobre"))
+        mnusoftware_Click();
+}
+
+QTreeWidgetItem *frmprincipal::selectedRow() const
+{
+    const QList<QTreeWidgetItem *> selected = ui->lstlista->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.constFirst();
+}
+
+bool frmprincipal::warnWhenNothingSelected(const QString &title)
+{
+    if (ui->lstlista->topLevelItemCount() > 0 && selectedRow())
+        return false;
+    m_platform.messages().show(this, runtime::MessageIcon::Warning, kNothingSelected, title);
+    return true;
+}
+
+void frmprincipal::mnunovo_Click()
+{
+}
+
+void frmprincipal::mnueditar_Click()
+{
+    if (warnWhenNothingSelected(QStringLiteral("Editar")))
+        return;
+}
+
+void frmprincipal::mnuremover_Click()
+{
+    if (warnWhenNothingSelected(QStringLiteral("Remover")))
+        return;
+    const QString title = selectedRow()->text(1);
+    const runtime::MessageAnswer answer = m_platform.messages().show(
+        this, runtime::MessageIcon::Question,
+        QStringLiteral("Tem certeza que deseja remover o lembrete ") + title + QLatin1Char('?'),
+        QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
+    if (answer != runtime::MessageAnswer::Yes)
+        return;
+    if (!m_store.execute(modgeral::titleDelete(title)))
+        showLoadError(m_store.lastError());
+    carregarlista();
+}
+
+void frmprincipal::mnusair_Click()
+{
+    close();
+}
+
+void frmprincipal::mnusite_Click()
+{
+    m_platform.shell().open(QString::fromUtf8(buildconfig::webAddress), nullptr);
+}
+
+void frmprincipal::mnupreferencias_Click()
+{
+}
+
+void frmprincipal::mnucalendario_Click()
+{
+}
+
+void frmprincipal::mnudias_Click()
+{
+}
+
+void frmprincipal::mnulembretesdata_Click()
+{
+}
+
+void frmprincipal::mnusoftware_Click()
+{
+}
+
+void frmprincipal::mnusalvatxt_Click()
+{
+}
+
+void frmprincipal::mnusalvahtml_Click()
+{
+}
+
+void frmprincipal::mnuimprimir_Click()
+{
+}

@@ -1,0 +1,31 @@
+#include "forms/frmprincipal.h"
+#include "runtime/platform.h"
+#include "runtime/windowmanager.h"
+#include "store/modgeral.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zedozarir"));
+    QApplication::setOrganizationName(QStringLiteral("Zedozarir"));
+
+    // The program speaks Brazilian Portuguese whatever the system says.
+    QLocale::setDefault(runtime::Platform::userLocale());
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+
+    runtime::Platform platform(QApplication::applicationDirPath());
+    modgeral store(platform);
+
+    frmprincipal mainWindow(platform, store);
+    platform.windows().registerLoaded(&mainWindow);
+    mainWindow.setAttribute(Qt::WA_DeleteOnClose, false);
+    mainWindow.show();
+    return app.exec();
+}

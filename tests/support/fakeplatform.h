@@ -1,0 +1,86 @@
+#pragma once
+
+#include "runtime/platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// Test doubles for the platform layer. None of them ever shows a window.
+
+struct RecordedMessage
+{
+    runtime::MessageIcon icon;
+    QString text;
+    QString title;
+    runtime::MessageButtons buttons;
+};
+
+// Records every message box and answers from a script; with the script empty
+// a Yes/No question is answered No.
+class ScriptedMessageBoxes final : public runtime::MessageBoxes
+{
+public:
+    runtime::MessageAnswer show(QWidget *owner, runtime::MessageIcon icon, const QString &text,
+                                const QString &title, runtime::MessageButtons buttons) override;
+
+    QList<RecordedMessage> shown;
+    QQueue<runtime::MessageAnswer> answers;
+};
+
+class ScriptedSaveDialog final : public runtime::SaveDialog
+{
+public:
+    QString askFileName(QWidget *owner, const QString &title, const QString &filter) override;
+
+    QString nextFileName;
+    QStringList titles;
+    QStringList filters;
+};
+
+class RecordingShellOpener final : public runtime::ShellOpener
+{
+public:
+    bool open(const QString &pathOrAddress, QWidget *owner) override;
+
+    QStringList opened;
+    bool result = true;
+};
+
+class FixedClock final : public runtime::Clock
+{
+public:
+    explicit FixedClock(const QDate &day) : day(day) {}
+    QDate today() const override { return day; }
+    QDateTime now() const override { return QDateTime(day, QTime(14, 30, 0)); }
+    QLocale locale() const override { return QLocale(QLocale::Portuguese, QLocale::Brazil); }
+
+    QDate day;
+};
+
+// A platform whose program folder and settings live in a temporary folder,
+// with today pinned to 10/03/2006 and every modal call scripted.
+class FakePlatform
+{
+public:
+    FakePlatform();
+
+    runtime::Platform &platform() { return *m_platform; }
+    QString folder() const { return m_dir.path(); }
+    QString databasePath() const;
+    QString settingsPath() const;
+
+    // Creates an empty reminder database in the program's folder.
+    void createEmptyDatabase() const;
+
+    ScriptedMessageBoxes *messages = nullptr;
+    ScriptedSaveDialog *saveDialog = nullptr;
+    RecordingShellOpener *shell = nullptr;
+    FixedClock *clock = nullptr;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<runtime::Platform> m_platform;
+};
