@@ -1,0 +1,579 @@
+#include "dayboard.h"
+
+#include "arrowbitmap.h"
+#include "daterules.h"
+#include "daycell.h"
+
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include <cmath>
+
+namespace almanaq {
+
+namespace {
+
+// Positions and sizes are kept in twips, as the layout was designed; the
+// screen gets them at 15 twips to the pixel.
+constexpr int TwipsPerPixel = 15;
+constexpr int DesignWidthTwips = 3720;
+constexpr int DesignHeightTwips = 3540;
+
+int toPixels(double twips)
+{
+    return int(std::lround(twips / TwipsPerPixel));
+}
+
+// Colours are given as 0x00BBGGRR.
+QColor fromBgr(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+const QColor White = fromBgr(0xFFFFFF);
+const QColor TodayYellow = fromBgr(0x00FFFF);
+const QColor SelectedGrey = fromBgr(0xC0C0C0);
+
+QFont designFont(const QString &family, double pointSize, bool bold = false)
+{
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+int captionValue(const QLabel *cell)
+{
+    return cell->text().trimmed().toInt();
+}
+
+int liveInstances = 0;
+
+} // namespace
+
+Dayboard::Dayboard(ControlSite *site, QWidget *parent)
+    : QWidget(parent)
+    , m_site(site)
+{
+    ++liveInstances;
+    setAutoFillBackground(true);
+    createTitle();
+    createWeekdayHeaders();
+    createDayCells();
+    createButtons();
+    resize(toPixels(DesignWidthTwips), toPixels(DesignHeightTwips));
+
+    // Initialize
+    WriteWeekdayHeaders();
+    m_designHeight = qint16(heightTwips());
+    m_designWidth = qint16(widthTwips());
+    m_layoutPending = true;
+    GoToToday();
+}
+
+Dayboard::~Dayboard()
+{
+    --liveInstances;
+}
+
+QString Dayboard::applicationTitle()
+{
+    return QStringLiteral("Almanaq");
+}
+
+int Dayboard::instanceCount()
+{
+    return liveInstances;
+}
+
+// ---- Constituent controls -----------------------------------------------------
+
+void Dayboard::placeAt(QWidget *control, int left, int top, int width, int height)
+{
+    control->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+void Dayboard::createTitle()
+{
+    m_title = new QLabel(QStringLiteral("Fevereiro 1993"), this);
+    m_title->setObjectName(QStringLiteral("TitMesAno"));
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->setAutoFillBackground(true);
+    QPalette palette = m_title->palette();
+    palette.setColor(QPalette::Window, fromBgr(0x808080));
+    palette.setColor(QPalette::WindowText, fromBgr(0xFFFFFF));
+    m_title->setPalette(palette);
+    m_title->setFont(designFont(QStringLiteral("Arial"), 15.75));
+    placeAt(m_title, 150, 120, 3390, 375);
+}
+
+void Dayboard::createWeekdayHeaders()
+{
+    static const char *const designCaptions[] = {"DOM", "SEG", "TER", "QUA", "QUI", "SEX", "SAB"};
+    for (int i = 1; i <= 7; ++i) {
+        auto *header = new QLabel(QString::fromLatin1(designCaptions[i - 1]), this);
+        header->setObjectName(QStringLiteral("lbDiaSem"));
+        header->setProperty("Index", i);
+        header->setAlignment(Qt::AlignCenter);
+        header->setFrameStyle(QFrame::Box | QFrame::Plain);
+        header->setLineWidth(1);
+        header->setAutoFillBackground(true);
+        QPalette palette = header->palette();
+        palette.setColor(QPalette::Window, fromBgr(0x800000));
+        palette.setColor(QPalette::WindowText, fromBgr(0xFFFFFF));
+        header->setPalette(palette);
+        header->setFont(designFont(QStringLiteral("Arial"), 8.25));
+        placeAt(header, 165 + 480 * (i - 1), 600, 495, 255);
+        m_weekdays[i - 1] = header;
+    }
+}
+
+void Dayboard::createDayCells()
+{
+    for (int i = 1; i <= 37; ++i) {
+        auto *cell = new DayCell(i, this);
+        cell->setObjectName(QStringLiteral("Casa"));
+        cell->setProperty("Index", i);
+        cell->setAlignment(Qt::AlignCenter);
+        cell->setFrameStyle(QFrame::Box | QFrame::Plain);
+        cell->setLineWidth(1);
+        cell->setAutoFillBackground(true);
+        const int column = (i - 1) % 7;
+        QPalette palette = cell->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+        if (column == 0)
+            palette.setColor(QPalette::WindowText, fromBgr(0x0000FF));
+        else if (column == 6)
+            palette.setColor(QPalette::WindowText, fromBgr(0x000000));
+        else
+            palette.setColor(QPalette::WindowText, palette.color(QPalette::Text));
+        cell->setPalette(palette);
+        cell->setFont(designFont(QStringLiteral("Arial"), 15, true));
+        placeAt(cell, 165 + 480 * column, 840 + 420 * ((i - 1) / 7), 495, 435);
+        connect(cell, &DayCell::clicked, this, &Dayboard::Casa_Click);
+        connect(cell, &DayCell::doubleClicked, this, &Dayboard::Casa_DblClick);
+        m_cells[i - 1] = cell;
+    }
+}
+
+void Dayboard::createButtons()
+{
+    const QFont buttonFont = designFont(QStringLiteral("Tahoma"), 8.25);
+    const auto createMoveButton = [&](int index, ArrowDirection direction, const QString &name) {
+        auto *button = new QPushButton(this);
+        button->setObjectName(QStringLiteral("btMove"));
+        button->setProperty("Index", index);
+        button->setIcon(QPixmap::fromImage(arrowImage(direction)));
+        button->setIconSize(QSize(16, 17));
+        button->setFont(buttonFont);
+        button->setAccessibleName(name);
+        button->setToolTip(name);
+        connect(button, &QPushButton::clicked, this, [this, index] { btMove_Click(index); });
+        return button;
+    };
+
+    m_moveButtons[0] = createMoveButton(0, ArrowDirection::Left, QStringLiteral("Mês anterior"));
+    placeAt(m_moveButtons[0], 1155, 2970, 465, 405);
+
+    m_todayButton = new QPushButton(QStringLiteral("Hoje"), this);
+    m_todayButton->setObjectName(QStringLiteral("btHoje"));
+    m_todayButton->setFont(buttonFont);
+    placeAt(m_todayButton, 1635, 2970, 1425, 405);
+    connect(m_todayButton, &QPushButton::clicked, this, &Dayboard::btHoje_Click);
+
+    m_moveButtons[1] = createMoveButton(1, ArrowDirection::Right, QStringLiteral("Próximo mês"));
+    placeAt(m_moveButtons[1], 3075, 2970, 465, 405);
+
+    setTabOrder(m_moveButtons[0], m_todayButton);
+    setTabOrder(m_todayButton, m_moveButtons[1]);
+}
+
+// The constituent controls in collection order: title, weekday headers, day
+// cells, then the buttons.
+QList<QWidget *> Dayboard::constituentControls() const
+{
+    QList<QWidget *> controls;
+    controls.reserve(48);
+    controls.append(m_title);
+    for (QLabel *header : m_weekdays)
+        controls.append(header);
+    for (DayCell *cell : m_cells)
+        controls.append(cell);
+    controls.append(m_moveButtons[0]);
+    controls.append(m_todayButton);
+    controls.append(m_moveButtons[1]);
+    return controls;
+}
+
+// ---- Ambient values -------------------------------------------------------------
+
+QDateTime Dayboard::now() const
+{
+    return m_site ? m_site->now() : QDateTime::currentDateTime();
+}
+
+QLocale Dayboard::locale() const
+{
+    if (m_site)
+        return m_site->locale();
+    // The bare C/POSIX locale has no Portuguese names; the calendar speaks Portuguese.
+    const QLocale system = QLocale::system();
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::Portuguese, QLocale::Brazil);
+    return system;
+}
+
+double Dayboard::roundedNow() const
+{
+    return RoundHalfEven(toAutomationDate(now()));
+}
+
+// ---- Month model ----------------------------------------------------------------
+
+void Dayboard::WriteWeekdayHeaders()
+{
+    const QLocale names = locale();
+    for (int i = 1; i <= 7; ++i) {
+        // Sunday = 1 here; Qt counts Monday = 1 .. Sunday = 7.
+        const int qtDay = i == 1 ? 7 : i - 1;
+        m_weekdays[i - 1]->setText(names.dayName(qtDay, QLocale::ShortFormat).toUpper());
+        m_weekdays[i - 1]->setAccessibleName(names.dayName(qtDay, QLocale::LongFormat));
+    }
+}
+
+void Dayboard::ShowMonth(double date)
+{
+    const QDate day = automationDateDay(date);
+    if (!day.isValid())
+        return;
+    m_monthName = locale().toString(day, QStringLiteral("MMMM"));
+    m_currentMonth = qint16(day.month());
+    m_currentYear = qint16(day.year());
+    m_daysInMonth = DaysInMonth(m_currentMonth, m_currentYear);
+    m_firstWeekday = FirstWeekday(m_currentMonth, m_currentYear);
+    LayOutDays();
+}
+
+void Dayboard::LayOutDays()
+{
+    m_title->setText(ProperCase(m_monthName) + QLatin1Char(' ') + QString::number(m_currentYear));
+    m_title->setAccessibleName(m_title->text());
+
+    for (DayCell *cell : m_cells) {
+        cell->setText(QStringLiteral(" "));
+        cell->setAccessibleName(QString());
+        paintCell(cell, White);
+    }
+
+    const QDate today = now().date();
+    const QDate selected = automationDateDay(m_selectedDate);
+    const QLocale names = locale();
+    for (int d = 1; d <= m_daysInMonth; ++d) {
+        DayCell *cell = m_cells[m_firstWeekday + d - 2];
+        const QDate day(m_currentYear, m_currentMonth, d);
+        cell->setText(QString::number(d));
+        cell->setAccessibleName(names.toString(day, QLocale::LongFormat));
+        if (day == today)
+            paintCell(cell, TodayYellow);
+        else if (day == selected)
+            paintCell(cell, SelectedGrey);
+        else
+            paintCell(cell, White);
+    }
+}
+
+void Dayboard::paintCell(DayCell *cell, const QColor &background)
+{
+    QPalette palette = cell->palette();
+    palette.setColor(QPalette::Window, background);
+    cell->setPalette(palette);
+}
+
+void Dayboard::PreviousMonth()
+{
+    if (m_currentMonth == 1) {
+        if (m_currentYear == 1753) {
+            WarnYearRange();
+            return;
+        }
+        m_currentMonth = 12;
+        m_currentYear = qint16(m_currentYear - 1);
+    } else {
+        m_currentMonth = qint16(m_currentMonth - 1);
+    }
+    ShowMonth(toAutomationDate(QDate(m_currentYear, m_currentMonth, 1)));
+}
+
+void Dayboard::NextMonth()
+{
+    if (m_currentMonth == 12) {
+        if (m_currentYear == 2078) {
+            WarnYearRange();
+            return;
+        }
+        m_currentMonth = 1;
+        m_currentYear = qint16(m_currentYear + 1);
+    } else {
+        m_currentMonth = qint16(m_currentMonth + 1);
+    }
+    ShowMonth(toAutomationDate(QDate(m_currentYear, m_currentMonth, 1)));
+}
+
+void Dayboard::GoToToday()
+{
+    ShowMonth(toAutomationDate(now()));
+}
+
+void Dayboard::WarnYearRange()
+{
+    const QString text = QStringLiteral("Ano inválido. O Ano deve estar no\r\n"
+                                        "intervalo de 1753 a 2078, inclusive.");
+    if (m_site) {
+        m_site->warn(this, text, applicationTitle());
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void Dayboard::Casa_Click(int index)
+{
+    DayCell *cell = m_cells[index - 1];
+    const int day = captionValue(cell);
+    if (day <= 0)
+        return;
+
+    if (m_lastClickedCell >= 1) {
+        DayCell *previous = m_cells[m_lastClickedCell - 1];
+        const QDate today = now().date();
+        const bool isToday = captionValue(previous) == today.day() && m_currentMonth == today.month()
+                             && m_currentYear == today.year();
+        paintCell(previous, isToday ? TodayYellow : White);
+    }
+    paintCell(cell, SelectedGrey);
+    m_lastClickedCell = qint16(index);
+    setSelectedDate(toAutomationDate(QDate(m_currentYear, m_currentMonth, day)));
+    emit Click();
+}
+
+void Dayboard::Casa_DblClick(int index)
+{
+    if (captionValue(m_cells[index - 1]) > 0)
+        emit DblClick();
+}
+
+void Dayboard::btMove_Click(int index)
+{
+    if (index == 0)
+        PreviousMonth();
+    else
+        NextMonth();
+}
+
+void Dayboard::btHoje_Click()
+{
+    GoToToday();
+}
+
+// ---- Properties -------------------------------------------------------------------
+
+void Dayboard::setBorderStyle(int mNewBorderStyle)
+{
+    // The surface knows only these two styles; anything else leaves it as it is.
+    if (mNewBorderStyle != None && mNewBorderStyle != FixedSingle)
+        return;
+    m_borderStyle = qint16(mNewBorderStyle);
+    update();
+    if (m_site)
+        m_site->propertyChanged(QStringLiteral("BorderStyle"));
+}
+
+QString Dayboard::TodayCaption() const
+{
+    return m_todayButton->text();
+}
+
+void Dayboard::setTodayCaption(const QString &New_TodayCaption)
+{
+    m_todayButton->setText(New_TodayCaption);
+    if (m_site)
+        m_site->propertyChanged(QStringLiteral("TodayCaption"));
+}
+
+void Dayboard::setSelectedDate(double New_Date)
+{
+    // A value that is no date at all would leave nothing to show.
+    if (!automationDateDay(New_Date).isValid())
+        return;
+    if (m_site && !m_site->canPropertyChange(QStringLiteral("SelectedDate")))
+        return;
+    m_selectedDate = New_Date;
+    ShowMonth(New_Date);
+    if (m_site)
+        m_site->propertyChanged(QStringLiteral("SelectedDate"));
+    emit SelectedDateChanged();
+}
+
+void Dayboard::AboutBox()
+{
+    // The about form comes with the library's registration; nothing to show yet.
+}
+
+// ---- Lifecycle ---------------------------------------------------------------------
+
+void Dayboard::initProperties()
+{
+    m_sizeLocked = true;
+    m_initialWidth = widthTwips();
+    m_initialHeight = heightTwips();
+    m_selectedDate = toAutomationDate(now().date());
+    m_todayButton->setText(QString::fromLatin1(DefaultTodayCaption));
+}
+
+void Dayboard::readProperties(const PropertyBag &bag)
+{
+    const double defaultDate = roundedNow();
+    bool ok = false;
+    const double date = bag.read(QLatin1String(DateKey), defaultDate).toDouble(&ok);
+    m_selectedDate = ok && automationDateDay(date).isValid() ? date : defaultDate;
+
+    m_todayButton->setText(
+            bag.read(QLatin1String(TodayCaptionKey), QString::fromLatin1(DefaultTodayCaption)).toString());
+    m_todayButton->setToolTip(locale().toString(now().date(), QLocale::LongFormat));
+
+    const int border = bag.read(QLatin1String(BorderStyleKey), DefaultBorderStyle).toInt(&ok);
+    if (ok && (border == None || border == FixedSingle)) {
+        m_borderStyle = qint16(border);
+        update();
+    }
+}
+
+void Dayboard::writeProperties(PropertyBag &bag) const
+{
+    bag.write(QLatin1String(DateKey), m_selectedDate, roundedNow());
+    bag.write(QLatin1String(TodayCaptionKey), TodayCaption(), QString::fromLatin1(DefaultTodayCaption));
+    bag.write(QLatin1String(BorderStyleKey), QVariant::fromValue<qint16>(m_borderStyle),
+              DefaultBorderStyle);
+}
+
+// ---- Layout and scaling ---------------------------------------------------------------
+
+int Dayboard::widthTwips() const
+{
+    return width() * TwipsPerPixel;
+}
+
+int Dayboard::heightTwips() const
+{
+    return height() * TwipsPerPixel;
+}
+
+QSize Dayboard::sizeHint() const
+{
+    return QSize(toPixels(m_designWidth), toPixels(m_designHeight));
+}
+
+QSize Dayboard::minimumSizeHint() const
+{
+    return QSize(toPixels(m_designWidth / 2.0), toPixels(m_designHeight / 2.0));
+}
+
+void Dayboard::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    UserControl_Resize();
+}
+
+void Dayboard::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    UserControl_Show();
+}
+
+void Dayboard::UserControl_Resize()
+{
+    if (m_sizeLocked) {
+        // A freshly placed instance keeps its initial size until it is first shown.
+        resize(toPixels(m_initialWidth), toPixels(m_initialHeight));
+        return;
+    }
+    ScaleControls();
+}
+
+void Dayboard::UserControl_Show()
+{
+    m_sizeLocked = false;
+}
+
+void Dayboard::ScaleControls()
+{
+    // Drawing waits until every control has its new place; a nested run (the
+    // floors below resize the control again) restores what it found.
+    const bool updatesWereEnabled = updatesEnabled();
+    setUpdatesEnabled(false);
+
+    if (m_layoutPending) {
+        CaptureLayout();
+        m_layoutPending = false;
+    }
+
+    // Never smaller than half the design size in either direction.
+    if (float(m_designHeight / 2.0) > float(heightTwips()))
+        resize(width(), toPixels(m_designHeight / 2.0));
+    if (float(m_designWidth / 2.0) > float(widthTwips()))
+        resize(toPixels(m_designWidth / 2.0), height());
+
+    const double rH = m_designHeight * 1.0 / heightTwips();
+    const double rW = m_designWidth * 1.0 / widthTwips();
+
+    const QList<QWidget *> controls = constituentControls();
+    for (qsizetype k = 0; k < controls.size() && k < m_controlLayout.size(); ++k) {
+        QWidget *control = controls[k];
+        const ControlRecord &L = m_controlLayout[k];
+        control->setGeometry(toPixels(std::floor(L.left / rW)), toPixels(std::floor(L.top / rH)),
+                             toPixels(std::floor(L.width / rW)), toPixels(std::floor(L.height / rH)));
+        // Whole points, raised to the next even size when odd.
+        const int m = int(std::floor(L.fontSize / rW));
+        const int size = m + m % 2;
+        if (size > 0) {
+            QFont font = control->font();
+            font.setPointSize(size);
+            control->setFont(font);
+        }
+    }
+
+    setUpdatesEnabled(updatesWereEnabled);
+}
+
+void Dayboard::CaptureLayout()
+{
+    const QList<QWidget *> controls = constituentControls();
+    m_controlLayout.clear();
+    m_controlLayout.resize(controls.size());
+    for (qsizetype k = 0; k < controls.size(); ++k) {
+        const QRect geometry = controls[k]->geometry();
+        ControlRecord &record = m_controlLayout[k];
+        record.top = qint16(geometry.y() * TwipsPerPixel);
+        record.left = qint16(geometry.x() * TwipsPerPixel);
+        record.height = qint16(geometry.height() * TwipsPerPixel);
+        record.width = qint16(geometry.width() * TwipsPerPixel);
+        const double points = controls[k]->font().pointSizeF();
+        record.fontSize = points > 0 ? qint16(std::lround(points)) : qint16(0);
+    }
+}
+
+// ---- Drawing ---------------------------------------------------------------------------
+
+void Dayboard::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (m_borderStyle == FixedSingle) {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 0));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+} // namespace almanaq
