@@ -1,5 +1,6 @@
 #include "runtime/platform.h"
 
+#include "runtime/printersurface.h"
 #include "runtime/qtservices.h"
 #include "runtime/windowmanager.h"
 
@@ -15,6 +16,7 @@ Platform::Platform(const QString &programFolder)
     , m_clock(std::make_unique<SystemClock>())
     , m_settings(std::make_unique<QSettingsAccess>())
     , m_windows(std::make_unique<WindowManager>())
+    , m_printer(std::make_unique<QtPrinterSurface>())
 {
 }
 
@@ -48,6 +50,11 @@ void Platform::setClock(std::unique_ptr<Clock> clock)
 void Platform::setSettingsAccess(std::unique_ptr<SettingsAccess> settings)
 {
     m_settings = std::move(settings);
+}
+
+void Platform::setPrinterSurface(std::unique_ptr<PrinterSurface> printer)
+{
+    m_printer = std::move(printer);
 }
 
 QLocale Platform::userLocale()

@@ -11,6 +11,7 @@ class QWidget;
 namespace runtime {
 
 class WindowManager;
+class PrinterSurface;
 
 enum class MessageIcon { None, Information, Warning, Critical, Question };
 enum class MessageButtons { Ok, YesNo };
@@ -81,12 +82,14 @@ public:
     Clock &clock() const { return *m_clock; }
     SettingsAccess &settings() const { return *m_settings; }
     WindowManager &windows() const { return *m_windows; }
+    PrinterSurface &printer() const { return *m_printer; }
 
     void setMessageBoxes(std::unique_ptr<MessageBoxes> messages);
     void setSaveDialog(std::unique_ptr<SaveDialog> dialog);
     void setShellOpener(std::unique_ptr<ShellOpener> shell);
     void setClock(std::unique_ptr<Clock> clock);
     void setSettingsAccess(std::unique_ptr<SettingsAccess> settings);
+    void setPrinterSurface(std::unique_ptr<PrinterSurface> printer);
 
     // The locale for dates and names: the user's, or Brazilian Portuguese when
     // the system only has the bare C/POSIX locale.
@@ -100,6 +103,7 @@ private:
     std::unique_ptr<Clock> m_clock;
     std::unique_ptr<SettingsAccess> m_settings;
     std::unique_ptr<WindowManager> m_windows;
+    std::unique_ptr<PrinterSurface> m_printer;
 };
 
 } // namespace runtime
