@@ -5,6 +5,10 @@
 
 class QTextStream;
 
+namespace runtime {
+class Platform;
+}
+
 // Brings the reminders of a dados.mdb written by the earlier Windows program
 // (the Jet file format, read with mdbtools' libmdb) into the reminder database
 // dados.mdb of a destination folder.
@@ -54,6 +58,14 @@ private:
     QString m_oldFile;
     QString m_destinationFolder;
 };
+
+// Called by the open routine when dados.mdb cannot be opened. For a file of
+// the older engine it asks, once per run (*offered keeps track), whether to
+// bring the reminders over. Returns true when the new database has taken the
+// old file's place; on a failed import *error describes the failure; after a
+// No, or for any other file, *error is left as it was.
+bool offerOlderEngineImport(runtime::Platform &platform, const QString &databasePath,
+                            bool *offered, QString *error);
 
 // "lembrete --importar CAMINHO": true when the arguments (program name first)
 // ask for an import.

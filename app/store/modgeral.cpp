@@ -2,6 +2,7 @@
 
 #include "runtime/platform.h"
 #include "store/daytext.h"
+#include "store/jetimport.h"
 
 #include <QDate>
 #include <QFile>
@@ -34,6 +35,12 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
+// A null QString would be bound as NULL; the columns hold texts, empty ones too.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
 QString describe(const QSqlError &error)
 {
     const QString text = error.text().trimmed();
@@ -64,6 +71,10 @@ void modgeral::abrirbanco()
 
     const QString path = m_platform.programFile(databaseFileName());
     QString error = checkDatabaseFile(path);
+    // A dados.mdb of the earlier Windows program: offered once per run to be
+    // brought over into a new reminder database that then opens as usual.
+    if (!error.isEmpty() && offerOlderEngineImport(m_platform, path, &m_olderEngineImportOffered, &error))
+        error = checkDatabaseFile(path);
     if (error.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
@@ -222,9 +233,9 @@ bool modgeral::appendReminder(const QString &day, const QString &title, const QS
     if (!m_recordset->prepare(QStringLiteral(
             "insert into lembrete (data, titulo, descricao) values (?, ?, ?)")))
         return failWith(describe(m_recordset->lastError()));
-    m_recordset->addBindValue(day);
-    m_recordset->addBindValue(title);
-    m_recordset->addBindValue(description);
+    m_recordset->addBindValue(text(day));
+    m_recordset->addBindValue(text(title));
+    m_recordset->addBindValue(text(description));
     if (!m_recordset->exec())
         return failWith(describe(m_recordset->lastError()));
     return true;
@@ -242,9 +253,9 @@ bool modgeral::updateReminder(const QString &day, const QString &title, const QS
     if (!m_recordset->prepare(QStringLiteral(
             "update lembrete set data = ?, titulo = ?, descricao = ? where rowid = ?")))
         return failWith(describe(m_recordset->lastError()));
-    m_recordset->addBindValue(day);
-    m_recordset->addBindValue(title);
-    m_recordset->addBindValue(description);
+    m_recordset->addBindValue(text(day));
+    m_recordset->addBindValue(text(title));
+    m_recordset->addBindValue(text(description));
     m_recordset->addBindValue(key);
     if (!m_recordset->exec())
         return failWith(describe(m_recordset->lastError()));

@@ -87,4 +87,5 @@ private:
     std::unique_ptr<QSqlQuery> m_recordset;
     Statement m_editStatement;
     QString m_lastError;
+    bool m_olderEngineImportOffered = false; // the import question is asked once per run
 };

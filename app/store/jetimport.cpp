@@ -1,0 +1,759 @@
+// libmdb's header includes glib inside its extern "C" block, where glib's C++
+// parts cannot be compiled; glib is therefore included on its own first. Both
+// come before Qt so that Qt's keywords cannot clash with glib's declarations.
+#include <glib.h>
+#include <mdbtools.h>
+
+#include "store/jetimport.h"
+
+#include "runtime/platform.h"
+#include "store/daytext.h"
+
+#include <QAtomicInt>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QString kDatabaseName = QStringLiteral("dados.mdb");
+const QString kTableName = QStringLiteral("lembrete");
+
+// A text may grow threefold when converted to UTF-8 (two stored bytes of
+// UCS-2 or one byte of a compressed or 8-bit text give at most three bytes);
+// libmdb cuts anything longer than its conversion buffer, so the buffer is
+// always made large enough for the whole value.
+constexpr qint64 kConversionGrowth = 3;
+constexpr qint64 kConversionSlack = 16;
+constexpr qint64 kLargestValue = 256 * 1024 * 1024;
+
+// ---------------------------------------------------------------------------
+// Owning wrappers for libmdb's handles
+
+struct MdbCloser
+{
+    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
+};
+struct TableFreer
+{
+    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+};
+struct GFreer
+{
+    void operator()(char *text) const { g_free(text); }
+};
+using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
+using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
+using GCharPtr = std::unique_ptr<char, GFreer>;
+
+// libmdb converts texts to the character set named by MDB_ICONV when a file is
+// opened; this code reads UTF-8, whatever the user's environment says.
+class Utf8Conversion
+{
+public:
+    Utf8Conversion()
+        : m_hadValue(qEnvironmentVariableIsSet("MDB_ICONV"))
+        , m_previous(qgetenv("MDB_ICONV"))
+    {
+        qputenv("MDB_ICONV", "UTF-8");
+    }
+    ~Utf8Conversion()
+    {
+        if (m_hadValue)
+            qputenv("MDB_ICONV", m_previous);
+        else
+            qunsetenv("MDB_ICONV");
+    }
+    Utf8Conversion(const Utf8Conversion &) = delete;
+    Utf8Conversion &operator=(const Utf8Conversion &) = delete;
+
+private:
+    bool m_hadValue;
+    QByteArray m_previous;
+};
+
+// ---------------------------------------------------------------------------
+// Reading the old table
+
+struct OldRow
+{
+    int number = 0;     // position in the old table, from 1
+    QString dayAsFound; // the day as the old file holds it, for the reject file
+    QString day;        // "yyyy/mm/dd"; empty when the row is set aside
+    QString title;
+    QString description;
+    QString reason; // why the row is set aside; empty when it is imported
+};
+
+QString oldDayFromDateTime(double value, QString *asFound, QString *reason)
+{
+    // Days since 30/12/1899; the fraction is the time of day, which a
+    // reminder does not keep. Before that day the whole part still counts
+    // the days and the fraction is the time after midnight.
+    *asFound = QString::number(value, 'g', 17);
+    if (!std::isfinite(value) || std::fabs(value) > 3e6) {
+        *reason = QStringLiteral("o valor de data/hora %1 não corresponde a um dia do calendário.")
+                      .arg(*asFound);
+        return QString();
+    }
+    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(value)));
+    *asFound = day.isValid() ? daytext::shown(day) : *asFound;
+    if (!day.isValid() || day.year() < 1 || day.year() > 9999) {
+        *reason = QStringLiteral("o valor de data/hora %1 está fora dos anos 1 a 9999.")
+                      .arg(QString::number(value, 'g', 17));
+        return QString();
+    }
+    return daytext::stored(day);
+}
+
+// Reads a day written as year/month/day or day/month/year, with "/", "-" or
+// "." between the parts and, optionally, a time of day after it.
+QString oldDayFromText(const QString &text, QString *reason)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(\\d{1,4})[/.-](\\d{1,2})[/.-](\\d{1,4})"
+        "(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?(?:\\s*[AaPp]\\.?[Mm]\\.?)?)?$"));
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        *reason = QStringLiteral("o lembrete não tem data.");
+        return QString();
+    }
+    const QRegularExpressionMatch match = pattern.match(trimmed);
+    if (!match.hasMatch()) {
+        *reason = QStringLiteral("a data \"%1\" não está em um formato conhecido "
+                                 "(aaaa/mm/dd ou dd/mm/aaaa).")
+                      .arg(trimmed);
+        return QString();
+    }
+    const QString first = match.captured(1);
+    const QString last = match.captured(3);
+    QDate day;
+    if (first.size() == 4 && last.size() <= 2)
+        day = QDate(first.toInt(), match.captured(2).toInt(), last.toInt());
+    else if (last.size() == 4 && first.size() <= 2)
+        day = QDate(last.toInt(), match.captured(2).toInt(), first.toInt());
+    else {
+        *reason = QStringLiteral("a data \"%1\" não tem um ano de quatro dígitos "
+                                 "que a torne inequívoca.")
+                      .arg(trimmed);
+        return QString();
+    }
+    if (!day.isValid()) {
+        *reason = QStringLiteral("a data \"%1\" não existe no calendário.").arg(trimmed);
+        return QString();
+    }
+    return daytext::stored(day);
+}
+
+// The number of bytes a memo value keeps in the file, after checking that
+// every page holding it can be read in full; -1 when one cannot (a damaged
+// or incomplete file), where libmdb would quietly give a shortened text.
+qint64 memoStoredLength(MdbHandle *mdb, const MdbColumn *column)
+{
+    const int start = column->cur_value_start;
+    const int size = column->cur_value_len;
+    if (size < MDB_MEMO_OVERHEAD)
+        return 0;
+    const quint32 header = static_cast<quint32>(mdb_get_int32(mdb->pg_buf, start));
+    if (header & 0x80000000u) // kept inside the row
+        return size - MDB_MEMO_OVERHEAD;
+    const qint64 length = header & 0x3fffffffu;
+    int pageRow = static_cast<int>(mdb_get_int32(mdb->pg_buf, start + 4));
+    void *buffer = nullptr;
+    int rowStart = 0;
+    size_t rowLength = 0;
+    if (header & 0x40000000u) { // on one other page
+        if (mdb_find_pg_row(mdb, pageRow, &buffer, &rowStart, &rowLength) != 0)
+            return -1;
+        return qint64(rowLength) >= length ? length : -1;
+    }
+    if (header & 0xff000000u)
+        return -1;
+    // A chain of pages, each starting with the address of the next one.
+    qint64 total = 0;
+    do {
+        if (mdb_find_pg_row(mdb, pageRow, &buffer, &rowStart, &rowLength) != 0 || rowLength < 4)
+            return -1;
+        total += qint64(rowLength) - 4;
+        if (total > length)
+            return -1;
+        pageRow = static_cast<int>(mdb_get_int32(buffer, rowStart));
+    } while (pageRow != 0);
+    return total == length ? length : -1;
+}
+
+class OldTableReader
+{
+public:
+    explicit OldTableReader(const QString &path) : m_path(path) {}
+
+    // Reads every row of table lembrete; false with *error set when the file
+    // cannot be read in full.
+    bool read(QList<OldRow> *rows, QString *error);
+
+private:
+    bool fail(QString *error, const QString &description) const
+    {
+        *error = description;
+        return false;
+    }
+    static MdbColumn *findColumn(MdbTableDef *table, const QString &name);
+    bool readText(MdbHandle *mdb, MdbColumn *column, QString *text, QString *error) const;
+
+    QString m_path;
+};
+
+MdbColumn *OldTableReader::findColumn(MdbTableDef *table, const QString &name)
+{
+    for (guint i = 0; i < table->num_cols; ++i) {
+        auto *column = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
+        if (QString::fromUtf8(column->name).compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return nullptr;
+}
+
+bool OldTableReader::readText(MdbHandle *mdb, MdbColumn *column, QString *text,
+                              QString *error) const
+{
+    text->clear();
+    if (column->cur_value_len <= 0) // NULL or an empty text
+        return true;
+    qint64 stored = column->cur_value_len;
+    if (column->col_type == MDB_MEMO) {
+        stored = memoStoredLength(mdb, column);
+        if (stored < 0)
+            return fail(error, QStringLiteral("o texto da coluna %1 não pôde ser lido por inteiro; "
+                                              "o arquivo %2 parece danificado ou incompleto.")
+                                   .arg(QString::fromUtf8(column->name), m_path));
+    }
+    const qint64 bufferSize = stored * kConversionGrowth + kConversionSlack;
+    if (bufferSize > kLargestValue)
+        return fail(error, QStringLiteral("um texto da coluna %1 é grande demais para ser trazido.")
+                               .arg(QString::fromUtf8(column->name)));
+    mdb_set_bind_size(mdb, static_cast<size_t>(bufferSize));
+    const GCharPtr converted(mdb_col_to_string(mdb, mdb->pg_buf, column->cur_value_start,
+                                               column->col_type, column->cur_value_len));
+    if (converted)
+        *text = QString::fromUtf8(converted.get());
+    return true;
+}
+
+bool OldTableReader::read(QList<OldRow> *rows, QString *error)
+{
+    const QFileInfo info(m_path);
+    if (!info.isFile())
+        return fail(error, QStringLiteral("o arquivo %1 não foi encontrado.").arg(m_path));
+
+    MdbPtr mdb;
+    {
+        const Utf8Conversion utf8;
+        mdb.reset(mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS));
+    }
+    if (!mdb)
+        return fail(error, QStringLiteral("o arquivo %1 não pôde ser aberto como banco de dados "
+                                          "do formato antigo.")
+                               .arg(m_path));
+    const qint64 pageSize = mdb->fmt->pg_size;
+    if (pageSize <= 0 || info.size() < 2 * pageSize || info.size() % pageSize != 0)
+        return fail(error, QStringLiteral("o arquivo %1 está incompleto (o tamanho não corresponde "
+                                          "a um número inteiro de páginas).")
+                               .arg(m_path));
+    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
+        return fail(error, QStringLiteral("a lista de tabelas do arquivo %1 não pôde ser lida; "
+                                          "o arquivo parece danificado.")
+                               .arg(m_path));
+
+    MdbCatalogEntry *entry = nullptr;
+    for (guint i = 0; i < mdb->num_catalog && !entry; ++i) {
+        auto *candidate = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (candidate->object_type == MDB_TABLE
+            && QString::fromUtf8(candidate->object_name).compare(kTableName, Qt::CaseInsensitive) == 0)
+            entry = candidate;
+    }
+    if (!entry)
+        return fail(error, QStringLiteral("o arquivo %1 não tem a tabela lembrete.").arg(m_path));
+
+    const TablePtr table(mdb_read_table(entry));
+    if (!table || !mdb_read_columns(table.get()))
+        return fail(error, QStringLiteral("a definição da tabela lembrete do arquivo %1 não pôde "
+                                          "ser lida; o arquivo parece danificado.")
+                               .arg(m_path));
+
+    MdbColumn *dayColumn = findColumn(table.get(), QStringLiteral("data"));
+    MdbColumn *titleColumn = findColumn(table.get(), QStringLiteral("titulo"));
+    MdbColumn *descriptionColumn = findColumn(table.get(), QStringLiteral("descricao"));
+    QStringList missing;
+    if (!dayColumn)
+        missing << QStringLiteral("data");
+    if (!titleColumn)
+        missing << QStringLiteral("titulo");
+    if (!descriptionColumn)
+        missing << QStringLiteral("descricao");
+    if (!missing.isEmpty())
+        return fail(error, QStringLiteral("a tabela lembrete do arquivo %1 não tem %2 %3.")
+                               .arg(m_path,
+                                    missing.size() == 1 ? QStringLiteral("a coluna")
+                                                        : QStringLiteral("as colunas"),
+                                    missing.join(QStringLiteral(", "))));
+
+    const auto isText = [](const MdbColumn *column) {
+        return column->col_type == MDB_TEXT || column->col_type == MDB_MEMO;
+    };
+    if (!isText(dayColumn) && dayColumn->col_type != MDB_DATETIME)
+        return fail(error, QStringLiteral("a coluna data da tabela lembrete não é de texto nem de "
+                                          "data/hora e não pode ser convertida."));
+    for (const MdbColumn *column : {titleColumn, descriptionColumn}) {
+        if (!isText(column))
+            return fail(error, QStringLiteral("a coluna %1 da tabela lembrete não é de texto.")
+                                   .arg(QString::fromUtf8(column->name)));
+    }
+
+    // No column is bound: each value is converted here from the row's page,
+    // which is the only way to get texts of any length from libmdb.
+    mdb_rewind_table(table.get());
+    rows->clear();
+    while (mdb_fetch_row(table.get())) {
+        OldRow row;
+        row.number = rows->size() + 1;
+        if (!readText(mdb.get(), titleColumn, &row.title, error)
+            || !readText(mdb.get(), descriptionColumn, &row.description, error))
+            return false;
+        if (dayColumn->col_type == MDB_DATETIME) {
+            if (dayColumn->cur_value_len != 8)
+                row.reason = QStringLiteral("o lembrete não tem data.");
+            else
+                row.day = oldDayFromDateTime(mdb_get_double(mdb->pg_buf, dayColumn->cur_value_start),
+                                             &row.dayAsFound, &row.reason);
+        } else {
+            if (!readText(mdb.get(), dayColumn, &row.dayAsFound, error))
+                return false;
+            row.day = oldDayFromText(row.dayAsFound, &row.reason);
+        }
+        if (row.reason.isEmpty() && row.title.isEmpty())
+            row.reason = QStringLiteral("o lembrete não tem título.");
+        if (!row.reason.isEmpty())
+            row.day.clear();
+        rows->append(row);
+    }
+    // Rows that the table's header counts but no page holds mean pages are
+    // missing: better no import than an import that loses reminders.
+    if (qsizetype(table->num_rows) > rows->size())
+        return fail(error, QStringLiteral("só %1 das %2 linhas da tabela lembrete puderam ser lidas; "
+                                          "o arquivo %3 parece danificado ou incompleto.")
+                               .arg(rows->size())
+                               .arg(table->num_rows)
+                               .arg(m_path));
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Writing the reminders
+
+class ScopedConnection
+{
+public:
+    explicit ScopedConnection(const QString &path)
+        : m_name(QStringLiteral("jetimport-%1").arg(s_serial.fetchAndAddRelaxed(1)))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    }
+    ~ScopedConnection() { close(); }
+    ScopedConnection(const ScopedConnection &) = delete;
+    ScopedConnection &operator=(const ScopedConnection &) = delete;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+
+    void close()
+    {
+        if (m_name.isEmpty())
+            return;
+        {
+            QSqlDatabase db = database();
+            if (db.isOpen())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+        m_name.clear();
+    }
+
+private:
+    static QAtomicInt s_serial;
+    QString m_name;
+};
+
+QAtomicInt ScopedConnection::s_serial;
+
+QString describe(const QString &what, const QSqlError &error)
+{
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? what + QStringLiteral(".") : what + QStringLiteral(" (") + text + QStringLiteral(").");
+}
+
+// The first of base, base.2, base.3, ... that names no file (for a name with
+// an extension: name.txt, name-2.txt, ...).
+QString freeName(const QString &folder, const QString &stem, const QString &extension,
+                 const QString &separator)
+{
+    QDir dir(folder);
+    QString candidate = stem + extension;
+    for (int n = 2; QFileInfo::exists(dir.filePath(candidate)); ++n)
+        candidate = stem + separator + QString::number(n) + extension;
+    return dir.filePath(candidate);
+}
+
+bool writeRejectFile(const QString &path, const QString &oldFile, const QList<OldRow> &rows,
+                     QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = QStringLiteral("o arquivo %1, com os lembretes que não puderam ser trazidos, "
+                                "não pôde ser criado (%2).")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Utf8);
+    out << "Lembretes do arquivo " << oldFile << " que não foram trazidos para o banco de dados "
+        << "de lembretes (" << QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+        << ").\nCada um aparece abaixo com o motivo e o conteúdo completo, para ser "
+        << "cadastrado de novo à mão.\n";
+    for (const OldRow &row : rows) {
+        if (row.reason.isEmpty())
+            continue;
+        out << "\n=== Linha " << row.number << " da tabela lembrete ===\n"
+            << "Motivo: " << row.reason << '\n'
+            << "Data como estava: " << row.dayAsFound << '\n'
+            << "Título: " << row.title << '\n'
+            << "Descrição:\n" << row.description << '\n';
+    }
+    out.flush();
+    if (out.status() != QTextStream::Ok || !file.commit()) {
+        *error = QStringLiteral("o arquivo %1, com os lembretes que não puderam ser trazidos, "
+                                "não pôde ser gravado (%2).")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Adds the readable rows to the database at path in one transaction. The
+// reject file is written before the commit, so that either both hold their
+// rows or neither is left.
+bool writeReminders(const QString &databasePath, const QString &oldFile, const QList<OldRow> &rows,
+                    const QString &rejectPath, QString *error)
+{
+    ScopedConnection connection(databasePath);
+    QSqlDatabase db = connection.database();
+    if (!db.open()) {
+        *error = describe(QStringLiteral("o banco de dados de lembretes %1 não pôde ser aberto")
+                              .arg(databasePath),
+                          db.lastError());
+        return false;
+    }
+    const QString failure = QStringLiteral("os lembretes não puderam ser gravados em %1").arg(databasePath);
+    if (!db.transaction()) {
+        *error = describe(failure, db.lastError());
+        return false;
+    }
+    QSqlQuery query(db);
+    bool ok = query.exec(QStringLiteral("create table if not exists lembrete ("
+                                        "id integer primary key autoincrement, "
+                                        "data text not null, "
+                                        "titulo text not null, "
+                                        "descricao text not null default '')"))
+        && query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao) values (?, ?, ?)"));
+    for (auto row = rows.cbegin(); ok && row != rows.cend(); ++row) {
+        if (!row->reason.isEmpty())
+            continue;
+        query.addBindValue(row->day);
+        query.addBindValue(row->title);
+        query.addBindValue(row->description);
+        ok = query.exec();
+    }
+    if (!ok) {
+        *error = describe(failure, query.lastError());
+        db.rollback();
+        return false;
+    }
+    query.finish();
+    if (!rejectPath.isEmpty() && !writeRejectFile(rejectPath, oldFile, rows, error)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *error = describe(failure, db.lastError());
+        db.rollback();
+        if (!rejectPath.isEmpty())
+            QFile::remove(rejectPath);
+        return false;
+    }
+    return true;
+}
+
+enum class Destination { Missing, ReminderDatabase, OlderEngine, Unknown };
+
+Destination classify(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return Destination::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return Destination::Unknown;
+    const QByteArray head = file.read(32);
+    if (head.isEmpty() || head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return Destination::ReminderDatabase;
+    file.close();
+    return JetImport::isOlderEngineFile(path) ? Destination::OlderEngine : Destination::Unknown;
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    const QString left = QFileInfo(a).canonicalFilePath();
+    return !left.isEmpty() && left == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+JetImport::JetImport(const QString &oldFile, const QString &destinationFolder)
+    : m_oldFile(oldFile)
+    , m_destinationFolder(destinationFolder)
+{
+}
+
+QString JetImport::rejectFileBaseName()
+{
+    return QStringLiteral("lembretes-nao-importados.txt");
+}
+
+QString JetImport::backupSuffix()
+{
+    return QStringLiteral(".anterior");
+}
+
+bool JetImport::isOlderEngineFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray signature = file.read(19).mid(4);
+    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
+JetImportResult JetImport::run()
+{
+    JetImportResult result;
+    const QDir folder(m_destinationFolder);
+    result.database = folder.filePath(kDatabaseName);
+    const auto failWith = [&result](const QString &description) {
+        result.ok = false;
+        result.imported = result.setAside = 0;
+        result.rejectFile.clear();
+        result.backupFile.clear();
+        result.error = description;
+        return result;
+    };
+
+    if (!QFileInfo(m_oldFile).isFile())
+        return failWith(QStringLiteral("o arquivo %1 não foi encontrado.").arg(m_oldFile));
+    if (!isOlderEngineFile(m_oldFile))
+        return failWith(QStringLiteral("o arquivo %1 não é um banco de dados do formato antigo "
+                                       "(não começa com \"Standard Jet DB\").")
+                            .arg(m_oldFile));
+    if (!folder.exists())
+        return failWith(QStringLiteral("a pasta %1 não existe.").arg(m_destinationFolder));
+
+    QList<OldRow> rows;
+    QString error;
+    if (!OldTableReader(m_oldFile).read(&rows, &error))
+        return failWith(error);
+    for (const OldRow &row : rows)
+        (row.reason.isEmpty() ? result.imported : result.setAside)++;
+    const QString rejectPath = result.setAside == 0
+        ? QString()
+        : freeName(m_destinationFolder, QStringLiteral("lembretes-nao-importados"),
+                   QStringLiteral(".txt"), QStringLiteral("-"));
+
+    const bool replacing = samePath(m_oldFile, result.database);
+    if (!replacing) {
+        switch (classify(result.database)) {
+        case Destination::ReminderDatabase:
+            // Adding to the database in place: its own transaction keeps it
+            // as it was when anything fails.
+            if (!writeReminders(result.database, m_oldFile, rows, rejectPath, &error))
+                return failWith(error);
+            result.ok = true;
+            result.rejectFile = rejectPath;
+            return result;
+        case Destination::OlderEngine:
+            return failWith(QStringLiteral("o banco de dados de lembretes %1 também está no formato "
+                                           "antigo; traga primeiro os lembretes dele.")
+                                .arg(result.database));
+        case Destination::Unknown:
+            return failWith(QStringLiteral("o arquivo %1 não é um banco de dados de lembretes; "
+                                           "nada foi gravado nele.")
+                                .arg(result.database));
+        case Destination::Missing:
+            break;
+        }
+    }
+
+    // A new database is built under a temporary name and only then put in
+    // place, so that dados.mdb is at every moment either the old file or the
+    // complete new one.
+    QTemporaryFile fresh(folder.filePath(kDatabaseName + QStringLiteral(".XXXXXX.novo")));
+    if (!fresh.open())
+        return failWith(QStringLiteral("não foi possível criar o novo banco de dados na pasta %1 (%2).")
+                            .arg(m_destinationFolder, fresh.errorString()));
+    fresh.close();
+    fresh.setPermissions(replacing ? QFile::permissions(m_oldFile)
+                                   : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                         | QFile::ReadOther);
+    const bool written = writeReminders(fresh.fileName(), m_oldFile, rows, rejectPath, &error);
+    QFile::remove(fresh.fileName() + QStringLiteral("-journal"));
+    if (!written)
+        return failWith(error);
+
+    QString backup;
+    if (replacing) {
+        backup = freeName(m_destinationFolder, kDatabaseName + backupSuffix(), QString(),
+                          QStringLiteral("."));
+        if (!QFile::rename(result.database, backup)) {
+            if (!rejectPath.isEmpty())
+                QFile::remove(rejectPath);
+            return failWith(QStringLiteral("o arquivo antigo não pôde ser guardado como %1; "
+                                           "nada foi mudado.")
+                                .arg(backup));
+        }
+    }
+    if (!fresh.rename(result.database)) {
+        const QString reason = fresh.errorString();
+        if (replacing)
+            QFile::rename(backup, result.database);
+        if (!rejectPath.isEmpty())
+            QFile::remove(rejectPath);
+        return failWith(QStringLiteral("o novo banco de dados não pôde ser colocado em %1 (%2); "
+                                       "nada foi mudado.")
+                            .arg(result.database, reason));
+    }
+    result.ok = true;
+    result.backupFile = backup;
+    result.rejectFile = rejectPath;
+    return result;
+}
+
+QString JetImport::summary(const JetImportResult &result)
+{
+    if (!result.ok)
+        return result.error;
+    QString text = result.imported == 1
+        ? QStringLiteral("1 lembrete foi trazido do arquivo antigo.")
+        : QStringLiteral("%1 lembretes foram trazidos do arquivo antigo.").arg(result.imported);
+    if (!result.backupFile.isEmpty())
+        text += QStringLiteral(" O arquivo antigo foi guardado, sem alterações, como %1.")
+                    .arg(QDir::toNativeSeparators(result.backupFile));
+    if (result.setAside > 0)
+        text += (result.setAside == 1
+                     ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data ou o título "
+                                      "não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %2.")
+                     : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data ou o "
+                                      "título não pôde ser lido. Eles foram gravados, com o motivo, "
+                                      "no arquivo %2."))
+                    .arg(QString::number(result.setAside),
+                         QDir::toNativeSeparators(result.rejectFile));
+    return text;
+}
+
+bool offerOlderEngineImport(runtime::Platform &platform, const QString &databasePath,
+                            bool *offered, QString *error)
+{
+    if (*offered || !JetImport::isOlderEngineFile(databasePath))
+        return false;
+    *offered = true;
+    const runtime::MessageAnswer answer = platform.messages().show(
+        nullptr, runtime::MessageIcon::Question,
+        QStringLiteral("O arquivo de lembretes %1 foi criado pela versão anterior do programa, "
+                       "em um formato que esta versão não abre diretamente.\n\n"
+                       "Deseja trazer os lembretes dele para um novo banco de dados? "
+                       "O arquivo antigo será guardado, sem alterações, com outro nome "
+                       "na mesma pasta.")
+            .arg(QDir::toNativeSeparators(databasePath)),
+        QStringLiteral("Lembretes da versão anterior"), runtime::MessageButtons::YesNo);
+    if (answer != runtime::MessageAnswer::Yes)
+        return false;
+    const JetImportResult result =
+        JetImport(databasePath, QFileInfo(databasePath).absolutePath()).run();
+    if (!result.ok) {
+        *error = QStringLiteral("os lembretes da versão anterior não puderam ser trazidos: ")
+            + result.error + QStringLiteral(" O arquivo %1 foi mantido como estava.")
+                                 .arg(QDir::toNativeSeparators(databasePath));
+        return false;
+    }
+    platform.messages().show(nullptr, runtime::MessageIcon::Information, JetImport::summary(result),
+                             QStringLiteral("Lembretes da versão anterior"));
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Command line
+
+namespace {
+const QString kImportOption = QStringLiteral("--importar");
+}
+
+bool isImportCommand(const QStringList &arguments)
+{
+    return arguments.size() >= 2 && arguments.at(1) == kImportOption;
+}
+
+bool isImportCommand(int argc, char *argv[])
+{
+    return argc >= 2 && QString::fromLocal8Bit(argv[1]) == kImportOption;
+}
+
+int runImportCommand(const QStringList &arguments, QTextStream &out, QTextStream &err,
+                     const QString &programFolder)
+{
+    if (!isImportCommand(arguments) || arguments.size() != 3 || arguments.at(2).isEmpty()) {
+        err << "Uso: lembrete --importar CAMINHO\n"
+            << "Traz os lembretes de um dados.mdb do programa antigo para o banco de dados "
+            << "de lembretes da pasta do programa.\n";
+        err.flush();
+        return 2;
+    }
+    const QString oldFile = QFileInfo(arguments.at(2)).absoluteFilePath();
+    const JetImportResult result = JetImport(oldFile, programFolder).run();
+    if (!result.ok) {
+        err << "Erro: a importação de " << oldFile << " falhou: " << result.error << '\n'
+            << "Nada foi gravado.\n";
+        err.flush();
+        return 1;
+    }
+    out << "Arquivo importado: " << oldFile << '\n'
+        << "Banco de dados de lembretes: " << result.database << '\n'
+        << "Lembretes importados: " << result.imported << '\n'
+        << "Lembretes não importados: " << result.setAside << '\n';
+    if (!result.rejectFile.isEmpty())
+        out << "Os lembretes não importados e o motivo estão em: " << result.rejectFile << '\n';
+    if (!result.backupFile.isEmpty())
+        out << "O arquivo antigo foi guardado como: " << result.backupFile << '\n';
+    out.flush();
+    return 0;
+}
