@@ -1,0 +1,273 @@
+#include "store/daytext.h"
+#include "store/modgeral.h"
+#include "support/fakeplatform.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+QByteArray checksum(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList titlesOf(modgeral &store, const Statement &statement)
+{
+    QStringList titles;
+    if (!store.openRecordset(statement))
+        return {QStringLiteral("<falhou: ") + store.lastError() + QLatin1Char('>')};
+    while (store.recordset().next())
+        titles << store.recordset().value(2).toString();
+    return titles;
+}
+
+const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
+
+} // namespace
+
+class ReminderStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openingAMissingFileReportsOncePerCallAndCreatesNothing()
+    {
+        FakePlatform fake;
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        store.abrirbanco();
+        QCOMPARE(fake.messages->shown.size(), 2);
+        for (const RecordedMessage &message : fake.messages->shown) {
+            QVERIFY(message.text.startsWith(kOpenFailure));
+            QCOMPARE(message.title, QStringLiteral("Erro"));
+            QCOMPARE(message.icon, runtime::MessageIcon::Critical);
+        }
+        QVERIFY(!store.isOpen());
+        QVERIFY(!QFile::exists(fake.databasePath()));
+    }
+
+    void foreignFilesAreReportedAndLeftByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("wordInMessage");
+        QByteArray noise(4096, '\0');
+        for (char &byte : noise)
+            byte = char(QRandomGenerator::global()->bounded(256));
+        noise[0] = 'X'; // never a database header by chance
+        QTest::newRow("random bytes") << noise << QStringLiteral("não é um banco de dados de lembretes");
+        QByteArray jet(2048, '\0');
+        jet.replace(4, 15, "Standard Jet DB");
+        QTest::newRow("older engine") << jet << QStringLiteral("formato antigo");
+        QByteArray ace(2048, '\0');
+        ace.replace(4, 15, "Standard ACE DB");
+        QTest::newRow("newer older engine") << ace << QStringLiteral("formato antigo");
+        QByteArray damaged("SQLite format 3");
+        damaged.append('\0');
+        damaged.append(QByteArray(200, '\x7f'));
+        QTest::newRow("damaged database") << damaged << QString();
+    }
+
+    void foreignFilesAreReportedAndLeftByteForByte()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, wordInMessage);
+        FakePlatform fake;
+        writeFile(fake.databasePath(), content);
+        const QByteArray before = checksum(fake.databasePath());
+
+        modgeral store(fake.platform());
+        store.abrirbanco();
+
+        QVERIFY(!store.isOpen());
+        QVERIFY(!fake.messages->shown.isEmpty());
+        const RecordedMessage &last = fake.messages->shown.last();
+        QVERIFY(last.text.startsWith(kOpenFailure));
+        QVERIFY2(last.text.contains(wordInMessage), qPrintable(last.text));
+        QCOMPARE(checksum(fake.databasePath()), before);
+    }
+
+    void anEmptyFileOrADatabaseWithoutTheTableGetsTheTable()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.isOpen());
+        QVERIFY(fake.messages->shown.isEmpty());
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
+
+        FakePlatform other;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
+            db.setDatabaseName(other.databasePath());
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("create table outra (x integer)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+        modgeral otherStore(other.platform());
+        otherStore.abrirbanco();
+        QVERIFY(otherStore.isOpen());
+        QCOMPARE(titlesOf(otherStore, modgeral::allReminders()), QStringList());
+    }
+
+    void aProgramFolderThatIsGoneIsReportedWithoutACrash()
+    {
+        FakePlatform fake;
+        runtime::Platform gone(fake.folder() + QStringLiteral("/nao-existe"));
+        auto messages = std::make_unique<ScriptedMessageBoxes>();
+        ScriptedMessageBoxes *recorded = messages.get();
+        gone.setMessageBoxes(std::move(messages));
+        modgeral store(gone);
+        store.abrirbanco();
+        QVERIFY(!store.isOpen());
+        QCOMPARE(recorded->shown.size(), 1);
+        QVERIFY(!store.openRecordset(modgeral::allReminders()));
+        QVERIFY(!store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
+    }
+
+    void titlesWithQuotesAndWildcardsMatchOnlyThemselves()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        const QStringList awkward{
+            QStringLiteral("d'água"), QStringLiteral("100%"), QStringLiteral("a_c"),
+            QStringLiteral("aspas \"duplas\""), QStringLiteral("barra \\ invertida"),
+            QStringLiteral("duas\nlinhas"), QStringLiteral("abc"), QStringLiteral("1000"),
+        };
+        for (const QString &title : awkward)
+            QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), title, title + QStringLiteral("!")));
+
+        for (const QString &title : awkward) {
+            QVERIFY(store.openRecordset(modgeral::titleQuery(title)));
+            QVERIFY(store.recordset().next());
+            QCOMPARE(store.recordset().value(2).toString(), title);
+            QCOMPARE(store.recordset().value(3).toString(), title + QStringLiteral("!"));
+            QVERIFY2(!store.recordset().next(), qPrintable(title));
+        }
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("%"))), QStringList());
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("a%"))), QStringList());
+
+        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("a_c"))));
+        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("d'água"))));
+        const QStringList left = titlesOf(store, modgeral::allReminders());
+        QCOMPARE(left.size(), awkward.size() - 2);
+        QVERIFY(left.contains(QStringLiteral("abc")));
+        QVERIFY(!left.contains(QStringLiteral("a_c")));
+    }
+
+    void titlesMatchWithoutRegardToLetterCaseAcrossUnicode()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("ÓTIMO Dia"), QString()));
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("ótimo dia"))),
+                 QStringList{QStringLiteral("ÓTIMO Dia")});
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("otimo dia"))), QStringList());
+        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("Ótimo DIA"))));
+        QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList());
+    }
+
+    void aSharedTitleEditsTheFirstRowAndRemovesBoth()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/12"), QStringLiteral("Pagar"), QStringLiteral("primeiro")));
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("Pagar"), QStringLiteral("segundo")));
+
+        store.setEditStatement(modgeral::titleQuery(QStringLiteral("Pagar")));
+        QVERIFY(store.updateReminder(QStringLiteral("2006/04/01"), QStringLiteral("Pago"), QStringLiteral("novo")));
+        QVERIFY(store.openRecordset(modgeral::allReminders()));
+        QStringList rows;
+        while (store.recordset().next())
+            rows << store.recordset().value(1).toString() + QLatin1Char(' ')
+                        + store.recordset().value(2).toString() + QLatin1Char(' ')
+                        + store.recordset().value(3).toString();
+        QCOMPARE(rows, (QStringList{QStringLiteral("2006/03/11 Pagar segundo"),
+                                    QStringLiteral("2006/04/01 Pago novo")}));
+
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/13"), QStringLiteral("pagar"), QString()));
+        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("Pagar"))));
+        QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList{QStringLiteral("Pago")});
+    }
+
+    void anEditWhoseReminderIsGoneWritesNothing()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/12"), QStringLiteral("Sumiu"), QString()));
+        store.setEditStatement(modgeral::titleQuery(QStringLiteral("Sumiu")));
+        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("Sumiu"))));
+        QVERIFY(!store.updateReminder(QStringLiteral("2006/03/12"), QStringLiteral("Outro"), QString()));
+        QVERIFY(store.lastError().contains(QStringLiteral("não foi encontrado")));
+        QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList());
+    }
+
+    void dayQueriesIncludeBothEndsOfTheirRange()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("dez"), QString()));
+        const QStringList dez{QStringLiteral("dez")};
+        QCOMPARE(titlesOf(store, modgeral::oneDay(QDate(2006, 3, 10))), dez);
+        QCOMPARE(titlesOf(store, modgeral::oneDay(QDate(2006, 3, 11))), QStringList());
+        QCOMPARE(titlesOf(store, modgeral::dateRange(QDate(2006, 3, 5), QDate(2006, 3, 10))), dez);
+        QCOMPARE(titlesOf(store, modgeral::dateRange(QDate(2006, 3, 10), QDate(2006, 3, 17))), dez);
+        QCOMPARE(titlesOf(store, modgeral::dateRange(QDate(2006, 3, 11), QDate(2006, 3, 18))), QStringList());
+    }
+
+    void theOpenDocumentHelperHandsThePathToTheShell()
+    {
+        FakePlatform fake;
+        modgeral store(fake.platform());
+        fake.shell->result = false; // a failure is not examined
+        store.openDocument(QStringLiteral("/tmp/relatorio.html"), nullptr);
+        QCOMPARE(fake.shell->opened, QStringList{QStringLiteral("/tmp/relatorio.html")});
+        QVERIFY(fake.messages->shown.isEmpty());
+    }
+
+    void dayTextsConvertBothWays()
+    {
+        QCOMPARE(daytext::stored(QDate(2006, 3, 5)), QStringLiteral("2006/03/05"));
+        QCOMPARE(daytext::shown(QDate(2006, 3, 5)), QStringLiteral("05/03/2006"));
+        QCOMPARE(daytext::shown(QDate(800, 1, 2)), QStringLiteral("02/01/0800"));
+        QCOMPARE(daytext::fromStored(QStringLiteral("2006/03/05")), QDate(2006, 3, 5));
+        QVERIFY(!daytext::fromStored(QStringLiteral("2006/02/30")).isValid());
+        QVERIFY(!daytext::fromStored(QStringLiteral("05/03/2006")).isValid());
+        QCOMPARE(daytext::fromTyped(QStringLiteral(" 05/03/2006 ")).day, QDate(2006, 3, 5));
+        QCOMPARE(daytext::fromTyped(QStringLiteral("5/3/2006")).day, QDate(2006, 3, 5));
+        QVERIFY(!daytext::fromTyped(QStringLiteral("31/02/2007")).ok());
+        QVERIFY(daytext::fromTyped(QStringLiteral("31/02/2007")).error.contains(QStringLiteral("não existe")));
+        QVERIFY(!daytext::fromTyped(QStringLiteral("  /  /    ")).ok());
+        QVERIFY(!daytext::fromTyped(QString()).ok());
+        QCOMPARE(daytext::daysLeft(QDate(2006, 3, 7), QDate(2006, 3, 10)), QStringLiteral("-3 dias"));
+        QCOMPARE(daytext::daysLeft(QDate(2006, 3, 11), QDate(2006, 3, 10)), QStringLiteral("1 dias"));
+    }
+};
+
+QTEST_MAIN(ReminderStoreTest)
+#include "tst_modgeral.moc"
