@@ -3,6 +3,12 @@
 
 #include "buildconfig.h"
 #include "forms/commandicons.h"
+#include "forms/frmcalculardias.h"
+#include "forms/frmlembretesys.h"
+#include "forms/frmpormes.h"
+#include "forms/frmsobre.h"
+#include "forms/frmpreferencias.h"
+#include "forms/listappearance.h"
 #include "forms/statusclock.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -11,6 +17,7 @@
 #include "store/modgeral.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -306,6 +313,9 @@ void frmprincipal::mnu15dias_Click()
 
 void frmprincipal::CarregarConfigSoft()
 {
+    applyListAppearance(*ui->lstlista, m_platform.settings());
+    // Let the list repaint in its new look before the activation goes on.
+    QCoreApplication::processEvents();
 }
 
 void frmprincipal::changeEvent(QEvent *event)
@@ -384,12 +394,33 @@ bool frmprincipal::warnWhenNothingSelected(const QString &title)
 
 void frmprincipal::mnunovo_Click()
 {
+    // The caption alone selects adding; the fields keep what they hold.
+    frmlembretesys::showFor(*this, m_platform, m_store)->setWindowTitle(QStringLiteral("Adicionar lembrete"));
 }
 
 void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
+    const QString title = selectedRow()->text(1);
+    // Showing the editor first lets its load open the database.
+    frmlembretesys *editor = frmlembretesys::showFor(*this, m_platform, m_store);
+    const QString caption = QStringLiteral("Editar lembrete");
+    editor->setWindowTitle(caption);
+    editor->setActionCaption(caption);
+    m_store.setEditStatement(modgeral::titleQuery(title));
+    if (!m_store.openRecordset(m_store.editStatement())) {
+        showLoadError(m_store.lastError());
+        return;
+    }
+    QSqlQuery &recordset = m_store.recordset();
+    if (recordset.next()) {
+        const QString stored = recordset.value(1).toString();
+        const QDate day = daytext::fromStored(stored);
+        editor->fill(day.isValid() ? daytext::shown(day) : stored, recordset.value(2).toString(),
+                     recordset.value(3).toString());
+    }
+    m_store.closeRecordset();
 }
 
 void frmprincipal::mnuremover_Click()
@@ -420,6 +451,7 @@ void frmprincipal::mnusite_Click()
 
 void frmprincipal::mnupreferencias_Click()
 {
+    m_platform.windows().show<frmpreferencias>([this] { return new frmpreferencias(m_platform, this); });
 }
 
 void frmprincipal::mnucalendario_Click()
@@ -428,14 +460,17 @@ void frmprincipal::mnucalendario_Click()
 
 void frmprincipal::mnudias_Click()
 {
+    m_platform.windows().show<frmcalculardias>([this] { return new frmcalculardias(m_platform, this); });
 }
 
 void frmprincipal::mnulembretesdata_Click()
 {
+    m_platform.windows().show<frmpormes>([this] { return new frmpormes(m_platform, m_store, this); });
 }
 
 void frmprincipal::mnusoftware_Click()
 {
+    m_platform.windows().show<frmsobre>([this] { return new frmsobre(m_platform, this); });
 }
 
 void frmprincipal::mnusalvatxt_Click()

@@ -2,6 +2,8 @@
 
 #include "runtime/platform.h"
 
+#include <QLocale>
+
 namespace settings {
 
 QString read(const runtime::SettingsAccess &access, const Key &key)
@@ -59,6 +61,60 @@ const std::array<quint32, 12> &colourPalette()
         12648384u, 16744576u, 16777152u, 0u,        33023u,    8388608u,
     };
     return palette;
+}
+
+std::optional<int> paletteIndex(const QString &text)
+{
+    bool ok = false;
+    const int index = text.trimmed().toInt(&ok, 10);
+    if (!ok || index < 0 || index >= int(colourPalette().size()))
+        return std::nullopt;
+    return index;
+}
+
+namespace {
+
+// The largest point size a list font may be given; beyond it a font is not
+// drawn sensibly.
+constexpr qreal kLargestFontSize = 2160.0;
+
+} // namespace
+
+std::optional<qreal> parseFontSize(const QString &text)
+{
+    QString digits = text.trimmed();
+    digits.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const qreal size = QLocale::c().toDouble(digits, &ok);
+    if (!ok || !(size > 0.0) || size > kLargestFontSize)
+        return std::nullopt;
+    return size;
+}
+
+QColor readColour(const runtime::SettingsAccess &access, const Key &key)
+{
+    const std::optional<quint32> stored = parseColourNumber(read(access, key));
+    return colourFromNumber(stored.value_or(parseColourNumber(key.defaultValue).value_or(0)));
+}
+
+qreal readFontSize(const runtime::SettingsAccess &access)
+{
+    const std::optional<qreal> stored = parseFontSize(read(access, keys::TamanhoFonte));
+    return stored.value_or(parseFontSize(keys::TamanhoFonte.defaultValue).value_or(11.0));
+}
+
+QString readFontName(const runtime::SettingsAccess &access)
+{
+    const QString stored = read(access, keys::Fontenome);
+    return stored.trimmed().isEmpty() ? keys::Fontenome.defaultValue : stored;
+}
+
+void writeColourChoice(runtime::SettingsAccess &access, const ColourChoice &choice, int index)
+{
+    if (index < 0 || index >= int(colourPalette().size()))
+        return;
+    write(access, choice.index, QString::number(index));
+    write(access, choice.colour, colourNumberText(colourPalette()[size_t(index)]));
 }
 
 } // namespace settings

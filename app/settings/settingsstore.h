@@ -61,4 +61,37 @@ quint32 numberFromColour(const QColor &colour);
 // The twelve colours the preferences dialog offers, in index order.
 const std::array<quint32, 12> &colourPalette();
 
+// A palette position stored as decimal digits; nothing when the text is not
+// a whole number from 0 to 11.
+std::optional<int> paletteIndex(const QString &text);
+
+// The list's look as its reader uses it. A stored value that cannot be used
+// (a colour that is not a colour number, a size no font takes, an empty font
+// name) gives that key's default; the stored text is left as it is.
+QColor readColour(const runtime::SettingsAccess &access, const Key &key);
+qreal readFontSize(const runtime::SettingsAccess &access);
+QString readFontName(const runtime::SettingsAccess &access);
+
+// A point size as a font takes it: a number above 0 and up to 2160, with a
+// point or a comma before any decimals.
+std::optional<qreal> parseFontSize(const QString &text);
+
+// One of the dialog's three colour choices: the key holding the chosen
+// palette position and the key holding its colour number.
+struct ColourChoice
+{
+    Key index;
+    Key colour;
+};
+
+namespace choices {
+inline const ColourChoice CorFundo1{keys::Corescolhida, keys::CorFundo1};
+inline const ColourChoice CorFundo2{keys::Corescolhida2, keys::CorFundo2};
+inline const ColourChoice Corfonte{keys::Corescolhidafonte, keys::Corfonte};
+} // namespace choices
+
+// Writes both keys of a choice: the position and the palette colour at it,
+// each as decimal digits. A position outside the palette writes nothing.
+void writeColourChoice(runtime::SettingsAccess &access, const ColourChoice &choice, int index);
+
 } // namespace settings
