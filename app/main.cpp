@@ -25,7 +25,6 @@ int main(int argc, char *argv[])
 
     frmprincipal mainWindow(platform, store);
     platform.windows().registerLoaded(&mainWindow);
-    mainWindow.setAttribute(Qt::WA_DeleteOnClose, false);
     mainWindow.show();
     return app.exec();
 }

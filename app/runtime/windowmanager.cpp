@@ -6,7 +6,6 @@ void WindowManager::registerLoaded(QWidget *window)
 {
     if (!window || m_windows.contains(window))
         return;
-    window->setAttribute(Qt::WA_DeleteOnClose);
     m_windows.append(window);
     connect(window, &QObject::destroyed, this, [this] {
         m_windows.removeIf([](const QPointer<QWidget> &w) { return w.isNull(); });

@@ -33,13 +33,14 @@ public:
     }
 
     // Shows the one instance of Window, creating it with create() when it is
-    // not loaded. create() must return a window that deletes itself on close.
+    // not loaded; closing it deletes it.
     template<class Window, class Create>
     Window *show(Create create)
     {
         Window *window = find<Window>();
         if (!window) {
             window = create();
+            window->setAttribute(Qt::WA_DeleteOnClose); // closing unloads it
             registerLoaded(window);
         }
         window->show();

@@ -67,7 +67,8 @@ QString modgeral::databaseFileName()
 void modgeral::abrirbanco()
 {
     releaseConnection();
-    m_connectionName = QStringLiteral("modgeral-%1").arg(++m_connectionSerial);
+    // Unique across stores too: tests and the import tool hold several at once.
+    m_connectionName = QStringLiteral("modgeral-%1-%2").arg(quintptr(this)).arg(++m_connectionSerial);
 
     const QString path = m_platform.programFile(databaseFileName());
     QString error = checkDatabaseFile(path);
