@@ -47,6 +47,7 @@ public:
     bool setFontSize(int points) override;
     bool printLine(const QList<PrintPiece> &pieces) override;
     bool endDocument() override;
+    using PrinterSurface::printLine;
 
 private:
     bool beginDocument();
