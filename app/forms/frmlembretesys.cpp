@@ -1,0 +1,187 @@
+#include "forms/frmlembretesys.h"
+#include "ui_frmlembretesys.h"
+
+#include "forms/frmprincipal.h"
+#include "runtime/controlhost.h"
+#include "runtime/platform.h"
+#include "runtime/windowmanager.h"
+#include "store/daytext.h"
+#include "store/modgeral.h"
+
+#include <almanaqlib.h>
+
+#include <QPainter>
+
+namespace {
+
+const QString kAddCaption = QStringLiteral("Adicionar lembrete");
+const QString kDescriptionPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete\r\n");
+
+} // namespace
+
+frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , ui(std::make_unique<Ui::frmlembretesys>())
+    , m_platform(platform)
+    , m_store(store)
+{
+    ui->setupUi(this);
+    ui->txtdesc->setPlainText(kDescriptionPrompt);
+    connect(ui->cmdacao, &QPushButton::clicked, this, &frmlembretesys::cmdacao_Click);
+    connect(ui->cmdcancelar, &QPushButton::clicked, this, &frmlembretesys::cmdcancelar_Click);
+    createCalendar();
+    setFixedSize(sizeHint());
+    Form_Load();
+}
+
+frmlembretesys::~frmlembretesys() = default;
+
+frmlembretesys *frmlembretesys::showFor(frmprincipal &mainWindow, runtime::Platform &platform,
+                                        modgeral &store)
+{
+    return platform.windows().show<frmlembretesys>([&] {
+        auto *editor = new frmlembretesys(platform, store, &mainWindow);
+        connect(editor, &frmlembretesys::saved, &mainWindow, &frmprincipal::carregarlista);
+        return editor;
+    });
+}
+
+void frmlembretesys::Form_Load()
+{
+    // A missing or unreadable picture leaves the window plain.
+    m_picture = QPixmap(m_platform.programFile(QStringLiteral("fundo.gif")));
+    ui->txtdata->setDay(m_platform.clock().today());
+    m_store.abrirbanco();
+}
+
+// The calendar comes from its own library; without it the date is typed.
+void frmlembretesys::createCalendar()
+{
+    const QVariantMap saved{
+        {QLatin1String(almanaq::DateKey), almanaq::toAutomationDate(m_platform.clock().today())}};
+    m_calendar = runtime::ControlHost(m_platform).create(QLatin1String(almanaq::ProgId),
+                                                        QStringLiteral("calendario"),
+                                                        ui->areacalendario, saved);
+    if (m_calendar)
+        connect(m_calendar, SIGNAL(Click()), this, SLOT(calendario_Click()));
+}
+
+void frmlembretesys::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_picture.isNull()) {
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, m_picture);
+    }
+}
+
+bool frmlembretesys::isAddMode() const
+{
+    return windowTitle().toLower() == kAddCaption.toLower();
+}
+
+void frmlembretesys::setActionCaption(const QString &caption)
+{
+    ui->cmdacao->setText(caption);
+    ui->cmdacao->setAccessibleName(caption);
+}
+
+void frmlembretesys::fill(const QString &day, const QString &title, const QString &description)
+{
+    ui->txtdata->setText(day);
+    ui->txttitulo->setText(title);
+    ui->txtdesc->setPlainText(description);
+}
+
+void frmlembretesys::calendario_Click()
+{
+    if (!m_calendar)
+        return;
+    const QDate day = almanaq::automationDateDay(m_calendar->property("SelectedDate").toDouble());
+    if (day.isValid())
+        ui->txtdata->setDay(day);
+}
+
+void frmlembretesys::cmdacao_Click()
+{
+    const QString warningTitle = QStringLiteral("Aviso");
+    if (ui->txtdata->text().trimmed().isEmpty()) {
+        m_platform.messages().show(this, runtime::MessageIcon::Warning,
+                                   QStringLiteral("O campo data é de preenchimento obrigatório!"),
+                                   warningTitle);
+        return;
+    }
+    if (ui->txttitulo->text().trimmed().isEmpty()) {
+        m_platform.messages().show(this, runtime::MessageIcon::Warning,
+                                   QStringLiteral("O campo título é de preenchimento obrigatório!"),
+                                   warningTitle);
+        return;
+    }
+    if (isAddMode())
+        adicionar();
+    else
+        editar();
+}
+
+void frmlembretesys::cmdcancelar_Click()
+{
+    close();
+}
+
+// The text box shows line breaks as "\n"; reminders keep them as CR LF, the
+// form in which descriptions brought over from older files are stored too.
+QString frmlembretesys::description() const
+{
+    QString text = ui->txtdesc->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+void frmlembretesys::adicionar()
+{
+    m_store.abrirbanco();
+    // Nothing is written unless the date is a day that exists.
+    const daytext::TypedDay day = ui->txtdata->day();
+    if (!day.ok()) {
+        reportSaveError(day.error);
+        return;
+    }
+    if (!m_store.appendReminder(daytext::stored(day.day), ui->txttitulo->text(), description())) {
+        reportSaveError(m_store.lastError());
+        return;
+    }
+    finishSave(QStringLiteral("Lembrete cadastrado com sucesso!"));
+}
+
+void frmlembretesys::editar()
+{
+    m_store.abrirbanco();
+    const daytext::TypedDay day = ui->txtdata->day();
+    if (!day.ok()) {
+        reportSaveError(day.error);
+        return;
+    }
+    // Fails, writing nothing, when the reminder was removed after the edit began.
+    if (!m_store.updateReminder(daytext::stored(day.day), ui->txttitulo->text(), description())) {
+        reportSaveError(m_store.lastError());
+        return;
+    }
+    finishSave(QStringLiteral("Lembrete editado com sucesso!"));
+}
+
+// A failed save keeps the window open with what the user typed; pressing the
+// button again repeats the whole save.
+void frmlembretesys::reportSaveError(const QString &description)
+{
+    m_platform.messages().show(this, runtime::MessageIcon::Critical,
+                               QStringLiteral("Ocorreu o seguinte erro: ") + description,
+                               QStringLiteral("Erro"));
+}
+
+void frmlembretesys::finishSave(const QString &message)
+{
+    m_platform.messages().show(this, runtime::MessageIcon::Information, message,
+                               QStringLiteral("cadastrado"));
+    emit saved();
+    close();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+
+class frmprincipal;
+class modgeral;
+
+namespace runtime {
+class Platform;
+}
+
+namespace Ui {
+class frmlembretesys;
+}
+
+// The reminder editor: adds a new reminder or rewrites the one the main
+// window's edit command picked. The window caption is the mode: "Adicionar
+// lembrete" adds, any other caption edits the row the store's edit statement
+// finds first.
+class frmlembretesys : public QWidget
+{
+    Q_OBJECT
+public:
+    // Creating the window is its load: background picture, today in the date
+    // field, the database opened again. None of these steps stops the others.
+    frmlembretesys(runtime::Platform &platform, modgeral &store, QWidget *parent = nullptr);
+    ~frmlembretesys() override;
+
+    // Shows the editor of the run, loading it when it is not loaded; a save
+    // reloads mainWindow's list.
+    static frmlembretesys *showFor(frmprincipal &mainWindow, runtime::Platform &platform,
+                                   modgeral &store);
+
+    bool isAddMode() const;
+    void setActionCaption(const QString &caption);
+    // Fills the fields with a stored reminder; day is the "dd/mm/yyyy" text.
+    void fill(const QString &day, const QString &title, const QString &description);
+
+    const QPixmap &picture() const { return m_picture; }
+    // The calendar control, or null when its library could not be loaded.
+    QWidget *calendarControl() const { return m_calendar; }
+
+signals:
+    // A reminder was written; the main window reloads its list.
+    void saved();
+
+public slots:
+    void cmdacao_Click();
+    void cmdcancelar_Click();
+    void calendario_Click();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void Form_Load();
+    void createCalendar();
+    void adicionar();
+    void editar();
+    QString description() const;
+    void reportSaveError(const QString &description);
+    void finishSave(const QString &message);
+
+    std::unique_ptr<Ui::frmlembretesys> ui;
+    runtime::Platform &m_platform;
+    modgeral &m_store;
+    QPixmap m_picture;
+    QWidget *m_calendar = nullptr;
+};
