@@ -7,7 +7,10 @@
 
 namespace runtime {
 
-QtPrinterSurface::QtPrinterSurface() = default;
+QtPrinterSurface::QtPrinterSurface(const QString &pdfFileName)
+    : m_pdfFileName(pdfFileName)
+{
+}
 
 QtPrinterSurface::~QtPrinterSurface()
 {
@@ -72,10 +75,16 @@ bool QtPrinterSurface::beginDocument()
 {
     if (m_painter)
         return true;
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (defaultPrinter.isNull())
-        return false;
-    m_printer = std::make_unique<QPrinter>(defaultPrinter, QPrinter::HighResolution);
+    if (m_pdfFileName.isEmpty()) {
+        const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+        if (defaultPrinter.isNull())
+            return false;
+        m_printer = std::make_unique<QPrinter>(defaultPrinter, QPrinter::HighResolution);
+    } else {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(m_pdfFileName);
+    }
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get()))
         return dropDocument();

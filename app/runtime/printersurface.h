@@ -38,10 +38,12 @@ public:
 
 // Prints with QPrinter on the system's default printer, in the printer's
 // own font and page layout. Nothing touches the printer before the first call.
+// Given a file name it prints into that PDF file instead, so the layout can be
+// checked where there is no printer.
 class QtPrinterSurface final : public PrinterSurface
 {
 public:
-    QtPrinterSurface();
+    explicit QtPrinterSurface(const QString &pdfFileName = QString());
     ~QtPrinterSurface() override;
 
     bool setFontSize(int points) override;
@@ -56,6 +58,7 @@ private:
     void applyFontSize();
     bool dropDocument();
 
+    QString m_pdfFileName;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     int m_fontSize = 0;

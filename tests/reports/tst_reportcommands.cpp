@@ -12,6 +12,7 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <ctime>
 
@@ -381,6 +382,29 @@ private slots:
         QCOMPARE(m_printer->endedDocuments, 0);
         QCOMPARE(m_fake->messages->shown.size(), 1);
         QCOMPARE(m_fake->messages->shown.constFirst().text, kPrintError);
+    }
+
+    void theQtPrinterStartsNewPagesByItselfAndCanPrintAgainAfterwards()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("lista.pdf"));
+        runtime::QtPrinterSurface printer(pdf);
+        auto countPages = [&] { return fileBytes(pdf).count("/Type /Page\n"); };
+
+        QVERIFY(printer.setFontSize(12));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(printer.printLine({{0, QStringLiteral("Data: ")}, {20, QStringLiteral("10/03/2006")}}));
+        QVERIFY(printer.endDocument());
+        QCOMPARE(countPages(), 1);
+
+        QVERIFY(printer.setFontSize(12));
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(printer.printLine(QStringLiteral("linha %1").arg(i)));
+        QVERIFY(printer.endDocument());
+        QVERIFY2(countPages() >= 3, qPrintable(QString::number(countPages())));
+
+        runtime::QtPrinterSurface nowhere(dir.filePath(QStringLiteral("nao-existe/lista.pdf")));
+        QVERIFY(!nowhere.setFontSize(12));
     }
 
     void theSystemPrinterFailsWhenThereIsNoDefaultPrinter()
