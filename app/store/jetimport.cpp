@@ -405,6 +405,12 @@ QString describe(const QString &what, const QSqlError &error)
     return text.isEmpty() ? what + QStringLiteral(".") : what + QStringLiteral(" (") + text + QStringLiteral(").");
 }
 
+// A null QString is bound as NULL; the columns hold texts, empty ones too.
+QVariant nonNull(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
 // The first of base, base.2, base.3, ... that names no file (for a name with
 // an extension: name.txt, name-2.txt, ...).
 QString freeName(const QString &folder, const QString &stem, const QString &extension,
@@ -481,9 +487,9 @@ bool writeReminders(const QString &databasePath, const QString &oldFile, const Q
     for (auto row = rows.cbegin(); ok && row != rows.cend(); ++row) {
         if (!row->reason.isEmpty())
             continue;
-        query.addBindValue(row->day);
-        query.addBindValue(row->title);
-        query.addBindValue(row->description);
+        query.addBindValue(nonNull(row->day));
+        query.addBindValue(nonNull(row->title));
+        query.addBindValue(nonNull(row->description)); // a missing description is empty
         ok = query.exec();
     }
     if (!ok) {
@@ -653,6 +659,7 @@ JetImportResult JetImport::run()
                                        "nada foi mudado.")
                             .arg(result.database, reason));
     }
+    fresh.setAutoRemove(false); // it is dados.mdb now
     result.ok = true;
     result.backupFile = backup;
     result.rejectFile = rejectPath;
