@@ -88,7 +88,7 @@ void c_relatorios::setFieldEncloseCSV(const QString &enclose)
 void c_relatorios::setProgresbar(QObject *bar)
 {
     m_hasProgressBar = IsProgressBar(bar);
-    m_progressBar = m_hasProgressBar ? static_cast<QProgressBar *>(bar) : nullptr;
+    m_progressBar = m_hasProgressBar ? qobject_cast<QProgressBar *>(bar) : nullptr;
 }
 
 bool c_relatorios::IsProgressBar(const QObject *object)
