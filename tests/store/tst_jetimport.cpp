@@ -43,13 +43,6 @@ struct Reminder
     }
 };
 
-char *toString(const Reminder &r)
-{
-    return QTest::toString(QStringLiteral("(%1 | %2 | %3 chars)")
-                               .arg(r.day, r.title)
-                               .arg(r.description.size()));
-}
-
 QString fixtureTool()
 {
     const QString fromEnvironment = qEnvironmentVariable("MAKE_JET_MDB");
@@ -177,7 +170,6 @@ void tst_JetImport::yesBringsEveryRowOver_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::newRow("Jet 4") << QStringList();
-    QTest::newRow("Jet 4, texts not compressed") << QStringList{QStringLiteral("--no-compress")};
     QTest::newRow("Jet 3") << QStringList{QStringLiteral("--jet3")};
 }
 
