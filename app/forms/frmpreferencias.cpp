@@ -26,6 +26,17 @@ const QString kColourNames[] = {
 // The light yellow behind the two section headings.
 constexpr quint32 kHeadingColour = 0xC0FFFF;
 
+// An option button that answers to a click anywhere on its colour, not only
+// on its round mark: it has no caption to click instead.
+class ColourOption final : public QRadioButton
+{
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+};
+
 void loadBackgroundPicture(QWidget &window, const QString &path)
 {
     const QPixmap picture(path);
@@ -120,7 +131,7 @@ QButtonGroup *frmpreferencias::createColourGrid(QGroupBox *frame, const QString 
     grid->setSpacing(2);
     const auto &palette = settings::colourPalette();
     for (int index = 0; index < int(palette.size()); ++index) {
-        auto *option = new QRadioButton(frame);
+        auto *option = new ColourOption(frame);
         option->setObjectName(arrayName + QLatin1Char('_') + QString::number(index));
         option->setAccessibleName(accessiblePrefix + kColourNames[index]);
         option->setToolTip(kColourNames[index]);
@@ -183,9 +194,8 @@ void frmpreferencias::selectStoredColour(QButtonGroup *group, const settings::Co
 void frmpreferencias::showStoredText(QComboBox *box, const QString &text)
 {
     const int entry = box->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    if (entry >= 0)
-        box->setCurrentIndex(entry);
-    else
+    box->setCurrentIndex(entry);
+    if (entry < 0)
         box->setEditText(text);
 }
 
