@@ -139,6 +139,7 @@ QButtonGroup *frmpreferencias::createColourGrid(QGroupBox *frame, const QString 
         QPalette colours = option->palette();
         colours.setColor(QPalette::Window, settings::colourFromNumber(palette[size_t(index)]));
         option->setPalette(colours);
+        option->setBackgroundRole(QPalette::Window);
         option->setAutoFillBackground(true);
         group->addButton(option, index);
         grid->addWidget(option, index / columns, index % columns);

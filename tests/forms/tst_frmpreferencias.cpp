@@ -174,7 +174,9 @@ void PreferencesDialogTest::theColourArraysHoldTheirPaletteInTheirGrids()
             QCOMPARE(button->parentWidget(), frame);
             QVERIFY(button->text().isEmpty());
             QVERIFY(!button->accessibleName().isEmpty());
-            QCOMPARE(button->palette().color(QPalette::Window),
+            // The face beside the round mark shows the palette colour.
+            const QImage face = button->grab().toImage();
+            QCOMPARE(face.pixelColor(face.width() - 2, face.height() / 2),
                      colourFromNumber(colourPalette()[size_t(index)]));
             int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
             grid->getItemPosition(grid->indexOf(button), &row, &column, &rowSpan, &columnSpan);
