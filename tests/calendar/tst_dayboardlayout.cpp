@@ -6,6 +6,7 @@
 #include "dayboard.h"
 #include "dayboardtesting.h"
 
+#include <QSet>
 #include <QTest>
 
 using almanaq::Dayboard;
@@ -55,33 +56,16 @@ class DayboardLayoutTest : public QObject
     Q_OBJECT
 
 private slots:
-    void theControlHas48ConstituentControls();
     void controlsSitAtTheirDesignPositions_data();
     void controlsSitAtTheirDesignPositions();
-    void colourAndFontsFollowTheDesign();
-    void dayTextColoursFollowTheColumn();
+    void coloursAndFontsFollowTheDesign();
     void arrowPicturesPointTheirWay();
     void tabOrderRunsBackTodayForward();
-    void everyInteractiveControlHasAnAccessibleName();
-    void theFirstScalingAtDesignSizeEvensTheFonts();
     void twiceTheDesignSizeDoublesPositionsAndFonts();
-    void heightBelowHalfTheDesignSnapsBackToHalf();
-    void widthBelowHalfTheDesignSnapsBackToHalf();
-    void stretchingOnlyTheWidthChangesFonts();
-    void stretchingOnlyTheHeightKeepsFonts();
+    void sizesBelowHalfTheDesignSnapBackToHalf();
+    void stretchingTheWidthChangesFontsStretchingTheHeightDoesNot();
     void aNewInstanceKeepsItsInitialSizeUntilShown();
 };
-
-void DayboardLayoutTest::theControlHas48ConstituentControls()
-{
-    Dayboard board;
-    QCOMPARE(board.findChildren<QLabel *>(QStringLiteral("Casa")).size(), 37);
-    QCOMPARE(board.findChildren<QLabel *>(QStringLiteral("lbDiaSem")).size(), 7);
-    QCOMPARE(board.findChildren<QPushButton *>(QStringLiteral("btMove")).size(), 2);
-    QVERIFY(title(&board));
-    QVERIFY(todayButton(&board));
-    QCOMPARE(board.size(), QSize(248, 236));
-}
 
 void DayboardLayoutTest::controlsSitAtTheirDesignPositions_data()
 {
@@ -90,13 +74,9 @@ void DayboardLayoutTest::controlsSitAtTheirDesignPositions_data()
     QTest::addColumn<QRect>("geometry");
     QTest::newRow("title") << "TitMesAno" << 0 << twips(150, 120, 3390, 375);
     QTest::newRow("Sunday header") << "lbDiaSem" << 1 << twips(165, 600, 495, 255);
-    QTest::newRow("Saturday header") << "lbDiaSem" << 7 << twips(165 + 480 * 6, 600, 495, 255);
     QTest::newRow("first cell") << "Casa" << 1 << twips(165, 840, 495, 435);
-    QTest::newRow("cell 16") << "Casa" << 16 << twips(165 + 480, 840 + 420 * 2, 495, 435);
     QTest::newRow("last cell") << "Casa" << 37 << twips(165 + 480, 2940, 495, 435);
     QTest::newRow("back arrow") << "btMove" << 0 << twips(1155, 2970, 465, 405);
-    QTest::newRow("today button") << "btHoje" << 0 << twips(1635, 2970, 1425, 405);
-    QTest::newRow("forward arrow") << "btMove" << 1 << twips(3075, 2970, 465, 405);
 }
 
 void DayboardLayoutTest::controlsSitAtTheirDesignPositions()
@@ -114,46 +94,28 @@ void DayboardLayoutTest::controlsSitAtTheirDesignPositions()
     QCOMPARE(control->geometry(), geometry);
 }
 
-void DayboardLayoutTest::colourAndFontsFollowTheDesign()
-{
-    Dayboard board;
-    QLabel *heading = title(&board);
-    QCOMPARE(heading->palette().color(QPalette::Window), QColor(128, 128, 128));
-    QCOMPARE(heading->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-    QCOMPARE(heading->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(heading->font().pointSizeF(), 15.75);
-
-    QLabel *header = weekdayHeader(&board, 3);
-    QCOMPARE(header->palette().color(QPalette::Window), QColor(0, 0, 128));
-    QCOMPARE(header->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-    QCOMPARE(header->font().pointSizeF(), 8.25);
-    QCOMPARE(header->frameShape(), QFrame::Box);
-
-    QLabel *day = cell(&board, 10);
-    QCOMPARE(day->font().pointSizeF(), 15.0);
-    QVERIFY(day->font().bold());
-    QCOMPARE(day->frameShape(), QFrame::Box);
-    QCOMPARE(day->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-
-    QCOMPARE(todayButton(&board)->font().family(), QStringLiteral("Tahoma"));
-    QCOMPARE(todayButton(&board)->font().pointSizeF(), 8.25);
-}
-
-void DayboardLayoutTest::dayTextColoursFollowTheColumn()
+void DayboardLayoutTest::coloursAndFontsFollowTheDesign()
 {
     TestSite site;
     Dayboard board(&site);
-    const QColor windowText = board.palette().color(QPalette::Text);
+    QLabel *heading = title(&board);
+    QCOMPARE(heading->palette().color(QPalette::Window), QColor(128, 128, 128));
+    QCOMPARE(heading->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    QCOMPARE(heading->font().pointSizeF(), 15.75);
+    QCOMPARE(weekdayHeader(&board, 3)->palette().color(QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(weekdayHeader(&board, 3)->font().pointSizeF(), 8.25);
+    QCOMPARE(cell(&board, 10)->font().pointSizeF(), 15.0);
+    QVERIFY(cell(&board, 10)->font().bold());
+    QCOMPARE(todayButton(&board)->font().pointSizeF(), 8.25);
+
+    // Day text colours belong to the column and survive month changes.
+    moveButton(&board, 1)->click();
     const auto textColour = [&](int i) { return cell(&board, i)->palette().color(QPalette::WindowText); };
     for (int i : {1, 8, 36})
         QCOMPARE(textColour(i), QColor(255, 0, 0));
     for (int i : {7, 14, 35})
         QCOMPARE(textColour(i), QColor(0, 0, 0));
-    for (int i : {2, 4, 37})
-        QCOMPARE(textColour(i), windowText);
-    // Changing months repaints backgrounds only.
-    moveButton(&board, 1)->click();
-    QCOMPARE(textColour(1), QColor(255, 0, 0));
+    QCOMPARE(textColour(37), board.palette().color(QPalette::Text));
 }
 
 void DayboardLayoutTest::arrowPicturesPointTheirWay()
@@ -164,38 +126,24 @@ void DayboardLayoutTest::arrowPicturesPointTheirWay()
         const QImage image = almanaq::arrowImage(direction);
         QCOMPARE(image.size(), QSize(16, 17));
         QRect drawn;
-        int tealPixels = 0;
-        int blackPixels = 0;
+        QSet<QRgb> colours;
+        QList<int> columnHeights(16, 0);
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
-                const QColor colour = image.pixelColor(x, y);
-                if (colour == ground)
+                if (image.pixelColor(x, y) == ground)
                     continue;
                 drawn |= QRect(x, y, 1, 1);
-                tealPixels += colour == teal;
-                blackPixels += colour == Qt::black;
-                QVERIFY(colour == teal || colour == Qt::black);
+                colours.insert(image.pixel(x, y));
+                ++columnHeights[x];
             }
         }
         QCOMPARE(drawn.size(), QSize(10, 11));
-        QVERIFY(tealPixels > 0);
-        QVERIFY(blackPixels > 0);
-        // The point is a single pixel at the end the arrow points to; the tail is as high as the shaft.
-        const auto heightAt = [&](int x) {
-            int count = 0;
-            for (int y = 0; y < image.height(); ++y)
-                count += image.pixelColor(x, y) != ground;
-            return count;
-        };
-        const int tip = direction == almanaq::ArrowDirection::Left ? drawn.left() : drawn.right();
-        const int tail = direction == almanaq::ArrowDirection::Left ? drawn.right() : drawn.left();
-        QCOMPARE(heightAt(tip), 1);
-        QCOMPARE(heightAt(tail), 5);
+        QCOMPARE(colours, (QSet<QRgb>{teal.rgb(), QColor(Qt::black).rgb()}));
+        // A one-pixel point where the arrow points, a five-pixel shaft end behind.
+        const bool left = direction == almanaq::ArrowDirection::Left;
+        QCOMPARE(columnHeights[left ? drawn.left() : drawn.right()], 1);
+        QCOMPARE(columnHeights[left ? drawn.right() : drawn.left()], 5);
     }
-    Dayboard board;
-    QCOMPARE(moveButton(&board, 0)->text(), QString());
-    QCOMPARE(moveButton(&board, 0)->iconSize(), QSize(16, 17));
-    QVERIFY(!moveButton(&board, 1)->icon().isNull());
 }
 
 void DayboardLayoutTest::tabOrderRunsBackTodayForward()
@@ -211,36 +159,17 @@ void DayboardLayoutTest::tabOrderRunsBackTodayForward()
     QCOMPARE(nextFocusable(todayButton(&board)), moveButton(&board, 1));
 }
 
-void DayboardLayoutTest::everyInteractiveControlHasAnAccessibleName()
-{
-    TestSite site;
-    Dayboard board(&site);
-    QVERIFY(!moveButton(&board, 0)->accessibleName().isEmpty());
-    QVERIFY(!moveButton(&board, 1)->accessibleName().isEmpty());
-    QVERIFY(moveButton(&board, 0)->accessibleName() != moveButton(&board, 1)->accessibleName());
-    QCOMPARE(todayButton(&board)->text(), QStringLiteral("Hoje")); // the caption names it
-    QVERIFY(cell(&board, 13)->accessibleName().contains(QStringLiteral("10 de março de 2006")));
-    QVERIFY(cell(&board, 1)->accessibleName().isEmpty()); // blank cells are not days
-}
-
-void DayboardLayoutTest::theFirstScalingAtDesignSizeEvensTheFonts()
-{
-    HostedBoard hosted;
-    hosted.show();
-    Dayboard *board = hosted.board;
-    QCOMPARE(board->size(), QSize(248, 236));
-    QCOMPARE(pointSize(cell(board, 1)), 16);
-    QCOMPARE(pointSize(title(board)), 16);
-    QCOMPARE(pointSize(weekdayHeader(board, 1)), 8);
-    QCOMPARE(pointSize(todayButton(board)), 8);
-    QCOMPARE(cell(board, 1)->geometry(), twips(165, 840, 495, 435));
-}
-
 void DayboardLayoutTest::twiceTheDesignSizeDoublesPositionsAndFonts()
 {
     HostedBoard hosted;
     hosted.show();
     Dayboard *board = hosted.board;
+    // The first scaling, at the design size, records the layout and evens the fonts.
+    QCOMPARE(board->size(), QSize(248, 236));
+    QCOMPARE(pointSize(cell(board, 1)), 16);
+    QCOMPARE(pointSize(title(board)), 16);
+    QCOMPARE(pointSize(weekdayHeader(board, 1)), 8);
+
     board->resize(496, 472);
     QCOMPARE(cell(board, 1)->geometry(), QRect(22, 112, 66, 58));
     QCOMPARE(cell(board, 37)->geometry(), QRect(86, 392, 66, 58));
@@ -257,7 +186,7 @@ void DayboardLayoutTest::twiceTheDesignSizeDoublesPositionsAndFonts()
     QCOMPARE(pointSize(cell(board, 1)), 16);
 }
 
-void DayboardLayoutTest::heightBelowHalfTheDesignSnapsBackToHalf()
+void DayboardLayoutTest::sizesBelowHalfTheDesignSnapBackToHalf()
 {
     HostedBoard hosted;
     hosted.show();
@@ -267,13 +196,7 @@ void DayboardLayoutTest::heightBelowHalfTheDesignSnapsBackToHalf()
     // The final layout is the one of the final size: heights halved, widths kept.
     QCOMPARE(cell(board, 1)->geometry(), QRect(11, 28, 33, 14));
     QCOMPARE(pointSize(cell(board, 1)), 16);
-}
 
-void DayboardLayoutTest::widthBelowHalfTheDesignSnapsBackToHalf()
-{
-    HostedBoard hosted;
-    hosted.show();
-    Dayboard *board = hosted.board;
     board->resize(30, 30);
     QCOMPARE(board->size(), QSize(124, 118));
     QCOMPARE(cell(board, 1)->geometry(), QRect(5, 28, 16, 14));
@@ -283,7 +206,7 @@ void DayboardLayoutTest::widthBelowHalfTheDesignSnapsBackToHalf()
     QCOMPARE(board->minimumSizeHint(), QSize(124, 118));
 }
 
-void DayboardLayoutTest::stretchingOnlyTheWidthChangesFonts()
+void DayboardLayoutTest::stretchingTheWidthChangesFontsStretchingTheHeightDoesNot()
 {
     HostedBoard hosted;
     hosted.show();
@@ -293,13 +216,7 @@ void DayboardLayoutTest::stretchingOnlyTheWidthChangesFonts()
     QCOMPARE(pointSize(title(board)), 24);
     QCOMPARE(pointSize(weekdayHeader(board, 1)), 12);
     QCOMPARE(cell(board, 1)->geometry(), QRect(16, 56, 49, 29));
-}
 
-void DayboardLayoutTest::stretchingOnlyTheHeightKeepsFonts()
-{
-    HostedBoard hosted;
-    hosted.show();
-    Dayboard *board = hosted.board;
     board->resize(248, 472);
     QCOMPARE(pointSize(cell(board, 1)), 16);
     QCOMPARE(pointSize(title(board)), 16);

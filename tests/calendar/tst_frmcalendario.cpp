@@ -1,11 +1,13 @@
 // The plain calendar window: a Dayboard over the whole client area, loaded
 // through the control host, and still a window when the library is missing.
 
+#include "support/fakeplatform.h"
 #include "forms/frmcalendario.h"
-#include "hostdoubles.h"
 
+#include <almanaqlib.h>
+
+#include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 class FrmCalendarioTest : public QObject
@@ -19,39 +21,37 @@ private slots:
 
 void FrmCalendarioTest::theWindowShowsOneCalendarOverItsClientArea()
 {
-    QList<ShownMessage> messages;
-    auto platform = testPlatform(QStringLiteral(ALMANAQ_PROGRAM_DIR), &messages);
-    auto *window = new frmcalendario(*platform);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QCOMPARE(window->windowTitle(), QStringLiteral("Calendário"));
-    QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
-    QWidget *calendar = window->findChild<QWidget *>(QStringLiteral("Dayboard1"));
+    FakePlatform fake;
+    QVERIFY(QFile::link(QStringLiteral(ALMANAQ_LIBRARY),
+                        fake.folder() + QLatin1Char('/') + QLatin1String(almanaq::LibraryFileName)));
+    frmcalendario window(fake.platform());
+    window.setAttribute(Qt::WA_DeleteOnClose, false); // the test owns it
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Calendário"));
+    QWidget *calendar = window.findChild<QWidget *>(QStringLiteral("Dayboard1"));
     QVERIFY(calendar);
-    QCOMPARE(window->Dayboard1(), calendar);
-    QCOMPARE(calendar->mapTo(window, QPoint(0, 0)), QPoint(0, 0));
-    QCOMPARE(calendar->size(), window->size());
+    QCOMPARE(window.Dayboard1(), calendar);
+    QCOMPARE(calendar->mapTo(&window, QPoint(0, 0)), QPoint(0, 0));
+    QCOMPARE(calendar->size(), window.size());
     QCOMPARE(calendar->findChild<QLabel *>(QStringLiteral("TitMesAno"))->text(), QStringLiteral("Março 2006"));
 
-    window->resize(496, 472);
+    window.resize(496, 472);
     QTRY_COMPARE(calendar->size(), QSize(496, 472));
-    QVERIFY(messages.isEmpty());
-    window->close();
+    QVERIFY(fake.messages->shown.isEmpty());
 }
 
 void FrmCalendarioTest::withoutTheLibraryTheWindowStillOpens()
 {
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QList<ShownMessage> messages;
-    auto platform = testPlatform(folder.path(), &messages);
-    frmcalendario window(*platform);
+    FakePlatform fake;
+    frmcalendario window(fake.platform());
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.testAttribute(Qt::WA_WState_Visible));
     QCOMPARE(window.Dayboard1(), nullptr);
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].icon, runtime::MessageIcon::Critical);
+    QCOMPARE(fake.messages->shown.size(), 1);
+    QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Critical);
 }
 
 QTEST_MAIN(FrmCalendarioTest)
