@@ -1,14 +1,25 @@
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
+#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTextStream>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
+    // lembrete --importar CAMINHO: brings an older-format file over without a window.
+    if (isImportCommand(argc, argv)) {
+        QCoreApplication importApp(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runImportCommand(QCoreApplication::arguments(), out, err,
+                                QCoreApplication::applicationDirPath());
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));
     QApplication::setOrganizationName(QStringLiteral("Zedozarir"));

@@ -4,12 +4,15 @@
 #include "buildconfig.h"
 #include "forms/commandicons.h"
 #include "forms/frmcalculardias.h"
+#include "forms/frmcalendario.h"
 #include "forms/frmlembretesys.h"
 #include "forms/frmpormes.h"
 #include "forms/frmsobre.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
 #include "forms/statusclock.h"
+#include "reports/reportcommands.h"
+#include "reports/treewidgetlistsource.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "settings/settingsstore.h"
@@ -243,9 +246,11 @@ void frmprincipal::carregarlista()
     ui->barraprogresso->setVisible(true);
     QList<QTreeWidgetItem *> items;
     items.reserve(qsizetype(rows.size()));
+    // Today is read once per load: asking the clock for every row cost more
+    // than the rest of the load put together.
+    const QDate today = m_platform.clock().today();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         ui->barraprogresso->setValue(int(i) + 1);
-        const QDate today = m_platform.clock().today();
         const QDate day = daytext::fromStored(rows[i].day);
         // A day that is not "yyyy/mm/dd" (a file edited by hand) is shown as it is.
         items.append(new QTreeWidgetItem(
@@ -456,6 +461,7 @@ void frmprincipal::mnupreferencias_Click()
 
 void frmprincipal::mnucalendario_Click()
 {
+    m_platform.windows().show<frmcalendario>([this] { return new frmcalendario(m_platform, this); });
 }
 
 void frmprincipal::mnudias_Click()
@@ -475,12 +481,18 @@ void frmprincipal::mnusoftware_Click()
 
 void frmprincipal::mnusalvatxt_Click()
 {
+    ReportCommands(m_platform, m_store, this)
+        .salvarTXT(TreeWidgetListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
 }
 
 void frmprincipal::mnusalvahtml_Click()
 {
+    ReportCommands(m_platform, m_store, this)
+        .salvarHTML(TreeWidgetListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
 }
 
 void frmprincipal::mnuimprimir_Click()
 {
+    TreeWidgetListSource list(ui->lstlista);
+    ReportCommands(m_platform, m_store, this).imprimir(list, ui->lblestatus->text());
 }

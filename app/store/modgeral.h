@@ -45,7 +45,7 @@ public:
     QSqlDatabase connection() const;
 
     // Replaces the shared recordset with a new one running statement on the
-    // shared connection. Its columns are chave, data, titulo, descricao.
+    // shared connection.
     bool openRecordset(const Statement &statement);
     QSqlQuery &recordset();
     void closeRecordset();
@@ -68,7 +68,9 @@ public:
     // Asks the desktop to open a document; its result is not examined.
     void openDocument(const QString &path, QWidget *owner) const;
 
-    // The statement catalogue.
+    // The statement catalogue. The list statements (all reminders, one day, a
+    // range of days) yield the columns chave, data, titulo in day and title
+    // order; the title query yields chave, data, titulo, descricao.
     static Statement allReminders();
     static Statement oneDay(const QDate &day);
     static Statement dateRange(const QDate &first, const QDate &last);
