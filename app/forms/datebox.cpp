@@ -16,7 +16,7 @@ public:
     State validate(QString &input, int &) const override
     {
         static const QRegularExpression partial(
-            QStringLiteral("^\\d{0,2}(/\\d{0,2}(/\\d{0,4})?)?$"));
+            QStringLiteral("^(\\d{0,2}|\\d{1,2}/\\d{0,2}|\\d{1,2}/\\d{1,2}/\\d{0,4})$"));
         if (!partial.match(input).hasMatch())
             return Invalid;
         if (input.size() == 10 && daytext::fromTyped(input).ok())
@@ -31,7 +31,6 @@ DateBox::DateBox(QWidget *parent)
     : QLineEdit(parent)
 {
     setValidator(new DayTextValidator(this));
-    setMaxLength(10);
     setPlaceholderText(QStringLiteral("dd/mm/aaaa"));
 }
 
