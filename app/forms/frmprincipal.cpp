@@ -35,6 +35,11 @@ namespace {
 const QString kWelcome = QStringLiteral(">  Olá, seja bem vindo ao software Zedozarir");
 const QString kNothingSelected = QStringLiteral("Nenhum lembrete foi selecionado!");
 
+// Column widths as designed: 1190, 5090 and 1810 twips.
+constexpr int kDayColumnWidth = 79;
+constexpr int kTitleColumnWidth = 339;
+constexpr int kDaysColumnWidth = 121;
+
 struct ToolbarButton
 {
     QString key;
@@ -59,9 +64,9 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Sistema de Zedozarir  -  ") + QString::fromUtf8(buildconfig::webAddress));
-    ui->lstlista->setColumnWidth(0, 79);
-    ui->lstlista->setColumnWidth(1, 339);
-    ui->lstlista->setColumnWidth(2, 121);
+    ui->lstlista->setColumnWidth(0, kDayColumnWidth);
+    ui->lstlista->setColumnWidth(1, kTitleColumnWidth);
+    ui->lstlista->setColumnWidth(2, kDaysColumnWidth);
     ui->lstlista->setContextMenuPolicy(Qt::PreventContextMenu);
     ui->lstlista->viewport()->installEventFilter(this);
     ui->lstlista->installEventFilter(this);
@@ -319,8 +324,22 @@ void frmprincipal::mnu15dias_Click()
 void frmprincipal::CarregarConfigSoft()
 {
     applyListAppearance(*ui->lstlista, m_platform.settings());
+    fitDayColumnToFont();
     // Let the list repaint in its new look before the activation goes on.
     QCoreApplication::processEvents();
+}
+
+// The designed widths suit the designed font. A larger font widens the day
+// column just enough to show a whole date, taking the room from the title
+// column, so the three columns still fill the list.
+void frmprincipal::fitDayColumnToFont()
+{
+    QTreeWidget *list = ui->lstlista;
+    const int needed = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    const int dayWidth = std::max(kDayColumnWidth, needed);
+    list->setColumnWidth(0, dayWidth);
+    list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth));
+    list->setColumnWidth(2, kDaysColumnWidth);
 }
 
 void frmprincipal::changeEvent(QEvent *event)

@@ -69,6 +69,7 @@ protected:
 private:
     void Form_Load();
     void createStatusPanels();
+    void fitDayColumnToFont();
     void createToolbar();
     void createPopupCommands();
     void connectCommands();

@@ -120,6 +120,23 @@ private slots:
         QCOMPARE(list->columnWidth(1), 339);
     }
 
+    void aLargerListFontWidensTheDayColumnWithinTheSameWidth()
+    {
+        MainWindowFixture fixture(kMarch);
+        fixture.fake.platform().settings().write(QStringLiteral("Configurações"),
+                                                 QStringLiteral("TamanhoFonte"), QStringLiteral("22"));
+        fixture.window->CarregarConfigSoft();
+        const QTreeWidget *list = fixture.window->list();
+        QVERIFY(list->columnWidth(0) > list->fontMetrics().horizontalAdvance(QStringLiteral("10/03/2006")));
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2), 79 + 339 + 121);
+
+        fixture.fake.platform().settings().write(QStringLiteral("Configurações"),
+                                                 QStringLiteral("TamanhoFonte"), QStringLiteral("6"));
+        fixture.window->CarregarConfigSoft();
+        QCOMPARE(list->columnWidth(0), 79);
+        QCOMPARE(list->columnWidth(1), 339);
+    }
+
     void eachFilterCommandNarrowsTheListAndSaysSo_data()
     {
         QTest::addColumn<QString>("command");
