@@ -9,6 +9,7 @@
 #include <almanaqlib.h>
 
 #include <QPainter>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -19,8 +20,11 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     , m_store(store)
 {
     ui->setupUi(this);
-    ui->lstlista->setColumnWidth(0, 80);
-    ui->lstlista->setColumnWidth(1, 190);
+    // The day column fits a whole date in the list's bold font; the title
+    // column, the widest, takes what the other two leave.
+    const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    ui->lstlista->setColumnWidth(0, std::max(80, dayWidth));
+    ui->lstlista->setColumnWidth(1, 285 - std::max(80, dayWidth));
     ui->lstlista->setColumnWidth(2, 95);
     createCalendar();
     setFixedSize(sizeHint());
