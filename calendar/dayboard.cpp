@@ -3,6 +3,8 @@
 #include "arrowbitmap.h"
 #include "daterules.h"
 #include "daycell.h"
+#include "frmabout.h"
+#include "libraryinfo.h"
 
 #include <QMessageBox>
 #include <QPainter>
@@ -80,7 +82,7 @@ Dayboard::~Dayboard()
 
 QString Dayboard::applicationTitle()
 {
-    return QStringLiteral("Almanaq");
+    return QString::fromUtf8(info::Title);
 }
 
 int Dayboard::instanceCount()
@@ -418,7 +420,7 @@ void Dayboard::setSelectedDate(double New_Date)
 
 void Dayboard::AboutBox()
 {
-    // The about form comes with the library's registration; nothing to show yet.
+    frmAbout::showModal(this);
 }
 
 // ---- Lifecycle ---------------------------------------------------------------------

@@ -237,16 +237,27 @@ inline constexpr int StatusFalse = 1;
 inline constexpr int StatusClassNotAvailable = int(0x80040111u);
 inline constexpr int StatusNoInterface = int(0x80004002u);
 inline constexpr int StatusInvalidArgument = int(0x80070057u);
+// The library's records could not be written to (or removed from) the registry.
+inline constexpr int StatusRegistrationFailed = int(0x80040201u);
 
 // The exported entry points, resolved by name.
 inline constexpr char GetClassObjectSymbol[] = "DllGetClassObject";
 inline constexpr char CanUnloadNowSymbol[] = "DllCanUnloadNow";
+inline constexpr char RegisterServerSymbol[] = "DllRegisterServer";
+inline constexpr char UnregisterServerSymbol[] = "DllUnregisterServer";
+
+// What registration records besides the identifiers above.
+inline constexpr char HelpFileName[] = "Almanaq.hlp";
 
 extern "C" {
 // Puts the factory of classId into *factory when interfaceId is ClassFactoryId.
 typedef int (*GetClassObjectFunction)(const char *classId, const char *interfaceId, void **factory);
 // StatusOk when no instance and no lock is outstanding, StatusFalse otherwise.
 typedef int (*CanUnloadNowFunction)();
+// Writes (or removes) the library's records in the component registry of
+// ComponentRegistry::defaultPath(): StatusOk, or StatusRegistrationFailed.
+typedef int (*RegisterServerFunction)();
+typedef int (*UnregisterServerFunction)();
 }
 
 } // namespace almanaq
