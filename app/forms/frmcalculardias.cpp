@@ -1,6 +1,8 @@
 #include "forms/frmcalculardias.h"
 #include "ui_frmcalculardias.h"
 
+#include "forms/backgroundpicture.h"
+
 #include "runtime/platform.h"
 
 #include <QPixmap>
@@ -26,13 +28,7 @@ frmcalculardias::~frmcalculardias() = default;
 
 void frmcalculardias::Form_Load()
 {
-    const QPixmap picture(m_platform.programFile(QStringLiteral("fundo.gif")));
-    if (picture.isNull())
-        return; // the window goes on without its picture
-    QPalette palette = this->palette();
-    palette.setBrush(QPalette::Window, QBrush(picture));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    applyBackgroundPicture(*this, m_platform);
 }
 
 void frmcalculardias::cmdcalcular_Click()

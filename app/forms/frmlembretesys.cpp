@@ -1,6 +1,8 @@
 #include "forms/frmlembretesys.h"
 #include "ui_frmlembretesys.h"
 
+#include "forms/backgroundpicture.h"
+
 #include "forms/frmprincipal.h"
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
@@ -10,7 +12,6 @@
 
 #include <almanaqlib.h>
 
-#include <QPainter>
 
 namespace {
 
@@ -49,7 +50,7 @@ frmlembretesys *frmlembretesys::showFor(frmprincipal &mainWindow, runtime::Platf
 void frmlembretesys::Form_Load()
 {
     // A missing or unreadable picture leaves the window plain.
-    m_picture = QPixmap(m_platform.programFile(QStringLiteral("fundo.gif")));
+    m_picture = applyBackgroundPicture(*this, m_platform);
     ui->txtdata->setDay(m_platform.clock().today());
     m_store.abrirbanco();
 }
@@ -64,15 +65,6 @@ void frmlembretesys::createCalendar()
                                                         ui->areacalendario, saved);
     if (m_calendar)
         connect(m_calendar, SIGNAL(Click()), this, SLOT(calendario_Click()));
-}
-
-void frmlembretesys::paintEvent(QPaintEvent *event)
-{
-    QWidget::paintEvent(event);
-    if (!m_picture.isNull()) {
-        QPainter painter(this);
-        painter.drawPixmap(0, 0, m_picture);
-    }
 }
 
 bool frmlembretesys::isAddMode() const

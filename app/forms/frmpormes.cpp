@@ -1,6 +1,8 @@
 #include "forms/frmpormes.h"
 #include "ui_frmpormes.h"
 
+#include "forms/backgroundpicture.h"
+
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "store/daytext.h"
@@ -8,7 +10,6 @@
 
 #include <almanaqlib.h>
 
-#include <QPainter>
 #include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -47,18 +48,9 @@ void frmpormes::createCalendar()
 
 void frmpormes::Form_Load()
 {
-    m_picture = QPixmap(m_platform.programFile(QStringLiteral("fundo.gif")));
+    m_picture = applyBackgroundPicture(*this, m_platform);
     // At load a list that cannot be read simply stays as far as it got.
     carregarlista();
-}
-
-void frmpormes::paintEvent(QPaintEvent *event)
-{
-    QWidget::paintEvent(event);
-    if (!m_picture.isNull()) {
-        QPainter painter(this);
-        painter.drawPixmap(0, 0, m_picture);
-    }
 }
 
 QDate frmpormes::selectedDay() const

@@ -43,7 +43,6 @@ public slots:
     void calendario_Click();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void Form_Load();

@@ -1,6 +1,8 @@
 #include "forms/frmpreferencias.h"
 #include "ui_frmpreferencias.h"
 
+#include "forms/backgroundpicture.h"
+
 #include "runtime/platform.h"
 #include "settings/settingsstore.h"
 
@@ -36,17 +38,6 @@ public:
 protected:
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
 };
-
-void loadBackgroundPicture(QWidget &window, const QString &path)
-{
-    const QPixmap picture(path);
-    if (picture.isNull())
-        return; // the window goes on without it
-    QPalette palette = window.palette();
-    palette.setBrush(QPalette::Window, QBrush(picture));
-    window.setPalette(palette);
-    window.setAutoFillBackground(true);
-}
 
 void makeHeading(QLabel *label)
 {
@@ -150,7 +141,7 @@ QButtonGroup *frmpreferencias::createColourGrid(QGroupBox *frame, const QString 
 void frmpreferencias::Form_Load()
 {
     // Each step goes on whatever the one before managed.
-    loadBackgroundPicture(*this, m_platform.programFile(QStringLiteral("fundo.gif")));
+    applyBackgroundPicture(*this, m_platform);
     pegarfontes();
     selectStoredColour(m_optcorfundo1, settings::choices::CorFundo1, &frmpreferencias::optcorfundo1_Click);
     selectStoredColour(m_optcorfundo2, settings::choices::CorFundo2, &frmpreferencias::optcorfundo2_Click);

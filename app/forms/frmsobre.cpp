@@ -1,6 +1,8 @@
 #include "forms/frmsobre.h"
 #include "ui_frmsobre.h"
 
+#include "forms/backgroundpicture.h"
+
 #include "buildconfig.h"
 #include "runtime/platform.h"
 
@@ -39,16 +41,7 @@ frmsobre::~frmsobre() = default;
 
 void frmsobre::Form_Load()
 {
-    m_picture = QPixmap(m_platform.programFile(QStringLiteral("fundo.gif")));
-}
-
-void frmsobre::paintEvent(QPaintEvent *event)
-{
-    QWidget::paintEvent(event);
-    if (!m_picture.isNull()) {
-        QPainter painter(this);
-        painter.drawPixmap(0, 0, m_picture);
-    }
+    m_picture = applyBackgroundPicture(*this, m_platform);
 }
 
 // The link reacts to a click and, for keyboard users, to Enter or Space.
