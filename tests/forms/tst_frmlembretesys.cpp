@@ -3,12 +3,10 @@
 
 #include "forms/datebox.h"
 #include "forms/frmlembretesys.h"
-#include "forms/frmprincipal.h"
 #include "runtime/windowmanager.h"
-#include "store/modgeral.h"
-#include "support/fakeplatform.h"
 
-#include <QFile>
+#include "formfixture.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,12 +14,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTest>
-#include <QTreeWidget>
 
 namespace {
 
 const QString kPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete\r\n");
+const QString kAdded = QStringLiteral("Lembrete cadastrado com sucesso!");
 
 struct Row
 {
@@ -36,24 +33,9 @@ QDebug operator<<(QDebug debug, const Row &row)
     return debug << row.day << row.title << row.description;
 }
 
-// The calendar library as the build puts it in the program's folder, beside
-// the tests' own build folder.
-QString builtCalendarLibrary()
+struct Fixture : MainWindowFixture
 {
-    return QStringLiteral(QT_TESTCASE_BUILDDIR "/../programa/libAlmanaq.so");
-}
-
-// A main window over an empty database, with the calendar library and the
-// background picture beside it when asked for.
-struct Fixture
-{
-    explicit Fixture(bool withCalendar = true)
-    {
-        fake.createEmptyDatabase();
-        if (withCalendar)
-            calendarCopied = QFile::copy(builtCalendarLibrary(), fake.platform().programFile(QStringLiteral("libAlmanaq.so")));
-        window = std::make_unique<frmprincipal>(fake.platform(), store);
-    }
+    explicit Fixture(bool withCalendar = true) : MainWindowFixture(withCalendar) {}
 
     void seed(const QList<Row> &rows)
     {
@@ -72,16 +54,7 @@ struct Fixture
         return rows;
     }
 
-    QStringList listed() const
-    {
-        QStringList rows;
-        for (int i = 0; i < window->list()->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *item = window->list()->topLevelItem(i);
-            rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
-        }
-        return rows;
-    }
-
+    QStringList listed() const { return listedRows(window->list()); }
     frmlembretesys *editor() { return fake.platform().windows().find<frmlembretesys>(); }
 
     frmlembretesys *openNew()
@@ -105,32 +78,7 @@ struct Fixture
     QPushButton *cmdacao() { return editor()->findChild<QPushButton *>(QStringLiteral("cmdacao")); }
 
     void press() { QTest::mouseClick(cmdacao(), Qt::LeftButton); }
-
-    // The one message shown; any other count comes back as a message that
-    // names the texts and matches nothing a test expects.
-    RecordedMessage onlyMessage() const
-    {
-        const QList<RecordedMessage> &shown = fake.messages->shown;
-        if (shown.size() == 1)
-            return shown.constFirst();
-        QStringList texts;
-        for (const RecordedMessage &message : shown)
-            texts << message.text;
-        return {runtime::MessageIcon::None,
-                QStringLiteral("%1 messages: %2").arg(shown.size()).arg(texts.join(QStringLiteral(" / "))),
-                QString(), runtime::MessageButtons::Ok};
-    }
-
-    FakePlatform fake;
-    modgeral store{fake.platform()};
-    std::unique_ptr<frmprincipal> window;
-    bool calendarCopied = false;
 };
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 } // namespace
 
@@ -139,10 +87,8 @@ class FrmLembretesysTest : public QObject
     Q_OBJECT
 
 private slots:
-    void theNewCommandOpensAnEmptyEditorForAdding();
     void addingStoresTheReminderReloadsTheListAndClosesTheEditor();
-    void aBlankDateIsWarnedBeforeABlankTitleAndNothingIsWritten();
-    void theTitleKeepsItsSpacesAndAnUntouchedDescriptionStoresThePrompt();
+    void aBlankDateIsWarnedBeforeABlankTitleAndTheTitleKeepsItsSpaces();
     void aDateThatIsNoRealDayIsRefusedAndNothingIsWritten();
     void aFailedSaveShowsNoSuccessAndKeepsTheInputForTheNextTry();
     void editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle();
@@ -151,18 +97,15 @@ private slots:
     void theNewCommandWhileEditingMakesTheNextSaveAppend();
     void theDoubleClickAndThePopupItemOpenTheEditorForEditing();
     void clickingACalendarDayReplacesTheDate();
-    void theEditorIsOneWindowLoadedAfreshAfterCancel();
+    void theEditorIsOneWindowLoadedAfreshAfterCancelAndClosedWithTheMainWindow();
     void theEditorOpensWithOrWithoutItsBackgroundPicture();
-    void theEditorClosesWithTheMainWindow();
 };
 
-void FrmLembretesysTest::theNewCommandOpensAnEmptyEditorForAdding()
+void FrmLembretesysTest::addingStoresTheReminderReloadsTheListAndClosesTheEditor()
 {
     Fixture f;
-    frmlembretesys *editor = f.openNew();
-    QVERIFY(editor);
-    QVERIFY(editor->isVisible());
-    QVERIFY(editor->isWindow());
+    QPointer<frmlembretesys> editor = f.openNew();
+    QVERIFY(editor && editor->isVisible() && editor->isWindow());
     QCOMPARE(editor->parentWidget(), f.window.get());
     QCOMPARE(editor->windowTitle(), QStringLiteral("Adicionar lembrete"));
     QVERIFY(editor->isAddMode());
@@ -170,24 +113,10 @@ void FrmLembretesysTest::theNewCommandOpensAnEmptyEditorForAdding()
     QCOMPARE(f.txttitulo()->text(), QString());
     QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("Digite aqui uma descrição para seu lembrete\n"));
     QCOMPARE(f.cmdacao()->text(), QStringLiteral("Adicionar lembrete"));
-    QCOMPARE(editor->findChild<QPushButton *>(QStringLiteral("cmdcancelar"))->text(), QStringLiteral("Cancelar"));
-    const std::pair<const char *, const char *> labels[] = {
-        {"Label1", "Data do lembrete:"},
-        {"Label2", "* Clique na data no calendario ao lado"},
-        {"Label4", "Título do lembrete:"},
-        {"Label3", "Descrição do lembrete:"},
-    };
-    for (const auto &[name, text] : labels)
-        QCOMPARE(editor->findChild<QLabel *>(QLatin1String(name))->text(), QString::fromUtf8(text));
     for (QWidget *control : {static_cast<QWidget *>(f.txtdata()), static_cast<QWidget *>(f.txttitulo()),
                              static_cast<QWidget *>(f.txtdesc()), static_cast<QWidget *>(f.cmdacao())})
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
-}
 
-void FrmLembretesysTest::addingStoresTheReminderReloadsTheListAndClosesTheEditor()
-{
-    Fixture f;
-    QPointer<frmlembretesys> editor = f.openNew();
     f.txtdata()->setText(QStringLiteral("15/03/2006"));
     QTest::keyClicks(f.txttitulo(), QStringLiteral("Dentista"));
     f.txtdesc()->setPlainText(QStringLiteral("Levar exames\nem jejum"));
@@ -195,56 +124,45 @@ void FrmLembretesysTest::addingStoresTheReminderReloadsTheListAndClosesTheEditor
 
     const RecordedMessage message = f.onlyMessage();
     QCOMPARE(message.icon, runtime::MessageIcon::Information);
-    QCOMPARE(message.text, QStringLiteral("Lembrete cadastrado com sucesso!"));
+    QCOMPARE(message.text, kAdded);
     QCOMPARE(message.title, QStringLiteral("cadastrado"));
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/15"), QStringLiteral("Dentista"),
-                                      QStringLiteral("Levar exames\r\nem jejum")}}));
-    QCOMPARE(f.listed(), QStringList{QStringLiteral("15/03/2006|Dentista|5 dias")});
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/15", "Dentista", "Levar exames\r\nem jejum"}}));
+    QCOMPARE(f.listed(), QStringList{"15/03/2006|Dentista|5 dias"});
     QVERIFY(!f.editor());
     flushDeletes();
     QVERIFY(editor.isNull());
 }
 
-void FrmLembretesysTest::aBlankDateIsWarnedBeforeABlankTitleAndNothingIsWritten()
+void FrmLembretesysTest::aBlankDateIsWarnedBeforeABlankTitleAndTheTitleKeepsItsSpaces()
 {
     Fixture f;
     f.openNew();
     f.txtdata()->setText(QStringLiteral("   "));
     f.txttitulo()->setText(QStringLiteral("  "));
-    f.press();
-    RecordedMessage message = f.onlyMessage();
-    QCOMPARE(message.icon, runtime::MessageIcon::Warning);
-    QCOMPARE(message.text, QStringLiteral("O campo data é de preenchimento obrigatório!"));
-    QCOMPARE(message.title, QStringLiteral("Aviso"));
-
-    f.fake.messages->shown.clear();
-    f.txtdata()->setText(QStringLiteral("12/03/2006"));
-    f.press();
-    message = f.onlyMessage();
-    QCOMPARE(message.icon, runtime::MessageIcon::Warning);
-    QCOMPARE(message.text, QStringLiteral("O campo título é de preenchimento obrigatório!"));
-    QCOMPARE(message.title, QStringLiteral("Aviso"));
-
-    QVERIFY(f.stored().isEmpty());
+    for (const QString &missing : {QStringLiteral("data"), QStringLiteral("título")}) {
+        f.press();
+        const RecordedMessage message = f.onlyMessage();
+        QCOMPARE(message.icon, runtime::MessageIcon::Warning);
+        QCOMPARE(message.text, QStringLiteral("O campo %1 é de preenchimento obrigatório!").arg(missing));
+        QCOMPARE(message.title, QStringLiteral("Aviso"));
+        QVERIFY(f.stored().isEmpty());
+        f.fake.messages->shown.clear();
+        f.txtdata()->setText(QStringLiteral("12/03/2006"));
+    }
     QVERIFY(f.editor());
-    QCOMPARE(f.txtdata()->text(), QStringLiteral("12/03/2006"));
     QCOMPARE(f.txttitulo()->text(), QStringLiteral("  "));
-}
 
-void FrmLembretesysTest::theTitleKeepsItsSpacesAndAnUntouchedDescriptionStoresThePrompt()
-{
-    Fixture f;
-    f.openNew();
+    // An untouched description stores the prompt.
     f.txttitulo()->setText(QStringLiteral("  Reunião  "));
     f.press();
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/10"), QStringLiteral("  Reunião  "), kPrompt}}));
-    QCOMPARE(f.listed(), QStringList{QStringLiteral("10/03/2006|  Reunião  |0 dias")});
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/12", "  Reunião  ", kPrompt}}));
+    QCOMPARE(f.listed(), QStringList{"12/03/2006|  Reunião  |2 dias"});
 }
 
 void FrmLembretesysTest::aDateThatIsNoRealDayIsRefusedAndNothingIsWritten()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")}});
+    f.seed({{"2006/03/12", "Consulta", "x"}});
     for (const bool editing : {false, true}) {
         if (editing)
             f.openEdit(0);
@@ -259,7 +177,7 @@ void FrmLembretesysTest::aDateThatIsNoRealDayIsRefusedAndNothingIsWritten()
         QCOMPARE(message.title, QStringLiteral("Erro"));
         QVERIFY2(message.text.startsWith(QStringLiteral("Ocorreu o seguinte erro: ")), qPrintable(message.text));
         QVERIFY2(message.text.contains(QStringLiteral("31/02/2006")), qPrintable(message.text));
-        QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")}}));
+        QCOMPARE(f.stored(), (QList<Row>{{"2006/03/12", "Consulta", "x"}}));
         QVERIFY(f.editor());
         QCOMPARE(f.txtdata()->text(), QStringLiteral("31/02/2006"));
         f.editor()->close();
@@ -288,15 +206,14 @@ void FrmLembretesysTest::aFailedSaveShowsNoSuccessAndKeepsTheInputForTheNextTry(
     f.fake.createEmptyDatabase();
     f.fake.messages->shown.clear();
     f.press();
-    QCOMPARE(f.onlyMessage().text, QStringLiteral("Lembrete cadastrado com sucesso!"));
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/20"), QStringLiteral("Aniversário"), kPrompt}}));
+    QCOMPARE(f.onlyMessage().text, kAdded);
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/20", "Aniversário", kPrompt}}));
 }
 
 void FrmLembretesysTest::editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("linha 1\r\nlinha 2")},
-            {QStringLiteral("2006/03/14"), QStringLiteral("Outra"), QStringLiteral("y")}});
+    f.seed({{"2006/03/12", "Consulta", "linha 1\r\nlinha 2"}, {"2006/03/14", "Outra", "y"}});
     frmlembretesys *editor = f.openEdit(0);
     QVERIFY(editor);
     QCOMPARE(editor->windowTitle(), QStringLiteral("Editar lembrete"));
@@ -313,19 +230,16 @@ void FrmLembretesysTest::editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle(
     QCOMPARE(message.icon, runtime::MessageIcon::Information);
     QCOMPARE(message.text, QStringLiteral("Lembrete editado com sucesso!"));
     QCOMPARE(message.title, QStringLiteral("cadastrado"));
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/08"), QStringLiteral("Consulta médica"),
-                                      QStringLiteral("linha 1\r\nlinha 2")},
-                                     {QStringLiteral("2006/03/14"), QStringLiteral("Outra"), QStringLiteral("y")}}));
-    QCOMPARE(f.listed(), (QStringList{QStringLiteral("08/03/2006|Consulta médica|-2 dias"),
-                                      QStringLiteral("14/03/2006|Outra|4 dias")}));
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/08", "Consulta médica", "linha 1\r\nlinha 2"},
+                                     {"2006/03/14", "Outra", "y"}}));
+    QCOMPARE(f.listed(), (QStringList{"08/03/2006|Consulta médica|-2 dias", "14/03/2006|Outra|4 dias"}));
     QVERIFY(!f.editor());
 }
 
 void FrmLembretesysTest::editingASharedTitleRewritesOnlyItsFirstRow()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/20"), QStringLiteral("Pagar conta"), QStringLiteral("primeira")},
-            {QStringLiteral("2006/03/11"), QStringLiteral("pagar CONTA"), QStringLiteral("segunda")}});
+    f.seed({{"2006/03/20", "Pagar conta", "primeira"}, {"2006/03/11", "pagar CONTA", "segunda"}});
     // The row picked in the list is the later-entered one; the edit still
     // loads and rewrites the first row its title finds.
     QCOMPARE(f.listed().constFirst(), QStringLiteral("11/03/2006|pagar CONTA|1 dias"));
@@ -334,15 +248,13 @@ void FrmLembretesysTest::editingASharedTitleRewritesOnlyItsFirstRow()
     QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("primeira"));
     f.txttitulo()->setText(QStringLiteral("Pagar luz"));
     f.press();
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/20"), QStringLiteral("Pagar luz"), QStringLiteral("primeira")},
-                                     {QStringLiteral("2006/03/11"), QStringLiteral("pagar CONTA"), QStringLiteral("segunda")}}));
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/20", "Pagar luz", "primeira"}, {"2006/03/11", "pagar CONTA", "segunda"}}));
 }
 
 void FrmLembretesysTest::anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")},
-            {QStringLiteral("2006/03/13"), QStringLiteral("Fica"), QStringLiteral("y")}});
+    f.seed({{"2006/03/12", "Consulta", "x"}, {"2006/03/13", "Fica", "y"}});
     f.openEdit(0);
     QVERIFY(f.store.execute(modgeral::titleDelete(QStringLiteral("Consulta"))));
     f.txttitulo()->setText(QStringLiteral("Consulta nova"));
@@ -351,7 +263,7 @@ void FrmLembretesysTest::anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
     QCOMPARE(message.icon, runtime::MessageIcon::Critical);
     QCOMPARE(message.title, QStringLiteral("Erro"));
     QVERIFY2(message.text.contains(QStringLiteral("não foi encontrado")), qPrintable(message.text));
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/13"), QStringLiteral("Fica"), QStringLiteral("y")}}));
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/13", "Fica", "y"}}));
     QVERIFY(f.editor());
     QCOMPARE(f.txttitulo()->text(), QStringLiteral("Consulta nova"));
 }
@@ -359,7 +271,7 @@ void FrmLembretesysTest::anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
 void FrmLembretesysTest::theNewCommandWhileEditingMakesTheNextSaveAppend()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")}});
+    f.seed({{"2006/03/12", "Consulta", "x"}});
     frmlembretesys *editing = f.openEdit(0);
     f.txttitulo()->setText(QStringLiteral("Retorno"));
     QCOMPARE(f.openNew(), editing);
@@ -368,16 +280,14 @@ void FrmLembretesysTest::theNewCommandWhileEditingMakesTheNextSaveAppend()
     QCOMPARE(f.txttitulo()->text(), QStringLiteral("Retorno"));
     QCOMPARE(f.txtdata()->text(), QStringLiteral("12/03/2006"));
     f.press();
-    QCOMPARE(f.onlyMessage().text, QStringLiteral("Lembrete cadastrado com sucesso!"));
-    QCOMPARE(f.stored(), (QList<Row>{{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")},
-                                     {QStringLiteral("2006/03/12"), QStringLiteral("Retorno"), QStringLiteral("x")}}));
+    QCOMPARE(f.onlyMessage().text, kAdded);
+    QCOMPARE(f.stored(), (QList<Row>{{"2006/03/12", "Consulta", "x"}, {"2006/03/12", "Retorno", "x"}}));
 }
 
 void FrmLembretesysTest::theDoubleClickAndThePopupItemOpenTheEditorForEditing()
 {
     Fixture f;
-    f.seed({{QStringLiteral("2006/03/12"), QStringLiteral("Consulta"), QStringLiteral("x")},
-            {QStringLiteral("2006/03/15"), QStringLiteral("Dentista"), QStringLiteral("y")}});
+    f.seed({{"2006/03/12", "Consulta", "x"}, {"2006/03/15", "Dentista", "y"}});
     QTreeWidget *list = f.window->list();
     f.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
@@ -420,7 +330,7 @@ void FrmLembretesysTest::clickingACalendarDayReplacesTheDate()
     QVERIFY(f.fake.messages->shown.isEmpty());
 }
 
-void FrmLembretesysTest::theEditorIsOneWindowLoadedAfreshAfterCancel()
+void FrmLembretesysTest::theEditorIsOneWindowLoadedAfreshAfterCancelAndClosedWithTheMainWindow()
 {
     Fixture f;
     frmlembretesys *first = f.openNew();
@@ -435,11 +345,18 @@ void FrmLembretesysTest::theEditorIsOneWindowLoadedAfreshAfterCancel()
     QVERIFY(f.stored().isEmpty());
     QVERIFY(f.fake.messages->shown.isEmpty());
 
-    f.openNew();
-    QVERIFY(f.editor());
+    QPointer<frmlembretesys> fresh = f.openNew();
+    QVERIFY(fresh);
     QCOMPARE(f.txttitulo()->text(), QString());
     QCOMPARE(f.txtdata()->text(), QStringLiteral("10/03/2006"));
     QCOMPARE(f.cmdacao()->text(), QStringLiteral("Adicionar lembrete"));
+
+    f.window->setAttribute(Qt::WA_DeleteOnClose, false);
+    f.window->show();
+    QVERIFY(f.window->close());
+    QVERIFY(!fresh->isVisible());
+    flushDeletes();
+    QVERIFY(fresh.isNull());
 }
 
 void FrmLembretesysTest::theEditorOpensWithOrWithoutItsBackgroundPicture()
@@ -454,23 +371,9 @@ void FrmLembretesysTest::theEditorOpensWithOrWithoutItsBackgroundPicture()
     QCOMPARE(f.fake.messages->shown[0].icon, runtime::MessageIcon::Critical);
     f.editor()->close();
 
-    const QString picture = QFINDTESTDATA("../../app/resources/fundo.gif");
-    QVERIFY(!picture.isEmpty());
-    QVERIFY(QFile::copy(picture, f.fake.platform().programFile(QStringLiteral("fundo.gif"))));
+    f.putPicture();
     f.openNew();
     QCOMPARE(f.editor()->picture().size(), QSize(640, 480));
-}
-
-void FrmLembretesysTest::theEditorClosesWithTheMainWindow()
-{
-    Fixture f;
-    f.window->setAttribute(Qt::WA_DeleteOnClose, false);
-    f.window->show();
-    QPointer<frmlembretesys> editor = f.openNew();
-    QVERIFY(f.window->close());
-    QVERIFY(!editor->isVisible());
-    flushDeletes();
-    QVERIFY(editor.isNull());
 }
 
 QTEST_MAIN(FrmLembretesysTest)

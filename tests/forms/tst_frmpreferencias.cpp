@@ -56,13 +56,11 @@ class PreferencesDialogTest : public QObject
     Q_OBJECT
 
 private slots:
-    void theFirstOpeningSelectsTheDefaultsAndWritesTheSixColourKeys();
-    void openingRewritesTheColourKeysFromTheStoredIndexes();
-    void aStoredIndexOutsideThePaletteSelectsAndWritesNothing();
+    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys_data();
+    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys();
     void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly();
     void theColourArraysHoldTheirPaletteInTheirGrids();
-    void theSizeListRunsFrom6To22SortedAsText();
-    void theFontListHoldsTheScreenFontsSorted();
+    void theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted();
     void typingIntoTheBoxesChangesNothing();
     void anUninstalledFontShowsAndIsWrittenBackWhenTheBoxLosesFocus();
     void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox();
@@ -70,59 +68,47 @@ private slots:
     void returningToTheMainWindowShowsTheNewLook();
 };
 
-void PreferencesDialogTest::theFirstOpeningSelectsTheDefaultsAndWritesTheSixColourKeys()
+void PreferencesDialogTest::openingSelectsTheStoredIndexesAndRewritesTheColourKeys_data()
 {
+    // In the order optcorfundo1, optcorfundo2, optcorfonte; a null index is absent.
+    QTest::addColumn<QStringList>("indexes");
+    QTest::addColumn<QList<int>>("checked");
+    QTest::addColumn<QStringList>("colours"); // the colour keys after opening
+    QTest::newRow("fresh user") << QStringList{{}, {}, {}} << QList<int>{0, 0, 9}
+                                << QStringList{"16777215", "16777215", "0"};
+    QTest::newRow("stored indexes") << QStringList{"3", {}, "11"} << QList<int>{3, 0, 11}
+                                    << QStringList{"16761024", "16777215", "8388608"};
+    // Outside the palette: nothing selected, nothing written; the rest of the load still runs.
+    QTest::newRow("outside the palette") << QStringList{{}, "12", "preto"} << QList<int>{0, -1, -1}
+                                         << QStringList{"16777215", kAbsent, kAbsent};
+}
+
+void PreferencesDialogTest::openingSelectsTheStoredIndexesAndRewritesTheColourKeys()
+{
+    QFETCH(QStringList, indexes);
+    QFETCH(QList<int>, checked);
+    QFETCH(QStringList, colours);
+    const ColourChoice choice[] = {choices::CorFundo1, choices::CorFundo2, choices::Corfonte};
+    const QString arrays[] = {QStringLiteral("optcorfundo1"), QStringLiteral("optcorfundo2"),
+                              QStringLiteral("optcorfonte")};
     FakePlatform fake;
+    for (int i = 0; i < 3; ++i) {
+        if (!indexes[i].isNull())
+            write(fake.platform().settings(), choice[i].index, indexes[i]);
+    }
     frmpreferencias dialog(fake.platform());
 
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo1")), 0);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo2")), 0);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfonte")), 9);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(checkedIndex(dialog, arrays[i]), checked[i]);
+        QCOMPARE(storedOrAbsent(fake, choice[i].colour), colours[i]);
+        const QString index = indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i];
+        QCOMPARE(storedOrAbsent(fake, choice[i].index), index);
+    }
     QCOMPARE(box(dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
     QCOMPARE(box(dialog, "cboffonte")->currentText(), QStringLiteral("Arial"));
-
-    QCOMPARE(storedOrAbsent(fake, keys::Corescolhida), QStringLiteral("0"));
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo1), QStringLiteral("16777215"));
-    QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("0"));
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("16777215"));
-    QCOMPARE(storedOrAbsent(fake, keys::Corescolhidafonte), QStringLiteral("9"));
-    QCOMPARE(storedOrAbsent(fake, keys::Corfonte), QStringLiteral("0"));
     // Size and name are written by the boxes, not by opening the window.
     QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), kAbsent);
     QCOMPARE(storedOrAbsent(fake, keys::Fontenome), kAbsent);
-}
-
-void PreferencesDialogTest::openingRewritesTheColourKeysFromTheStoredIndexes()
-{
-    FakePlatform fake;
-    runtime::SettingsAccess &stored = fake.platform().settings();
-    write(stored, keys::Corescolhida, QStringLiteral("3"));
-    write(stored, keys::CorFundo1, QStringLiteral("&HFFFFFF"));
-    write(stored, keys::Corescolhidafonte, QStringLiteral("11"));
-    frmpreferencias dialog(fake.platform());
-
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo1")), 3);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfonte")), 11);
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo1), QStringLiteral("16761024"));
-    QCOMPARE(storedOrAbsent(fake, keys::Corfonte), QStringLiteral("8388608"));
-}
-
-void PreferencesDialogTest::aStoredIndexOutsideThePaletteSelectsAndWritesNothing()
-{
-    FakePlatform fake;
-    runtime::SettingsAccess &stored = fake.platform().settings();
-    write(stored, keys::Corescolhida2, QStringLiteral("12"));
-    write(stored, keys::Corescolhidafonte, QStringLiteral("preto"));
-    frmpreferencias dialog(fake.platform());
-
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo2")), -1);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfonte")), -1);
-    QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("12"));
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), kAbsent);
-    QCOMPARE(storedOrAbsent(fake, keys::Corfonte), kAbsent);
-    // The other steps of the load still ran.
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo1")), 0);
-    QCOMPARE(box(dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
 }
 
 void PreferencesDialogTest::choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
@@ -185,27 +171,20 @@ void PreferencesDialogTest::theColourArraysHoldTheirPaletteInTheirGrids()
     }
 }
 
-void PreferencesDialogTest::theSizeListRunsFrom6To22SortedAsText()
+void PreferencesDialogTest::theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted()
 {
     FakePlatform fake;
     frmpreferencias dialog(fake.platform());
-    QComboBox *sizes = box(dialog, "cboftamanho");
-    QStringList entries;
-    for (int i = 0; i < sizes->count(); ++i)
-        entries.append(sizes->itemText(i));
-    const QStringList expected{"10", "11", "12", "13", "14", "15", "16", "17", "18",
-                               "19", "20", "21", "22", "6",  "7",  "8",  "9"};
-    QCOMPARE(entries, expected);
-}
+    const auto entriesOf = [&](const char *name) {
+        QStringList entries;
+        for (int i = 0; i < box(dialog, name)->count(); ++i)
+            entries.append(box(dialog, name)->itemText(i));
+        return entries;
+    };
+    QCOMPARE(entriesOf("cboftamanho"), (QStringList{"10", "11", "12", "13", "14", "15", "16", "17", "18",
+                                                   "19", "20", "21", "22", "6", "7", "8", "9"}));
 
-void PreferencesDialogTest::theFontListHoldsTheScreenFontsSorted()
-{
-    FakePlatform fake;
-    frmpreferencias dialog(fake.platform());
-    QComboBox *fonts = box(dialog, "cboffonte");
-    QStringList entries;
-    for (int i = 0; i < fonts->count(); ++i)
-        entries.append(fonts->itemText(i));
+    const QStringList entries = entriesOf("cboffonte");
     QStringList families = QFontDatabase::families();
     families.removeDuplicates();
     QCOMPARE(entries.size(), families.size());

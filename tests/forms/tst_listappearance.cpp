@@ -44,25 +44,12 @@ class ListAppearanceTest : public QObject
     Q_OBJECT
 
 private slots:
-    void aFreshUserSeesArial11BlackOnPlainWhite();
     void rowsAreStripedInTheTwoColoursWhateverTheirNumber_data();
     void rowsAreStripedInTheTwoColoursWhateverTheirNumber();
     void theFontAndTextColourFollowTheSettings();
-    void unusableValuesShowTheDefaultsAndStayStored();
+    void aFreshUserAndUnusableValuesGetTheDefaults();
     void anEmptyListKeepsItsStripesUntilItHasRows();
 };
-
-void ListAppearanceTest::aFreshUserSeesArial11BlackOnPlainWhite()
-{
-    FakePlatform fake;
-    auto list = makeList(3);
-    applyListAppearance(*list, fake.platform().settings());
-    QCOMPARE(list->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(list->font().pointSizeF(), 11.0);
-    QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
-    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-    QCOMPARE(list->palette().color(QPalette::AlternateBase), QColor(Qt::white));
-}
 
 void ListAppearanceTest::rowsAreStripedInTheTwoColoursWhateverTheirNumber_data()
 {
@@ -106,22 +93,26 @@ void ListAppearanceTest::theFontAndTextColourFollowTheSettings()
     QCOMPARE(list->palette().color(QPalette::Text), QColor(255, 0, 0));
 }
 
-void ListAppearanceTest::unusableValuesShowTheDefaultsAndStayStored()
+void ListAppearanceTest::aFreshUserAndUnusableValuesGetTheDefaults()
 {
     FakePlatform fake;
     runtime::SettingsAccess &stored = fake.platform().settings();
-    write(stored, keys::Fontenome, QString());
-    write(stored, keys::TamanhoFonte, QStringLiteral("0"));
-    write(stored, keys::Corfonte, QStringLiteral("vermelho"));
-    write(stored, keys::CorFundo1, QStringLiteral("&HGG"));
-    write(stored, keys::CorFundo2, QStringLiteral("12648447"));
-    auto list = makeList(2);
-    applyListAppearance(*list, stored);
-    QCOMPARE(list->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(list->font().pointSizeF(), 11.0);
-    QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
-    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-    QCOMPARE(list->palette().color(QPalette::AlternateBase), kLightYellow);
+    for (const bool fresh : {true, false}) {
+        if (!fresh) {
+            write(stored, keys::Fontenome, QString());
+            write(stored, keys::TamanhoFonte, QStringLiteral("0"));
+            write(stored, keys::Corfonte, QStringLiteral("vermelho"));
+            write(stored, keys::CorFundo1, QStringLiteral("&HGG"));
+            write(stored, keys::CorFundo2, QStringLiteral("12648447"));
+        }
+        auto list = makeList(2);
+        applyListAppearance(*list, stored);
+        QCOMPARE(list->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(list->font().pointSizeF(), 11.0);
+        QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(list->palette().color(QPalette::AlternateBase), fresh ? QColor(Qt::white) : kLightYellow);
+    }
     QCOMPARE(read(stored, keys::TamanhoFonte), QStringLiteral("0"));
     QCOMPARE(read(stored, keys::Corfonte), QStringLiteral("vermelho"));
 }
