@@ -77,25 +77,17 @@ private:
         commands().salvarHTML(TreeWidgetListSource(&tree), kStatus, m_bar);
     }
 
-    void verifyOnlyTheQuestionWasAsked()
+    // Every message shown so far: count, title, icon, buttons, and the text (or its start).
+    void verifyMessages(qsizetype count, const QString &text, bool wholeText = true)
     {
-        QCOMPARE(m_fake->messages->shown.size(), 1);
-        const RecordedMessage &question = m_fake->messages->shown.constFirst();
-        QCOMPARE(question.text, kSaved);
-        QCOMPARE(question.title, QStringLiteral("Visualizar"));
-        QCOMPARE(question.icon, runtime::MessageIcon::Question);
-        QCOMPARE(question.buttons, runtime::MessageButtons::YesNo);
-    }
-
-    void verifyErrorReported(const QString &start)
-    {
-        QCOMPARE(m_fake->messages->shown.size(), 1);
-        const RecordedMessage &error = m_fake->messages->shown.constFirst();
-        QVERIFY2(error.text.startsWith(QStringLiteral("Ocorreu o seguinte erro: ") + start),
-                 qPrintable(error.text));
-        QCOMPARE(error.title, QStringLiteral("Erro"));
-        QCOMPARE(error.icon, runtime::MessageIcon::Critical);
-        QCOMPARE(error.buttons, runtime::MessageButtons::Ok);
+        QCOMPARE(m_fake->messages->shown.size(), count);
+        const bool question = text == kSaved;
+        for (const RecordedMessage &shown : m_fake->messages->shown) {
+            QVERIFY2(wholeText ? shown.text == text : shown.text.startsWith(text), qPrintable(shown.text));
+            QCOMPARE(shown.title, question ? QStringLiteral("Visualizar") : QStringLiteral("Erro"));
+            QCOMPARE(shown.icon, question ? runtime::MessageIcon::Question : runtime::MessageIcon::Critical);
+            QCOMPARE(shown.buttons, question ? runtime::MessageButtons::YesNo : runtime::MessageButtons::Ok);
+        }
     }
 
     QStringList printedTexts() const
@@ -149,14 +141,15 @@ private slots:
                        "**********  ******************  **************  \r\n"
                        "10/03/2006  Consulta Dr         5 dias          \r\n"
                      + kTextFooter);
-        verifyOnlyTheQuestionWasAsked();
+        verifyMessages(1, kSaved);
         QVERIFY(m_fake->shell->opened.isEmpty()); // answered No
         QVERIFY(m_bar->isHidden());
     }
 
     void htmlReportOfOneReminderIsWrittenByteForByte()
     {
-        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
+        // A tag in a title is written unchanged; an empty cell is a blank.
+        auto tree = makeReminderList({{"10/03/2006", QStringLiteral("<b>Reuni\u00e3o</b>"), ""}});
         saveHtml(*tree, path("lembretes.html"));
 
         QCOMPARE(m_fake->saveDialog->titles, QStringList{"Salvar relatórios em html"});
@@ -171,12 +164,12 @@ private slots:
                        "</tr>\r\n"
                        "<tr>\r\n"
                        "<td nowrap>10/03/2006&nbsp;</td>\r\n"
-                       "<td nowrap>Consulta Dr&nbsp;</td>\r\n"
-                       "<td nowrap>0 dias&nbsp;</td>\r\n"
+                       "<td nowrap><b>Reuni\xe3o</b>&nbsp;</td>\r\n"
+                       "<td nowrap>&nbsp;</td>\r\n"
                        "</tr>\r\n"
                        "</table>\r\n"
                      + kHtmlFooter);
-        verifyOnlyTheQuestionWasAsked();
+        verifyMessages(1, kSaved);
         QVERIFY(m_bar->isHidden());
     }
 
@@ -191,7 +184,7 @@ private slots:
 
         saveHtml(*tree, path("vazio.html"));
         QCOMPARE(fileBytes(path("vazio.html")), kHtmlHead + kHtmlFooter);
-        QCOMPARE(m_fake->messages->shown.size(), 2); // the question, each time
+        verifyMessages(2, kSaved);
     }
 
     void answeringYesOpensTheFileAsNamedAndReplacesAnOldOne()
@@ -227,33 +220,29 @@ private slots:
         QVERIFY2(files.isEmpty(), qPrintable(files.join(',')));
     }
 
-    void aFileThatCannotBeCreatedIsReportedInsteadOfOffered()
+    void aFileThatCannotBeSavedIsReportedInsteadOfOffered_data()
     {
-        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
-        const QString missingFolder = path("nao-existe/lembretes.txt");
-        saveText(*tree, missingFolder);
-        verifyErrorReported(QStringLiteral("Não foi possível criar o arquivo"));
-        QVERIFY(!QFile::exists(missingFolder));
-        QVERIFY(m_bar->isHidden());
-
-        m_fake->messages->shown.clear();
-        saveHtml(*tree, m_fake->folder()); // a folder, not a file
-        verifyErrorReported(QStringLiteral("Não foi possível criar o arquivo"));
-        QVERIFY(m_fake->shell->opened.isEmpty());
+        QTest::addColumn<QString>("fileName"); // relative to the program's folder
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing folder") << "nao-existe/lembretes.txt" << "Não foi possível criar o arquivo";
+        QTest::newRow("a folder") << "." << "Não foi possível criar o arquivo";
+        QTest::newRow("a device that refuses every write") << "/dev/full" << "Não foi possível gravar o arquivo";
     }
 
-    void aFileThatCannotBeWrittenIsReportedInsteadOfOffered()
+    void aFileThatCannotBeSavedIsReportedInsteadOfOffered()
     {
-        if (!QFile::exists(QStringLiteral("/dev/full")))
-            QSKIP("needs /dev/full, a device that refuses every write");
+        QFETCH(QString, fileName);
+        QFETCH(QString, error);
+        if (fileName == QStringLiteral("/dev/full") && !QFile::exists(fileName))
+            QSKIP("needs /dev/full");
+        const QString name = QDir::cleanPath(path(fileName));
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
-        saveText(*tree, QStringLiteral("/dev/full"));
-        verifyErrorReported(QStringLiteral("Não foi possível gravar o arquivo"));
-
-        m_fake->messages->shown.clear();
-        saveHtml(*tree, QStringLiteral("/dev/full"));
-        verifyErrorReported(QStringLiteral("Não foi possível gravar o arquivo"));
+        saveText(*tree, name);
+        saveHtml(*tree, name);
+        verifyMessages(2, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
         QVERIFY(m_fake->shell->opened.isEmpty());
+        QVERIFY(m_bar->isHidden());
+        QVERIFY(!QFile::exists(path("nao-existe")));
     }
 
     void aTitleOutsideWindows1252KeepsItsCharacterInHtmlAndAQuestionMarkInText()
@@ -267,8 +256,7 @@ private slots:
         saveText(*tree, path("u.txt"));
         QVERIFY(fileBytes(path("u.txt"))
                     .contains("\r\n10/03/2006  Caf\xe9 ? \xe0s 8h ?      0 dias          \r\n"));
-        QCOMPARE(m_fake->messages->shown.size(), 2);
-        QCOMPARE(m_fake->messages->shown.at(1).title, QStringLiteral("Visualizar"));
+        verifyMessages(2, kSaved);
     }
 
     void progressFitsTheBarWhileTheBusyPointerShows()
@@ -364,13 +352,7 @@ private slots:
         QCOMPARE(m_printer->lines.last().pieces.constFirst().text, QStringLiteral("Data: "));
 
         QCOMPARE(m_printer->endedDocuments, 0);
-        QCOMPARE(m_fake->messages->shown.size(), 2);
-        for (const RecordedMessage &message : m_fake->messages->shown) {
-            QCOMPARE(message.text, kPrintError);
-            QCOMPARE(message.title, QStringLiteral("Erro"));
-            QCOMPARE(message.icon, runtime::MessageIcon::Critical);
-            QCOMPARE(message.buttons, runtime::MessageButtons::Ok);
-        }
+        verifyMessages(2, kPrintError);
     }
 
     void anItemWithoutItsDaysColumnCannotBePrinted()
@@ -380,8 +362,7 @@ private slots:
         commands().imprimir(list, kStatus);
         QCOMPARE(m_printer->lines.size(), 5 + 2);
         QCOMPARE(m_printer->endedDocuments, 0);
-        QCOMPARE(m_fake->messages->shown.size(), 1);
-        QCOMPARE(m_fake->messages->shown.constFirst().text, kPrintError);
+        verifyMessages(1, kPrintError);
     }
 
     void theQtPrinterStartsNewPagesByItselfAndCanPrintAgainAfterwards()
@@ -420,8 +401,7 @@ private slots:
         auto tree = makeReminderList({});
         TreeWidgetListSource list(tree.get());
         commands().imprimir(list, kStatus);
-        QCOMPARE(m_fake->messages->shown.size(), 1);
-        QCOMPARE(m_fake->messages->shown.constFirst().text, kPrintError);
+        verifyMessages(1, kPrintError);
     }
 };
 
