@@ -297,6 +297,48 @@ private slots:
             QVERIFY(!action->icon().isNull());
     }
 
+    void popupItemsAndToolbarKeysRunTheirCommands_data()
+    {
+        QTest::addColumn<QString>("item"); // a pop-up item, or "key:" and a toolbar key
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("popnovo") << "popnovo" << "window:frmlembretesys";
+        QTest::newRow("novo") << "key:novo" << "window:frmlembretesys";
+        QTest::newRow("preferencias") << "key:preferencias" << "window:frmpreferencias";
+        QTest::newRow("sobre") << "key:sobre" << "window:frmsobre";
+        QTest::newRow("popremover") << "popremover" << "message:Remover";
+        QTest::newRow("poptxt") << "poptxt" << "dialog";
+        QTest::newRow("pophtml") << "pophtml" << "dialog";
+        QTest::newRow("popsair") << "popsair" << "closed";
+    }
+
+    void popupItemsAndToolbarKeysRunTheirCommands()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, effect);
+        Fixture fixture;
+        fixture.window->show();
+        if (item.startsWith(QLatin1String("key:")))
+            fixture.window->Toolbar_ButtonClick(item.mid(4));
+        else
+            fixture.window->findChild<QAction *>(item)->trigger();
+
+        if (effect.startsWith(QLatin1String("window:"))) {
+            QStringList loaded;
+            for (const QWidget *window : fixture.fake.platform().windows().loaded())
+                loaded << QLatin1String(window->metaObject()->className());
+            QVERIFY2(loaded.contains(effect.mid(7)), qPrintable(loaded.join(u',')));
+        } else if (effect.startsWith(QLatin1String("message:"))) {
+            QCOMPARE(fixture.fake.messages->shown.size(), 1);
+            QCOMPARE(fixture.fake.messages->shown[0].title, effect.mid(8));
+        } else if (effect == QLatin1String("dialog")) {
+            QCOMPARE(fixture.fake.saveDialog->titles.size(), 1);
+        } else {
+            QVERIFY(!fixture.window->isVisible());
+        }
+        fixture.fake.platform().windows().unloadAllExcept(fixture.window.get());
+        flushDeletes();
+    }
+
     void aRightClickShowsThePopupEvenOnAnEmptyList()
     {
         Fixture fixture;
