@@ -3,6 +3,7 @@
 #include "runtime/platform.h"
 
 #include <almanaqlib.h>
+#include <componentregistry.h>
 
 #include <QFileInfo>
 #include <QLayout>
@@ -46,16 +47,25 @@ private:
 
 struct Registration
 {
-    QString libraryFile;
-    const char *classId;
+    QString libraryPath;
+    QByteArray classId;
 };
 
-// The components the program knows. Until the library registers itself, its
-// file is looked for in the program's folder.
-bool lookUp(const QString &progId, Registration *registration)
+// A component is looked for in the user's component registry first; when it
+// is not registered there, or its registered file is gone, the calendar
+// library is looked for in the program's folder.
+bool lookUp(const Platform &platform, const QString &registryPath, const QString &progId,
+            Registration *registration)
 {
+    almanaq::ComponentLocation location;
+    if (almanaq::ComponentRegistry(registryPath).find(progId, &location)
+        && QFileInfo(location.libraryPath).isFile()) {
+        *registration = {location.libraryPath, location.classId.toLatin1()};
+        return true;
+    }
     if (progId.compare(QLatin1String(almanaq::ProgId), Qt::CaseInsensitive) == 0) {
-        *registration = {QString::fromLatin1(almanaq::LibraryFileName), almanaq::ClassId};
+        *registration = {platform.programFile(QString::fromLatin1(almanaq::LibraryFileName)),
+                         QByteArray(almanaq::ClassId)};
         return true;
     }
     return false;
@@ -70,15 +80,16 @@ QString statusText(int status)
 
 ControlHost::ControlHost(Platform &platform)
     : m_platform(platform)
+    , m_registryPath(almanaq::ComponentRegistry::defaultPath())
 {
 }
 
 QString ControlHost::libraryPath(const QString &progId) const
 {
     Registration registration;
-    if (!lookUp(progId, &registration))
+    if (!lookUp(m_platform, m_registryPath, progId, &registration))
         return QString();
-    return m_platform.programFile(registration.libraryFile);
+    return registration.libraryPath;
 }
 
 QWidget *ControlHost::create(const QString &progId, const QString &name, QWidget *placeholder,
@@ -112,12 +123,12 @@ QWidget *ControlHost::create(const QString &progId, const QString &name, QWidget
 QWidget *ControlHost::instantiate(const QString &progId, QWidget *placeholder, QString *failure)
 {
     Registration registration;
-    if (!lookUp(progId, &registration)) {
+    if (!lookUp(m_platform, m_registryPath, progId, &registration)) {
         *failure = QStringLiteral("o componente não é conhecido pelo programa.");
         return nullptr;
     }
 
-    const QString path = m_platform.programFile(registration.libraryFile);
+    const QString &path = registration.libraryPath;
     if (!QFileInfo::exists(path)) {
         *failure = QStringLiteral("o arquivo %1 não foi encontrado.").arg(path);
         return nullptr;
@@ -140,7 +151,7 @@ QWidget *ControlHost::instantiate(const QString &progId, QWidget *placeholder, Q
     }
 
     void *object = nullptr;
-    const int status = getClassObject(registration.classId, almanaq::ClassFactoryId, &object);
+    const int status = getClassObject(registration.classId.constData(), almanaq::ClassFactoryId, &object);
     if (status < 0 || !object) {
         *failure = QStringLiteral("a biblioteca %1 não fornece o componente (código %2).")
                            .arg(path, statusText(status));

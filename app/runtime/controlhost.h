@@ -11,8 +11,8 @@ class Platform;
 
 // Creates the components that forms embed (the calendar control Dayboard) from
 // their libraries at run time. The program never links those libraries: the
-// host finds the library for a programmatic identifier beside the executable,
-// loads it, asks its class-object entry point for the class factory and puts
+// host finds the library for a programmatic identifier in the user's component
+// registry (see almanaq::ComponentRegistry), else beside the executable, loads it, asks its class-object entry point for the class factory and puts
 // the control it creates into a placeholder of the form. The form then talks to
 // the control only through property names, signals and invokable methods.
 class ControlHost
@@ -40,6 +40,7 @@ private:
     void reportFailure(QWidget *owner, const QString &progId, const QString &failure);
 
     Platform &m_platform;
+    QString m_registryPath;
 };
 
 } // namespace runtime

@@ -183,8 +183,8 @@ void DayboardPropertiesTest::identifiersTravelAsClassInfoBesideTheAutomationMemb
     QVERIFY(meta.indexOfSignal("Click()") >= 0);
     QVERIFY(meta.indexOfSignal("DblClick()") >= 0);
     QCOMPARE(meta.property(meta.indexOfProperty("SelectedDate")).typeId(), QMetaType::Double);
-    Dayboard board;
-    QVERIFY(QMetaObject::invokeMethod(&board, "AboutBox"));
+    // Invoked by name in tst_frmabout, where a timer closes the modal form.
+    QVERIFY(meta.indexOfMethod("AboutBox()") >= 0);
 }
 
 void DayboardPropertiesTest::theClassObjectCreatesDayboardsOnlyForItsClass()
