@@ -154,7 +154,7 @@ void frmAbout::createControls()
     imgIcon->setAlignment(Qt::AlignCenter);
     imgIcon->setGeometry(Picture1->contentsRect());
 
-    lblTitle = staticText(this, "lblTitle", QStringLiteral("ActiveX Control Title"));
+    lblTitle = staticText(this, "lblTitle", QStringLiteral("Control Title"));
     QFont bold = font();
     bold.setBold(true);
     bold.setPointSizeF(10);
