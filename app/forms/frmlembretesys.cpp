@@ -58,13 +58,8 @@ void frmlembretesys::Form_Load()
 // The calendar comes from its own library; without it the date is typed.
 void frmlembretesys::createCalendar()
 {
-    const QVariantMap saved{
-        {QLatin1String(almanaq::DateKey), almanaq::toAutomationDate(m_platform.clock().today())}};
-    m_calendar = runtime::ControlHost(m_platform).create(QLatin1String(almanaq::ProgId),
-                                                        QStringLiteral("calendario"),
-                                                        ui->areacalendario, saved);
-    if (m_calendar)
-        connect(m_calendar, SIGNAL(Click()), this, SLOT(calendario_Click()));
+    m_calendar = runtime::ControlHost(m_platform).createCalendar(
+        ui->areacalendario, m_platform.clock().today(), this, SLOT(calendario_Click()));
 }
 
 bool frmlembretesys::isAddMode() const
@@ -131,6 +126,18 @@ QString frmlembretesys::description() const
 
 void frmlembretesys::adicionar()
 {
+    save(&modgeral::appendReminder, QStringLiteral("Lembrete cadastrado com sucesso!"));
+}
+
+void frmlembretesys::editar()
+{
+    // The update fails, writing nothing, when the reminder was removed after
+    // the edit began.
+    save(&modgeral::updateReminder, QStringLiteral("Lembrete editado com sucesso!"));
+}
+
+void frmlembretesys::save(WriteReminder write, const QString &successMessage)
+{
     m_store.abrirbanco();
     // Nothing is written unless the date is a day that exists.
     const daytext::TypedDay day = ui->txtdata->day();
@@ -138,27 +145,11 @@ void frmlembretesys::adicionar()
         reportSaveError(day.error);
         return;
     }
-    if (!m_store.appendReminder(daytext::stored(day.day), ui->txttitulo->text(), description())) {
+    if (!(m_store.*write)(daytext::stored(day.day), ui->txttitulo->text(), description())) {
         reportSaveError(m_store.lastError());
         return;
     }
-    finishSave(QStringLiteral("Lembrete cadastrado com sucesso!"));
-}
-
-void frmlembretesys::editar()
-{
-    m_store.abrirbanco();
-    const daytext::TypedDay day = ui->txtdata->day();
-    if (!day.ok()) {
-        reportSaveError(day.error);
-        return;
-    }
-    // Fails, writing nothing, when the reminder was removed after the edit began.
-    if (!m_store.updateReminder(daytext::stored(day.day), ui->txttitulo->text(), description())) {
-        reportSaveError(m_store.lastError());
-        return;
-    }
-    finishSave(QStringLiteral("Lembrete editado com sucesso!"));
+    finishSave(successMessage);
 }
 
 // A failed save keeps the window open with what the user typed; pressing the

@@ -59,6 +59,9 @@ private:
     void adicionar();
     void editar();
     QString description() const;
+    using WriteReminder = bool (modgeral::*)(const QString &day, const QString &title,
+                                             const QString &description);
+    void save(WriteReminder write, const QString &successMessage);
     void reportSaveError(const QString &description);
     void finishSave(const QString &message);
 

@@ -37,13 +37,8 @@ frmpormes::~frmpormes() = default;
 // The calendar starts on today, so the first list is today's reminders.
 void frmpormes::createCalendar()
 {
-    const QVariantMap saved{
-        {QLatin1String(almanaq::DateKey), almanaq::toAutomationDate(m_platform.clock().today())}};
-    m_calendar = runtime::ControlHost(m_platform).create(QLatin1String(almanaq::ProgId),
-                                                        QStringLiteral("calendario"),
-                                                        ui->areacalendario, saved);
-    if (m_calendar)
-        connect(m_calendar, SIGNAL(Click()), this, SLOT(calendario_Click()));
+    m_calendar = runtime::ControlHost(m_platform).createCalendar(
+        ui->areacalendario, m_platform.clock().today(), this, SLOT(calendario_Click()));
 }
 
 void frmpormes::Form_Load()

@@ -192,4 +192,15 @@ QVariantMap ControlHost::save(QWidget *control)
     return bag.values();
 }
 
+QWidget *ControlHost::createCalendar(QWidget *placeholder, const QDate &day, QObject *receiver,
+                                     const char *clickSlot)
+{
+    const QVariantMap saved{{QLatin1String(almanaq::DateKey), almanaq::toAutomationDate(day)}};
+    QWidget *calendar = create(QLatin1String(almanaq::ProgId), QStringLiteral("calendario"),
+                               placeholder, saved);
+    if (calendar)
+        QObject::connect(calendar, SIGNAL(Click()), receiver, clickSlot);
+    return calendar;
+}
+
 } // namespace runtime

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariantMap>
 
+class QDate;
+class QObject;
 class QWidget;
 
 namespace runtime {
@@ -12,8 +14,9 @@ class Platform;
 // Creates the components that forms embed (the calendar control Dayboard) from
 // their libraries at run time. The program never links those libraries: the
 // host finds the library for a programmatic identifier in the user's component
-// registry (see almanaq::ComponentRegistry), else beside the executable, loads it, asks its class-object entry point for the class factory and puts
-// the control it creates into a placeholder of the form. The form then talks to
+// registry (see almanaq::ComponentRegistry), else beside the executable, loads
+// it, asks its class-object entry point for the class factory and puts the
+// control it creates into a placeholder of the form. The form then talks to
 // the control only through property names, signals and invokable methods.
 class ControlHost
 {
@@ -27,6 +30,12 @@ public:
     // loaded, in which case the form goes on without it.
     QWidget *create(const QString &progId, const QString &name, QWidget *placeholder,
                     const QVariantMap &savedProperties = {});
+
+    // The month calendar the program's forms hold: a Dayboard named
+    // "calendario" covering placeholder, starting on day, whose Click() event
+    // reaches receiver's clickSlot. nullptr when it cannot be loaded.
+    QWidget *createCalendar(QWidget *placeholder, const QDate &day, QObject *receiver,
+                            const char *clickSlot);
 
     // The control's properties as a form saves them: values equal to their
     // defaults are left out. Empty for a widget that is not a hosted control.
