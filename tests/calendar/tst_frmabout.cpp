@@ -18,7 +18,7 @@ using almanaq::RegistryRoot;
 namespace {
 
 const QString InfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString LocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+const QByteArray InfoSection = "[HKEY_LOCAL_MACHINE\\" + InfoKey.toLatin1() + "]\n";
 
 class RecordingServices final : public almanaq::AboutServices
 {
@@ -30,40 +30,30 @@ public:
     }
     void showMessage(QWidget *, const QString &text, const QString &title) override
     {
-        messages.append(text);
-        titles.append(title);
+        messages.append(text + QLatin1Char('|') + title);
     }
     bool openUrl(const QUrl &url) override
     {
         opened.append(url);
-        cursorWhileOpening = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
-                                                            : Qt::ArrowCursor;
+        const QCursor *cursor = QApplication::overrideCursor();
+        cursorWhileOpening = cursor ? cursor->shape() : Qt::ArrowCursor;
         return false;
     }
 
     bool startSucceeds = true;
-    QStringList started;
-    QStringList messages;
-    QStringList titles;
+    QStringList started, messages;
     QList<QUrl> opened;
     Qt::CursorShape cursorWhileOpening = Qt::ArrowCursor;
 };
 
-// A system registry file in a temporary folder.
-class TestRegistry
+// Writes a system registry file into a folder and returns its path.
+QString writeRegistry(const QTemporaryDir &folder, const QByteArray &text)
 {
-public:
-    explicit TestRegistry(const QByteArray &text)
-    {
-        QFile file(path());
-        if (file.open(QIODevice::WriteOnly))
-            file.write(text);
-    }
-    QString path() const { return dir.filePath(QStringLiteral("registro-sistema.ini")); }
-    QString folder() const { return dir.path(); }
-
-    QTemporaryDir dir;
-};
+    QFile file(folder.filePath(QStringLiteral("registro-sistema.ini")));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return file.fileName();
+}
 
 } // namespace
 
@@ -72,140 +62,130 @@ class AboutTest : public QObject
     Q_OBJECT
 
 private slots:
-    void aboutBoxShowsTheFormModallyEachTimeItIsCalled();
-    void theFormShowsTheLibrarysIdentityAndOpensItsLinks();
-    void keyValues_data();
-    void keyValues();
-    void systemInformation_data();
-    void systemInformation();
-};
+    void aboutBoxShowsTheFormModallyEachTimeItIsCalled()
+    {
+        almanaq::Dayboard board;
+        board.show();
+        QStringList seen;
+        // Closes whatever modal window appears, once with Esc and once with OK.
+        QTimer closer;
+        closer.setInterval(20);
+        connect(&closer, &QTimer::timeout, [&] {
+            auto *form = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            seen.append(form->objectName() + QLatin1Char('|') + form->windowTitle()
+                        + (form->isModal() ? QStringLiteral("|modal") : QStringLiteral("|modeless")));
+            if (seen.size() == 1)
+                QTest::keyClick(form, Qt::Key_Escape);
+            else
+                form->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        closer.start();
 
-void AboutTest::aboutBoxShowsTheFormModallyEachTimeItIsCalled()
-{
-    almanaq::Dayboard board;
-    board.show();
-    QStringList seen;
-    // Closes whatever modal window appears, once with Esc and once with OK.
-    QTimer closer;
-    closer.setInterval(20);
-    connect(&closer, &QTimer::timeout, [&] {
-        auto *form = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!form)
-            return;
-        seen.append(form->objectName() + QLatin1Char('|') + form->windowTitle() + QLatin1Char('|')
-                    + (form->isModal() ? QStringLiteral("modal") : QStringLiteral("modeless")));
-        if (seen.size() == 1)
-            QTest::keyClick(form, Qt::Key_Escape);
-        else
-            form->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-    });
-    closer.start();
-
-    QVERIFY(QMetaObject::invokeMethod(&board, "AboutBox"));
-    QCOMPARE(seen.size(), 1);
-    QVERIFY(board.window()->findChildren<frmAbout *>().isEmpty()); // closing unloaded it
-    QVERIFY(QMetaObject::invokeMethod(&board, "AboutBox"));
-    QCOMPARE(seen, QStringList(2, QStringLiteral("frmAbout|About Almanaq|modal")));
-}
-
-void AboutTest::theFormShowsTheLibrarysIdentityAndOpensItsLinks()
-{
-    RecordingServices services;
-    frmAbout form(nullptr, almanaq::SystemRegistry(QString()), services);
-    QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.03.0014"));
-    QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblTitle"))->text(), QStringLiteral("Almanaq"));
-    QVERIFY(!form.findChild<QLabel *>(QStringLiteral("imgIcon"))->pixmap().isNull());
-    QVERIFY(form.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
-    QCOMPARE(form.size(), QSize(382, 269));
-    for (QWidget *control : form.findChildren<QWidget *>()) {
-        if (control->focusPolicy() != Qt::NoFocus)
-            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        QVERIFY(QMetaObject::invokeMethod(&board, "AboutBox"));
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(board.window()->findChildren<frmAbout *>().isEmpty()); // closing unloaded it
+        QVERIFY(QMetaObject::invokeMethod(&board, "AboutBox"));
+        QCOMPARE(seen, QStringList(2, QStringLiteral("frmAbout|About Almanaq|modal")));
     }
 
-    for (auto *link : form.findChildren<almanaq::LinkLabel *>(QStringLiteral("lblLink")))
-        QTest::mouseClick(link, Qt::LeftButton);
-    QCOMPARE(services.opened, (QList<QUrl>{QUrl(QStringLiteral("https://www.zedozarir.example")),
-                                           QUrl(QStringLiteral("mailto:contato@zedozarir.example"))}));
-    QCOMPARE(services.cursorWhileOpening, Qt::BusyCursor);
-    QCOMPARE(QApplication::overrideCursor(), nullptr); // a failed open is not reported, the cursor is back
-    QVERIFY(services.messages.isEmpty());
-}
+    void theFormShowsTheLibrarysIdentityAndOpensItsLinks()
+    {
+        RecordingServices services;
+        frmAbout form(nullptr, almanaq::SystemRegistry(QString()), services);
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.03.0014"));
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblTitle"))->text(), QStringLiteral("Almanaq"));
+        QVERIFY(!form.findChild<QLabel *>(QStringLiteral("imgIcon"))->pixmap().isNull());
+        QVERIFY(form.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
+        for (QWidget *control : form.findChildren<QWidget *>()) {
+            if (control->focusPolicy() != Qt::NoFocus)
+                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
 
-void AboutTest::keyValues_data()
-{
-    QTest::addColumn<QByteArray>("value"); // the line of value "PATH"; empty for none
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("zero-terminated text") << QByteArray("sz:/usr/bin/info\\0") << true << "/usr/bin/info";
-    QTest::newRow("text without terminator") << QByteArray("sz:/usr/bin/info") << true << "/usr/bin/info";
-    QTest::newRow("only the last zero byte goes") << QByteArray("sz:a\\0\\0") << true << QStringLiteral("a") + QChar(0);
-    QTest::newRow("32-bit number") << QByteArray("dword:00000102") << true << "&h00000102";
-    QTest::newRow("another type leaves the text") << QByteArray("hex(3):41,42") << true << "antes";
-    QTest::newRow("missing value") << QByteArray() << false << "";
-    QTest::newRow("unreadable value") << QByteArray("sz:a\\q") << false << "";
-    QTest::newRow("longer than the buffer") << "sz:" + QByteArray(1025, 'x') << false << "";
-}
-
-void AboutTest::keyValues()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(bool, found);
-    QFETCH(QString, text);
-    TestRegistry registry("[HKEY_LOCAL_MACHINE\\" + InfoKey.toLatin1() + "]\nOther=sz:x\n"
-                          + (value.isEmpty() ? QByteArray() : "PATH=" + value + '\n'));
-    RecordingServices services;
-    frmAbout form(nullptr, almanaq::SystemRegistry(registry.path()), services);
-    QString result = QStringLiteral("antes");
-    QCOMPARE(form.GetKeyValue(RegistryRoot::LocalMachine, InfoKey, QStringLiteral("PATH"), result), found);
-    QCOMPARE(result, text);
-    // The same key under another root does not exist.
-    QVERIFY(!form.GetKeyValue(RegistryRoot::CurrentUser, InfoKey, QStringLiteral("Other"), result));
-    QCOMPARE(result, QString());
-}
-
-void AboutTest::systemInformation_data()
-{
-    QTest::addColumn<QByteArray>("entries"); // %1 is a temporary folder
-    QTest::addColumn<bool>("programInFolder"); // whether MSINFO32.EXE lies in that folder
-    QTest::addColumn<bool>("startSucceeds");
-    QTest::addColumn<QString>("started"); // %1 as above; empty when nothing may start
-    const QByteArray info = "[HKEY_LOCAL_MACHINE\\" + InfoKey.toLatin1() + "]\nPATH=sz:%1/info\\0\n";
-    const QByteArray location = "[HKEY_LOCAL_MACHINE\\" + LocationKey.toLatin1() + "]\nMSINFO=sz:%1\\0\n";
-    QTest::newRow("path recorded") << info + location << true << true << "%1/info";
-    QTest::newRow("program in the recorded folder") << location << true << true << "%1/MSINFO32.EXE";
-    QTest::newRow("recorded folder without the program") << location << false << true << "";
-    QTest::newRow("nothing recorded") << QByteArray() << true << true << "";
-    QTest::newRow("program does not start") << info << false << false << "%1/info";
-}
-
-void AboutTest::systemInformation()
-{
-    QFETCH(QByteArray, entries);
-    QFETCH(bool, programInFolder);
-    QFETCH(bool, startSucceeds);
-    QFETCH(QString, started);
-    QTemporaryDir folder;
-    if (programInFolder) {
-        QFile program(folder.filePath(QStringLiteral("MSINFO32.EXE")));
-        QVERIFY(program.open(QIODevice::WriteOnly));
-    }
-    TestRegistry registry(QString::fromLatin1(entries).arg(folder.path()).toUtf8());
-    RecordingServices services;
-    services.startSucceeds = startSucceeds;
-    frmAbout form(nullptr, almanaq::SystemRegistry(registry.path()), services);
-    form.findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
-
-    if (!started.isEmpty())
-        QCOMPARE(services.started, QStringList{started.arg(folder.path())});
-    else
-        QVERIFY(services.started.isEmpty());
-    if (startSucceeds && !started.isEmpty()) {
+        for (auto *link : form.findChildren<almanaq::LinkLabel *>(QStringLiteral("lblLink")))
+            QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(services.opened, (QList<QUrl>{QUrl(QStringLiteral("https://www.zedozarir.example")),
+                                               QUrl(QStringLiteral("mailto:contato@zedozarir.example"))}));
+        QCOMPARE(services.cursorWhileOpening, Qt::BusyCursor);
+        QCOMPARE(QApplication::overrideCursor(), nullptr); // a failed open is not reported, the cursor is back
         QVERIFY(services.messages.isEmpty());
-    } else {
-        QCOMPARE(services.messages, QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
-        QCOMPARE(services.titles, QStringList{QStringLiteral("Almanaq")});
     }
-}
+
+    void keyValues_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // the line of value "PATH"; empty for none
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero-terminated text") << QByteArray("sz:/usr/bin/info\\0") << true << "/usr/bin/info";
+        QTest::newRow("text without terminator") << QByteArray("sz:/usr/bin/info") << true << "/usr/bin/info";
+        QTest::newRow("only the last zero byte goes") << QByteArray("sz:a\\0\\0") << true << QStringLiteral("a") + QChar(0);
+        QTest::newRow("32-bit number") << QByteArray("dword:00000102") << true << "&h00000102";
+        QTest::newRow("another type leaves the text") << QByteArray("hex(3):41,42") << true << "antes";
+        QTest::newRow("missing value") << QByteArray() << false << "";
+        QTest::newRow("unreadable value") << QByteArray("sz:a\\q") << false << "";
+        QTest::newRow("longer than the buffer") << "sz:" + QByteArray(1025, 'x') << false << "";
+    }
+
+    void keyValues()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, found);
+        QFETCH(QString, text);
+        QTemporaryDir folder;
+        RecordingServices services;
+        frmAbout form(nullptr, almanaq::SystemRegistry(writeRegistry(
+                folder, InfoSection + "Other=sz:x\n" + (value.isEmpty() ? QByteArray() : "PATH=" + value + '\n'))),
+                services);
+        QString result = QStringLiteral("antes");
+        QCOMPARE(form.GetKeyValue(RegistryRoot::LocalMachine, InfoKey, QStringLiteral("PATH"), result), found);
+        QCOMPARE(result, text);
+        // The same key under another root does not exist.
+        QVERIFY(!form.GetKeyValue(RegistryRoot::CurrentUser, InfoKey, QStringLiteral("Other"), result));
+        QCOMPARE(result, QString());
+    }
+
+    void systemInformation_data()
+    {
+        QTest::addColumn<QByteArray>("entries"); // %1 is a temporary folder
+        QTest::addColumn<bool>("programInFolder"); // whether MSINFO32.EXE lies in that folder
+        QTest::addColumn<bool>("startSucceeds");
+        QTest::addColumn<QString>("started"); // %1 as above; empty when nothing may start
+        const QByteArray info = InfoSection + "PATH=sz:%1/info\\0\n";
+        const QByteArray location = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\n"
+                                    "MSINFO=sz:%1\\0\n";
+        QTest::newRow("path recorded") << info + location << true << true << "%1/info";
+        QTest::newRow("program in the recorded folder") << location << true << true << "%1/MSINFO32.EXE";
+        QTest::newRow("recorded folder without the program") << location << false << true << "";
+        QTest::newRow("nothing recorded") << QByteArray() << true << true << "";
+        QTest::newRow("program does not start") << info << false << false << "%1/info";
+    }
+
+    void systemInformation()
+    {
+        QFETCH(QByteArray, entries);
+        QFETCH(bool, programInFolder);
+        QFETCH(bool, startSucceeds);
+        QFETCH(QString, started);
+        QTemporaryDir folder;
+        if (programInFolder) {
+            QFile program(folder.filePath(QStringLiteral("MSINFO32.EXE")));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+        }
+        RecordingServices services;
+        services.startSucceeds = startSucceeds;
+        const QString registry = writeRegistry(folder, QString::fromLatin1(entries).replace("%1", folder.path()).toUtf8());
+        frmAbout form(nullptr, almanaq::SystemRegistry(registry), services);
+        form.findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+
+        started.replace(QStringLiteral("%1"), folder.path());
+        QCOMPARE(services.started, started.isEmpty() ? QStringList() : QStringList{started});
+        if (startSucceeds && !started.isEmpty())
+            QVERIFY(services.messages.isEmpty());
+        else
+            QCOMPARE(services.messages, QStringList{"System Information Is Unavailable At This Time|Almanaq"});
+    }
+};
 
 QTEST_MAIN(AboutTest)
 #include "tst_frmabout.moc"

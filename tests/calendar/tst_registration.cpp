@@ -24,12 +24,6 @@ const QString ProgId = QString::fromLatin1(almanaq::ProgId);
 const QString LibraryPath = QFileInfo(QStringLiteral(ALMANAQ_LIBRARY)).absoluteFilePath();
 const QByteArray ForeignRecord = "[Outra.Coisa]\nCLSID={11111111-2222-3333-4444-555555555555}\n";
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool writeFile(const QString &path, const QByteArray &text)
 {
     QFile file(path);
@@ -43,142 +37,112 @@ class RegistrationTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void registeredLibraryIsFoundAndCreatedAndUnregisteringRemovesOnlyItsRecords();
-    void withoutAUsableRecordTheHostTakesTheLibraryBesideTheProgram();
-    void aRegistryThatCannotBeWrittenIsReportedAsAFailure();
-    void theCommandRegistersAndRemovesALibrary();
-    void anUnbalancedUnlockDoesNotHideALaterLock();
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_registry = m_dir.filePath(QStringLiteral("dados/Zedozarir/componentes.ini"));
+        QFile::remove(m_registry);
+        qputenv(almanaq::RegistryVariable, m_registry.toLocal8Bit());
+        QVERIFY2(m_library.load(), qPrintable(m_library.errorString()));
+    }
+
+    void registeredLibraryIsFoundAndCreatedAndUnregisteringRemovesOnlyItsRecords()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(m_registry).absolutePath()));
+        QVERIFY(writeFile(m_registry, ForeignRecord));
+        QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk);
+        QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk); // again: records replaced, not doubled
+
+        const almanaq::IniDocument records = ComponentRegistry(m_registry).read();
+        const QString classSection = ComponentRegistry::classSection(QLatin1String(almanaq::ClassId));
+        const QString typeLibrary = ComponentRegistry::typeLibrarySection(QLatin1String(almanaq::TypeLibraryId), 1, 0);
+        QCOMPARE(records.sections().size(), 4);
+        QCOMPARE(records.value(ProgId, QStringLiteral("CLSID")), QLatin1String(almanaq::ClassId));
+        QCOMPARE(records.value(classSection, QStringLiteral("ProgID")), ProgId);
+        QCOMPARE(records.value(classSection, QStringLiteral("Control")), QStringLiteral("1"));
+        QCOMPARE(records.value(classSection, QStringLiteral("InprocServer")), LibraryPath);
+        QCOMPARE(records.value(classSection, QStringLiteral("Version")), QStringLiteral("1.3.0.14"));
+        QCOMPARE(records.value(typeLibrary, QStringLiteral("Locale")), QStringLiteral("0x0409"));
+        QCOMPARE(records.value(typeLibrary, QStringLiteral("Path")), LibraryPath);
+
+        // The program's folder holds no library: the control comes through the registry.
+        FakePlatform fake;
+        ControlHost host(fake.platform());
+        QCOMPARE(host.libraryPath(ProgId), LibraryPath);
+        QWidget placeholder;
+        QWidget *control = host.create(ProgId, QStringLiteral("Dayboard1"), &placeholder);
+        QVERIFY(control);
+        QCOMPARE(control->metaObject()->className(), "almanaq::Dayboard");
+        QVERIFY(fake.messages->shown.isEmpty());
+
+        QCOMPARE(call(almanaq::UnregisterServerSymbol), almanaq::StatusOk);
+        const almanaq::IniDocument left = ComponentRegistry(m_registry).read();
+        QCOMPARE(left.sections().size(), 1);
+        QCOMPARE(left.value(QStringLiteral("Outra.Coisa"), QStringLiteral("CLSID")),
+                 QStringLiteral("{11111111-2222-3333-4444-555555555555}"));
+        QVERIFY(!QFile::exists(m_registry + QStringLiteral(".lock")));
+
+        QCOMPARE(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard2"), &placeholder), nullptr);
+        QCOMPARE(fake.messages->shown.size(), 1);
+        QVERIFY(fake.messages->shown[0].text.contains(QStringLiteral("não foi encontrado")));
+    }
+
+    void withoutAUsableRecordTheHostTakesTheLibraryBesideTheProgram()
+    {
+        FakePlatform fake;
+        const QString beside = fake.platform().programFile(QString::fromLatin1(almanaq::LibraryFileName));
+        QVERIFY(QFile::link(LibraryPath, beside));
+        QWidget placeholder;
+
+        // No registry file at all, then one whose record names a file that is gone.
+        QCOMPARE(ControlHost(fake.platform()).libraryPath(ProgId), beside);
+        QVERIFY(QDir().mkpath(QFileInfo(m_registry).absolutePath()));
+        QVERIFY(writeFile(m_registry, "[Almanaqlib.Dayboard]\nCLSID={703944F0-9203-11D2-8865-AD1268A0A52F}\n"
+                                      "[CLSID\\{703944F0-9203-11D2-8865-AD1268A0A52F}]\n"
+                                      "InprocServer=/nao/existe/libAlmanaq.so\n"));
+        ControlHost host(fake.platform());
+        QCOMPARE(host.libraryPath(ProgId), beside);
+        QVERIFY(host.create(ProgId, QStringLiteral("Dayboard1"), &placeholder));
+        QVERIFY(fake.messages->shown.isEmpty());
+    }
+
+    void aRegistryThatCannotBeWrittenIsReportedAsAFailure()
+    {
+        // Its folder would have to be where a file already is.
+        const QString blocker = m_dir.filePath(QStringLiteral("arquivo"));
+        QVERIFY(writeFile(blocker, "x"));
+        qputenv(almanaq::RegistryVariable, (blocker + QStringLiteral("/componentes.ini")).toLocal8Bit());
+        QVERIFY(call(almanaq::RegisterServerSymbol) < 0);
+        QVERIFY(call(almanaq::UnregisterServerSymbol) >= 0); // nothing registered: nothing to remove
+    }
+
+    void theCommandRegistersAndRemovesALibrary()
+    {
+        const auto run = [](const QStringList &arguments) {
+            QProcess command;
+            command.start(QFileInfo(LibraryPath).absolutePath() + QStringLiteral("/almanaq-registro"), arguments);
+            return command.waitForFinished(30000) ? command.exitCode() : -1;
+        };
+        QCOMPARE(run({QStringLiteral("--registrar"), LibraryPath}), 0);
+        QCOMPARE(ComponentRegistry(m_registry).read().value(ProgId, QStringLiteral("CLSID")),
+                 QLatin1String(almanaq::ClassId));
+        QCOMPARE(run({QStringLiteral("--remover")}), 0); // the library beside the command
+        QVERIFY(ComponentRegistry(m_registry).read().sections().isEmpty());
+        QCOMPARE(run({QStringLiteral("--registrar"), m_dir.filePath(QStringLiteral("nada.so"))}), 1);
+        QVERIFY(ComponentRegistry(m_registry).read().sections().isEmpty());
+    }
 
 private:
-    int call(const char *symbol);
+    int call(const char *symbol)
+    {
+        const auto entryPoint = reinterpret_cast<almanaq::RegisterServerFunction>(m_library.resolve(symbol));
+        return entryPoint ? entryPoint() : almanaq::StatusInvalidArgument;
+    }
 
     QTemporaryDir m_dir;
     QString m_registry;
     QLibrary m_library{LibraryPath};
 };
-
-void RegistrationTest::init()
-{
-    QVERIFY(m_dir.isValid());
-    m_registry = m_dir.filePath(QStringLiteral("dados/Zedozarir/componentes.ini"));
-    QFile::remove(m_registry);
-    qputenv(almanaq::RegistryVariable, m_registry.toLocal8Bit());
-    QVERIFY2(m_library.load(), qPrintable(m_library.errorString()));
-}
-
-int RegistrationTest::call(const char *symbol)
-{
-    const auto entryPoint = reinterpret_cast<almanaq::RegisterServerFunction>(m_library.resolve(symbol));
-    return entryPoint ? entryPoint() : almanaq::StatusInvalidArgument;
-}
-
-void RegistrationTest::registeredLibraryIsFoundAndCreatedAndUnregisteringRemovesOnlyItsRecords()
-{
-    QVERIFY(QDir().mkpath(QFileInfo(m_registry).absolutePath()));
-    QVERIFY(writeFile(m_registry, ForeignRecord));
-    QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk);
-    QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk); // again: records replaced, not doubled
-
-    const almanaq::IniDocument records = ComponentRegistry(m_registry).read();
-    const QString classSection = ComponentRegistry::classSection(QLatin1String(almanaq::ClassId));
-    const QString typeLibrary = ComponentRegistry::typeLibrarySection(QLatin1String(almanaq::TypeLibraryId), 1, 0);
-    QCOMPARE(records.sections().size(), 4);
-    QCOMPARE(records.value(ProgId, QStringLiteral("CLSID")), QLatin1String(almanaq::ClassId));
-    QCOMPARE(records.value(classSection, QStringLiteral("ProgID")), ProgId);
-    QCOMPARE(records.value(classSection, QStringLiteral("Control")), QStringLiteral("1"));
-    QCOMPARE(records.value(classSection, QStringLiteral("InprocServer")), LibraryPath);
-    QCOMPARE(records.value(classSection, QStringLiteral("Version")), QStringLiteral("1.3.0.14"));
-    QCOMPARE(records.value(typeLibrary, QStringLiteral("Locale")), QStringLiteral("0x0409"));
-    QCOMPARE(records.value(typeLibrary, QStringLiteral("Path")), LibraryPath);
-
-    // The program's folder holds no library: the control comes through the registry.
-    FakePlatform fake;
-    ControlHost host(fake.platform());
-    QCOMPARE(host.libraryPath(ProgId), LibraryPath);
-    QWidget placeholder;
-    QWidget *control = host.create(ProgId, QStringLiteral("Dayboard1"), &placeholder);
-    QVERIFY(control);
-    QCOMPARE(control->metaObject()->className(), "almanaq::Dayboard");
-    QVERIFY(fake.messages->shown.isEmpty());
-
-    QCOMPARE(call(almanaq::UnregisterServerSymbol), almanaq::StatusOk);
-    const almanaq::IniDocument left = ComponentRegistry(m_registry).read();
-    QCOMPARE(left.sections().size(), 1);
-    QCOMPARE(left.value(QStringLiteral("Outra.Coisa"), QStringLiteral("CLSID")),
-             QStringLiteral("{11111111-2222-3333-4444-555555555555}"));
-    QVERIFY(!QFile::exists(m_registry + QStringLiteral(".lock")));
-
-    QCOMPARE(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard2"), &placeholder), nullptr);
-    QCOMPARE(fake.messages->shown.size(), 1);
-    QVERIFY(fake.messages->shown[0].text.contains(QStringLiteral("não foi encontrado")));
-}
-
-void RegistrationTest::withoutAUsableRecordTheHostTakesTheLibraryBesideTheProgram()
-{
-    FakePlatform fake;
-    const QString beside = fake.platform().programFile(QString::fromLatin1(almanaq::LibraryFileName));
-    QVERIFY(QFile::link(LibraryPath, beside));
-    QWidget placeholder;
-
-    // No registry file at all, then one whose record names a file that is gone.
-    QCOMPARE(ControlHost(fake.platform()).libraryPath(ProgId), beside);
-    QVERIFY(QDir().mkpath(QFileInfo(m_registry).absolutePath()));
-    QVERIFY(writeFile(m_registry, "[Almanaqlib.Dayboard]\nCLSID={703944F0-9203-11D2-8865-AD1268A0A52F}\n"
-                                  "[CLSID\\{703944F0-9203-11D2-8865-AD1268A0A52F}]\n"
-                                  "InprocServer=/nao/existe/libAlmanaq.so\n"));
-    ControlHost host(fake.platform());
-    QCOMPARE(host.libraryPath(ProgId), beside);
-    QVERIFY(host.create(ProgId, QStringLiteral("Dayboard1"), &placeholder));
-    QVERIFY(fake.messages->shown.isEmpty());
-}
-
-void RegistrationTest::aRegistryThatCannotBeWrittenIsReportedAsAFailure()
-{
-    // Its folder would have to be where a file already is.
-    const QString blocker = m_dir.filePath(QStringLiteral("arquivo"));
-    QVERIFY(writeFile(blocker, "x"));
-    qputenv(almanaq::RegistryVariable, (blocker + QStringLiteral("/componentes.ini")).toLocal8Bit());
-    QVERIFY(call(almanaq::RegisterServerSymbol) < 0);
-    QVERIFY(call(almanaq::UnregisterServerSymbol) >= 0); // nothing registered: nothing to remove
-}
-
-void RegistrationTest::theCommandRegistersAndRemovesALibrary()
-{
-    const QString command = QFileInfo(LibraryPath).absolutePath() + QStringLiteral("/almanaq-registro");
-    QProcess run;
-    run.start(command, {QStringLiteral("--registrar"), LibraryPath});
-    QVERIFY(run.waitForFinished(30000));
-    QCOMPARE(run.exitCode(), 0);
-    QCOMPARE(ComponentRegistry(m_registry).read().value(ProgId, QStringLiteral("CLSID")),
-             QLatin1String(almanaq::ClassId));
-
-    run.start(command, {QStringLiteral("--remover")}); // the library beside the command
-    QVERIFY(run.waitForFinished(30000));
-    QCOMPARE(run.exitCode(), 0);
-    QVERIFY(ComponentRegistry(m_registry).read().sections().isEmpty());
-
-    run.start(command, {QStringLiteral("--registrar"), m_dir.filePath(QStringLiteral("nada.so"))});
-    QVERIFY(run.waitForFinished(30000));
-    QCOMPARE(run.exitCode(), 1);
-    QVERIFY(contents(m_registry).indexOf('[') < 0);
-}
-
-void RegistrationTest::anUnbalancedUnlockDoesNotHideALaterLock()
-{
-    const auto getClassObject =
-            reinterpret_cast<almanaq::GetClassObjectFunction>(m_library.resolve(almanaq::GetClassObjectSymbol));
-    const auto canUnloadNow =
-            reinterpret_cast<almanaq::CanUnloadNowFunction>(m_library.resolve(almanaq::CanUnloadNowSymbol));
-    void *object = nullptr;
-    QCOMPARE(getClassObject(almanaq::ClassId, almanaq::ClassFactoryId, &object), almanaq::StatusOk);
-    auto *factory = static_cast<almanaq::ClassFactory *>(object);
-    factory->lockServer(false);
-    factory->lockServer(true);
-    QCOMPARE(canUnloadNow(), almanaq::StatusFalse);
-    factory->lockServer(false);
-    QCOMPARE(canUnloadNow(), almanaq::StatusOk);
-}
 
 QTEST_MAIN(RegistrationTest)
 #include "tst_registration.moc"
