@@ -1,10 +1,14 @@
 #pragma once
 
 #include "forms/frmprincipal.h"
+#include "runtime/windowmanager.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -19,22 +23,51 @@ inline QStringList listedRows(const QTreeWidget *list)
     return rows;
 }
 
-inline void flushDeletes()
+inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+inline void showActive(QWidget &window)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 }
 
-// A main window over an empty database, today 10/03/2006, with the calendar
-// library the build puts in the program's folder beside it when asked for.
+// Clicks the calendar cell showing the given day number of the displayed month.
+inline bool clickDay(QWidget *calendar, const QString &number)
+{
+    for (QLabel *cell : calendar->findChildren<QLabel *>(QStringLiteral("Casa"))) {
+        if (cell->text() == number) {
+            QTest::mouseClick(cell, Qt::LeftButton);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A main window, today 10/03/2006, over a database holding the given
+// "yyyy/MM/dd|title[|description]" rows, with the calendar library the build
+// puts in the program's folder beside it when asked for. Messages shown while
+// it loads stay in atStart.
 struct MainWindowFixture
 {
-    explicit MainWindowFixture(bool withCalendar = false)
+    explicit MainWindowFixture(const QStringList &reminders = {}, bool withCalendar = false,
+                               const QString &storedFilter = QString())
     {
         fake.createEmptyDatabase();
+        {
+            modgeral seeding(fake.platform());
+            seeding.abrirbanco();
+            for (const QString &row : reminders)
+                seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
+        }
+        if (!storedFilter.isNull())
+            fake.platform().settings().write(QStringLiteral("Preferencias"), QStringLiteral("Exibir"), storedFilter);
         if (withCalendar)
             calendarCopied = QFile::copy(QStringLiteral(QT_TESTCASE_BUILDDIR "/../programa/libAlmanaq.so"),
                                          fake.platform().programFile(QStringLiteral("libAlmanaq.so")));
         window = std::make_unique<frmprincipal>(fake.platform(), store);
+        fake.platform().windows().registerLoaded(window.get());
+        atStart = fake.messages->shown;
         fake.messages->shown.clear();
     }
 
@@ -56,8 +89,23 @@ struct MainWindowFixture
                 runtime::MessageButtons::Ok};
     }
 
+    // The table's rows in entry order as "yyyy/MM/dd|title|description".
+    QStringList stored() const
+    {
+        QStringList rows;
+        QSqlQuery query(store.connection());
+        query.exec(QStringLiteral("select data, titulo, descricao from lembrete order by rowid"));
+        while (query.next())
+            rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString()}.join(u'|');
+        return rows;
+    }
+
+    QStringList listed() const { return listedRows(window->list()); }
+    template<class T> T *loaded() { return fake.platform().windows().find<T>(); }
+
     FakePlatform fake;
     modgeral store{fake.platform()};
     std::unique_ptr<frmprincipal> window;
+    QList<RecordedMessage> atStart;
     bool calendarCopied = false;
 };

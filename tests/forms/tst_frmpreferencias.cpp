@@ -1,11 +1,8 @@
 #include "forms/frmpreferencias.h"
-#include "forms/frmprincipal.h"
-#include "runtime/windowmanager.h"
 #include "settings/settingsstore.h"
-#include "store/modgeral.h"
-#include "support/fakeplatform.h"
 
-#include <QApplication>
+#include "formfixture.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -13,8 +10,6 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <QTreeWidget>
 
 using namespace settings;
 
@@ -22,9 +17,9 @@ namespace {
 
 const QString kAbsent = QStringLiteral("<ausente>");
 
-QString storedOrAbsent(const FakePlatform &fake, const Key &key)
+QString storedOrAbsent(FakePlatform &fake, const Key &key)
 {
-    return const_cast<FakePlatform &>(fake).platform().settings().read(key.section, key.name, kAbsent);
+    return fake.platform().settings().read(key.section, key.name, kAbsent);
 }
 
 QRadioButton *option(const QWidget &dialog, const QString &array, int index)
@@ -32,22 +27,12 @@ QRadioButton *option(const QWidget &dialog, const QString &array, int index)
     return dialog.findChild<QRadioButton *>(array + QLatin1Char('_') + QString::number(index));
 }
 
-int checkedIndex(const QWidget &dialog, const QString &array)
+int checkedIndex(const QWidget &dialog, const char *array)
 {
-    return dialog.findChild<QButtonGroup *>(array)->checkedId();
+    return dialog.findChild<QButtonGroup *>(QLatin1String(array))->checkedId();
 }
 
-QComboBox *box(const QWidget &dialog, const char *name)
-{
-    return dialog.findChild<QComboBox *>(QLatin1String(name));
-}
-
-void showActive(QWidget &window)
-{
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
+QComboBox *box(const QWidget &dialog, const char *name) { return dialog.findChild<QComboBox *>(QLatin1String(name)); }
 
 } // namespace
 
@@ -56,253 +41,219 @@ class PreferencesDialogTest : public QObject
     Q_OBJECT
 
 private slots:
-    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys_data();
-    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys();
-    void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly();
-    void theColourArraysHoldTheirPaletteInTheirGrids();
-    void theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted();
-    void typingIntoTheBoxesChangesNothing();
-    void anUninstalledFontShowsAndIsWrittenBackWhenTheBoxLosesFocus();
-    void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox();
-    void sairWritesTheBoxBeingLeftAndCloses();
-    void returningToTheMainWindowShowsTheNewLook();
-};
-
-void PreferencesDialogTest::openingSelectsTheStoredIndexesAndRewritesTheColourKeys_data()
-{
-    // In the order optcorfundo1, optcorfundo2, optcorfonte; a null index is absent.
-    QTest::addColumn<QStringList>("indexes");
-    QTest::addColumn<QList<int>>("checked");
-    QTest::addColumn<QStringList>("colours"); // the colour keys after opening
-    QTest::newRow("fresh user") << QStringList{{}, {}, {}} << QList<int>{0, 0, 9}
-                                << QStringList{"16777215", "16777215", "0"};
-    QTest::newRow("stored indexes") << QStringList{"3", {}, "11"} << QList<int>{3, 0, 11}
-                                    << QStringList{"16761024", "16777215", "8388608"};
-    // Outside the palette: nothing selected, nothing written; the rest of the load still runs.
-    QTest::newRow("outside the palette") << QStringList{{}, "12", "preto"} << QList<int>{0, -1, -1}
-                                         << QStringList{"16777215", kAbsent, kAbsent};
-}
-
-void PreferencesDialogTest::openingSelectsTheStoredIndexesAndRewritesTheColourKeys()
-{
-    QFETCH(QStringList, indexes);
-    QFETCH(QList<int>, checked);
-    QFETCH(QStringList, colours);
-    const ColourChoice choice[] = {choices::CorFundo1, choices::CorFundo2, choices::Corfonte};
-    const QString arrays[] = {QStringLiteral("optcorfundo1"), QStringLiteral("optcorfundo2"),
-                              QStringLiteral("optcorfonte")};
-    FakePlatform fake;
-    for (int i = 0; i < 3; ++i) {
-        if (!indexes[i].isNull())
-            write(fake.platform().settings(), choice[i].index, indexes[i]);
-    }
-    frmpreferencias dialog(fake.platform());
-
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(checkedIndex(dialog, arrays[i]), checked[i]);
-        QCOMPARE(storedOrAbsent(fake, choice[i].colour), colours[i]);
-        const QString index = indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i];
-        QCOMPARE(storedOrAbsent(fake, choice[i].index), index);
-    }
-    QCOMPARE(box(dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
-    QCOMPARE(box(dialog, "cboffonte")->currentText(), QStringLiteral("Arial"));
-    // Size and name are written by the boxes, not by opening the window.
-    QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), kAbsent);
-    QCOMPARE(storedOrAbsent(fake, keys::Fontenome), kAbsent);
-}
-
-void PreferencesDialogTest::choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
-{
-    FakePlatform fake;
-    frmpreferencias dialog(fake.platform());
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    QRadioButton *orange = option(dialog, QStringLiteral("optcorfundo2"), 10);
-    QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
-
-    QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("10"));
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo2")), 10);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfundo1")), 0);
-    QCOMPARE(checkedIndex(dialog, QStringLiteral("optcorfonte")), 9);
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo1), QStringLiteral("16777215"));
-    QCOMPARE(storedOrAbsent(fake, keys::Corfonte), QStringLiteral("0"));
-
-    // The choice is already kept: closing from the title bar loses nothing.
-    dialog.close();
-    QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
-}
-
-void PreferencesDialogTest::theColourArraysHoldTheirPaletteInTheirGrids()
-{
-    FakePlatform fake;
-    frmpreferencias dialog(fake.platform());
-    struct Array
+    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys_data()
     {
-        QString name;
-        const char *frame;
-        int columns;
-    };
-    const Array arrays[] = {{QStringLiteral("optcorfonte"), "Framecorfonte", 6},
-                            {QStringLiteral("optcorfundo1"), "Framecor1", 4},
-                            {QStringLiteral("optcorfundo2"), "Framecor2", 4}};
-    for (const Array &array : arrays) {
-        auto *frame = dialog.findChild<QGroupBox *>(QLatin1String(array.frame));
-        QVERIFY(frame);
-        auto *grid = qobject_cast<QGridLayout *>(frame->layout());
-        QVERIFY(grid);
-        QCOMPARE(grid->columnCount(), array.columns);
-        QCOMPARE(grid->rowCount(), 12 / array.columns);
-        for (int index = 0; index < 12; ++index) {
-            QRadioButton *button = option(dialog, array.name, index);
-            QVERIFY2(button, qPrintable(array.name + QString::number(index)));
-            QCOMPARE(button->parentWidget(), frame);
-            QVERIFY(button->text().isEmpty());
-            QVERIFY(!button->accessibleName().isEmpty());
-            // The face beside the round mark shows the palette colour.
-            const QImage face = button->grab().toImage();
-            QCOMPARE(face.pixelColor(face.width() - 2, face.height() / 2),
-                     colourFromNumber(colourPalette()[size_t(index)]));
-            int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
-            grid->getItemPosition(grid->indexOf(button), &row, &column, &rowSpan, &columnSpan);
-            QCOMPARE(row * array.columns + column, index);
+        // In the order optcorfundo1, optcorfundo2, optcorfonte; a null index is absent.
+        QTest::addColumn<QStringList>("indexes");
+        QTest::addColumn<QList<int>>("checked");
+        QTest::addColumn<QStringList>("colours"); // the colour keys after opening
+        QTest::newRow("fresh user") << QStringList{{}, {}, {}} << QList<int>{0, 0, 9}
+                                    << QStringList{"16777215", "16777215", "0"};
+        QTest::newRow("stored indexes") << QStringList{"3", {}, "11"} << QList<int>{3, 0, 11}
+                                        << QStringList{"16761024", "16777215", "8388608"};
+        // Outside the palette: nothing selected, nothing written; the rest of the load still runs.
+        QTest::newRow("outside the palette") << QStringList{{}, "12", "preto"} << QList<int>{0, -1, -1}
+                                             << QStringList{"16777215", kAbsent, kAbsent};
+    }
+
+    void openingSelectsTheStoredIndexesAndRewritesTheColourKeys()
+    {
+        QFETCH(QStringList, indexes);
+        QFETCH(QList<int>, checked);
+        QFETCH(QStringList, colours);
+        const ColourChoice choice[] = {choices::CorFundo1, choices::CorFundo2, choices::Corfonte};
+        const char *arrays[] = {"optcorfundo1", "optcorfundo2", "optcorfonte"};
+        FakePlatform fake;
+        for (int i = 0; i < 3; ++i) {
+            if (!indexes[i].isNull())
+                write(fake.platform().settings(), choice[i].index, indexes[i]);
+        }
+        frmpreferencias dialog(fake.platform());
+
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(checkedIndex(dialog, arrays[i]), checked[i]);
+            QCOMPARE(storedOrAbsent(fake, choice[i].colour), colours[i]);
+            const QString index = indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i];
+            QCOMPARE(storedOrAbsent(fake, choice[i].index), index);
+        }
+        QCOMPARE(box(dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
+        QCOMPARE(box(dialog, "cboffonte")->currentText(), QStringLiteral("Arial"));
+        // Size and name are written by the boxes, not by opening the window.
+        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), kAbsent);
+        QCOMPARE(storedOrAbsent(fake, keys::Fontenome), kAbsent);
+    }
+
+    void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
+    {
+        FakePlatform fake;
+        frmpreferencias dialog(fake.platform());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        QRadioButton *orange = option(dialog, QStringLiteral("optcorfundo2"), 10);
+        QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+
+        QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("10"));
+        QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
+        QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
+        QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
+        QCOMPARE(storedOrAbsent(fake, keys::CorFundo1), QStringLiteral("16777215"));
+        QCOMPARE(storedOrAbsent(fake, keys::Corfonte), QStringLiteral("0"));
+
+        // The choice is already kept: closing from the title bar loses nothing.
+        dialog.close();
+        QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
+    }
+
+    void theColourArraysHoldTheirPaletteInTheirGrids()
+    {
+        FakePlatform fake;
+        frmpreferencias dialog(fake.platform());
+        for (const auto &[name, frameName, columns] : {std::tuple("optcorfonte", "Framecorfonte", 6),
+                                                       std::tuple("optcorfundo1", "Framecor1", 4),
+                                                       std::tuple("optcorfundo2", "Framecor2", 4)}) {
+            auto *frame = dialog.findChild<QGroupBox *>(QLatin1String(frameName));
+            auto *grid = qobject_cast<QGridLayout *>(frame->layout());
+            QVERIFY(grid);
+            QCOMPARE(grid->columnCount(), columns);
+            for (int index = 0; index < 12; ++index) {
+                QRadioButton *button = option(dialog, QLatin1String(name), index);
+                QVERIFY2(button && button->parentWidget() == frame, name);
+                // The face beside the round mark shows the palette colour.
+                const QImage face = button->grab().toImage();
+                QCOMPARE(face.pixelColor(face.width() - 2, face.height() / 2),
+                         colourFromNumber(colourPalette()[size_t(index)]));
+                int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
+                grid->getItemPosition(grid->indexOf(button), &row, &column, &rowSpan, &columnSpan);
+                QCOMPARE(row * columns + column, index);
+            }
         }
     }
-}
 
-void PreferencesDialogTest::theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted()
-{
-    FakePlatform fake;
-    frmpreferencias dialog(fake.platform());
-    const auto entriesOf = [&](const char *name) {
-        QStringList entries;
-        for (int i = 0; i < box(dialog, name)->count(); ++i)
-            entries.append(box(dialog, name)->itemText(i));
-        return entries;
-    };
-    QCOMPARE(entriesOf("cboftamanho"), (QStringList{"10", "11", "12", "13", "14", "15", "16", "17", "18",
-                                                   "19", "20", "21", "22", "6", "7", "8", "9"}));
+    void theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted()
+    {
+        FakePlatform fake;
+        frmpreferencias dialog(fake.platform());
+        const auto entriesOf = [&](const char *name) {
+            QStringList entries;
+            for (int i = 0; i < box(dialog, name)->count(); ++i)
+                entries.append(box(dialog, name)->itemText(i));
+            return entries;
+        };
+        QCOMPARE(entriesOf("cboftamanho"), (QStringList{"10", "11", "12", "13", "14", "15", "16", "17", "18",
+                                                       "19", "20", "21", "22", "6", "7", "8", "9"}));
 
-    const QStringList entries = entriesOf("cboffonte");
-    QStringList families = QFontDatabase::families();
-    families.removeDuplicates();
-    QCOMPARE(entries.size(), families.size());
-    for (const QString &family : std::as_const(families))
-        QVERIFY2(entries.contains(family), qPrintable(family));
-    for (int i = 1; i < entries.size(); ++i)
-        QVERIFY2(QString::compare(entries[i - 1], entries[i], Qt::CaseInsensitive) <= 0,
-                 qPrintable(entries[i - 1] + QLatin1String(" > ") + entries[i]));
-}
-
-void PreferencesDialogTest::typingIntoTheBoxesChangesNothing()
-{
-    FakePlatform fake;
-    frmpreferencias dialog(fake.platform());
-    showActive(dialog);
-    for (const char *name : {"cboftamanho", "cboffonte"}) {
-        QComboBox *target = box(dialog, name);
-        const QString before = target->currentText();
-        target->setFocus();
-        QTest::keyClicks(target, QStringLiteral("Verdana 9"));
-        QTest::keyClick(target, Qt::Key_Backspace);
-        QTest::keyClick(target, Qt::Key_Home);
-        QTest::keyClick(target, Qt::Key_Delete);
-        QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(target->currentText(), before);
+        const QStringList entries = entriesOf("cboffonte");
+        QStringList families = QFontDatabase::families();
+        families.removeDuplicates();
+        QCOMPARE(entries.size(), families.size());
+        for (const QString &family : std::as_const(families))
+            QVERIFY2(entries.contains(family), qPrintable(family));
+        for (int i = 1; i < entries.size(); ++i)
+            QVERIFY2(QString::compare(entries[i - 1], entries[i], Qt::CaseInsensitive) <= 0,
+                     qPrintable(entries[i - 1] + QLatin1String(" > ") + entries[i]));
     }
-}
 
-void PreferencesDialogTest::anUninstalledFontShowsAndIsWrittenBackWhenTheBoxLosesFocus()
-{
-    FakePlatform fake;
-    const QString missing = QStringLiteral("Fonte Que Nao Existe 123");
-    write(fake.platform().settings(), keys::Fontenome, missing);
-    frmpreferencias dialog(fake.platform());
-    QComboBox *fonts = box(dialog, "cboffonte");
-    QCOMPARE(fonts->currentText(), missing);
-    QCOMPARE(fonts->findText(missing), -1);
+    void typingIntoTheBoxesChangesNothing()
+    {
+        FakePlatform fake;
+        frmpreferencias dialog(fake.platform());
+        showActive(dialog);
+        for (const char *name : {"cboftamanho", "cboffonte"}) {
+            QComboBox *target = box(dialog, name);
+            const QString before = target->currentText();
+            target->setFocus();
+            QTest::keyClicks(target, QStringLiteral("Verdana 9"));
+            QTest::keyClick(target, Qt::Key_Backspace);
+            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(target->currentText(), before);
+        }
+    }
 
-    write(fake.platform().settings(), keys::Fontenome, QStringLiteral("mudado por fora"));
-    showActive(dialog);
-    fonts->setFocus();
-    QTRY_VERIFY(fonts->hasFocus());
-    box(dialog, "cboftamanho")->setFocus();
-    QTRY_COMPARE(storedOrAbsent(fake, keys::Fontenome), missing);
-}
+    void anUninstalledFontShowsAndIsWrittenBackWhenTheBoxLosesFocus()
+    {
+        FakePlatform fake;
+        const QString missing = QStringLiteral("Fonte Que Nao Existe 123");
+        write(fake.platform().settings(), keys::Fontenome, missing);
+        frmpreferencias dialog(fake.platform());
+        QComboBox *fonts = box(dialog, "cboffonte");
+        QCOMPARE(fonts->currentText(), missing);
+        QCOMPARE(fonts->findText(missing), -1);
 
-void PreferencesDialogTest::aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox()
-{
-    FakePlatform fake;
-    write(fake.platform().settings(), keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
-    frmpreferencias dialog(fake.platform());
-    QComboBox *sizes = box(dialog, "cboftamanho");
-    QComboBox *fonts = box(dialog, "cboffonte");
-    QTest::keyClick(sizes, Qt::Key_Down); // the entry after "11"
-    QCOMPARE(sizes->currentText(), QStringLiteral("12"));
-    if (fonts->count() == 0)
-        QSKIP("no screen fonts to choose from");
-    QTest::keyClick(fonts, Qt::Key_Down);
-    const QString chosenFont = fonts->itemText(0); // the stored name matched no entry
-    QCOMPARE(fonts->currentText(), chosenFont);
-    QVERIFY(!fonts->hasFocus() && !sizes->hasFocus());
-    dialog.close();
-    QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("12"));
-    QCOMPARE(storedOrAbsent(fake, keys::Fontenome), chosenFont);
-}
+        write(fake.platform().settings(), keys::Fontenome, QStringLiteral("mudado por fora"));
+        showActive(dialog);
+        fonts->setFocus();
+        QTRY_VERIFY(fonts->hasFocus());
+        box(dialog, "cboftamanho")->setFocus();
+        QTRY_COMPARE(storedOrAbsent(fake, keys::Fontenome), missing);
+    }
 
-void PreferencesDialogTest::sairWritesTheBoxBeingLeftAndCloses()
-{
-    FakePlatform fake;
-    write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("30"));
-    auto *dialog = new frmpreferencias(fake.platform());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<frmpreferencias> guard(dialog);
-    showActive(*dialog);
-    QComboBox *sizes = box(*dialog, "cboftamanho");
-    QCOMPARE(sizes->currentText(), QStringLiteral("30"));
-    sizes->setFocus();
-    QTRY_VERIFY(sizes->hasFocus());
-    write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("9"));
+    void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox()
+    {
+        FakePlatform fake;
+        write(fake.platform().settings(), keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
+        frmpreferencias dialog(fake.platform());
+        QComboBox *sizes = box(dialog, "cboftamanho");
+        QComboBox *fonts = box(dialog, "cboffonte");
+        QTest::keyClick(sizes, Qt::Key_Down); // the entry after "11"
+        QCOMPARE(sizes->currentText(), QStringLiteral("12"));
+        if (fonts->count() == 0)
+            QSKIP("no screen fonts to choose from");
+        QTest::keyClick(fonts, Qt::Key_Down);
+        const QString chosenFont = fonts->itemText(0); // the stored name matched no entry
+        QCOMPARE(fonts->currentText(), chosenFont);
+        QVERIFY(!fonts->hasFocus() && !sizes->hasFocus());
+        dialog.close();
+        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("12"));
+        QCOMPARE(storedOrAbsent(fake, keys::Fontenome), chosenFont);
+    }
 
-    auto *sair = dialog->findChild<QPushButton *>(QStringLiteral("cmdsair"));
-    QTest::mouseClick(sair, Qt::LeftButton);
+    void sairWritesTheBoxBeingLeftAndCloses()
+    {
+        FakePlatform fake;
+        write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("30"));
+        auto *dialog = new frmpreferencias(fake.platform());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<frmpreferencias> guard(dialog);
+        showActive(*dialog);
+        QComboBox *sizes = box(*dialog, "cboftamanho");
+        QCOMPARE(sizes->currentText(), QStringLiteral("30"));
+        sizes->setFocus();
+        QTRY_VERIFY(sizes->hasFocus());
+        write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("9"));
 
-    QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("30"));
-    QTRY_VERIFY(guard.isNull());
-}
+        auto *sair = dialog->findChild<QPushButton *>(QStringLiteral("cmdsair"));
+        QTest::mouseClick(sair, Qt::LeftButton);
 
-void PreferencesDialogTest::returningToTheMainWindowShowsTheNewLook()
-{
-    FakePlatform fake;
-    fake.createEmptyDatabase();
-    modgeral store(fake.platform());
-    frmprincipal main(fake.platform(), store);
-    showActive(main);
-    QTreeWidget *list = main.list();
-    for (int row = 0; row < 3; ++row)
-        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(row)}));
+        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("30"));
+        QTRY_VERIFY(guard.isNull());
+    }
 
-    main.Toolbar_ButtonClick(QStringLiteral("preferencias"));
-    auto *dialog = fake.platform().windows().find<frmpreferencias>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->parentWidget(), &main);
-    QVERIFY(dialog->isWindow());
-    main.mnupreferencias_Click();
-    QCOMPARE(fake.platform().windows().find<frmpreferencias>(), dialog);
-    QCOMPARE(fake.platform().windows().loaded().count(dialog), 1);
+    void returningToTheMainWindowShowsTheNewLook()
+    {
+        MainWindowFixture f({"2006/03/10|a", "2006/03/11|b", "2006/03/12|c"});
+        frmprincipal &main = *f.window;
+        showActive(main);
+        QTreeWidget *list = main.list();
+        main.Toolbar_ButtonClick(QStringLiteral("preferencias"));
+        auto *dialog = f.loaded<frmpreferencias>();
+        QVERIFY(dialog && dialog->isWindow());
+        QCOMPARE(dialog->parentWidget(), &main);
+        main.mnupreferencias_Click();
+        QCOMPARE(f.fake.platform().windows().loaded().count(dialog), 1);
 
-    showActive(*dialog);
-    option(*dialog, QStringLiteral("optcorfundo2"), 5)->click();
-    option(*dialog, QStringLiteral("optcorfonte"), 11)->click();
-    QTest::keyClick(box(*dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
+        showActive(*dialog);
+        option(*dialog, QStringLiteral("optcorfundo2"), 5)->click();
+        option(*dialog, QStringLiteral("optcorfonte"), 11)->click();
+        QTest::keyClick(box(*dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
 
-    showActive(main);
-    QTRY_COMPARE(list->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
-    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-    QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 0, 128));
-    QCOMPARE(list->font().pointSizeF(), 12.0);
-}
+        showActive(main);
+        QTRY_COMPARE(list->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 0, 128));
+        QCOMPARE(list->font().pointSizeF(), 12.0);
+    }
+};
 
 QTEST_MAIN(PreferencesDialogTest)
 #include "tst_frmpreferencias.moc"

@@ -44,102 +44,96 @@ class ListAppearanceTest : public QObject
     Q_OBJECT
 
 private slots:
-    void rowsAreStripedInTheTwoColoursWhateverTheirNumber_data();
-    void rowsAreStripedInTheTwoColoursWhateverTheirNumber();
-    void theFontAndTextColourFollowTheSettings();
-    void aFreshUserAndUnusableValuesGetTheDefaults();
-    void anEmptyListKeepsItsStripesUntilItHasRows();
-};
-
-void ListAppearanceTest::rowsAreStripedInTheTwoColoursWhateverTheirNumber_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::newRow("one row") << 1;
-    QTest::newRow("two rows") << 2;
-    QTest::newRow("three rows") << 3;
-    QTest::newRow("more rows than the list shows") << 40;
-}
-
-void ListAppearanceTest::rowsAreStripedInTheTwoColoursWhateverTheirNumber()
-{
-    QFETCH(int, rows);
-    FakePlatform fake;
-    write(fake.platform().settings(), keys::CorFundo1, QStringLiteral("&HC0FFFF"));
-    write(fake.platform().settings(), keys::CorFundo2, QStringLiteral("16761024"));
-    auto list = makeList(rows);
-    list->show();
-    QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-
-    applyListAppearance(*list, fake.platform().settings());
-
-    for (int row = 0; row < rows; ++row) {
-        // Row 1, 3, 5 ... (counted from 1) take colour 1.
-        const QColor expected = row % 2 == 0 ? kLightYellow : kLightBlue;
-        QCOMPARE(paintedBehind(*list, row), expected);
+    void rowsAreStripedInTheTwoColoursWhateverTheirNumber_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one row") << 1;
+        QTest::newRow("two rows") << 2;
+        QTest::newRow("three rows") << 3;
+        QTest::newRow("more rows than the list shows") << 40;
     }
-}
 
-void ListAppearanceTest::theFontAndTextColourFollowTheSettings()
-{
-    FakePlatform fake;
-    runtime::SettingsAccess &stored = fake.platform().settings();
-    write(stored, keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
-    write(stored, keys::TamanhoFonte, QStringLiteral("16"));
-    write(stored, keys::Corfonte, QStringLiteral("&H0000FF"));
-    auto list = makeList(2);
-    applyListAppearance(*list, stored);
-    QCOMPARE(list->font().family(), QStringLiteral("Fonte Que Nao Existe"));
-    QCOMPARE(list->font().pointSizeF(), 16.0);
-    QCOMPARE(list->palette().color(QPalette::Text), QColor(255, 0, 0));
-}
+    void rowsAreStripedInTheTwoColoursWhateverTheirNumber()
+    {
+        QFETCH(int, rows);
+        FakePlatform fake;
+        write(fake.platform().settings(), keys::CorFundo1, QStringLiteral("&HC0FFFF"));
+        write(fake.platform().settings(), keys::CorFundo2, QStringLiteral("16761024"));
+        auto list = makeList(rows);
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
 
-void ListAppearanceTest::aFreshUserAndUnusableValuesGetTheDefaults()
-{
-    FakePlatform fake;
-    runtime::SettingsAccess &stored = fake.platform().settings();
-    for (const bool fresh : {true, false}) {
-        if (!fresh) {
-            write(stored, keys::Fontenome, QString());
-            write(stored, keys::TamanhoFonte, QStringLiteral("0"));
-            write(stored, keys::Corfonte, QStringLiteral("vermelho"));
-            write(stored, keys::CorFundo1, QStringLiteral("&HGG"));
-            write(stored, keys::CorFundo2, QStringLiteral("12648447"));
+        applyListAppearance(*list, fake.platform().settings());
+
+        for (int row = 0; row < rows; ++row) {
+            // Row 1, 3, 5 ... (counted from 1) take colour 1.
+            const QColor expected = row % 2 == 0 ? kLightYellow : kLightBlue;
+            QCOMPARE(paintedBehind(*list, row), expected);
         }
+    }
+
+    void theFontAndTextColourFollowTheSettings()
+    {
+        FakePlatform fake;
+        runtime::SettingsAccess &stored = fake.platform().settings();
+        write(stored, keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
+        write(stored, keys::TamanhoFonte, QStringLiteral("16"));
+        write(stored, keys::Corfonte, QStringLiteral("&H0000FF"));
         auto list = makeList(2);
         applyListAppearance(*list, stored);
-        QCOMPARE(list->font().family(), QStringLiteral("Arial"));
-        QCOMPARE(list->font().pointSizeF(), 11.0);
-        QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
-        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(list->palette().color(QPalette::AlternateBase), fresh ? QColor(Qt::white) : kLightYellow);
+        QCOMPARE(list->font().family(), QStringLiteral("Fonte Que Nao Existe"));
+        QCOMPARE(list->font().pointSizeF(), 16.0);
+        QCOMPARE(list->palette().color(QPalette::Text), QColor(255, 0, 0));
     }
-    QCOMPARE(read(stored, keys::TamanhoFonte), QStringLiteral("0"));
-    QCOMPARE(read(stored, keys::Corfonte), QStringLiteral("vermelho"));
-}
 
-void ListAppearanceTest::anEmptyListKeepsItsStripesUntilItHasRows()
-{
-    FakePlatform fake;
-    runtime::SettingsAccess &stored = fake.platform().settings();
-    write(stored, keys::CorFundo1, QStringLiteral("12648447"));
-    write(stored, keys::CorFundo2, QStringLiteral("16761024"));
-    auto list = makeList(2);
-    applyListAppearance(*list, stored);
+    void aFreshUserAndUnusableValuesGetTheDefaults()
+    {
+        FakePlatform fake;
+        runtime::SettingsAccess &stored = fake.platform().settings();
+        for (const bool fresh : {true, false}) {
+            if (!fresh) {
+                write(stored, keys::Fontenome, QString());
+                write(stored, keys::TamanhoFonte, QStringLiteral("0"));
+                write(stored, keys::Corfonte, QStringLiteral("vermelho"));
+                write(stored, keys::CorFundo1, QStringLiteral("&HGG"));
+                write(stored, keys::CorFundo2, QStringLiteral("12648447"));
+            }
+            auto list = makeList(2);
+            applyListAppearance(*list, stored);
+            QCOMPARE(list->font().family(), QStringLiteral("Arial"));
+            QCOMPARE(list->font().pointSizeF(), 11.0);
+            QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
+            QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
+            QCOMPARE(list->palette().color(QPalette::AlternateBase), fresh ? QColor(Qt::white) : kLightYellow);
+        }
+        QCOMPARE(read(stored, keys::TamanhoFonte), QStringLiteral("0"));
+        QCOMPARE(read(stored, keys::Corfonte), QStringLiteral("vermelho"));
+    }
 
-    list->clear();
-    write(stored, keys::CorFundo1, QStringLiteral("14737632"));
-    write(stored, keys::CorFundo2, QStringLiteral("0"));
-    write(stored, keys::TamanhoFonte, QStringLiteral("20"));
-    applyListAppearance(*list, stored);
-    QCOMPARE(list->palette().color(QPalette::Base), kLightYellow);
-    QCOMPARE(list->palette().color(QPalette::AlternateBase), kLightBlue);
-    QCOMPARE(list->font().pointSizeF(), 20.0);
+    void anEmptyListKeepsItsStripesUntilItHasRows()
+    {
+        FakePlatform fake;
+        runtime::SettingsAccess &stored = fake.platform().settings();
+        write(stored, keys::CorFundo1, QStringLiteral("12648447"));
+        write(stored, keys::CorFundo2, QStringLiteral("16761024"));
+        auto list = makeList(2);
+        applyListAppearance(*list, stored);
 
-    list->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
-    applyListAppearance(*list, stored);
-    QCOMPARE(list->palette().color(QPalette::Base), QColor(224, 224, 224));
-    QCOMPARE(list->palette().color(QPalette::AlternateBase), QColor(Qt::black));
-}
+        list->clear();
+        write(stored, keys::CorFundo1, QStringLiteral("14737632"));
+        write(stored, keys::CorFundo2, QStringLiteral("0"));
+        write(stored, keys::TamanhoFonte, QStringLiteral("20"));
+        applyListAppearance(*list, stored);
+        QCOMPARE(list->palette().color(QPalette::Base), kLightYellow);
+        QCOMPARE(list->palette().color(QPalette::AlternateBase), kLightBlue);
+        QCOMPARE(list->font().pointSizeF(), 20.0);
+
+        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
+        applyListAppearance(*list, stored);
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(list->palette().color(QPalette::AlternateBase), QColor(Qt::black));
+    }
+};
 
 QTEST_MAIN(ListAppearanceTest)
 #include "tst_listappearance.moc"
