@@ -72,42 +72,45 @@ private slots:
         }
     }
 
-    void theFontAndTextColourFollowTheSettings()
+    void theFontAndColoursFollowTheSettingsOrTheDefaults_data()
     {
-        FakePlatform fake;
-        runtime::SettingsAccess &stored = fake.platform().settings();
-        write(stored, keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
-        write(stored, keys::TamanhoFonte, QStringLiteral("16"));
-        write(stored, keys::Corfonte, QStringLiteral("&H0000FF"));
-        auto list = makeList(2);
-        applyListAppearance(*list, stored);
-        QCOMPARE(list->font().family(), QStringLiteral("Fonte Que Nao Existe"));
-        QCOMPARE(list->font().pointSizeF(), 16.0);
-        QCOMPARE(list->palette().color(QPalette::Text), QColor(255, 0, 0));
+        QTest::addColumn<QStringList>("stored"); // name, size, text colour, colour 1, colour 2; null: absent
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("size");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("alternate");
+        QTest::newRow("stored") << QStringList{"Fonte Que Nao Existe", "16", "&H0000FF", {}, {}}
+                                << "Fonte Que Nao Existe" << 16.0 << QColor(255, 0, 0) << QColor(Qt::white);
+        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black)
+                                    << QColor(Qt::white);
+        QTest::newRow("unusable") << QStringList{"", "0", "vermelho", "&HGG", "12648447"} << "Arial" << 11.0
+                                  << QColor(Qt::black) << kLightYellow;
     }
 
-    void aFreshUserAndUnusableValuesGetTheDefaults()
+    void theFontAndColoursFollowTheSettingsOrTheDefaults()
     {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, family);
+        QFETCH(qreal, size);
+        QFETCH(QColor, text);
+        QFETCH(QColor, alternate);
         FakePlatform fake;
-        runtime::SettingsAccess &stored = fake.platform().settings();
-        for (const bool fresh : {true, false}) {
-            if (!fresh) {
-                write(stored, keys::Fontenome, QString());
-                write(stored, keys::TamanhoFonte, QStringLiteral("0"));
-                write(stored, keys::Corfonte, QStringLiteral("vermelho"));
-                write(stored, keys::CorFundo1, QStringLiteral("&HGG"));
-                write(stored, keys::CorFundo2, QStringLiteral("12648447"));
-            }
-            auto list = makeList(2);
-            applyListAppearance(*list, stored);
-            QCOMPARE(list->font().family(), QStringLiteral("Arial"));
-            QCOMPARE(list->font().pointSizeF(), 11.0);
-            QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
-            QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-            QCOMPARE(list->palette().color(QPalette::AlternateBase), fresh ? QColor(Qt::white) : kLightYellow);
+        runtime::SettingsAccess &settings = fake.platform().settings();
+        const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
+        for (int i = 0; i < 5; ++i) {
+            if (!stored[i].isNull())
+                write(settings, keys[i], stored[i]);
         }
-        QCOMPARE(read(stored, keys::TamanhoFonte), QStringLiteral("0"));
-        QCOMPARE(read(stored, keys::Corfonte), QStringLiteral("vermelho"));
+        auto list = makeList(2);
+        applyListAppearance(*list, settings);
+        QCOMPARE(list->font().family(), family);
+        QCOMPARE(list->font().pointSizeF(), size);
+        QCOMPARE(list->palette().color(QPalette::Text), text);
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(list->palette().color(QPalette::AlternateBase), alternate);
+        // Unusable values are left as they were stored.
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(read(settings, keys[i]) == stored[i], !stored[i].isNull());
     }
 
     void anEmptyListKeepsItsStripesUntilItHasRows()
