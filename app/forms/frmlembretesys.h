@@ -51,8 +51,6 @@ public slots:
     void cmdcancelar_Click();
     void calendario_Click();
 
-protected:
-
 private:
     void Form_Load();
     void createCalendar();

@@ -42,8 +42,6 @@ public:
 public slots:
     void calendario_Click();
 
-protected:
-
 private:
     void Form_Load();
     void createCalendar();
