@@ -144,9 +144,9 @@ private slots:
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce_data()
     {
-        QTest::addColumn<bool>("databaseGone"); // otherwise its table cannot be read
+        QTest::addColumn<bool>("databaseGone"); // otherwise its table is not a reminder table
         QTest::newRow("failed open") << true;
-        QTest::newRow("unreadable table") << false;
+        QTest::newRow("a table of another shape") << false;
     }
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce()
@@ -167,7 +167,9 @@ private slots:
         if (databaseGone)
             QVERIFY(!QFile::exists(f.fake.databasePath()));
         else
-            QVERIFY(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro: ")));
+            QVERIFY2(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: "))
+                         && f.shown()[0].text.contains(QStringLiteral("não é de lembretes")),
+                     qPrintable(f.shown()[0].text));
     }
 
     void removingWarnsWhenNothingIsSelected()
