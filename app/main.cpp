@@ -16,8 +16,9 @@ int main(int argc, char *argv[])
         QCoreApplication importApp(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return runImportCommand(QCoreApplication::arguments(), out, err,
-                                QCoreApplication::applicationDirPath());
+        const auto layout = runtime::ProgramLayout::detect(QCoreApplication::applicationDirPath());
+        layout.prepareDataFolder();
+        return runImportCommand(QCoreApplication::arguments(), out, err, layout.dataFolder());
     }
 
     QApplication app(argc, argv);
