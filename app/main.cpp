@@ -1,3 +1,4 @@
+#include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
 #include "runtime/platform.h"
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));
     QApplication::setOrganizationName(QStringLiteral("Zedozarir"));
+    QApplication::setWindowIcon(programIcon());
 
     // The program speaks Brazilian Portuguese whatever the system says.
     QLocale::setDefault(runtime::Platform::userLocale());
