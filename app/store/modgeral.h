@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/storeevents.h"
+
 #include <QString>
 #include <QVariantList>
 #include <memory>
@@ -59,6 +61,9 @@ public:
     // nothing, when that statement yields no row any more.
     bool updateReminder(const QString &day, const QString &title, const QString &description);
 
+    // Signals every reminder added or edited through this store.
+    StoreEvents &events() const { return *m_events; }
+
     const Statement &editStatement() const { return m_editStatement; }
     void setEditStatement(const Statement &statement) { m_editStatement = statement; }
 
@@ -89,5 +94,6 @@ private:
     std::unique_ptr<QSqlQuery> m_recordset;
     Statement m_editStatement;
     QString m_lastError;
+    std::unique_ptr<StoreEvents> m_events = std::make_unique<StoreEvents>();
     bool m_olderEngineImportOffered = false; // the import question is asked once per run
 };

@@ -1,0 +1,50 @@
+#include "alerts/commands.h"
+
+#include "alerts/announcer.h"
+#include "alerts/notifier.h"
+#include "alerts/resident.h"
+#include "alerts/singleinstance.h"
+#include "store/modgeral.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+namespace alerts {
+
+int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &notifier,
+                       QTextStream &out)
+{
+    store.abrirbanco();
+    if (!store.isOpen())
+        return 2;
+    Announcer announcer(store, clock, notifier);
+    bool delivered = false;
+    const QList<Notice> notices = announcer.announceAll(&delivered);
+    if (delivered)
+        return 0;
+    out << noticesAsText(notices);
+    out.flush();
+    return 1;
+}
+
+int runResidentCommand(runtime::Platform &platform, modgeral &store, QTextStream &err)
+{
+    SingleInstance instance;
+    if (!instance.tryBecomeResident()) {
+        if (instance.handOver())
+            return 0;
+        err << "Erro: o Zedozarir já está em execução para este usuário, mas não respondeu.\n";
+        err.flush();
+        return 1;
+    }
+    // Closing the main window leaves the program running; "Sair" ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    DesktopNotifier notifier(true);
+    ResidentProgram resident(platform, store, notifier);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &resident,
+                     &ResidentProgram::openMainWindow);
+    resident.start();
+    return QApplication::exec();
+}
+
+} // namespace alerts

@@ -1,0 +1,27 @@
+#pragma once
+
+class QTextStream;
+class modgeral;
+
+namespace runtime {
+class Clock;
+class Platform;
+}
+
+namespace alerts {
+
+class Notifier;
+
+// lembrete --avisar: today's and tomorrow's notices through the notifier.
+// 0 when they went out or there was nothing to say; 1 when no notification
+// service answered (the notices are then printed on out); 2 when the reminder
+// database could not be opened (the store has said why).
+int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &notifier,
+                       QTextStream &out);
+
+// lembrete --bandeja: stays resident with a tray icon and notices until
+// "Sair". When a resident program of this user runs already, asks it to open
+// its main window and returns 0 at once. Needs a QApplication.
+int runResidentCommand(runtime::Platform &platform, modgeral &store, QTextStream &err);
+
+} // namespace alerts
