@@ -4,6 +4,10 @@
 #include "alerts/notifier.h"
 #include "alerts/resident.h"
 #include "alerts/singleinstance.h"
+#include "runtime/commandline.h"
+#include "runtime/consolemessages.h"
+#include "runtime/platform.h"
+#include "runtime/programlayout.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
@@ -27,14 +31,22 @@ int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &n
     return 1;
 }
 
-int runResidentCommand(runtime::Platform &platform, modgeral &store, QTextStream &err)
+int announceCommand(const runtime::CommandContext &context)
+{
+    runtime::Platform platform(context.layout.executableFolder());
+    platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(context.err));
+    modgeral store(platform);
+    DesktopNotifier notifier(false);
+    return runAnnounceCommand(store, platform.clock(), notifier, context.out);
+}
+
+int runResidentCommand(runtime::Platform &platform, modgeral &store)
 {
     SingleInstance instance;
     if (!instance.tryBecomeResident()) {
         if (instance.handOver())
             return 0;
-        err << "Erro: o Zedozarir já está em execução para este usuário, mas não respondeu.\n";
-        err.flush();
+        QTextStream(stderr) << "Erro: o Zedozarir já está em execução para este usuário, mas não respondeu.\n";
         return 1;
     }
     // Closing the main window leaves the program running; "Sair" ends it.

@@ -6,6 +6,7 @@ class modgeral;
 namespace runtime {
 class Clock;
 class Platform;
+struct CommandContext;
 }
 
 namespace alerts {
@@ -19,9 +20,14 @@ class Notifier;
 int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &notifier,
                        QTextStream &out);
 
+// The --avisar command of the command line: the store of the usual place, the
+// session's notification service, messages on standard error.
+int announceCommand(const runtime::CommandContext &context);
+
 // lembrete --bandeja: stays resident with a tray icon and notices until
 // "Sair". When a resident program of this user runs already, asks it to open
 // its main window and returns 0 at once. Needs a QApplication.
-int runResidentCommand(runtime::Platform &platform, modgeral &store, QTextStream &err);
+// Problems go to standard error.
+int runResidentCommand(runtime::Platform &platform, modgeral &store);
 
 } // namespace alerts
