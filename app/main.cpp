@@ -1,4 +1,5 @@
 #include "alerts/commands.h"
+#include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
 #include "runtime/platform.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));
     QApplication::setOrganizationName(QStringLiteral("Zedozarir"));
+    QApplication::setWindowIcon(programIcon());
 
     // The program speaks Brazilian Portuguese whatever the system says.
     QLocale::setDefault(runtime::Platform::userLocale());

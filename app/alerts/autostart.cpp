@@ -1,5 +1,7 @@
 #include "alerts/autostart.h"
 
+#include "alerts/desktopid.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -45,6 +47,8 @@ QString entryWithResidentExec(const QString &installed)
             inMainGroup = line.trimmed() == QLatin1String("[Desktop Entry]");
         else if (inMainGroup && line.startsWith(QLatin1String("Exec=")))
             line = QStringLiteral("Exec=") + residentExec(line.mid(5));
+        else if (inMainGroup && line.startsWith(QLatin1String("StartupNotify=")))
+            line = QStringLiteral("StartupNotify=false"); // no window comes to end a busy cursor
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -59,17 +63,19 @@ AutostartEntry::AutostartEntry(const QString &autostartFolder, const QString &in
 {
 }
 
-AutostartEntry AutostartEntry::forUser(const QString &program)
+AutostartEntry AutostartEntry::forUser(const QString &program, bool installed)
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString installed = QStandardPaths::locate(QStandardPaths::ApplicationsLocation,
-                                                     desktopFileName());
-    return AutostartEntry(config + QStringLiteral("/autostart"), installed, program);
+    // A portable copy starts itself, even where an installation exists too.
+    const QString entry = installed ? QStandardPaths::locate(QStandardPaths::ApplicationsLocation,
+                                                             desktopFileName())
+                                    : QString();
+    return AutostartEntry(config + QStringLiteral("/autostart"), entry, program);
 }
 
 QString AutostartEntry::desktopFileName()
 {
-    return QStringLiteral("zedozarir.desktop");
+    return desktopId() + QStringLiteral(".desktop");
 }
 
 QString AutostartEntry::path() const
@@ -91,13 +97,13 @@ QString AutostartEntry::contents() const
     }
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
-                          "Name=Zedozarir\n"
+                          "Name=Lembretes Zedozarir\n"
                           "Comment=Avisa dos lembretes de hoje e de amanhã\n"
                           "Exec=%1 %2\n"
-                          "Icon=zedozarir\n"
+                          "Icon=%3\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(quotedForExec(m_program), residentOption());
+        .arg(quotedForExec(m_program), residentOption(), desktopId());
 }
 
 bool AutostartEntry::write(QString *error) const

@@ -14,8 +14,8 @@ public:
     // program: the executable an entry without an installed one starts.
     AutostartEntry(const QString &autostartFolder, const QString &installedEntry, const QString &program);
 
-    // The entry of this user and this program as installed (or portable).
-    static AutostartEntry forUser(const QString &program);
+    // The entry of this user for program, run from an installation or not.
+    static AutostartEntry forUser(const QString &program, bool installed);
 
     static QString desktopFileName();
     static QString residentOption() { return QStringLiteral("--bandeja"); }

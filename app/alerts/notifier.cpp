@@ -1,6 +1,10 @@
 #include "alerts/notifier.h"
 
+#include "alerts/desktopid.h"
+
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QImage>
 #include <QDBusReply>
 #include <QVariantMap>
 
@@ -37,7 +41,23 @@ QString DesktopNotifier::applicationName()
 
 QString DesktopNotifier::iconName()
 {
-    return QStringLiteral("zedozarir");
+    return desktopId();
+}
+
+// The icon's picture travels with the notice: a program run from its own
+// folder has no icon in the desktop's theme for the service to find by name.
+QVariant DesktopNotifier::iconPicture()
+{
+    const QImage image = QImage(QStringLiteral(":/janelas/icones/lembrete-64.png"))
+                             .convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return QVariant();
+    QDBusArgument picture;
+    picture.beginStructure();
+    picture << image.width() << image.height() << int(image.bytesPerLine()) << true << 8 << 4
+            << QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    picture.endStructure();
+    return QVariant::fromValue(picture);
 }
 
 bool DesktopNotifier::serviceReadsMarkup()
@@ -66,7 +86,10 @@ uint DesktopNotifier::show(const Notice &notice, uint replaces)
                 << kOpenAction << QStringLiteral("Abrir");
     }
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), iconName());
+    hints.insert(QStringLiteral("desktop-entry"), desktopId());
+    const QVariant picture = iconPicture();
+    if (picture.isValid())
+        hints.insert(QStringLiteral("image-data"), picture);
     hints.insert(QStringLiteral("category"), QStringLiteral("x-zedozarir.reminder"));
 
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,

@@ -39,6 +39,7 @@ public:
 
     static QString applicationName();
     static QString iconName();
+    static QVariant iconPicture();
 
 private slots:
     void onActionInvoked(uint id, const QString &actionKey);

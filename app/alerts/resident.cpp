@@ -1,6 +1,7 @@
 #include "alerts/resident.h"
 
 #include "alerts/notifier.h"
+#include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -65,9 +66,7 @@ void ResidentProgram::createTray()
     QAction *leave = m_menu->addAction(QStringLiteral("Sair"), this, &ResidentProgram::quit);
     leave->setObjectName(QStringLiteral("mnubandejasair"));
 
-    m_tray = new QSystemTrayIcon(QIcon::fromTheme(DesktopNotifier::iconName(),
-                                                  QIcon(QStringLiteral(":/janelas/logo.png"))),
-                                 this);
+    m_tray = new QSystemTrayIcon(programIcon(), this);
     m_tray->setToolTip(QStringLiteral("Zedozarir"));
     m_tray->setContextMenu(m_menu.get());
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

@@ -158,13 +158,15 @@ void frmpreferencias::Form_Load()
 // The entry itself is the setting: the box shows whether it is there.
 void frmpreferencias::showSessionStart()
 {
-    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath());
+    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath(),
+                                                       m_platform.layout().isInstalled());
     ui->chkavisarsessao->setChecked(entry.exists());
 }
 
 void frmpreferencias::chkavisarsessao_Click(bool checked)
 {
-    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath());
+    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath(),
+                                                       m_platform.layout().isInstalled());
     QString error;
     if (!(checked ? entry.write(&error) : entry.remove(&error)))
         m_platform.messages().show(this, runtime::MessageIcon::Critical,

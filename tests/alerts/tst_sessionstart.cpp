@@ -48,10 +48,12 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("expectedLines");
         QTest::newRow("installed entry, field code dropped")
-            << "[Desktop Entry]\nType=Application\nName=Zedozarir\nExec=lembrete %F\nIcon=zedozarir\n"
+            << "[Desktop Entry]\nType=Application\nName=Zedozarir\nExec=lembrete %F\nIcon=example.zedozarir.lembrete\n"
+               "StartupNotify=true\n"
                "[Desktop Action Novo]\nExec=lembrete --novo\n"
             << "/usr/bin/lembrete"
-            << QStringList{"Name=Zedozarir", "Exec=lembrete --bandeja", "Icon=zedozarir",
+            << QStringList{"Name=Zedozarir", "Exec=lembrete --bandeja", "Icon=example.zedozarir.lembrete",
+                           "StartupNotify=false",
                            "Exec=lembrete --novo"};
         QTest::newRow("portable program in a folder with blanks")
             << QString() << "/home/ana/Meus programas/lembrete"
@@ -66,7 +68,7 @@ private slots:
         QTemporaryDir dir;
         QString installedPath;
         if (!installed.isEmpty()) {
-            installedPath = dir.filePath("zedozarir.desktop");
+            installedPath = dir.filePath("example.zedozarir.lembrete.desktop");
             QFile file(installedPath);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(installed.toUtf8());
@@ -90,7 +92,7 @@ private slots:
     {
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        const QString path = config.filePath("autostart/zedozarir.desktop");
+        const QString path = config.filePath("autostart/example.zedozarir.lembrete.desktop");
         QDir().mkpath(config.filePath("autostart"));
         QFile existing(path);
         QVERIFY(existing.open(QIODevice::WriteOnly)); // written by an earlier run
