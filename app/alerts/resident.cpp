@@ -49,8 +49,9 @@ void ResidentProgram::start()
     if (!m_store.isOpen())
         m_store.abrirbanco();
     watchDatabase();
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        createTray();
+    // Made even without a tray: Qt puts the icon there once a panel offers
+    // one, as happens when the session starts this program before its panel.
+    createTray();
     m_announcer.announceAll();
 }
 

@@ -35,8 +35,8 @@ public:
                     int checkIntervalMs = 60 * 1000, QObject *parent = nullptr);
     ~ResidentProgram() override;
 
-    // Announces today's and tomorrow's reminders and shows the tray icon when
-    // a tray is there.
+    // Announces today's and tomorrow's reminders and shows the tray icon
+    // (where the desktop has a tray).
     void start();
 
     QSystemTrayIcon *trayIcon() const { return m_tray; }

@@ -7,6 +7,7 @@
 #include "support/notificationserver.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextStream>
@@ -180,7 +181,7 @@ private slots:
         QCOMPARE(arrivedWithin(5000), QStringList{"Hoje: 1 lembrete|De fora"});
     }
 
-    void abrirOpensTheMainWindowAndClosingItKeepsTheResidentProgram()
+    void abrirOpensTheMainWindowAndClosingItKeepsTheResidentProgramAndItsMenu()
     {
         Seeded s = seeded({"Dentista"}, {});
         alerts::DesktopNotifier notifier(true, m_server.bus());
@@ -193,8 +194,21 @@ private slots:
 
         resident.mainWindow()->close();
         QTRY_VERIFY(!resident.mainWindow());
-        resident.announceNow();
-        QCOMPARE(arrived().size(), 1);
+
+        // The tray menu: "Avisar agora" announces again, "Abrir" brings a new main window.
+        QMenu *menu = resident.trayMenu();
+        QVERIFY(menu);
+        QStringList entries;
+        for (QAction *action : menu->actions()) {
+            if (!action->isSeparator())
+                entries << action->text();
+        }
+        QCOMPARE(entries, (QStringList{"Abrir", "Avisar agora", "Sair"}));
+        arrived();
+        menu->findChild<QAction *>("mnubandejaavisar")->trigger();
+        QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|Dentista"});
+        menu->findChild<QAction *>("mnubandejaabrir")->trigger();
+        QVERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
     }
 };
 
