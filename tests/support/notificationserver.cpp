@@ -9,6 +9,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 QString firstLine(QProcess *process, int timeoutMs)
@@ -48,6 +51,8 @@ QProcess *NotificationServer::launch(const QString &program, const QStringList &
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment());
     process->setProcessChannelMode(QProcess::SeparateChannels);
+    // Should the test itself die, the servers go with it.
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process->start(path, arguments);
     if (!process->waitForStarted(10000)) {
         m_error = program + QStringLiteral(" did not start: ") + process->errorString();
@@ -77,10 +82,25 @@ bool NotificationServer::start()
     }
     m_display = QLatin1Char(':') + number;
 
+    // A bus of its own that starts no service on demand: only the dunst started
+    // here answers, and nothing outlives the test.
+    QFile busConfig(m_dir.filePath(QStringLiteral("bus.conf")));
+    if (!busConfig.open(QIODevice::WriteOnly)
+        || busConfig.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                           "<busconfig><type>session</type><listen>unix:dir="
+                           + m_dir.path().toUtf8() + "</listen><auth>EXTERNAL</auth>"
+                           "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+               < 0) {
+        m_error = QStringLiteral("cannot write the bus configuration");
+        return false;
+    }
+    busConfig.close();
     QProcess *daemon = launch(QStringLiteral("dbus-daemon"),
-                              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
-                               QStringLiteral("--address=unix:dir=") + m_dir.path()});
+                              {QStringLiteral("--config-file=") + busConfig.fileName(),
+                               QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                               QStringLiteral("--print-address=1")});
     if (!daemon)
         return false;
     m_busAddress = firstLine(daemon, 20000);
