@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextStream>
@@ -102,6 +103,53 @@ private slots:
 
         QCOMPARE(arrived(), expected);
         QVERIFY(printed.isEmpty());
+    }
+
+    void theProgramsAvisarCommandReachesTheServer_data()
+    {
+        QTest::addColumn<bool>("serverOnTheBus");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("arrivedTexts");
+        QTest::addColumn<QString>("printed");
+        const QString texts = QStringLiteral("Hoje: 2 lembretes|Consulta\nPagar a luz");
+        QTest::newRow("service answers") << true << 0 << QStringList{texts} << QString();
+        QTest::newRow("no session bus") << false << 1 << QStringList{}
+                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
+    }
+
+    void theProgramsAvisarCommandReachesTheServer()
+    {
+        QFETCH(bool, serverOnTheBus);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, arrivedTexts);
+        QFETCH(QString, printed);
+        // A portable copy of the program keeps its reminders beside it: the
+        // build's own database stays untouched.
+        QTemporaryDir folder;
+        const QString program = folder.filePath("lembrete");
+        QVERIFY(QFile::copy(LEMBRETE_PROGRAM, program));
+        {
+            FakePlatform fake;
+            fake.createEmptyDatabase();
+            modgeral store(fake.platform());
+            store.abrirbanco();
+            for (const QString &title : {"Pagar a luz", "Consulta"})
+                QVERIFY(store.appendReminder(daytext::stored(QDate::currentDate()), title, QString()));
+            QVERIFY(store.appendReminder(daytext::stored(QDate::currentDate().addDays(9)), "Depois", QString()));
+            store.closeRecordset();
+            QVERIFY(QFile::copy(fake.databasePath(), folder.filePath("dados.mdb")));
+        }
+        QProcess lembrete;
+        QProcessEnvironment environment = m_server.environment();
+        if (!serverOnTheBus)
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folder.filePath("no-bus"));
+        lembrete.setProcessEnvironment(environment);
+        lembrete.start(program, {"--avisar"});
+        QVERIFY(lembrete.waitForFinished(30000));
+
+        QCOMPARE(lembrete.exitCode(), exitCode);
+        QCOMPARE(QString::fromUtf8(lembrete.readAllStandardOutput()), printed);
+        QCOMPARE(arrived(), arrivedTexts);
     }
 
     void noticesCarryTheProgramsNameAndIcon()
