@@ -11,6 +11,7 @@ packages=(
     python3
     fonts-dejavu-core
     dbus dunst xvfb  # the notification tests' real server on a private session bus
+    desktop-file-utils appstream file
 )
 
 missing=()
