@@ -88,6 +88,22 @@ private slots:
         QVERIFY(entry.remove(&error)); // removing what is gone is no failure
     }
 
+    void onlyAnInstalledProgramStartsFromTheInstalledEntry()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        QDir().mkpath(data.filePath("applications"));
+        QFile installed(data.filePath("applications/example.zedozarir.lembrete.desktop"));
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        installed.write("[Desktop Entry]\nType=Application\nName=Lembretes Zedozarir\nExec=lembrete\n");
+        installed.close();
+
+        const QStringList fromInstalled = alerts::AutostartEntry::forUser("/opt/z/lembrete", true).contents().split('\n');
+        const QStringList portable = alerts::AutostartEntry::forUser("/opt/z/lembrete", false).contents().split('\n');
+        QVERIFY(fromInstalled.contains("Exec=lembrete --bandeja"));
+        QVERIFY(portable.contains("Exec=/opt/z/lembrete --bandeja"));
+    }
+
     void thePreferencesBoxWritesAndRemovesTheEntry()
     {
         QTemporaryDir config;
