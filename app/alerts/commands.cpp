@@ -36,8 +36,15 @@ int announceCommand(const runtime::CommandContext &context)
     runtime::Platform platform(context.layout.executableFolder());
     platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(context.err));
     modgeral store(platform);
-    DesktopNotifier notifier(false);
-    return runAnnounceCommand(store, platform.clock(), notifier, context.out);
+    // "Abrir" needs a program that stays to answer it: offered only when the
+    // resident one runs, which then takes these notices as its own.
+    const SingleInstance resident;
+    const bool residentRuns = resident.residentAnswers();
+    DesktopNotifier notifier(residentRuns);
+    const int status = runAnnounceCommand(store, platform.clock(), notifier, context.out);
+    if (residentRuns && !notifier.shownIds().isEmpty())
+        resident.tellNoticesShown(notifier.shownIds());
+    return status;
 }
 
 int runResidentCommand(runtime::Platform &platform, modgeral &store)
@@ -55,6 +62,7 @@ int runResidentCommand(runtime::Platform &platform, modgeral &store)
     ResidentProgram resident(platform, store, notifier);
     QObject::connect(&instance, &SingleInstance::activationRequested, &resident,
                      &ResidentProgram::openMainWindow);
+    QObject::connect(&instance, &SingleInstance::noticesShown, &notifier, &DesktopNotifier::adopt);
     resident.start();
     return QApplication::exec();
 }

@@ -11,6 +11,8 @@ namespace alerts {
 namespace {
 
 const QByteArray kOpenRequest = QByteArrayLiteral("abrir\n");
+// Followed by the ids of notices another run of the program showed.
+const QByteArray kNoticesRequest = QByteArrayLiteral("avisos");
 
 } // namespace
 
@@ -54,13 +56,33 @@ bool SingleInstance::tryBecomeResident()
 
 bool SingleInstance::handOver(int timeoutMs) const
 {
+    return send(kOpenRequest, timeoutMs);
+}
+
+bool SingleInstance::residentAnswers(int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    return socket.waitForConnected(timeoutMs);
+}
+
+bool SingleInstance::tellNoticesShown(const QList<uint> &ids, int timeoutMs) const
+{
+    QByteArray line = kNoticesRequest;
+    for (const uint id : ids)
+        line += ' ' + QByteArray::number(id);
+    return send(line + '\n', timeoutMs);
+}
+
+bool SingleInstance::send(const QByteArray &line, int timeoutMs) const
+{
     // The resident instance may still be starting: it takes the lock before it listens.
     const QDeadlineTimer deadline(timeoutMs);
     while (true) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
-            socket.write(kOpenRequest);
+            socket.write(line);
             const bool written = socket.waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 1)));
             socket.disconnectFromServer();
             return written;
@@ -76,14 +98,32 @@ void SingleInstance::readRequests()
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine() == kOpenRequest)
-                    emit activationRequested();
-            }
+            while (socket->canReadLine())
+                handle(socket->readLine());
         });
         if (socket->canReadLine())
             emit socket->readyRead();
     }
+}
+
+void SingleInstance::handle(const QByteArray &line)
+{
+    if (line == kOpenRequest) {
+        emit activationRequested();
+        return;
+    }
+    const QList<QByteArray> words = line.trimmed().split(' ');
+    if (words.first() != kNoticesRequest)
+        return;
+    QList<uint> ids;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        bool ok = false;
+        const uint id = words.at(i).toUInt(&ok);
+        if (ok)
+            ids.append(id);
+    }
+    if (!ids.isEmpty())
+        emit noticesShown(ids);
 }
 
 } // namespace alerts

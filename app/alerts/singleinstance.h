@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
@@ -27,14 +28,24 @@ public:
     // Asks the resident instance to open its main window; false when none answered.
     bool handOver(int timeoutMs = 3000) const;
 
+    // Whether a resident instance listens now.
+    bool residentAnswers(int timeoutMs = 500) const;
+    // Tells the resident instance about notices shown by another run (lembrete
+    // --avisar), so that their "Abrir" reaches it.
+    bool tellNoticesShown(const QList<uint> &ids, int timeoutMs = 3000) const;
+
     QString socketPath() const;
 
 signals:
     // Another start handed over to this instance.
     void activationRequested();
+    // Another run showed these notices.
+    void noticesShown(const QList<uint> &ids);
 
 private:
+    bool send(const QByteArray &line, int timeoutMs) const;
     void readRequests();
+    void handle(const QByteArray &line);
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;

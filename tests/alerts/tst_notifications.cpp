@@ -1,6 +1,7 @@
 #include "alerts/commands.h"
 #include "alerts/notifier.h"
 #include "alerts/resident.h"
+#include "alerts/singleinstance.h"
 #include "store/daytext.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
@@ -112,9 +113,12 @@ private slots:
         QTest::addColumn<QStringList>("arrivedTexts");
         QTest::addColumn<QString>("printed");
         const QString texts = QStringLiteral("Hoje: 2 lembretes|Consulta\nPagar a luz");
-        QTest::newRow("service answers") << true << 0 << QStringList{texts} << QString();
+        QTest::addColumn<bool>("residentRuns");
+        QTest::newRow("service answers") << true << 0 << QStringList{texts} << QString() << false;
+        QTest::newRow("a resident program runs") << true << 0 << QStringList{texts} << QString() << true;
         QTest::newRow("no session bus") << false << 1 << QStringList{}
-                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
+                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n")
+                                        << false;
     }
 
     void theProgramsAvisarCommandReachesTheServer()
@@ -123,6 +127,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QStringList, arrivedTexts);
         QFETCH(QString, printed);
+        QFETCH(bool, residentRuns);
         // A portable copy of the program keeps its reminders beside it: the
         // build's own database stays untouched.
         QTemporaryDir folder;
@@ -144,12 +149,41 @@ private slots:
         if (!serverOnTheBus)
             environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folder.filePath("no-bus"));
         lembrete.setProcessEnvironment(environment);
+        alerts::SingleInstance resident(environment.value("XDG_RUNTIME_DIR"));
+        QSignalSpy adopted(&resident, &alerts::SingleInstance::noticesShown);
+        if (residentRuns)
+            QVERIFY(resident.tryBecomeResident());
         lembrete.start(program, {"--avisar"});
         QVERIFY(lembrete.waitForFinished(30000));
 
         QCOMPARE(lembrete.exitCode(), exitCode);
         QCOMPARE(QString::fromUtf8(lembrete.readAllStandardOutput()), printed);
         QCOMPARE(arrived(), arrivedTexts);
+        // Its notices are handed to the resident program, which answers their "Abrir".
+        QCOMPARE(adopted.wait(residentRuns ? 5000 : 100), residentRuns);
+    }
+
+    void abrirOnAnotherRunsNoticeReachesTheResidentProgramThatAdoptedIt_data()
+    {
+        QTest::addColumn<bool>("adopted");
+        QTest::newRow("adopted") << true;
+        QTest::newRow("not adopted") << false;
+    }
+
+    void abrirOnAnotherRunsNoticeReachesTheResidentProgramThatAdoptedIt()
+    {
+        QFETCH(bool, adopted);
+        alerts::DesktopNotifier resident(true, m_server.bus());
+        QSignalSpy opens(&resident, &alerts::Notifier::openRequested);
+        alerts::DesktopNotifier otherRun(true, m_server.bus());
+        const uint id = otherRun.show({QDate(2006, 3, 10), "Hoje: 1 lembrete", "Dentista"});
+        QVERIFY(id != 0);
+        if (adopted)
+            resident.adopt({id});
+
+        QVERIFY(m_server.invokeDefaultAction());
+
+        QCOMPARE(opens.wait(adopted ? 5000 : 1000), adopted);
     }
 
     void noticesCarryTheProgramsNameAndIcon()
