@@ -36,15 +36,14 @@ int announceCommand(const runtime::CommandContext &context)
     runtime::Platform platform(context.layout.executableFolder());
     platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(context.err));
     modgeral store(platform);
-    // "Abrir" needs a program that stays to answer it: offered only when the
-    // resident one runs, which then takes these notices as its own.
-    const SingleInstance resident;
-    const bool residentRuns = resident.residentAnswers();
-    DesktopNotifier notifier(residentRuns);
-    const int status = runAnnounceCommand(store, platform.clock(), notifier, context.out);
-    if (residentRuns && !notifier.shownIds().isEmpty())
-        resident.tellNoticesShown(notifier.shownIds());
-    return status;
+    // The service sends the answer to a notice's "Abrir" only to the program
+    // that showed it: when the resident one runs, it shows them and stays to answer.
+    const QString database = platform.dataFile(modgeral::databaseFileName());
+    const std::optional<bool> byResident = SingleInstance().askToAnnounce(database);
+    if (byResident && *byResident)
+        return 0;
+    DesktopNotifier notifier(false);
+    return runAnnounceCommand(store, platform.clock(), notifier, context.out);
 }
 
 int runResidentCommand(runtime::Platform &platform, modgeral &store)
@@ -62,7 +61,7 @@ int runResidentCommand(runtime::Platform &platform, modgeral &store)
     ResidentProgram resident(platform, store, notifier);
     QObject::connect(&instance, &SingleInstance::activationRequested, &resident,
                      &ResidentProgram::openMainWindow);
-    QObject::connect(&instance, &SingleInstance::noticesShown, &notifier, &DesktopNotifier::adopt);
+    instance.setAnnounceHandler([&resident](const QString &database) { return resident.announceFor(database); });
     resident.start();
     return QApplication::exec();
 }

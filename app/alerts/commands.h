@@ -21,8 +21,9 @@ int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &n
                        QTextStream &out);
 
 // The --avisar command of the command line: the store of the usual place, the
-// session's notification service, messages on standard error. The notices
-// offer "Abrir" when a resident program runs to answer it.
+// session's notification service, messages on standard error. When the
+// resident program of the same database runs, it shows the notices instead,
+// with "Abrir".
 int announceCommand(const runtime::CommandContext &context);
 
 // lembrete --bandeja: stays resident with a tray icon and notices until

@@ -103,12 +103,6 @@ uint DesktopNotifier::show(const Notice &notice, uint replaces)
     return reply.value();
 }
 
-void DesktopNotifier::adopt(const QList<uint> &ids)
-{
-    for (const uint id : ids)
-        m_shown.insert(id);
-}
-
 void DesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
 {
     // The signal reaches every listener: only this program's notices count.

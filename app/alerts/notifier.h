@@ -37,11 +37,6 @@ public:
 
     uint show(const Notice &notice, uint replaces = 0) override;
 
-    // The ids of the notices shown and still open.
-    QList<uint> shownIds() const { return m_shown.values(); }
-    // Answers the actions of notices another run of the program showed.
-    void adopt(const QList<uint> &ids);
-
     static QString applicationName();
     static QString iconName();
     static QVariant iconPicture();

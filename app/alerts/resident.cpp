@@ -8,6 +8,7 @@
 #include "store/modgeral.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QSqlDatabase>
@@ -98,9 +99,21 @@ void ResidentProgram::openMainWindow()
         [this] { return new frmprincipal(m_platform, m_store); });
 }
 
-void ResidentProgram::announceNow()
+bool ResidentProgram::announceNow()
 {
-    m_announcer.announceAll();
+    bool delivered = false;
+    m_announcer.announceAll(&delivered);
+    return delivered;
+}
+
+std::optional<bool> ResidentProgram::announceFor(const QString &database)
+{
+    if (!m_store.isOpen())
+        return std::nullopt;
+    const QString mine = QFileInfo(m_store.connection().databaseName()).canonicalFilePath();
+    if (mine.isEmpty() || mine != QFileInfo(database).canonicalFilePath())
+        return std::nullopt;
+    return announceNow();
 }
 
 void ResidentProgram::quit()

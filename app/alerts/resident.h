@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -44,9 +45,14 @@ public:
     DayWatch &dayWatch() { return m_dayWatch; }
     frmprincipal *mainWindow() const { return m_mainWindow; }
 
+    // Announces now when this program keeps its reminders in database (another
+    // run asks so): whether the notices went out; unset for another database.
+    std::optional<bool> announceFor(const QString &database);
+
 public slots:
     void openMainWindow();
-    void announceNow();
+    // Announces both days afresh; false when the service did not take a notice.
+    bool announceNow();
     void quit();
 
 private:

@@ -11,8 +11,11 @@ namespace alerts {
 namespace {
 
 const QByteArray kOpenRequest = QByteArrayLiteral("abrir\n");
-// Followed by the ids of notices another run of the program showed.
-const QByteArray kNoticesRequest = QByteArrayLiteral("avisos");
+// Followed by the database's path; answered with one of the three replies.
+const QByteArray kAnnounceRequest = QByteArrayLiteral("avisar ");
+const QByteArray kDelivered = QByteArrayLiteral("avisado\n");
+const QByteArray kNotDelivered = QByteArrayLiteral("sem-servico\n");
+const QByteArray kNotMine = QByteArrayLiteral("outro-banco\n");
 
 } // namespace
 
@@ -66,12 +69,24 @@ bool SingleInstance::residentAnswers(int timeoutMs) const
     return socket.waitForConnected(timeoutMs);
 }
 
-bool SingleInstance::tellNoticesShown(const QList<uint> &ids, int timeoutMs) const
+std::optional<bool> SingleInstance::askToAnnounce(const QString &database, int timeoutMs) const
 {
-    QByteArray line = kNoticesRequest;
-    for (const uint id : ids)
-        line += ' ' + QByteArray::number(id);
-    return send(line + '\n', timeoutMs);
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(std::min(timeoutMs, 1000)))
+        return std::nullopt;
+    socket.write(kAnnounceRequest + database.toUtf8().toPercentEncoding() + '\n');
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!socket.canReadLine()) {
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1))))
+            return std::nullopt;
+    }
+    const QByteArray reply = socket.readLine();
+    if (reply == kDelivered)
+        return true;
+    if (reply == kNotDelivered)
+        return false;
+    return std::nullopt;
 }
 
 bool SingleInstance::send(const QByteArray &line, int timeoutMs) const
@@ -99,31 +114,26 @@ void SingleInstance::readRequests()
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine())
-                handle(socket->readLine());
+                handle(socket, socket->readLine());
         });
         if (socket->canReadLine())
             emit socket->readyRead();
     }
 }
 
-void SingleInstance::handle(const QByteArray &line)
+void SingleInstance::handle(QLocalSocket *socket, const QByteArray &line)
 {
     if (line == kOpenRequest) {
         emit activationRequested();
         return;
     }
-    const QList<QByteArray> words = line.trimmed().split(' ');
-    if (words.first() != kNoticesRequest)
+    if (!line.startsWith(kAnnounceRequest))
         return;
-    QList<uint> ids;
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        bool ok = false;
-        const uint id = words.at(i).toUInt(&ok);
-        if (ok)
-            ids.append(id);
-    }
-    if (!ids.isEmpty())
-        emit noticesShown(ids);
+    const QString database = QString::fromUtf8(QByteArray::fromPercentEncoding(
+        line.mid(kAnnounceRequest.size()).trimmed()));
+    const std::optional<bool> delivered = m_announce ? m_announce(database) : std::nullopt;
+    socket->write(!delivered ? kNotMine : *delivered ? kDelivered : kNotDelivered);
+    socket->flush();
 }
 
 } // namespace alerts

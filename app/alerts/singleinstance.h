@@ -5,7 +5,11 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
+
+class QLocalSocket;
 
 namespace alerts {
 
@@ -30,26 +34,33 @@ public:
 
     // Whether a resident instance listens now.
     bool residentAnswers(int timeoutMs = 500) const;
-    // Tells the resident instance about notices shown by another run (lembrete
-    // --avisar), so that their "Abrir" reaches it.
-    bool tellNoticesShown(const QList<uint> &ids, int timeoutMs = 3000) const;
+    // Asks the resident instance to announce its reminders now, provided it
+    // keeps them in database: the service sends the answers to a notice's
+    // actions only to the program that showed it, and the resident one stays
+    // to open its window. Unset when it did not take the request; else
+    // whether the notices went out.
+    std::optional<bool> askToAnnounce(const QString &database, int timeoutMs = 15000) const;
+
+    // What the resident instance does on such a request: announce when it
+    // keeps database, answering whether the notices went out; unset when not.
+    using AnnounceHandler = std::function<std::optional<bool>(const QString &database)>;
+    void setAnnounceHandler(AnnounceHandler handler) { m_announce = std::move(handler); }
 
     QString socketPath() const;
 
 signals:
     // Another start handed over to this instance.
     void activationRequested();
-    // Another run showed these notices.
-    void noticesShown(const QList<uint> &ids);
 
 private:
     bool send(const QByteArray &line, int timeoutMs) const;
     void readRequests();
-    void handle(const QByteArray &line);
+    void handle(QLocalSocket *socket, const QByteArray &line);
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
+    AnnounceHandler m_announce;
 };
 
 } // namespace alerts

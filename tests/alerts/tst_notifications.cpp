@@ -109,81 +109,62 @@ private slots:
     void theProgramsAvisarCommandReachesTheServer_data()
     {
         QTest::addColumn<bool>("serverOnTheBus");
+        QTest::addColumn<bool>("residentRuns");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("arrivedTexts");
         QTest::addColumn<QString>("printed");
-        const QString texts = QStringLiteral("Hoje: 2 lembretes|Consulta\nPagar a luz");
-        QTest::addColumn<bool>("residentRuns");
-        QTest::newRow("service answers") << true << 0 << QStringList{texts} << QString() << false;
-        QTest::newRow("a resident program runs") << true << 0 << QStringList{texts} << QString() << true;
-        QTest::newRow("no session bus") << false << 1 << QStringList{}
-                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n")
-                                        << false;
+        const QStringList texts{"Hoje: 2 lembretes|Consulta\nPagar a luz"};
+        QTest::newRow("service answers") << true << false << 0 << texts << QString();
+        // The resident program shows them, so that their "Abrir" reaches it.
+        QTest::newRow("resident program runs") << true << true << 0 << texts << QString();
+        QTest::newRow("no session bus") << false << false << 1 << QStringList{}
+                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
     }
 
     void theProgramsAvisarCommandReachesTheServer()
     {
         QFETCH(bool, serverOnTheBus);
+        QFETCH(bool, residentRuns);
         QFETCH(int, exitCode);
         QFETCH(QStringList, arrivedTexts);
         QFETCH(QString, printed);
-        QFETCH(bool, residentRuns);
-        // A portable copy of the program keeps its reminders beside it: the
-        // build's own database stays untouched.
-        QTemporaryDir folder;
-        const QString program = folder.filePath("lembrete");
+        // A portable copy of the program keeps its reminders beside it, in the
+        // temporary folder: the build's own database stays untouched.
+        Seeded s = seeded({}, {});
+        s.fake->clock->day = QDate::currentDate(); // the program runs on the real clock
+        for (const QString &title : {"Pagar a luz", "Consulta"})
+            s.store->appendReminder(daytext::stored(s.fake->clock->day), title, QString());
+        const QString program = s.fake->folder() + "/lembrete";
         QVERIFY(QFile::copy(LEMBRETE_PROGRAM, program));
-        {
-            FakePlatform fake;
-            fake.createEmptyDatabase();
-            modgeral store(fake.platform());
-            store.abrirbanco();
-            for (const QString &title : {"Pagar a luz", "Consulta"})
-                QVERIFY(store.appendReminder(daytext::stored(QDate::currentDate()), title, QString()));
-            QVERIFY(store.appendReminder(daytext::stored(QDate::currentDate().addDays(9)), "Depois", QString()));
-            store.closeRecordset();
-            QVERIFY(QFile::copy(fake.databasePath(), folder.filePath("dados.mdb")));
-        }
-        QProcess lembrete;
+
         QProcessEnvironment environment = m_server.environment();
         if (!serverOnTheBus)
-            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folder.filePath("no-bus"));
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + s.fake->folder() + "/no-bus");
+        alerts::DesktopNotifier notifier(true, m_server.bus());
+        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+        alerts::SingleInstance instance(environment.value("XDG_RUNTIME_DIR"));
+        if (residentRuns) {
+            QVERIFY(instance.tryBecomeResident());
+            instance.setAnnounceHandler([&](const QString &database) { return resident.announceFor(database); });
+            resident.start();
+            arrived();
+        }
+
+        QProcess lembrete;
         lembrete.setProcessEnvironment(environment);
-        alerts::SingleInstance resident(environment.value("XDG_RUNTIME_DIR"));
-        QSignalSpy adopted(&resident, &alerts::SingleInstance::noticesShown);
-        if (residentRuns)
-            QVERIFY(resident.tryBecomeResident());
+        QSignalSpy finished(&lembrete, &QProcess::finished);
         lembrete.start(program, {"--avisar"});
-        QVERIFY(lembrete.waitForFinished(30000));
+        QVERIFY(finished.wait(30000)); // the resident program answers meanwhile
 
         QCOMPARE(lembrete.exitCode(), exitCode);
         QCOMPARE(QString::fromUtf8(lembrete.readAllStandardOutput()), printed);
-        QCOMPARE(arrived(), arrivedTexts);
-        // Its notices are handed to the resident program, which answers their "Abrir".
-        QCOMPARE(adopted.wait(residentRuns ? 5000 : 100), residentRuns);
-    }
-
-    void abrirOnAnotherRunsNoticeReachesTheResidentProgramThatAdoptedIt_data()
-    {
-        QTest::addColumn<bool>("adopted");
-        QTest::newRow("adopted") << true;
-        QTest::newRow("not adopted") << false;
-    }
-
-    void abrirOnAnotherRunsNoticeReachesTheResidentProgramThatAdoptedIt()
-    {
-        QFETCH(bool, adopted);
-        alerts::DesktopNotifier resident(true, m_server.bus());
-        QSignalSpy opens(&resident, &alerts::Notifier::openRequested);
-        alerts::DesktopNotifier otherRun(true, m_server.bus());
-        const uint id = otherRun.show({QDate(2006, 3, 10), "Hoje: 1 lembrete", "Dentista"});
-        QVERIFY(id != 0);
-        if (adopted)
-            resident.adopt({id});
-
+        if (!residentRuns) {
+            QCOMPARE(arrived(), arrivedTexts);
+            return;
+        }
         QVERIFY(m_server.invokeDefaultAction());
-
-        QCOMPARE(opens.wait(adopted ? 5000 : 1000), adopted);
+        QTRY_VERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
+        QCOMPARE(arrived(), arrivedTexts);
     }
 
     void noticesCarryTheProgramsNameAndIcon()
