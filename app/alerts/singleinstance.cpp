@@ -62,13 +62,6 @@ bool SingleInstance::handOver(int timeoutMs) const
     return send(kOpenRequest, timeoutMs);
 }
 
-bool SingleInstance::residentAnswers(int timeoutMs) const
-{
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    return socket.waitForConnected(timeoutMs);
-}
-
 std::optional<bool> SingleInstance::askToAnnounce(const QString &database, int timeoutMs) const
 {
     QLocalSocket socket;

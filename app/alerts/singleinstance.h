@@ -15,7 +15,8 @@ namespace alerts {
 
 // One resident program per user. The first to start holds a lock and listens
 // on a local socket in the user's runtime folder; a later one finds the lock
-// taken, asks the first to open its main window and leaves.
+// taken, asks the first to open its main window and leaves. A run of
+// lembrete --avisar asks it, on the same socket, to show the notices.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -32,8 +33,6 @@ public:
     // Asks the resident instance to open its main window; false when none answered.
     bool handOver(int timeoutMs = 3000) const;
 
-    // Whether a resident instance listens now.
-    bool residentAnswers(int timeoutMs = 500) const;
     // Asks the resident instance to announce its reminders now, provided it
     // keeps them in database: the service sends the answers to a notice's
     // actions only to the program that showed it, and the resident one stays
