@@ -105,7 +105,7 @@ uint DesktopNotifier::show(const Notice &notice, uint replaces)
 
 void DesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
 {
-    // The signal reaches every listener: only this program's notices count.
+    // Some services send it to every listener: only this program's notices count.
     if (m_shown.contains(id) && (actionKey == kOpenAction || actionKey == QLatin1String("default")))
         emit openRequested();
 }
