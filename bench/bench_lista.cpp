@@ -14,7 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -120,7 +120,7 @@ int main(int argc, char *argv[])
             timer.restart();
             window.carregarlista();
             best = std::min(best, timer.nsecsElapsed() / 1e6);
-            rows = window.list()->topLevelItemCount();
+            rows = window.list()->model()->rowCount();
         }
         const QByteArray what = "carregarlista " + filter.toUtf8() + " (" + QByteArray::number(rows) + " linhas)";
         QByteArray extra;
