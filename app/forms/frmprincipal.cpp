@@ -7,6 +7,7 @@
 #include "forms/frmcalendario.h"
 #include "forms/frmlembretesys.h"
 #include "forms/frmpormes.h"
+#include "forms/frmprocurar.h"
 #include "forms/frmsobre.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
@@ -173,6 +174,7 @@ void frmprincipal::connectCommands()
         {ui->mnunovo, &frmprincipal::mnunovo_Click},
         {ui->mnueditar, &frmprincipal::mnueditar_Click},
         {ui->mnuremover, &frmprincipal::mnuremover_Click},
+        {ui->mnuprocurar, &frmprincipal::mnuprocurar_Click},
         {ui->mnusair, &frmprincipal::mnusair_Click},
         {ui->mnutodos, &frmprincipal::mnutodos_Click},
         {ui->mnuhoje, &frmprincipal::mnuhoje_Click},
@@ -238,6 +240,9 @@ void frmprincipal::carregarlista()
     // A load that stops midway keeps the rows read until then.
     if (!complete)
         showLoadError(reader.error());
+    // Every change of the reminders ends in a load: an open search follows it.
+    if (frmprocurar *search = m_platform.windows().find<frmprocurar>())
+        search->procurar();
 }
 
 // Shows the rows in about a hundred steps, the progress bar following: it is
@@ -434,7 +439,11 @@ void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
-    const QString title = m_rows->title(selectedRow());
+    editar(m_rows->title(selectedRow()));
+}
+
+void frmprincipal::editar(const QString &title)
+{
     // Showing the editor first lets its load open the database.
     frmlembretesys *editor = frmlembretesys::showFor(*this, m_platform, m_store);
     const QString caption = QStringLiteral("Editar lembrete");
@@ -469,6 +478,15 @@ void frmprincipal::mnuremover_Click()
     if (!m_store.execute(modgeral::titleDelete(title)))
         showLoadError(m_store.lastError());
     carregarlista();
+}
+
+void frmprincipal::mnuprocurar_Click()
+{
+    m_platform.windows().show<frmprocurar>([this] {
+        auto *search = new frmprocurar(m_platform, m_store, this);
+        connect(search, &frmprocurar::abrirLembrete, this, &frmprincipal::editar);
+        return search;
+    });
 }
 
 void frmprincipal::mnusair_Click()

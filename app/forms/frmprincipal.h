@@ -46,6 +46,7 @@ public:
     void mnunovo_Click();
     void mnueditar_Click();
     void mnuremover_Click();
+    void mnuprocurar_Click();
     void mnusair_Click();
     void mnusite_Click();
     void mnutodos_Click();
@@ -90,6 +91,8 @@ private:
     // The selected row, or -1 when none is.
     int selectedRow() const;
     bool warnWhenNothingSelected(const QString &title);
+    // Opens the editor on the first reminder with this title.
+    void editar(const QString &title);
     void lstlista_DblClick();
     void lstlista_MouseDown(const QPoint &position);
 
