@@ -145,7 +145,7 @@ QString titleKey(const QString &title)
     return QString::fromUcs4(folded.constData(), folded.size());
 }
 
-bool prepare(const QSqlDatabase &connection, QString *error)
+bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
 {
     sqlite3 *handle = handleOf(connection);
     if (!handle
@@ -158,13 +158,14 @@ bool prepare(const QSqlDatabase &connection, QString *error)
     QSqlQuery query(connection);
     // The connection's own triggers and views need no file of their own.
     run(query, QStringLiteral("pragma temp_store = memory"));
-    const bool keyed = prepareTitleKey(query);
+    const bool keyed = writable ? prepareTitleKey(query) : hasTitleKeyColumn(query);
     // The title statements read through this view, with or without the key column.
     run(query, QStringLiteral("create temp view if not exists lembrete_titulos as "
                               "select rowid as chave, data, titulo, descricao, %1 as titulo_chave "
                               "from main.lembrete")
                    .arg(keyed ? QStringLiteral("titulo_chave") : QStringLiteral("chave_titulo(titulo)")));
-    prepareSearch(query);
+    if (writable)
+        prepareSearch(query);
     return true;
 }
 
