@@ -391,8 +391,11 @@ Statement modgeral::titleQuery(const QString &title)
 
 Statement modgeral::titleDelete(const QString &title)
 {
-    return {QStringLiteral("delete from lembrete where rowid in "
-                           "(select chave from temp.lembrete_titulos where ")
-                + kTitleMatch + QStringLiteral(")"),
-            {title, title}};
+    const Statement keys = titleKeys(title);
+    return {QStringLiteral("delete from lembrete where rowid in (") + keys.text + QStringLiteral(")"), keys.values};
+}
+
+Statement modgeral::titleKeys(const QString &title)
+{
+    return {QStringLiteral("select chave from temp.lembrete_titulos where ") + kTitleMatch, {title, title}};
 }
