@@ -108,10 +108,13 @@ void prepareSearch(QSqlQuery &query)
 {
     bool rebuild = false;
     if (!has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca"))) {
+        // Only positions of words are kept (detail=none); the prefixes of up to
+        // eight letters have their own lists, so a word being typed is found
+        // without merging the lists of every word it begins.
         if (!run(query, QStringLiteral("create virtual table lembrete_busca using fts5("
                                        "titulo, descricao, content='lembrete', "
                                        "tokenize='unicode61 remove_diacritics 2', "
-                                       "detail=none, prefix='1 2 3')")))
+                                       "detail=none, prefix='1 2 3 4 5 6 7 8')")))
             return;
         rebuild = true;
     }
