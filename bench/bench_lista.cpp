@@ -192,13 +192,17 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "titulo nao encontrado\n");
     }
     store.closeRecordset();
-    line("busca de titulo (editar, remover)", median(lookups));
+    line("busca de titulo (editar, remover)", median(lookups),
+         "   (" + QByteArray::number(median(lookups) * 1000, 'f', 0) + " us)");
 
-    list->selectionModel()->setCurrentIndex(list->model()->index(middle, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    timer.restart();
-    window.mnuremover_Click();
-    line("remover um lembrete (com a recarga)", milliseconds(timer));
+    // The day's first change also makes the day's copy of the file.
+    for (const char *what : {"remover um lembrete (1a do dia, com a copia)", "remover outro lembrete"}) {
+        list->selectionModel()->setCurrentIndex(list->model()->index(middle, 0),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        timer.restart();
+        window.mnuremover_Click();
+        line(what, milliseconds(timer));
+    }
 
     timer.restart();
     window.mnu7dias_Click();
