@@ -131,7 +131,7 @@ int main(int argc, char *argv[])
     platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder + QStringLiteral("/bench.ini")));
     settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
 
-    const QString path = platform.programFile(modgeral::databaseFileName());
+    const QString path = platform.dataFile(modgeral::databaseFileName());
     const QString marker = path + QStringLiteral(".%1").arg(count);
     QElapsedTimer timer;
     if (!QFile::exists(marker)) {

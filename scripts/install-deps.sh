@@ -10,6 +10,7 @@ packages=(
     libsqlite3-dev mdbtools-dev
     python3
     fonts-dejavu-core
+    desktop-file-utils appstream file
     sqlite3
 )
 
