@@ -39,8 +39,12 @@ void frmprocurar::procurar()
         ui->lblresultado->clear();
         return;
     }
-    if (!m_store.isOpen())
-        m_store.abrirbanco();
+    // The main window opens the database; its failure was told there already.
+    if (!m_store.isOpen()) {
+        m_rows->clear();
+        showResult(0, QStringLiteral("o banco de dados não está aberto."));
+        return;
+    }
     ReminderRows rows;
     ListReader reader(m_store.connection());
     const bool complete = reader.read(statement, rows);
