@@ -2,11 +2,13 @@
 #include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
+#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
+#include <QTreeView>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -41,5 +43,6 @@ int main(int argc, char *argv[])
     frmprincipal mainWindow(platform, store);
     platform.windows().registerLoaded(&mainWindow);
     mainWindow.show();
+    runtime::quitAfterFirstPaintIfAsked(mainWindow.list()->viewport());
     return app.exec();
 }

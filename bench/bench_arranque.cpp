@@ -20,7 +20,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <ctime>
 
@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
         window.show();
         QApplication::processEvents();
         std::printf("arranque com %d lembretes: %.0f ms (processador %.0f ms)\n",
-                    window.list()->topLevelItemCount(), timer.nsecsElapsed() / 1e6, processorMs() - processorStart);
+                    window.list()->model()->rowCount(), timer.nsecsElapsed() / 1e6, processorMs() - processorStart);
     }
 #ifdef HAS_DATABASE_CHECK
     for (int run = 0; run < runs; ++run) {

@@ -12,6 +12,7 @@ packages=(
     fonts-dejavu-core
     dbus dunst xvfb  # the notification tests' real server on a private session bus
     desktop-file-utils appstream file
+    sqlite3
 )
 
 missing=()

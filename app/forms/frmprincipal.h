@@ -8,8 +8,9 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class ReminderListModel;
+class ReminderRows;
 class modgeral;
 struct Statement;
 
@@ -35,7 +36,7 @@ public:
     // Applies the list's font and colours from the settings.
     void CarregarConfigSoft();
 
-    QTreeWidget *list() const;
+    QTreeView *list() const;
     QLabel *statusLabel() const;
     QMenu *popupMenu() const { return m_popup; }
     QString statusMessage() const;
@@ -49,6 +50,7 @@ public:
     void mnuremover_Click();
     // Puts back every row the last removal of this run took.
     void mnudesfazer_Click();
+    void mnuprocurar_Click();
     void mnusair_Click();
     void mnusite_Click();
     void mnutodos_Click();
@@ -78,11 +80,23 @@ private:
     void createPopupCommands();
     void connectCommands();
     void setMenuIcons();
-    void applyViewFilter(QAction *item, const QString &savedValue, const QString &statusText);
+    struct ViewFilterChoice
+    {
+        QAction *item = nullptr; // none for a stored value that is none of the five
+        QString savedValue;
+        QString statusText;
+    };
+    ViewFilterChoice viewFilterChoice(const QString &filter) const;
+    void markViewFilter(const ViewFilterChoice &choice);
+    void applyViewFilter(const ViewFilterChoice &choice);
     Statement statementForFilter(const QString &filter) const;
+    void showRows(ReminderRows rows);
     void showLoadError(const QString &description);
-    QTreeWidgetItem *selectedRow() const;
+    // The selected row, or -1 when none is.
+    int selectedRow() const;
     bool warnWhenNothingSelected(const QString &title);
+    // Opens the editor on the first reminder with this title.
+    void editar(const QString &title);
     void lstlista_DblClick();
     void lstlista_MouseDown(const QPoint &position);
     void enableUndo();
@@ -90,6 +104,7 @@ private:
     std::unique_ptr<Ui::frmprincipal> ui;
     runtime::Platform &m_platform;
     modgeral &m_store;
+    ReminderListModel *m_rows = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupUndo = nullptr;
     RemovalUndo m_removal;

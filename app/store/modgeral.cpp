@@ -5,6 +5,7 @@
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
+#include "store/reminderindexes.h"
 
 #include <QDate>
 #include <QFile>
@@ -17,11 +18,13 @@
 
 namespace {
 
-const QString kSelect = QStringLiteral("select rowid as chave, data, titulo, descricao from lembrete");
 // The list statements leave the description out: the index on (data, titulo)
 // then answers them alone, in day order, without visiting the table.
 const QString kSelectListed = QStringLiteral("select rowid as chave, data, titulo from lembrete");
-const QString kTitleMatch = QStringLiteral("titulo = ? collate unicase");
+// Through the case-folded key and its index; a row whose key another program
+// left empty is compared by its title. Binds the title twice.
+const QString kTitleMatch = QStringLiteral(
+    "(titulo_chave = chave_titulo(?) or titulo_chave is null and titulo = ? collate unicase)");
 
 // Titles compare equal without regard to letter case across all of Unicode
 // ("ótimo" and "ÓTIMO"), which SQLite's own NOCASE does only for ASCII.
@@ -170,7 +173,7 @@ bool modgeral::prepareConnection(QString *error)
     // (or a damaged file) still lets the reminders be read without it.
     if (m_damage.isEmpty())
         QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
-    return true;
+    return reminderindexes::prepare(db, m_damage.isEmpty(), error);
 }
 
 // Once per run, before anything is written: a damaged file is reported and
@@ -385,11 +388,18 @@ Statement modgeral::dateRange(const QDate &first, const QDate &last)
 Statement modgeral::titleQuery(const QString &title)
 {
     // The first row is the one entered first, so an edit always finds the same one.
-    return {kSelect + QStringLiteral(" where ") + kTitleMatch + QStringLiteral(" order by rowid"),
-            {title}};
+    return {QStringLiteral("select chave, data, titulo, descricao from temp.lembrete_titulos where ")
+                + kTitleMatch + QStringLiteral(" order by chave"),
+            {title, title}};
 }
 
 Statement modgeral::titleDelete(const QString &title)
 {
-    return {QStringLiteral("delete from lembrete where ") + kTitleMatch, {title}};
+    const Statement keys = titleKeys(title);
+    return {QStringLiteral("delete from lembrete where rowid in (") + keys.text + QStringLiteral(")"), keys.values};
+}
+
+Statement modgeral::titleKeys(const QString &title)
+{
+    return {QStringLiteral("select chave from temp.lembrete_titulos where ") + kTitleMatch, {title, title}};
 }

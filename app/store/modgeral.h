@@ -94,6 +94,8 @@ public:
     static Statement dateRange(const QDate &first, const QDate &last);
     static Statement titleQuery(const QString &title);
     static Statement titleDelete(const QString &title);
+    // The keys (chave) of the rows the title statements match.
+    static Statement titleKeys(const QString &title);
 
 private:
     QString checkDatabaseFile(const QString &path) const;

@@ -54,10 +54,12 @@ bool RemovalUndo::remove(modgeral &store, const QString &title, QString *error)
     query.setForwardOnly(true);
     bool ok = db.transaction();
     // The same match as the removal, every column kept.
-    ok = ok && query.prepare(QStringLiteral("select rowid as %1, * from lembrete where titulo = ? collate unicase")
-                                 .arg(kKey));
+    const Statement keys = modgeral::titleKeys(title);
+    ok = ok && query.prepare(QStringLiteral("select rowid as %1, * from lembrete where rowid in (%2)")
+                                 .arg(kKey, keys.text));
     if (ok) {
-        query.addBindValue(title);
+        for (const QVariant &value : keys.values)
+            query.addBindValue(value);
         ok = query.exec();
         while (ok && query.next())
             taken.append(query.record());

@@ -28,7 +28,7 @@ struct Fixture : MainWindowFixture
         return checked;
     }
     QString savedFilter() { return settings::read(fake.platform().settings(), settings::keys::Exibir); }
-    void select(int row) const { window->list()->topLevelItem(row)->setSelected(true); }
+    void select(int row) const { selectRow(window->list(), row); }
     const QList<RecordedMessage> &shown() const { return fake.messages->shown; }
 };
 
@@ -56,7 +56,7 @@ private slots:
     void aLargerListFontWidensTheDayColumnWithinTheSameWidth()
     {
         Fixture f(kMarch);
-        const QTreeWidget *list = f.window->list();
+        const QTreeView *list = f.window->list();
         const auto useSize = [&f](const char *size) {
             f.fake.platform().settings().write(QStringLiteral("Configurações"), QStringLiteral("TamanhoFonte"),
                                                QLatin1String(size));
@@ -208,7 +208,7 @@ private slots:
             file.write(QByteArray(pageSize - 200, '\x55'));
         }
         f.window->carregarlista();
-        const int shown = f.window->list()->topLevelItemCount();
+        const int shown = f.window->list()->model()->rowCount();
         QVERIFY2(shown > 0 && shown < 3000, qPrintable(QString::number(shown)));
         QCOMPARE(f.shown().size(), 1);
         QVERIFY2(f.shown()[0].text.contains(QStringLiteral("a leitura dos lembretes parou depois de %1").arg(shown)),
