@@ -476,6 +476,7 @@ private slots:
         QTest::newRow("wider") << QSize(372, 236) << QSize(372, 236) << QRect(16, 56, 49, 29) << QList{22, 24, 12, 12};
         QTest::newRow("taller") << QSize(248, 472) << QSize(248, 472) << QRect(11, 112, 33, 58) << QList{16, 16, 8, 8};
         QTest::newRow("too short") << QSize(248, 40) << QSize(248, 118) << QRect(11, 28, 33, 14) << QList{16, 16, 8, 8};
+        QTest::newRow("too narrow") << QSize(80, 236) << QSize(124, 236) << QRect(5, 56, 16, 29) << QList{8, 8, 4, 4};
         QTest::newRow("too small") << QSize(30, 30) << QSize(124, 118) << QRect(5, 28, 16, 14) << QList{8, 8, 4, 4};
     }
 

@@ -23,6 +23,11 @@ inline QStringList listedRows(const QTreeWidget *list)
     return rows;
 }
 
+// Fails the slot, rather than crashing it, when the list holds fewer rows than
+// it is about to reach into.
+#define REQUIRE_ROWS(list, count)                                                                   \
+    QVERIFY2((list)->topLevelItemCount() >= (count), "the list holds fewer rows than the slot uses")
+
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 inline void showActive(QWidget &window)

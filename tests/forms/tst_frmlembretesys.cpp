@@ -111,6 +111,7 @@ private slots:
     void aDateThatIsNoRealDayIsRefusedAndNothingIsWritten()
     {
         Fixture f({"2006/03/12|Consulta|x"});
+        REQUIRE_ROWS(f.window->list(), 1);
         for (const bool editing : {false, true}) {
             editing ? f.openEdit(0) : f.openNew();
             // The box refuses such typing; a text put in directly must still not reach the table.
@@ -152,6 +153,7 @@ private slots:
     void editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle()
     {
         Fixture f({"2006/03/12|Consulta|linha 1\r\nlinha 2", "2006/03/14|Outra|y"});
+        REQUIRE_ROWS(f.window->list(), 1);
         frmlembretesys *editor = f.openEdit(0);
         QVERIFY(editor && !editor->isAddMode());
         QCOMPARE(editor->windowTitle(), QStringLiteral("Editar lembrete"));
@@ -176,6 +178,7 @@ private slots:
         // The row picked in the list is the later-entered one; the edit still
         // loads and rewrites the first row its title finds.
         QCOMPARE(f.listed().constFirst(), QStringLiteral("11/03/2006|pagar CONTA|1 dias"));
+        REQUIRE_ROWS(f.window->list(), 1);
         f.openEdit(0);
         QCOMPARE(f.txtdata()->text(), QStringLiteral("20/03/2006"));
         QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("primeira"));
@@ -187,6 +190,7 @@ private slots:
     void anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
     {
         Fixture f({"2006/03/12|Consulta|x", "2006/03/13|Fica|y"});
+        REQUIRE_ROWS(f.window->list(), 1);
         f.openEdit(0);
         QVERIFY(f.store.execute(modgeral::titleDelete(QStringLiteral("Consulta"))));
         f.txttitulo()->setText(QStringLiteral("Consulta nova"));
@@ -200,6 +204,7 @@ private slots:
     void theNewCommandWhileEditingMakesTheNextSaveAppend()
     {
         Fixture f({"2006/03/12|Consulta|x"});
+        REQUIRE_ROWS(f.window->list(), 1);
         frmlembretesys *editing = f.openEdit(0);
         f.txttitulo()->setText(QStringLiteral("Retorno"));
         QCOMPARE(f.openNew(), editing);
@@ -217,6 +222,7 @@ private slots:
         QTreeWidget *list = f.window->list();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        REQUIRE_ROWS(list, 2);
         const QRect second = list->visualItemRect(list->topLevelItem(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());

@@ -61,7 +61,10 @@ private slots:
         };
         useSize("22");
         QVERIFY(list->columnWidth(0) > list->fontMetrics().horizontalAdvance(QStringLiteral("10/03/2006")));
-        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2), 79 + 339 + 121);
+        // The title column gives up what the day column gains; the last one
+        // keeps its width or stretches to the list's edge.
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1), 79 + 339);
+        QVERIFY(list->columnWidth(2) >= 121);
         useSize("6");
         QCOMPARE(list->columnWidth(0), 79);
         QCOMPARE(list->columnWidth(1), 339);
@@ -187,6 +190,7 @@ private slots:
     void answeringNoToTheRemovalQuestionChangesNothing()
     {
         Fixture f(kMarch);
+        REQUIRE_ROWS(f.window->list(), 4);
         f.select(3);
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::No);
         f.window->mnuremover_Click();
@@ -202,6 +206,7 @@ private slots:
     void theDeleteKeyRemovesEveryRowOfASharedTitleAfterOneQuestion()
     {
         Fixture f({"2006/03/10|Dentista", "2006/04/10|dentista", "2006/05/10|Dentista 2"});
+        REQUIRE_ROWS(f.window->list(), 1);
         f.select(0);
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
         QTest::keyClick(f.window->list(), Qt::Key_Delete);
