@@ -78,6 +78,10 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     ui->txtdata->setText(day);
     ui->txttitulo->setText(title);
     ui->txtdesc->setPlainText(description);
+    // The calendar turns to the reminder's month with its day selected.
+    const daytext::TypedDay typed = ui->txtdata->day();
+    if (m_calendar && typed.ok())
+        m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
 }
 
 void frmlembretesys::calendario_Click()

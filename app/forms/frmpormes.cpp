@@ -93,5 +93,27 @@ bool frmpormes::carregarlista()
     }
     if (recordset.lastError().isValid())
         return fail(recordset.lastError().text());
+    markDaysWithReminders(day);
     return true;
+}
+
+// The calendar shows in bold the days that have reminders, a year either side
+// of the chosen day: as far as the month arrows usually go.
+void frmpormes::markDaysWithReminders(const QDate &around)
+{
+    if (!m_calendar)
+        return;
+    QSqlQuery query(m_store.connection());
+    query.prepare(QStringLiteral("select distinct data from lembrete where data between ? and ?"));
+    query.addBindValue(daytext::stored(around.addYears(-1)));
+    query.addBindValue(daytext::stored(around.addYears(1)));
+    QVariantList days;
+    if (query.exec()) {
+        while (query.next()) {
+            const QDate day = daytext::fromStored(query.value(0).toString());
+            if (day.isValid())
+                days.append(almanaq::toAutomationDate(day));
+        }
+    }
+    m_calendar->setProperty("BoldDays", days);
 }

@@ -46,6 +46,7 @@ private:
     void Form_Load();
     void createCalendar();
     bool fail(const QString &description);
+    void markDaysWithReminders(const QDate &around);
 
     std::unique_ptr<Ui::frmpormes> ui;
     runtime::Platform &m_platform;

@@ -6,6 +6,8 @@
 
 #include "formfixture.h"
 
+#include <almanaqlib.h>
+
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -152,13 +154,16 @@ private slots:
 
     void editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle()
     {
-        Fixture f({"2006/03/12|Consulta|linha 1\r\nlinha 2", "2006/03/14|Outra|y"});
+        Fixture f({"2006/04/12|Consulta|linha 1\r\nlinha 2", "2006/05/14|Outra|y"});
         REQUIRE_ROWS(f.window->list(), 1);
         frmlembretesys *editor = f.openEdit(0);
         QVERIFY(editor && !editor->isAddMode());
         QCOMPARE(editor->windowTitle(), QStringLiteral("Editar lembrete"));
         QCOMPARE(f.cmdacao()->text(), QStringLiteral("Editar lembrete"));
-        QCOMPARE(f.txtdata()->text(), QStringLiteral("12/03/2006"));
+        QCOMPARE(f.txtdata()->text(), QStringLiteral("12/04/2006"));
+        // The calendar shows the reminder's month with its day selected.
+        QCOMPARE(almanaq::automationDateDay(editor->calendarControl()->property("SelectedDate").toDouble()),
+                 QDate(2006, 4, 12));
         QCOMPARE(f.txttitulo()->text(), QStringLiteral("Consulta"));
         QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("linha 1\nlinha 2"));
 
@@ -167,8 +172,8 @@ private slots:
         f.press();
         f.expectMessage(runtime::MessageIcon::Information, QStringLiteral("cadastrado"),
                         QStringLiteral("Lembrete editado com sucesso!"));
-        QCOMPARE(f.stored(), (QStringList{"2006/03/08|Consulta médica|linha 1\r\nlinha 2", "2006/03/14|Outra|y"}));
-        QCOMPARE(f.listed(), (QStringList{"08/03/2006|Consulta médica|-2 dias", "14/03/2006|Outra|4 dias"}));
+        QCOMPARE(f.stored(), (QStringList{"2006/03/08|Consulta médica|linha 1\r\nlinha 2", "2006/05/14|Outra|y"}));
+        QCOMPARE(f.listed(), (QStringList{"08/03/2006|Consulta médica|-2 dias", "14/05/2006|Outra|65 dias"}));
         QVERIFY(!f.editor());
     }
 

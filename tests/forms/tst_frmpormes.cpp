@@ -5,6 +5,7 @@
 
 #include "formfixture.h"
 
+#include <QLabel>
 #include <QPointer>
 
 namespace {
@@ -55,6 +56,20 @@ private slots:
 
         f.putPicture();
         QCOMPARE(f.open()->picture().size(), QSize(640, 480));
+    }
+
+    void theCalendarShowsInBoldTheDaysThatHaveReminders()
+    {
+        Fixture f;
+        frmpormes *view = f.open();
+        QVERIFY(view && view->calendarControl());
+        QStringList bold;
+        for (const QLabel *cell : view->calendarControl()->findChildren<QLabel *>(QStringLiteral("Casa"))) {
+            if (cell->font().bold() && !cell->text().trimmed().isEmpty())
+                bold << cell->text();
+        }
+        bold.sort();
+        QCOMPARE(bold, (QStringList{"10", "11", "5"}));
     }
 
     void clickingADayListsItsRemindersWithTheirDaysLeft()
