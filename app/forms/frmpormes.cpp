@@ -2,6 +2,7 @@
 #include "ui_frmpormes.h"
 
 #include "forms/backgroundpicture.h"
+#include "forms/windowkeys.h"
 
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
@@ -28,6 +29,7 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     ui->lstlista->setColumnWidth(1, 285 - std::max(80, dayWidth));
     ui->lstlista->setColumnWidth(2, 95);
     createCalendar();
+    WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
     Form_Load();
 }

@@ -114,3 +114,14 @@ struct MainWindowFixture
     QList<RecordedMessage> atStart;
     bool calendarCopied = false;
 };
+
+// Opens a window through the main window's command and hands it back; for
+// data rows that name a window.
+using Opener = QWidget *(*)(MainWindowFixture &);
+template<class Window, void (frmprincipal::*command)()>
+QWidget *openWith(MainWindowFixture &f)
+{
+    (f.window.get()->*command)();
+    return f.loaded<Window>();
+}
+Q_DECLARE_METATYPE(Opener)

@@ -48,18 +48,7 @@ QPalette darkPalette()
     return dark;
 }
 
-// Opens a window through the main window's command and hands it back.
-using Opener = QWidget *(*)(MainWindowFixture &);
-template<class Window, void (frmprincipal::*command)()>
-QWidget *openWith(MainWindowFixture &f)
-{
-    (f.window.get()->*command)();
-    return f.loaded<Window>();
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(Opener)
 
 class DarkPaletteTest : public QObject
 {

@@ -152,6 +152,22 @@ private slots:
         QCOMPARE(f.stored(), QStringList{"2006/03/20|Aniversário|Digite aqui uma descrição para seu lembrete\r\n"});
     }
 
+    void theDescriptionPromptIsSelectedOnEntrySoTypingReplacesIt()
+    {
+        Fixture f;
+        frmlembretesys *editor = f.openNew();
+        showActive(*editor);
+        QTest::mouseClick(f.txtdesc()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(f.txtdesc()->textCursor().hasSelection());
+        QTest::keyClicks(f.txtdesc(), "Levar documentos");
+        QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("Levar documentos"));
+        // Text of the user's own is never selected on entry.
+        f.txttitulo()->setFocus();
+        f.txtdesc()->setFocus();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.txtdesc()->textCursor().hasSelection());
+    }
+
     void editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle()
     {
         Fixture f({"2006/04/12|Consulta|linha 1\r\nlinha 2", "2006/05/14|Outra|y"});
