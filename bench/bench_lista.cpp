@@ -1,88 +1,115 @@
-// Times the reminder list over 100,000 reminders spread across four years
-// around today: the open routine, the list load under three view filters and
-// a plain SQLite read of every row as the floor. One line per figure.
+// Times the reminder list over N realistic reminders (100000 unless given;
+// "1M" for a million): each load next to the floor, the same statement read
+// through SQLite's C API in the same process, in interleaved runs; then the
+// title lookup behind edit and remove, a removal and a filter change.
+//
+//   bench_lista [N|1M] [folder]   the folder keeps the generated file for reuse
+#include "reminderdata.h"
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
 #include "runtime/qtservices.h"
 #include "settings/settingsstore.h"
-#include "store/daytext.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
+#include <QFile>
+#include <QItemSelectionModel>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
-constexpr int kReminders = 100000;
-
-class PrintingMessageBoxes final : public runtime::MessageBoxes
+class AnsweringMessageBoxes final : public runtime::MessageBoxes
 {
 public:
-    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon, const QString &text,
-                                const QString &, runtime::MessageButtons) override
+    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon icon, const QString &text, const QString &,
+                                runtime::MessageButtons) override
     {
-        std::fprintf(stderr, "mensagem: %s\n", qPrintable(text));
-        return runtime::MessageAnswer::No;
+        if (icon != runtime::MessageIcon::Question)
+            std::fprintf(stderr, "mensagem: %s\n", qPrintable(text));
+        return runtime::MessageAnswer::Yes;
     }
 };
 
-void fillDatabase(const QString &path)
+double median(std::vector<double> values)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-    db.setDatabaseName(path);
-    db.open();
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("create table lembrete (id integer primary key autoincrement, "
-                              "data text not null, titulo text not null, descricao text not null default '')"));
-    db.transaction();
-    query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao) values (?, ?, ?)"));
-    const QDate first = QDate::currentDate().addYears(-2);
-    QRandomGenerator random(2006);
-    for (int i = 0; i < kReminders; ++i) {
-        query.addBindValue(daytext::stored(first.addDays(random.bounded(4 * 365 + 1))));
-        query.addBindValue(QStringLiteral("Lembrete número %1").arg(i));
-        query.addBindValue(QStringLiteral("Descrição do lembrete %1\r\ncom duas linhas").arg(i));
-        query.exec();
-    }
-    db.commit();
-    query.exec(QStringLiteral("create index lembrete_data on lembrete (data, titulo)"));
-    query.finish();
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-double plainRead(const QString &path)
+double milliseconds(const QElapsedTimer &timer)
 {
-    QElapsedTimer timer;
-    timer.start();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        query.setForwardOnly(true);
-        query.exec(QStringLiteral("select data, titulo, descricao from lembrete"));
-        qint64 characters = 0;
-        while (query.next())
-            characters += query.value(0).toString().size() + query.value(1).toString().size();
-        if (characters == 0)
-            std::fprintf(stderr, "leitura vazia\n");
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void line(const char *what, double milliseconds, const char *extra = "")
+sqlite3 *handleOf(const QSqlDatabase &db)
 {
-    std::printf("%-40s %10.1f ms%s\n", what, milliseconds, extra);
+    return *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
+}
+
+// The floor: the statement prepared, bound and stepped through, each row's
+// texts touched, on a connection of its own.
+double cApiRead(const QString &path, const Statement &statement, int *rows)
+{
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *prepared = nullptr;
+    sqlite3_prepare_v2(db, statement.text.toUtf8().constData(), -1, &prepared, nullptr);
+    std::vector<QByteArray> values;
+    for (int i = 0; i < statement.values.size(); ++i) {
+        values.push_back(statement.values.at(i).toString().toUtf8());
+        sqlite3_bind_text(prepared, i + 1, values.back().constData(), -1, SQLITE_STATIC);
+    }
+    qint64 bytes = 0;
+    *rows = 0;
+    while (sqlite3_step(prepared) == SQLITE_ROW) {
+        sqlite3_column_text(prepared, 1);
+        sqlite3_column_text(prepared, 2);
+        bytes += sqlite3_column_bytes(prepared, 1) + sqlite3_column_bytes(prepared, 2);
+        ++*rows;
+    }
+    sqlite3_finalize(prepared);
+    sqlite3_close(db);
+    if (bytes == 0 && *rows > 0)
+        std::fprintf(stderr, "leitura vazia\n");
+    return milliseconds(timer);
+}
+
+Statement statementFor(const QString &filter)
+{
+    const QDate today = QDate::currentDate();
+    if (filter == settings::viewfilter::SeteDias)
+        return modgeral::dateRange(today, today.addDays(7));
+    if (filter == settings::viewfilter::Hoje)
+        return modgeral::oneDay(today);
+    return modgeral::allReminders();
+}
+
+void line(const QByteArray &what, double value, const QByteArray &extra = QByteArray())
+{
+    std::printf("%-44s %9.1f ms%s\n", what.constData(), value, extra.constData());
+    std::fflush(stdout);
+}
+
+int sizeArgument(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return 100000;
+    const QString text = arguments.at(1);
+    if (text.compare(QLatin1String("1M"), Qt::CaseInsensitive) == 0)
+        return 1000000;
+    return std::max(1, text.toInt());
 }
 
 } // namespace
@@ -91,46 +118,94 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir folder;
-    runtime::Platform platform(folder.path());
-    platform.setMessageBoxes(std::make_unique<PrintingMessageBoxes>());
-    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder.filePath("bench.ini")));
+    const int count = sizeArgument(QCoreApplication::arguments());
+    QTemporaryDir temporary;
+    const QString folder = QCoreApplication::arguments().size() > 2 ? QCoreApplication::arguments().at(2)
+                                                                     : temporary.path();
+    QDir().mkpath(folder);
+    runtime::Platform platform(folder);
+    platform.setMessageBoxes(std::make_unique<AnsweringMessageBoxes>());
+    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder + QStringLiteral("/bench.ini")));
+    settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
 
     const QString path = platform.programFile(modgeral::databaseFileName());
+    const QString marker = path + QStringLiteral(".%1").arg(count);
     QElapsedTimer timer;
-    timer.start();
-    fillDatabase(path);
-    line("preparar 100000 lembretes", timer.nsecsElapsed() / 1e6);
-
-    const double floor = plainRead(path);
-    line("leitura simples do SQLite (piso)", floor);
+    if (!QFile::exists(marker)) {
+        QFile::remove(path);
+        timer.start();
+        benchdata::fill(path, count);
+        line("preparar " + QByteArray::number(count) + " lembretes", milliseconds(timer));
+        modgeral first(platform);
+        timer.restart();
+        first.abrirbanco(); // the first open builds the title key and the search index
+        line("primeira abertura (indices de titulo e busca)", milliseconds(timer));
+        QFile(marker).open(QIODevice::WriteOnly);
+    }
 
     modgeral store(platform);
-    timer.restart();
+    timer.start();
     store.abrirbanco();
-    line("abrirbanco", timer.nsecsElapsed() / 1e6);
+    line("abrirbanco", milliseconds(timer));
 
     frmprincipal window(platform, store);
     for (const QString &filter : {settings::viewfilter::Todos, settings::viewfilter::SeteDias,
                                   settings::viewfilter::Hoje}) {
         settings::write(platform.settings(), settings::keys::Exibir, filter);
-        double best = 1e12;
+        const Statement statement = statementFor(filter);
+        std::vector<double> loads;
+        std::vector<double> floors;
         int rows = 0;
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 5; ++run) {
             timer.restart();
             window.carregarlista();
-            best = std::min(best, timer.nsecsElapsed() / 1e6);
-            rows = window.list()->topLevelItemCount();
+            loads.push_back(milliseconds(timer));
+            floors.push_back(cApiRead(path, statement, &rows));
         }
-        const QByteArray what = "carregarlista " + filter.toUtf8() + " (" + QByteArray::number(rows) + " linhas)";
-        QByteArray extra;
-        if (filter == settings::viewfilter::Todos)
-            extra = QByteArray("   = ") + QByteArray::number(best / floor, 'f', 1) + "x a leitura simples";
-        line(what.constData(), best, extra.constData());
+        if (rows != window.list()->model()->rowCount())
+            std::fprintf(stderr, "linhas diferentes: %d e %d\n", rows, window.list()->model()->rowCount());
+        const double load = median(loads);
+        const double floor = median(floors);
+        line("carregarlista " + filter.toUtf8() + " (" + QByteArray::number(rows) + " linhas)", load,
+             "   piso (API C do SQLite): " + QByteArray::number(floor, 'f', 1) + " ms = "
+                 + QByteArray::number(load / floor, 'f', 2) + "x");
     }
+
+    // The title lookup behind edit and remove, for a title in the middle of the list.
+    settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
+    window.carregarlista();
+    QTreeView *list = window.list();
+    const int middle = list->model()->rowCount() / 2;
+    const QString title = list->model()->index(middle, 1).data().toString();
+    std::vector<double> lookups;
+    for (int run = 0; run < 5; ++run) {
+        timer.restart();
+        store.openRecordset(modgeral::titleQuery(title.toUpper()));
+        int found = 0;
+        while (store.recordset().next())
+            ++found;
+        lookups.push_back(milliseconds(timer));
+        if (found == 0)
+            std::fprintf(stderr, "titulo nao encontrado\n");
+    }
+    store.closeRecordset();
+    line("busca de titulo (editar, remover)", median(lookups));
+
+    list->selectionModel()->setCurrentIndex(list->model()->index(middle, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    timer.restart();
+    window.mnuremover_Click();
+    line("remover um lembrete (com a recarga)", milliseconds(timer));
+
+    timer.restart();
+    window.mnu7dias_Click();
+    line("trocar o filtro para 7dias", milliseconds(timer));
+    timer.restart();
+    window.mnutodos_Click();
+    line("trocar o filtro para todos", milliseconds(timer));
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%-40s %10.1f MB\n", "pico de memoria do processo", usage.ru_maxrss / 1024.0);
+    std::printf("%-44s %9.1f MiB\n", "pico de memoria do processo", usage.ru_maxrss / 1024.0);
     return 0;
 }

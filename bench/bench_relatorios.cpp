@@ -5,7 +5,7 @@
 #include "reports/c_relatorios.h"
 #include "reports/reportcommands.h"
 #include "reports/reportfile.h"
-#include "reports/treewidgetlistsource.h"
+#include "reports/viewlistsource.h"
 #include "runtime/platform.h"
 #include "store/daytext.h"
 #include "store/modgeral.h"
@@ -103,7 +103,7 @@ int main(int argc, char *argv[])
     fillList(*tree);
     std::printf("%-44s %8.1f ms\n", "preparar lista de 100000 linhas", timer.nsecsElapsed() / 1e6);
 
-    TreeWidgetListSource list(tree);
+    ViewListSource list(tree);
     const QString textPath = folder.filePath(QStringLiteral("tabela.txt"));
     const QString htmlPath = folder.filePath(QStringLiteral("tabela.html"));
 

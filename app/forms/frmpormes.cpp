@@ -2,26 +2,30 @@
 #include "ui_frmpormes.h"
 
 #include "forms/backgroundpicture.h"
+#include "forms/reminderlistmodel.h"
 #include "forms/windowkeys.h"
 
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "store/daytext.h"
+#include "store/listreader.h"
 #include "store/modgeral.h"
 
 #include <almanaqlib.h>
 
-#include <algorithm>
-#include <QSqlError>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , ui(std::make_unique<Ui::frmpormes>())
     , m_platform(platform)
     , m_store(store)
+    , m_rows(new ReminderListModel(this))
 {
     ui->setupUi(this);
+    ui->lstlista->setModel(m_rows);
     // The day column fits a whole date in the list's bold font; the title
     // column, the widest, takes what the other two leave.
     const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
@@ -74,27 +78,24 @@ bool frmpormes::fail(const QString &description)
 
 bool frmpormes::carregarlista()
 {
-    ui->lstlista->clear();
+    m_rows->clear();
     const QDate day = selectedDay();
     if (!day.isValid())
         return fail(QStringLiteral("o calendário não tem uma data selecionada."));
     // Reads through the connection the main window keeps open.
-    if (!m_store.openRecordset(modgeral::oneDay(day)))
-        return fail(m_store.lastError());
-
-    QSqlQuery &recordset = m_store.recordset();
-    while (recordset.next()) {
-        const QDate today = m_platform.clock().today();
-        const QDate stored = daytext::fromStored(recordset.value(1).toString());
-        const QString title = recordset.value(2).toString();
-        if (!stored.isValid() || recordset.value(2).isNull())
-            return fail(QStringLiteral("um lembrete do dia %1 não tem data ou título válidos.")
-                                .arg(daytext::shown(day)));
-        ui->lstlista->addTopLevelItem(new QTreeWidgetItem(
-                QStringList{daytext::shown(stored), title, daytext::daysLeft(stored, today)}));
-    }
-    if (recordset.lastError().isValid())
-        return fail(recordset.lastError().text());
+    ReminderRows rows;
+    ListReader reader(m_store.connection());
+    const bool complete = reader.read(modgeral::oneDay(day), rows);
+    const qsizetype untitled = reader.firstRowWithoutTitle();
+    if (untitled >= 0)
+        rows.truncate(untitled);
+    m_rows->setRows(std::move(rows), m_platform.clock().today());
+    m_rows->showMore(m_rows->rowsTaken());
+    if (untitled >= 0)
+        return fail(QStringLiteral("um lembrete do dia %1 não tem data ou título válidos.")
+                            .arg(daytext::shown(day)));
+    if (!complete)
+        return fail(reader.error());
     markDaysWithReminders(day);
     return true;
 }

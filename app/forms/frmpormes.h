@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-class QTreeWidget;
+class ReminderListModel;
 class modgeral;
 
 namespace runtime {
@@ -52,6 +52,7 @@ private:
     runtime::Platform &m_platform;
     modgeral &m_store;
     QPixmap m_picture;
+    ReminderListModel *m_rows = nullptr;
     QWidget *m_calendar = nullptr;
     QString m_lastError;
 };

@@ -7,16 +7,19 @@
 #include "forms/frmcalendario.h"
 #include "forms/frmlembretesys.h"
 #include "forms/frmpormes.h"
+#include "forms/frmprocurar.h"
 #include "forms/frmsobre.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
+#include "forms/reminderlistmodel.h"
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
-#include "reports/treewidgetlistsource.h"
+#include "reports/viewlistsource.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "settings/settingsstore.h"
 #include "store/daytext.h"
+#include "store/listreader.h"
 #include "store/modgeral.h"
 
 #include <QCloseEvent>
@@ -28,7 +31,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
-#include <vector>
+#include <QTreeView>
 
 namespace {
 
@@ -61,9 +64,11 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     , ui(std::make_unique<Ui::frmprincipal>())
     , m_platform(platform)
     , m_store(store)
+    , m_rows(new ReminderListModel(this))
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Sistema de Zedozarir  -  ") + QString::fromUtf8(buildconfig::webAddress));
+    ui->lstlista->setModel(m_rows);
     ui->lstlista->setColumnWidth(0, kDayColumnWidth);
     ui->lstlista->setColumnWidth(1, kTitleColumnWidth);
     ui->lstlista->setColumnWidth(2, kDaysColumnWidth);
@@ -83,7 +88,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
 
 frmprincipal::~frmprincipal() = default;
 
-QTreeWidget *frmprincipal::list() const
+QTreeView *frmprincipal::list() const
 {
     return ui->lstlista;
 }
@@ -169,6 +174,7 @@ void frmprincipal::connectCommands()
         {ui->mnunovo, &frmprincipal::mnunovo_Click},
         {ui->mnueditar, &frmprincipal::mnueditar_Click},
         {ui->mnuremover, &frmprincipal::mnuremover_Click},
+        {ui->mnuprocurar, &frmprincipal::mnuprocurar_Click},
         {ui->mnusair, &frmprincipal::mnusair_Click},
         {ui->mnutodos, &frmprincipal::mnutodos_Click},
         {ui->mnuhoje, &frmprincipal::mnuhoje_Click},
@@ -187,23 +193,16 @@ void frmprincipal::connectCommands()
     };
     for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
-    connect(ui->lstlista, &QTreeWidget::itemDoubleClicked, this, &frmprincipal::lstlista_DblClick);
+    connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmprincipal::lstlista_DblClick);
 }
 
 void frmprincipal::Form_Load()
 {
-    const QString filter = settings::viewFilter(m_platform.settings());
-    if (filter == QLatin1String("todos"))
-        mnutodos_Click();
-    else if (filter == QLatin1String("hoje"))
-        mnuhoje_Click();
-    else if (filter == QLatin1String("amanha"))
-        mnuamanha_Click();
-    else if (filter == QLatin1String("7dias"))
-        mnu7dias_Click();
-    else if (filter == QLatin1String("15dias"))
-        mnu15dias_Click();
-    m_store.abrirbanco();
+    // The saved filter's check mark and status text, then one load: the
+    // filter's own load would read the same rows a second time.
+    const ViewFilterChoice choice = viewFilterChoice(settings::viewFilter(m_platform.settings()));
+    if (choice.item)
+        markViewFilter(choice);
     carregarlista();
     m_messagePanel->setText(kWelcome);
 }
@@ -225,44 +224,44 @@ Statement frmprincipal::statementForFilter(const QString &filter) const
 
 void frmprincipal::carregarlista()
 {
-    ui->lstlista->clear();
+    m_rows->clear();
     const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
     m_store.abrirbanco();
     if (!m_store.isOpen())
         return; // the open routine has told the user already
-    if (!m_store.openRecordset(statement)) {
-        showLoadError(m_store.lastError());
+    ReminderRows rows;
+    ListReader reader(m_store.connection());
+    const bool complete = reader.read(statement, rows);
+    if (!complete && rows.isEmpty()) {
+        showLoadError(reader.error());
         return;
     }
+    showRows(std::move(rows));
+    // A load that stops midway keeps the rows read until then.
+    if (!complete)
+        showLoadError(reader.error());
+    // Every change of the reminders ends in a load: an open search follows it.
+    if (frmprocurar *search = m_platform.windows().find<frmprocurar>())
+        search->procurar();
+}
 
-    struct Row
-    {
-        QString day;
-        QString title;
-    };
-    std::vector<Row> rows;
-    QSqlQuery &recordset = m_store.recordset();
-    while (recordset.next())
-        rows.push_back({recordset.value(1).toString(), recordset.value(2).toString()});
-
+// Shows the rows in about a hundred steps, the progress bar following: it is
+// not repainted during the load, so more steps would only cost time.
+void frmprincipal::showRows(ReminderRows rows)
+{
+    const int count = int(rows.size());
     ui->barraprogresso->setMinimum(0);
-    ui->barraprogresso->setMaximum(int(rows.size()) + 1);
+    ui->barraprogresso->setMaximum(count + 1);
     ui->barraprogresso->setValue(0);
     ui->barraprogresso->setVisible(true);
-    QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(rows.size()));
     // Today is read once per load: asking the clock for every row cost more
     // than the rest of the load put together.
-    const QDate today = m_platform.clock().today();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        ui->barraprogresso->setValue(int(i) + 1);
-        const QDate day = daytext::fromStored(rows[i].day);
-        // A day that is not "yyyy/mm/dd" (a file edited by hand) is shown as it is.
-        items.append(new QTreeWidgetItem(
-            QStringList{day.isValid() ? daytext::shown(day) : rows[i].day, rows[i].title,
-                        day.isValid() ? daytext::daysLeft(day, today) : QString()}));
+    m_rows->setRows(std::move(rows), m_platform.clock().today());
+    const int step = std::max(1, count / 100);
+    for (int shown = 0; shown < count;) {
+        shown = m_rows->showMore(step);
+        ui->barraprogresso->setValue(shown);
     }
-    ui->lstlista->addTopLevelItems(items);
     ui->barraprogresso->setVisible(false);
 }
 
@@ -273,52 +272,66 @@ void frmprincipal::showLoadError(const QString &description)
                                QStringLiteral("Erro"));
 }
 
-void frmprincipal::applyViewFilter(QAction *item, const QString &savedValue, const QString &statusText)
+frmprincipal::ViewFilterChoice frmprincipal::viewFilterChoice(const QString &filter) const
+{
+    const QDate today = m_platform.clock().today();
+    const QString only = QStringLiteral("Estatus: Mostrando apenas lembretes de ");
+    if (filter == QLatin1String("todos"))
+        return {ui->mnutodos, settings::viewfilter::Todos, QStringLiteral("Estatus: Mostrando todos os lembretes")};
+    if (filter == QLatin1String("hoje"))
+        return {ui->mnuhoje, settings::viewfilter::Hoje,
+                only + QStringLiteral("hoje ") + daytext::shown(m_platform.clock().now().date())};
+    if (filter == QLatin1String("amanha"))
+        return {ui->mnuamanha, settings::viewfilter::Amanha,
+                only + QStringLiteral("amanhã ") + daytext::shown(today.addDays(1))};
+    if (filter == QLatin1String("7dias"))
+        return {ui->mnu7dias, settings::viewfilter::SeteDias,
+                only + QStringLiteral("até 7 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
+                    + daytext::shown(today.addDays(7))};
+    if (filter == QLatin1String("15dias"))
+        return {ui->mnu15dias, settings::viewfilter::QuinzeDias,
+                only + QStringLiteral("até 15 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
+                    + daytext::shown(today.addDays(15))};
+    return {};
+}
+
+void frmprincipal::markViewFilter(const ViewFilterChoice &choice)
 {
     for (QAction *filter : {ui->mnutodos, ui->mnuhoje, ui->mnuamanha, ui->mnu7dias, ui->mnu15dias})
-        filter->setChecked(filter == item);
-    settings::write(m_platform.settings(), settings::keys::Exibir, savedValue);
-    ui->lblestatus->setText(statusText);
+        filter->setChecked(filter == choice.item);
+    settings::write(m_platform.settings(), settings::keys::Exibir, choice.savedValue);
+    ui->lblestatus->setText(choice.statusText);
+}
+
+void frmprincipal::applyViewFilter(const ViewFilterChoice &choice)
+{
+    markViewFilter(choice);
     carregarlista();
 }
 
 void frmprincipal::mnutodos_Click()
 {
-    applyViewFilter(ui->mnutodos, settings::viewfilter::Todos,
-                    QStringLiteral("Estatus: Mostrando todos os lembretes"));
+    applyViewFilter(viewFilterChoice(QStringLiteral("todos")));
 }
 
 void frmprincipal::mnuhoje_Click()
 {
-    applyViewFilter(ui->mnuhoje, settings::viewfilter::Hoje,
-                    QStringLiteral("Estatus: Mostrando apenas lembretes de hoje ")
-                        + daytext::shown(m_platform.clock().now().date()));
+    applyViewFilter(viewFilterChoice(QStringLiteral("hoje")));
 }
 
 void frmprincipal::mnuamanha_Click()
 {
-    const QDate tomorrow = m_platform.clock().today().addDays(1);
-    applyViewFilter(ui->mnuamanha, settings::viewfilter::Amanha,
-                    QStringLiteral("Estatus: Mostrando apenas lembretes de amanhã ")
-                        + daytext::shown(tomorrow));
+    applyViewFilter(viewFilterChoice(QStringLiteral("amanha")));
 }
 
 void frmprincipal::mnu7dias_Click()
 {
-    const QDate today = m_platform.clock().today();
-    applyViewFilter(ui->mnu7dias, settings::viewfilter::SeteDias,
-                    QStringLiteral("Estatus: Mostrando apenas lembretes de até 7 dias entre ")
-                        + daytext::shown(today) + QStringLiteral(" e ")
-                        + daytext::shown(today.addDays(7)));
+    applyViewFilter(viewFilterChoice(QStringLiteral("7dias")));
 }
 
 void frmprincipal::mnu15dias_Click()
 {
-    const QDate today = m_platform.clock().today();
-    applyViewFilter(ui->mnu15dias, settings::viewfilter::QuinzeDias,
-                    QStringLiteral("Estatus: Mostrando apenas lembretes de até 15 dias entre ")
-                        + daytext::shown(today) + QStringLiteral(" e ")
-                        + daytext::shown(today.addDays(15)));
+    applyViewFilter(viewFilterChoice(QStringLiteral("15dias")));
 }
 
 void frmprincipal::CarregarConfigSoft()
@@ -334,7 +347,7 @@ void frmprincipal::CarregarConfigSoft()
 // column, so the three columns still fill the list.
 void frmprincipal::fitDayColumnToFont()
 {
-    QTreeWidget *list = ui->lstlista;
+    QTreeView *list = ui->lstlista;
     const int needed = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     const int dayWidth = std::max(kDayColumnWidth, needed);
     list->setColumnWidth(0, dayWidth);
@@ -366,11 +379,11 @@ bool frmprincipal::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Delete && selectedRow()) {
+        if (key == Qt::Key_Delete && selectedRow() >= 0) {
             mnuremover_Click();
             return true;
         }
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow()) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow() >= 0) {
             mnueditar_Click();
             return true;
         }
@@ -402,15 +415,15 @@ void frmprincipal::Toolbar_ButtonClick(const QString &key)
         mnusoftware_Click();
 }
 
-QTreeWidgetItem *frmprincipal::selectedRow() const
+int frmprincipal::selectedRow() const
 {
-    const QList<QTreeWidgetItem *> selected = ui->lstlista->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.constFirst();
+    const QModelIndexList selected = ui->lstlista->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
 }
 
 bool frmprincipal::warnWhenNothingSelected(const QString &title)
 {
-    if (ui->lstlista->topLevelItemCount() > 0 && selectedRow())
+    if (m_rows->rowCount() > 0 && selectedRow() >= 0)
         return false;
     m_platform.messages().show(this, runtime::MessageIcon::Warning, kNothingSelected, title);
     return true;
@@ -426,7 +439,11 @@ void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
-    const QString title = selectedRow()->text(1);
+    editar(m_rows->title(selectedRow()));
+}
+
+void frmprincipal::editar(const QString &title)
+{
     // Showing the editor first lets its load open the database.
     frmlembretesys *editor = frmlembretesys::showFor(*this, m_platform, m_store);
     const QString caption = QStringLiteral("Editar lembrete");
@@ -451,7 +468,7 @@ void frmprincipal::mnuremover_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Remover")))
         return;
-    const QString title = selectedRow()->text(1);
+    const QString title = m_rows->title(selectedRow());
     const runtime::MessageAnswer answer = m_platform.messages().show(
         this, runtime::MessageIcon::Question,
         QStringLiteral("Tem certeza que deseja remover o lembrete ") + title + QLatin1Char('?'),
@@ -461,6 +478,15 @@ void frmprincipal::mnuremover_Click()
     if (!m_store.execute(modgeral::titleDelete(title)))
         showLoadError(m_store.lastError());
     carregarlista();
+}
+
+void frmprincipal::mnuprocurar_Click()
+{
+    m_platform.windows().show<frmprocurar>([this] {
+        auto *search = new frmprocurar(m_platform, m_store, this);
+        connect(search, &frmprocurar::abrirLembrete, this, &frmprincipal::editar);
+        return search;
+    });
 }
 
 void frmprincipal::mnusair_Click()
@@ -501,17 +527,17 @@ void frmprincipal::mnusoftware_Click()
 void frmprincipal::mnusalvatxt_Click()
 {
     ReportCommands(m_platform, m_store, this)
-        .salvarTXT(TreeWidgetListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
+        .salvarTXT(ViewListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
 }
 
 void frmprincipal::mnusalvahtml_Click()
 {
     ReportCommands(m_platform, m_store, this)
-        .salvarHTML(TreeWidgetListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
+        .salvarHTML(ViewListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
 }
 
 void frmprincipal::mnuimprimir_Click()
 {
-    TreeWidgetListSource list(ui->lstlista);
+    ViewListSource list(ui->lstlista);
     ReportCommands(m_platform, m_store, this).imprimir(list, ui->lblestatus->text());
 }

@@ -6,8 +6,9 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class ReminderListModel;
+class ReminderRows;
 class modgeral;
 struct Statement;
 
@@ -33,7 +34,7 @@ public:
     // Applies the list's font and colours from the settings.
     void CarregarConfigSoft();
 
-    QTreeWidget *list() const;
+    QTreeView *list() const;
     QLabel *statusLabel() const;
     QMenu *popupMenu() const { return m_popup; }
     QString statusMessage() const;
@@ -45,6 +46,7 @@ public:
     void mnunovo_Click();
     void mnueditar_Click();
     void mnuremover_Click();
+    void mnuprocurar_Click();
     void mnusair_Click();
     void mnusite_Click();
     void mnutodos_Click();
@@ -74,17 +76,30 @@ private:
     void createPopupCommands();
     void connectCommands();
     void setMenuIcons();
-    void applyViewFilter(QAction *item, const QString &savedValue, const QString &statusText);
+    struct ViewFilterChoice
+    {
+        QAction *item = nullptr; // none for a stored value that is none of the five
+        QString savedValue;
+        QString statusText;
+    };
+    ViewFilterChoice viewFilterChoice(const QString &filter) const;
+    void markViewFilter(const ViewFilterChoice &choice);
+    void applyViewFilter(const ViewFilterChoice &choice);
     Statement statementForFilter(const QString &filter) const;
+    void showRows(ReminderRows rows);
     void showLoadError(const QString &description);
-    QTreeWidgetItem *selectedRow() const;
+    // The selected row, or -1 when none is.
+    int selectedRow() const;
     bool warnWhenNothingSelected(const QString &title);
+    // Opens the editor on the first reminder with this title.
+    void editar(const QString &title);
     void lstlista_DblClick();
     void lstlista_MouseDown(const QPoint &position);
 
     std::unique_ptr<Ui::frmprincipal> ui;
     runtime::Platform &m_platform;
     modgeral &m_store;
+    ReminderListModel *m_rows = nullptr;
     QMenu *m_popup = nullptr;
     QLabel *m_messagePanel = nullptr;
     QLabel *m_datePanel = nullptr;

@@ -3,11 +3,11 @@
 #include "settings/settingsstore.h"
 
 #include <QPalette>
-#include <QTreeWidget>
+#include <QAbstractItemView>
 
 namespace {
 
-void paintStripes(QTreeWidget &list, const QColor &first, const QColor &second)
+void paintStripes(QAbstractItemView &list, const QColor &first, const QColor &second)
 {
     QPalette palette = list.palette();
     palette.setColor(QPalette::Base, first);
@@ -18,7 +18,7 @@ void paintStripes(QTreeWidget &list, const QColor &first, const QColor &second)
 
 } // namespace
 
-void applyListAppearance(QTreeWidget &list, const runtime::SettingsAccess &settings)
+void applyListAppearance(QAbstractItemView &list, const runtime::SettingsAccess &settings)
 {
     QFont font = list.font();
     font.setPointSizeF(settings::readFontSize(settings));
@@ -31,6 +31,6 @@ void applyListAppearance(QTreeWidget &list, const runtime::SettingsAccess &setti
 
     const QColor first = settings::readColour(settings, settings::keys::CorFundo1);
     const QColor second = settings::readColour(settings, settings::keys::CorFundo2);
-    if (list.topLevelItemCount() > 0)
+    if (list.model() && list.model()->rowCount() > 0)
         paintStripes(list, first, second);
 }

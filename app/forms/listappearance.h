@@ -1,6 +1,6 @@
 #pragma once
 
-class QTreeWidget;
+class QAbstractItemView;
 
 namespace runtime {
 class SettingsAccess;
@@ -11,4 +11,4 @@ class SettingsAccess;
 // after it take the first background colour, the others the second. An
 // empty list keeps the stripes it had, so a change shows from the next time
 // the list has rows and the window is activated.
-void applyListAppearance(QTreeWidget &list, const runtime::SettingsAccess &settings);
+void applyListAppearance(QAbstractItemView &list, const runtime::SettingsAccess &settings);

@@ -16,16 +16,33 @@ void appendDigits(QString &out, int value, int width)
     out.append(digits, width);
 }
 
-int readDigits(QStringView text, qsizetype from, int count)
+char16_t unit(QChar c) { return c.unicode(); }
+char16_t unit(char c) { return char16_t(uchar(c)); }
+
+template<class Text>
+int readDigits(const Text &text, qsizetype from, int count)
 {
     int value = 0;
     for (int i = 0; i < count; ++i) {
-        const QChar c = text[from + i];
+        const char16_t c = unit(text[from + i]);
         if (c < u'0' || c > u'9')
             return -1;
-        value = value * 10 + (c.unicode() - u'0');
+        value = value * 10 + (c - u'0');
     }
     return value;
+}
+
+template<class Text>
+QDate readStored(const Text &text)
+{
+    if (text.size() != 10 || unit(text[4]) != u'/' || unit(text[7]) != u'/')
+        return QDate();
+    const int year = readDigits(text, 0, 4);
+    const int month = readDigits(text, 5, 2);
+    const int day = readDigits(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return QDate();
+    return QDate(year, month, day);
 }
 
 } // namespace
@@ -60,14 +77,12 @@ QString stored(const QDate &day)
 
 QDate fromStored(const QString &text)
 {
-    if (text.size() != 10 || text[4] != u'/' || text[7] != u'/')
-        return QDate();
-    const int year = readDigits(text, 0, 4);
-    const int month = readDigits(text, 5, 2);
-    const int day = readDigits(text, 8, 2);
-    if (year < 0 || month < 0 || day < 0)
-        return QDate();
-    return QDate(year, month, day);
+    return readStored(QStringView(text));
+}
+
+QDate fromStored(QByteArrayView text)
+{
+    return readStored(text);
 }
 
 TypedDay fromTyped(const QString &text)

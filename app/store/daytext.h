@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 
@@ -12,6 +13,8 @@ QString stored(const QDate &day); // "yyyy/mm/dd"
 
 // Reads a stored "yyyy/mm/dd"; an invalid QDate when the text is not one.
 QDate fromStored(const QString &text);
+// The same for the stored text as SQLite hands it over (UTF-8).
+QDate fromStored(QByteArrayView text);
 
 // The result of reading a typed date as day, month, year.
 struct TypedDay

@@ -3,6 +3,7 @@
 #include "runtime/platform.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
+#include "store/reminderindexes.h"
 
 #include <QDate>
 #include <QFile>
@@ -15,11 +16,13 @@
 
 namespace {
 
-const QString kSelect = QStringLiteral("select rowid as chave, data, titulo, descricao from lembrete");
 // The list statements leave the description out: the index on (data, titulo)
 // then answers them alone, in day order, without visiting the table.
 const QString kSelectListed = QStringLiteral("select rowid as chave, data, titulo from lembrete");
-const QString kTitleMatch = QStringLiteral("titulo = ? collate unicase");
+// Through the case-folded key and its index; a row whose key another program
+// left empty is compared by its title. Binds the title twice.
+const QString kTitleMatch = QStringLiteral(
+    "(titulo_chave = chave_titulo(?) or titulo_chave is null and titulo = ? collate unicase)");
 
 // Titles compare equal without regard to letter case across all of Unicode
 // ("ótimo" and "ÓTIMO"), which SQLite's own NOCASE does only for ASCII.
@@ -154,7 +157,7 @@ bool modgeral::prepareConnection(QString *error)
     // Keeps the list's order and the day filters fast; a read-only folder
     // still lets the reminders be read without it.
     query.exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
-    return true;
+    return reminderindexes::prepare(db, error);
 }
 
 void modgeral::releaseConnection()
@@ -294,11 +297,15 @@ Statement modgeral::dateRange(const QDate &first, const QDate &last)
 Statement modgeral::titleQuery(const QString &title)
 {
     // The first row is the one entered first, so an edit always finds the same one.
-    return {kSelect + QStringLiteral(" where ") + kTitleMatch + QStringLiteral(" order by rowid"),
-            {title}};
+    return {QStringLiteral("select chave, data, titulo, descricao from temp.lembrete_titulos where ")
+                + kTitleMatch + QStringLiteral(" order by chave"),
+            {title, title}};
 }
 
 Statement modgeral::titleDelete(const QString &title)
 {
-    return {QStringLiteral("delete from lembrete where ") + kTitleMatch, {title}};
+    return {QStringLiteral("delete from lembrete where rowid in "
+                           "(select chave from temp.lembrete_titulos where ")
+                + kTitleMatch + QStringLiteral(")"),
+            {title, title}};
 }

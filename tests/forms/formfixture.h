@@ -10,23 +10,31 @@
 #include <QLabel>
 #include <QSqlQuery>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 // The rows of a three-column list as "day|title|days left".
-inline QStringList listedRows(const QTreeWidget *list)
+inline QStringList listedRows(const QAbstractItemView *list)
 {
+    const QAbstractItemModel *model = list->model();
     QStringList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list->topLevelItem(i);
-        rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
+    for (int i = 0; i < model->rowCount(); ++i) {
+        rows << model->index(i, 0).data().toString() + QLatin1Char('|') + model->index(i, 1).data().toString()
+                    + QLatin1Char('|') + model->index(i, 2).data().toString();
     }
     return rows;
+}
+
+// Makes the row the list's current and only selected one, as a click does.
+inline void selectRow(QAbstractItemView *list, int row)
+{
+    list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 // Fails the slot, rather than crashing it, when the list holds fewer rows than
 // it is about to reach into.
 #define REQUIRE_ROWS(list, count)                                                                   \
-    QVERIFY2((list)->topLevelItemCount() >= (count), "the list holds fewer rows than the slot uses")
+    QVERIFY2((list)->model()->rowCount() >= (count), "the list holds fewer rows than the slot uses")
 
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

@@ -34,7 +34,7 @@ struct Fixture : MainWindowFixture
     }
     frmlembretesys *openEdit(int listRow)
     {
-        window->list()->setCurrentItem(window->list()->topLevelItem(listRow));
+        selectRow(window->list(), listRow);
         window->mnueditar_Click();
         fake.messages->shown.clear();
         return editor();
@@ -240,18 +240,18 @@ private slots:
     void theDoubleClickAndThePopupItemOpenTheEditorForEditing()
     {
         Fixture f({"2006/03/12|Consulta|x", "2006/03/15|Dentista|y"});
-        QTreeWidget *list = f.window->list();
+        QTreeView *list = f.window->list();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         REQUIRE_ROWS(list, 2);
-        const QRect second = list->visualItemRect(list->topLevelItem(1));
+        const QRect second = list->visualRect(list->model()->index(1, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(f.editor()->windowTitle(), QStringLiteral("Editar lembrete"));
         QCOMPARE(f.txttitulo()->text(), QStringLiteral("Dentista"));
         f.editor()->close();
 
-        list->setCurrentItem(list->topLevelItem(0));
+        selectRow(list, 0);
         f.window->popupMenu()->findChild<QAction *>(QStringLiteral("popeditar"))->trigger();
         QCOMPARE(f.txttitulo()->text(), QStringLiteral("Consulta"));
         QCOMPARE(f.cmdacao()->text(), QStringLiteral("Editar lembrete"));

@@ -27,7 +27,7 @@ struct Fixture : MainWindowFixture
 
     QStringList listed(frmpormes *view) const
     {
-        QStringList rows = listedRows(view->findChild<QTreeWidget *>(QStringLiteral("lstlista")));
+        QStringList rows = listedRows(view->findChild<QTreeView *>(QStringLiteral("lstlista")));
         rows.sort();
         return rows;
     }

@@ -266,7 +266,7 @@ private slots:
         MainWindowFixture f({"2006/03/10|a", "2006/03/11|b", "2006/03/12|c"});
         frmprincipal &main = *f.window;
         showActive(main);
-        QTreeWidget *list = main.list();
+        QTreeView *list = main.list();
         main.Toolbar_ButtonClick(QStringLiteral("preferencias"));
         auto *dialog = f.loaded<frmpreferencias>();
         QVERIFY(dialog && dialog->isWindow());

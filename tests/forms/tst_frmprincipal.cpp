@@ -25,7 +25,7 @@ struct Fixture : MainWindowFixture
         return checked;
     }
     QString savedFilter() { return settings::read(fake.platform().settings(), settings::keys::Exibir); }
-    void select(int row) const { window->list()->topLevelItem(row)->setSelected(true); }
+    void select(int row) const { selectRow(window->list(), row); }
     const QList<RecordedMessage> &shown() const { return fake.messages->shown; }
 };
 
@@ -53,7 +53,7 @@ private slots:
     void aLargerListFontWidensTheDayColumnWithinTheSameWidth()
     {
         Fixture f(kMarch);
-        const QTreeWidget *list = f.window->list();
+        const QTreeView *list = f.window->list();
         const auto useSize = [&f](const char *size) {
             f.fake.platform().settings().write(QStringLiteral("Configurações"), QStringLiteral("TamanhoFonte"),
                                                QLatin1String(size));

@@ -1,7 +1,7 @@
 #include "reports/c_relatorios.h"
 #include "reports/cp1252.h"
 #include "reports/reportfile.h"
-#include "reports/treewidgetlistsource.h"
+#include "reports/viewlistsource.h"
 
 #include "reportfixture.h"
 
@@ -26,7 +26,7 @@ private:
         const QString path = m_dir.filePath(QString::number(++m_serial));
         ReportFile file(html ? cp1252::Unmappable::CharacterReference : cp1252::Unmappable::QuestionMark);
         file.open(path);
-        const TreeWidgetListSource list(&tree);
+        const ViewListSource list(&tree);
         const bool written = html ? exporter.Exportar_listaparaHTML(list, file)
                                   : exporter.Exportar_listaparaTXT(file, list, header);
         if (result)

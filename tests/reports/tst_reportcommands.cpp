@@ -1,5 +1,5 @@
 #include "reports/reportcommands.h"
-#include "reports/treewidgetlistsource.h"
+#include "reports/viewlistsource.h"
 #include "runtime/printersurface.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
@@ -68,13 +68,13 @@ private:
     void saveText(QTreeWidget &tree, const QString &fileName)
     {
         m_fake->saveDialog->nextFileName = fileName;
-        commands().salvarTXT(TreeWidgetListSource(&tree), kStatus, m_bar);
+        commands().salvarTXT(ViewListSource(&tree), kStatus, m_bar);
     }
 
     void saveHtml(QTreeWidget &tree, const QString &fileName)
     {
         m_fake->saveDialog->nextFileName = fileName;
-        commands().salvarHTML(TreeWidgetListSource(&tree), kStatus, m_bar);
+        commands().salvarHTML(ViewListSource(&tree), kStatus, m_bar);
     }
 
     // Every message shown so far: count, title, icon, buttons, and the text (or its start).
@@ -199,7 +199,7 @@ private slots:
         QFETCH(QByteArray, written);
         auto tree = makeList({header, QStringLiteral("T")}, {{QStringLiteral("10/03/2006"), title}});
         m_fake->saveDialog->nextFileName = path("e.html");
-        commands().salvarHTML(TreeWidgetListSource(tree.get()), status, m_bar);
+        commands().salvarHTML(ViewListSource(tree.get()), status, m_bar);
         const QByteArray bytes = fileBytes(path("e.html"));
         QVERIFY2(bytes.contains(written), bytes.constData());
         QVERIFY(bytes.endsWith(kHtmlFooter));
@@ -321,7 +321,7 @@ private slots:
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"},
                                       {"11/03/2006", "", ""}});
         QList<int> selectedWhilePrinting;
-        TreeWidgetListSource list(tree.get());
+        ViewListSource list(tree.get());
         m_printer->beforeLine = [&] { selectedWhilePrinting << list.selectedItem(); };
         commands().imprimir(list, kStatus);
 
@@ -357,7 +357,7 @@ private slots:
     void printingAnEmptyListPrintsTitleAndFooterAndEndsTheDocument()
     {
         auto tree = makeReminderList({});
-        TreeWidgetListSource list(tree.get());
+        ViewListSource list(tree.get());
         commands().imprimir(list, kStatus);
 
         QCOMPARE(m_printer->lines.size(), 5 + 6);
@@ -370,7 +370,7 @@ private slots:
     void aFailingPrinterShowsTheMessageAndStopsWhereItFailed()
     {
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
-        TreeWidgetListSource list(tree.get());
+        ViewListSource list(tree.get());
 
         m_printer->failAtCall = 1; // no printer at all
         commands().imprimir(list, kStatus);
@@ -390,7 +390,7 @@ private slots:
     void anItemWithoutItsDaysColumnCannotBePrinted()
     {
         auto tree = makeList({"Data", "Título do lembrete"}, {{"10/03/2006", "Consulta Dr"}});
-        TreeWidgetListSource list(tree.get());
+        ViewListSource list(tree.get());
         commands().imprimir(list, kStatus);
         QCOMPARE(m_printer->lines.size(), 5 + 2);
         QCOMPARE(m_printer->endedDocuments, 0);
@@ -431,7 +431,7 @@ private slots:
 
         m_fake->platform().setPrinterSurface(std::make_unique<runtime::QtPrinterSurface>());
         auto tree = makeReminderList({});
-        TreeWidgetListSource list(tree.get());
+        ViewListSource list(tree.get());
         commands().imprimir(list, kStatus);
         verifyMessages(1, kPrintError);
     }

@@ -4,14 +4,14 @@
 
 #include <QPointer>
 
-class QTreeWidget;
+class QAbstractItemView;
 
-// The top-level rows of a QTreeWidget (such as the main window's lstlista)
-// read as a list for the reports.
-class TreeWidgetListSource final : public ListSource
+// The top-level rows of a list view (such as the main window's lstlista)
+// read as a list for the reports, through the view's model.
+class ViewListSource final : public ListSource
 {
 public:
-    explicit TreeWidgetListSource(QTreeWidget *tree);
+    explicit ViewListSource(QAbstractItemView *view);
 
     int columnCount() const override;
     QString columnHeader(int column) const override;
@@ -21,6 +21,5 @@ public:
     int selectedItem() const override;
 
 private:
-    QPointer<QTreeWidget> m_tree;
-    int m_lastSelected = -1;
+    QPointer<QAbstractItemView> m_view;
 };

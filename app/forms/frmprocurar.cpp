@@ -1,0 +1,98 @@
+#include "forms/frmprocurar.h"
+#include "ui_frmprocurar.h"
+
+#include "forms/reminderlistmodel.h"
+#include "runtime/platform.h"
+#include "store/listreader.h"
+#include "store/modgeral.h"
+#include "store/reminderindexes.h"
+#include "store/remindersearch.h"
+
+#include <QKeyEvent>
+#include <algorithm>
+
+frmprocurar::frmprocurar(runtime::Platform &platform, modgeral &store, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , ui(std::make_unique<Ui::frmprocurar>())
+    , m_platform(platform)
+    , m_store(store)
+    , m_rows(new ReminderListModel(this))
+{
+    ui->setupUi(this);
+    ui->lstlista->setModel(m_rows);
+    const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    ui->lstlista->setColumnWidth(ReminderListModel::DayColumn, std::max(79, dayWidth));
+    ui->lstlista->setColumnWidth(ReminderListModel::TitleColumn, 330);
+    ui->lstlista->installEventFilter(this);
+    connect(ui->txtprocurar, &QLineEdit::textChanged, this, &frmprocurar::procurar);
+    connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmprocurar::lstlista_DblClick);
+    setFixedSize(sizeHint());
+}
+
+frmprocurar::~frmprocurar() = default;
+
+void frmprocurar::procurar()
+{
+    const Statement statement = remindersearch::statement(remindersearch::words(ui->txtprocurar->text()));
+    if (statement.text.isEmpty()) {
+        m_rows->clear();
+        ui->lblresultado->clear();
+        return;
+    }
+    if (!m_store.isOpen())
+        m_store.abrirbanco();
+    ReminderRows rows;
+    ListReader reader(m_store.connection());
+    const bool complete = reader.read(statement, rows);
+    m_rows->setRows(std::move(rows), m_platform.clock().today());
+    m_rows->showMore(remindersearch::kMaxListed);
+    QString error;
+    if (!complete) {
+        error = reminderindexes::searchable(m_store.connection())
+                    ? reader.error()
+                    : QStringLiteral("o índice de busca não pôde ser criado neste arquivo.");
+    }
+    showResult(m_rows->rowsTaken(), error);
+}
+
+void frmprocurar::showResult(int count, const QString &error)
+{
+    if (!error.isEmpty())
+        ui->lblresultado->setText(QStringLiteral("Não foi possível procurar: ") + error);
+    else if (count == 0)
+        ui->lblresultado->setText(QStringLiteral("Nenhum lembrete encontrado."));
+    else if (count == 1)
+        ui->lblresultado->setText(QStringLiteral("1 lembrete encontrado."));
+    else if (count <= remindersearch::kMaxListed)
+        ui->lblresultado->setText(QStringLiteral("%1 lembretes encontrados.").arg(count));
+    else
+        ui->lblresultado->setText(QStringLiteral("Mais de %1 lembretes encontrados; os primeiros %1 são "
+                                                 "mostrados. Digite mais palavras para restringir a busca.")
+                                      .arg(remindersearch::kMaxListed));
+}
+
+void frmprocurar::lstlista_DblClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        emit abrirLembrete(m_rows->title(index.row()));
+}
+
+void frmprocurar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back in the window: other programs may have changed the reminders.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        procurar();
+}
+
+bool frmprocurar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lstlista_DblClick(ui->lstlista->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,84 @@
+#include "store/listreader.h"
+
+#include "store/modgeral.h"
+#include "store/reminderrows.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+QByteArrayView columnText(sqlite3_stmt *statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(statement, column)) : QByteArrayView();
+}
+
+int bind(sqlite3_stmt *statement, int position, const QVariant &value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, position);
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong)
+        return sqlite3_bind_int64(statement, position, value.toLongLong());
+    const QByteArray text = value.toString().toUtf8();
+    return sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+struct Finalizer
+{
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+
+} // namespace
+
+ListReader::ListReader(const QSqlDatabase &connection)
+    : m_connection(connection)
+{
+}
+
+bool ListReader::read(const Statement &statement, ReminderRows &rows)
+{
+    m_error.clear();
+    m_firstRowWithoutTitle = -1;
+    sqlite3 *db = handleOf(m_connection);
+    if (!db) {
+        m_error = QStringLiteral("o banco de dados não está aberto.");
+        return false;
+    }
+    sqlite3_stmt *raw = nullptr;
+    const QByteArray text = statement.text.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    const std::unique_ptr<sqlite3_stmt, Finalizer> prepared(raw);
+    for (int i = 0; i < statement.values.size(); ++i) {
+        if (bind(raw, i + 1, statement.values.at(i)) != SQLITE_OK) {
+            m_error = QString::fromUtf8(sqlite3_errmsg(db));
+            return false;
+        }
+    }
+    int result;
+    while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
+        if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)
+            m_firstRowWithoutTitle = rows.size();
+        rows.append(columnText(raw, 1), columnText(raw, 2));
+    }
+    if (result != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    return true;
+}

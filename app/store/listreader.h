@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+class ReminderRows;
+struct Statement;
+
+// Reads a list statement of the catalogue (chave, data, titulo) straight
+// through SQLite into compact rows: a list of a million reminders then costs
+// little more than SQLite's own reading of them.
+class ListReader
+{
+public:
+    explicit ListReader(const QSqlDatabase &connection);
+
+    // Appends the statement's rows. False, with the reason in error() and the
+    // rows read until then kept, when the statement cannot be run or stops.
+    bool read(const Statement &statement, ReminderRows &rows);
+
+    QString error() const { return m_error; }
+    // The first row read whose title is missing (NULL), or -1.
+    qsizetype firstRowWithoutTitle() const { return m_firstRowWithoutTitle; }
+
+private:
+    QSqlDatabase m_connection;
+    QString m_error;
+    qsizetype m_firstRowWithoutTitle = -1;
+};

@@ -1,0 +1,51 @@
+#include "store/reminderrows.h"
+
+#include "store/daytext.h"
+
+#include <limits>
+
+void ReminderRows::append(QByteArrayView storedDay, QByteArrayView title)
+{
+    const QDate day = daytext::fromStored(storedDay);
+    if (day.isValid() && day.toJulianDay() <= std::numeric_limits<qint32>::max()) {
+        m_days.push_back(qint32(day.toJulianDay()));
+    } else {
+        m_days.push_back(qint32(-1 - m_oddDays.size()));
+        m_oddDays.append(QString::fromUtf8(storedDay));
+    }
+    m_titles.append(title.data(), title.size());
+    m_titleEnds.push_back(quint32(m_titles.size()));
+}
+
+void ReminderRows::clear()
+{
+    *this = ReminderRows();
+}
+
+void ReminderRows::truncate(qsizetype count)
+{
+    if (count >= size())
+        return;
+    m_days.resize(std::size_t(count));
+    m_titleEnds.resize(std::size_t(count));
+    m_titles.truncate(count == 0 ? 0 : qsizetype(m_titleEnds.back()));
+}
+
+QDate ReminderRows::day(qsizetype row) const
+{
+    const qint32 value = m_days[std::size_t(row)];
+    return value >= 0 ? QDate::fromJulianDay(value) : QDate();
+}
+
+QString ReminderRows::storedDay(qsizetype row) const
+{
+    const qint32 value = m_days[std::size_t(row)];
+    return value >= 0 ? daytext::stored(QDate::fromJulianDay(value)) : m_oddDays.at(-1 - value);
+}
+
+QString ReminderRows::title(qsizetype row) const
+{
+    const quint32 start = row == 0 ? 0 : m_titleEnds[std::size_t(row) - 1];
+    const quint32 end = m_titleEnds[std::size_t(row)];
+    return QString::fromUtf8(m_titles.constData() + start, qsizetype(end - start));
+}

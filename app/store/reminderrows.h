@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The rows of a reminder list, kept compactly: each day as a day number and
+// every title in one UTF-8 buffer, so a million reminders cost tens of bytes
+// each. A day text that is not "yyyy/mm/dd" (a file edited by hand) is kept
+// as it is, to be shown as it is.
+class ReminderRows
+{
+public:
+    qsizetype size() const { return qsizetype(m_days.size()); }
+    bool isEmpty() const { return m_days.empty(); }
+
+    void append(QByteArrayView storedDay, QByteArrayView title);
+    void clear();
+    // Keeps the first count rows.
+    void truncate(qsizetype count);
+
+    // The row's day; invalid when its text is not a day.
+    QDate day(qsizetype row) const;
+    // The row's day text as stored.
+    QString storedDay(qsizetype row) const;
+    QString title(qsizetype row) const;
+
+private:
+    // A day number (Julian day) when not negative; otherwise -1 - index into m_oddDays.
+    std::vector<qint32> m_days;
+    // Where each title ends in m_titles; a title starts where the previous one ends.
+    std::vector<quint32> m_titleEnds;
+    QByteArray m_titles;
+    QStringList m_oddDays;
+};
