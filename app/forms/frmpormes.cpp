@@ -13,6 +13,7 @@
 
 #include <almanaqlib.h>
 
+#include <QHeaderView>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -26,12 +27,7 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
 {
     ui->setupUi(this);
     ui->lstlista->setModel(m_rows);
-    // The day column fits a whole date in the list's bold font; the title
-    // column, the widest, takes what the other two leave.
-    const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
-    ui->lstlista->setColumnWidth(0, std::max(80, dayWidth));
-    ui->lstlista->setColumnWidth(1, 285 - std::max(80, dayWidth));
-    ui->lstlista->setColumnWidth(2, 95);
+    fitColumns();
     createCalendar();
     WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
@@ -39,6 +35,21 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
 }
 
 frmpormes::~frmpormes() = default;
+
+// The day column fits a whole date in the list's bold font and the last one
+// its whole header; the title column takes whatever the list has left, so
+// the three fit it with no sideways scrolling.
+void frmpormes::fitColumns()
+{
+    QTreeView *list = ui->lstlista;
+    QHeaderView *header = list->header();
+    const int dayWidth = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(ReminderListModel::TitleColumn, QHeaderView::Stretch);
+    list->setColumnWidth(ReminderListModel::DayColumn, std::max(80, dayWidth));
+    list->setColumnWidth(ReminderListModel::DaysLeftColumn,
+                         std::max(95, header->sectionSizeHint(ReminderListModel::DaysLeftColumn)));
+}
 
 // The calendar starts on today, so the first list is today's reminders.
 void frmpormes::createCalendar()

@@ -45,6 +45,7 @@ public slots:
 private:
     void Form_Load();
     void createCalendar();
+    void fitColumns();
     bool fail(const QString &description);
     void markDaysWithReminders(const QDate &around);
 

@@ -1,7 +1,9 @@
+#include "forms/frmlembretesys.h"
 #include "settings/settingsstore.h"
 
 #include "formfixture.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QToolBar>
@@ -177,6 +179,7 @@ private slots:
     {
         Fixture empty;
         Fixture unselected(kMarch);
+        unselected.window->list()->clearSelection();
         for (Fixture *f : {&empty, &unselected}) {
             f->window->mnuremover_Click();
             QCOMPARE(f->shown().size(), 1);
@@ -185,6 +188,66 @@ private slots:
             QCOMPARE(f->shown()[0].icon, runtime::MessageIcon::Warning);
         }
         QCOMPARE(unselected.listed().size(), kMarch.size());
+    }
+
+    // What the commands act on is the row shown selected, which is also the
+    // one with the keyboard focus.
+    void theRowThatLooksChosenIsTheOneCommandsUse_data()
+    {
+        QTest::addColumn<int>("picked");   // the row selected before; -1 none
+        QTest::addColumn<QString>("step"); // "reload", "remove:<title>", "right click"
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("after the first load") << -1 << "reload" << "ontem";
+        QTest::newRow("the same after a reload") << 3 << "reload" << "amanhã";
+        QTest::newRow("the same after another is removed") << 3 << "remove:ontem" << "amanhã";
+        QTest::newRow("the first when it is removed") << 3 << "remove:amanhã" << "ontem";
+        QTest::newRow("the row right-clicked") << 0 << "right click" << "hoje b";
+    }
+
+    void theRowThatLooksChosenIsTheOneCommandsUse()
+    {
+        QFETCH(int, picked);
+        QFETCH(QString, step);
+        QFETCH(QString, chosen);
+        Fixture f(kMarch);
+        QTreeView *list = f.window->list();
+        REQUIRE_ROWS(list, 4);
+        if (picked >= 0)
+            f.select(picked);
+        if (step == QLatin1String("right click")) {
+            f.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(2, 1)).center());
+            QTRY_VERIFY(f.window->popupMenu()->isVisible());
+            f.window->popupMenu()->hide();
+        } else {
+            if (step.startsWith(QLatin1String("remove:")))
+                QVERIFY(f.store.execute(modgeral::titleDelete(step.mid(7))));
+            f.window->carregarlista();
+        }
+        const QModelIndexList selected = list->selectionModel()->selectedRows(1);
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.constFirst().data().toString(), chosen);
+        QCOMPARE(list->currentIndex().row(), selected.constFirst().row());
+        f.window->mnueditar_Click();
+        QCOMPARE(f.loaded<frmlembretesys>()->findChild<QLineEdit *>(QStringLiteral("txttitulo"))->text(), chosen);
+    }
+
+    void rowsLoadedAfterTheLookWasAppliedToAnEmptyListShowNoStripes()
+    {
+        Fixture f;
+        showActive(*f.window); // the look is applied while the list is empty
+        f.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("um"), QString());
+        f.store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("dois"), QString());
+        f.store.appendReminder(QStringLiteral("2006/03/12"), QStringLiteral("tres"), QString());
+        f.window->carregarlista(); // the first row is chosen: the next two are compared
+        QTreeView *list = f.window->list();
+        const QImage picture = list->viewport()->grab().toImage();
+        const auto behind = [&](int row) {
+            const QRect rect = list->visualRect(list->model()->index(row, 2));
+            return picture.pixelColor(rect.right() - 2, rect.center().y());
+        };
+        QCOMPARE(behind(1), behind(2));
     }
 
     void answeringNoToTheRemovalQuestionChangesNothing()

@@ -6,6 +6,7 @@
 #include "forms/frmlembretesys.h"
 #include "forms/frmpormes.h"
 #include "forms/frmpreferencias.h"
+#include "forms/frmprocurar.h"
 #include "forms/frmsobre.h"
 
 #include "formfixture.h"
@@ -26,6 +27,7 @@ private slots:
         QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click>;
         QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click>;
         QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click>;
+        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click>;
     }
 
     void escapeClosesTheWindow()
