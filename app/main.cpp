@@ -1,10 +1,12 @@
 #include "forms/frmprincipal.h"
+#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
+#include <QTreeView>
 #include <QLibraryInfo>
 #include <QTextStream>
 #include <QTranslator>
@@ -37,5 +39,6 @@ int main(int argc, char *argv[])
     frmprincipal mainWindow(platform, store);
     platform.windows().registerLoaded(&mainWindow);
     mainWindow.show();
+    runtime::quitAfterFirstPaintIfAsked(mainWindow.list()->viewport());
     return app.exec();
 }

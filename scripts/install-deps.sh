@@ -10,6 +10,7 @@ packages=(
     libsqlite3-dev mdbtools-dev
     python3
     fonts-dejavu-core
+    sqlite3
 )
 
 missing=()

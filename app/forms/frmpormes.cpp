@@ -61,8 +61,11 @@ void frmpormes::createCalendar()
 void frmpormes::Form_Load()
 {
     m_picture = applyBackgroundPicture(*this, m_platform);
-    // At load a list that cannot be read simply stays as far as it got.
-    carregarlista();
+    // A closed database has been reported by the main window already.
+    if (!carregarlista() && m_store.isOpen())
+        m_platform.messages().show(this, runtime::MessageIcon::Critical,
+                                   QStringLiteral("Ocorreu o seguinte erro: ") + m_lastError,
+                                   QStringLiteral("Erro"));
 }
 
 QDate frmpormes::selectedDay() const
@@ -105,8 +108,10 @@ bool frmpormes::carregarlista()
     if (untitled >= 0)
         return fail(QStringLiteral("um lembrete do dia %1 não tem data ou título válidos.")
                             .arg(daytext::shown(day)));
-    if (!complete)
+    if (!reader.started())
         return fail(reader.error());
+    if (!complete)
+        return fail(modgeral::incompleteList(reader.error(), m_rows->rowCount()));
     markDaysWithReminders(day);
     return true;
 }

@@ -28,6 +28,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
@@ -147,6 +148,9 @@ void frmprincipal::createPopupCommands()
     addItem(m_popup, "popnovo", QStringLiteral("&Novo lembrete"), &frmprincipal::mnunovo_Click);
     addItem(m_popup, "popeditar", QStringLiteral("&Editar lembrete"), &frmprincipal::mnueditar_Click);
     addItem(m_popup, "popremover", QStringLiteral("&Remover lembrete"), &frmprincipal::mnuremover_Click);
+    addItem(m_popup, "popdesfazer", QStringLiteral("Desfazer remoção"), &frmprincipal::mnudesfazer_Click);
+    m_popupUndo = m_popup->findChild<QAction *>(QStringLiteral("popdesfazer"));
+    m_popupUndo->setEnabled(false);
     m_popup->addSeparator()->setObjectName(QStringLiteral("popsp1"));
     QMenu *reports = m_popup->addMenu(QStringLiteral("Relatórios"));
     reports->setObjectName(QStringLiteral("popret"));
@@ -174,6 +178,7 @@ void frmprincipal::connectCommands()
         {ui->mnunovo, &frmprincipal::mnunovo_Click},
         {ui->mnueditar, &frmprincipal::mnueditar_Click},
         {ui->mnuremover, &frmprincipal::mnuremover_Click},
+        {ui->mnudesfazer, &frmprincipal::mnudesfazer_Click},
         {ui->mnuprocurar, &frmprincipal::mnuprocurar_Click},
         {ui->mnusair, &frmprincipal::mnusair_Click},
         {ui->mnutodos, &frmprincipal::mnutodos_Click},
@@ -233,15 +238,17 @@ void frmprincipal::carregarlista()
     ReminderRows rows;
     ListReader reader(m_store.connection());
     const bool complete = reader.read(statement, rows);
-    if (!complete && rows.isEmpty()) {
+    if (!reader.started()) {
         showLoadError(reader.error());
         return;
     }
+    const int read = int(rows.size());
     showRows(std::move(rows));
     chooseAfterLoad(chosen);
-    // A load that stops midway keeps the rows read until then.
+    // A read that stops midway (a damaged file) shows what was read, never
+    // silently: the user is told the list is incomplete.
     if (!complete)
-        showLoadError(reader.error());
+        showLoadError(modgeral::incompleteList(reader.error(), read));
     // Every change of the reminders ends in a load: an open search follows it.
     if (frmprocurar *search = m_platform.windows().find<frmprocurar>())
         search->procurar();
@@ -508,8 +515,10 @@ void frmprincipal::mnuremover_Click()
         QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
     if (answer != runtime::MessageAnswer::Yes)
         return;
-    if (!m_store.execute(modgeral::titleDelete(title)))
-        showLoadError(m_store.lastError());
+    QString error;
+    if (!m_removal.remove(m_store, title, &error))
+        showLoadError(error);
+    enableUndo();
     carregarlista();
 }
 
@@ -520,6 +529,22 @@ void frmprincipal::mnuprocurar_Click()
         connect(search, &frmprocurar::abrirLembrete, this, &frmprincipal::editar);
         return search;
     });
+}
+
+void frmprincipal::mnudesfazer_Click()
+{
+    QString error;
+    if (!m_removal.undo(m_store, &error))
+        showLoadError(error);
+    enableUndo();
+    carregarlista();
+}
+
+void frmprincipal::enableUndo()
+{
+    const bool possible = m_removal.canUndo();
+    ui->mnudesfazer->setEnabled(possible);
+    m_popupUndo->setEnabled(possible);
 }
 
 void frmprincipal::mnusair_Click()

@@ -52,6 +52,7 @@ bool ListReader::read(const Statement &statement, ReminderRows &rows)
 {
     m_error.clear();
     m_firstRowWithoutTitle = -1;
+    m_started = false;
     sqlite3 *db = handleOf(m_connection);
     if (!db) {
         m_error = QStringLiteral("o banco de dados não está aberto.");
@@ -70,6 +71,7 @@ bool ListReader::read(const Statement &statement, ReminderRows &rows)
             return false;
         }
     }
+    m_started = true;
     int result;
     while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
         if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)

@@ -19,6 +19,8 @@ public:
     bool read(const Statement &statement, ReminderRows &rows);
 
     QString error() const { return m_error; }
+    // Whether the statement could be run at all (its rows may still stop midway).
+    bool started() const { return m_started; }
     // The first row read whose title is missing (NULL), or -1.
     qsizetype firstRowWithoutTitle() const { return m_firstRowWithoutTitle; }
 
@@ -26,4 +28,5 @@ private:
     QSqlDatabase m_connection;
     QString m_error;
     qsizetype m_firstRowWithoutTitle = -1;
+    bool m_started = false;
 };

@@ -108,10 +108,13 @@ void prepareSearch(QSqlQuery &query)
 {
     bool rebuild = false;
     if (!has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca"))) {
+        // Only positions of words are kept (detail=none); the prefixes of up to
+        // eight letters have their own lists, so a word being typed is found
+        // without merging the lists of every word it begins.
         if (!run(query, QStringLiteral("create virtual table lembrete_busca using fts5("
                                        "titulo, descricao, content='lembrete', "
                                        "tokenize='unicode61 remove_diacritics 2', "
-                                       "detail=none, prefix='1 2 3')")))
+                                       "detail=none, prefix='1 2 3 4 5 6 7 8')")))
             return;
         rebuild = true;
     }
@@ -145,7 +148,7 @@ QString titleKey(const QString &title)
     return QString::fromUcs4(folded.constData(), folded.size());
 }
 
-bool prepare(const QSqlDatabase &connection, QString *error)
+bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
 {
     sqlite3 *handle = handleOf(connection);
     if (!handle
@@ -158,13 +161,14 @@ bool prepare(const QSqlDatabase &connection, QString *error)
     QSqlQuery query(connection);
     // The connection's own triggers and views need no file of their own.
     run(query, QStringLiteral("pragma temp_store = memory"));
-    const bool keyed = prepareTitleKey(query);
+    const bool keyed = writable ? prepareTitleKey(query) : hasTitleKeyColumn(query);
     // The title statements read through this view, with or without the key column.
     run(query, QStringLiteral("create temp view if not exists lembrete_titulos as "
                               "select rowid as chave, data, titulo, descricao, %1 as titulo_chave "
                               "from main.lembrete")
                    .arg(keyed ? QStringLiteral("titulo_chave") : QStringLiteral("chave_titulo(titulo)")));
-    prepareSearch(query);
+    if (writable)
+        prepareSearch(query);
     return true;
 }
 

@@ -19,9 +19,10 @@ class QSqlDatabase;
 // without (temp.lembrete_titulos then folds every title as it reads it).
 namespace reminderindexes {
 
-// Registers the functions and brings the indexes up to date. False, with the
-// reason, only when the connection itself cannot be prepared.
-bool prepare(const QSqlDatabase &connection, QString *error);
+// Registers the functions and, when the file may be written, brings the
+// indexes up to date. False, with the reason, only when the connection itself
+// cannot be prepared.
+bool prepare(const QSqlDatabase &connection, bool writable, QString *error);
 
 // The title as titulo_chave holds it.
 QString titleKey(const QString &title);

@@ -30,10 +30,13 @@ Statement statement(const QStringList &words)
     QStringList terms;
     for (QString word : words)
         terms << QLatin1Char('"') + word.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QStringLiteral("\"*");
-    return {QStringLiteral("select chave, data, titulo from ("
+    // Materialized, so the limit applies before the sort: otherwise SQLite
+    // folds the two together and sorts every match first.
+    return {QStringLiteral("with achados as materialized ("
                            "select l.rowid as chave, l.data, l.titulo from lembrete_busca "
                            "join lembrete l on l.rowid = lembrete_busca.rowid "
-                           "where lembrete_busca match ? limit %1) order by data, titulo")
+                           "where lembrete_busca match ? limit %1) "
+                           "select chave, data, titulo from achados order by data, titulo")
                 .arg(kMaxListed + 1),
             {terms.join(QLatin1Char(' '))}};
 }
