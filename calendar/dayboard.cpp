@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QResizeEvent>
 
 #include <cmath>
@@ -37,6 +38,21 @@ QColor fromBgr(quint32 bgr)
 const QColor White = fromBgr(0xFFFFFF);
 const QColor TodayYellow = fromBgr(0x00FFFF);
 const QColor SelectedGrey = fromBgr(0xC0C0C0);
+
+// The cells' backgrounds are always light; a system text colour too light to
+// read on them (a dark desktop palette) gives way to black.
+QColor readableOnLight(const QColor &text)
+{
+    return text.lightnessF() < 0.5 ? text : QColor(Qt::black);
+}
+
+void setLabelColours(QLabel *label, const QColor &background, const QColor &text)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+}
 
 QFont designFont(const QString &family, double pointSize, bool bold = false)
 {
@@ -72,6 +88,7 @@ Dayboard::Dayboard(ControlSite *site, QWidget *parent)
     m_designHeight = qint16(heightTwips());
     m_designWidth = qint16(widthTwips());
     m_layoutPending = true;
+    setFocusPolicy(Qt::StrongFocus);
     GoToToday();
 }
 
@@ -115,17 +132,15 @@ void Dayboard::createWeekdayHeaders()
 {
     static const char *const designCaptions[] = {"DOM", "SEG", "TER", "QUA", "QUI", "SEX", "SAB"};
     for (int i = 1; i <= 7; ++i) {
-        auto *header = new QLabel(QString::fromLatin1(designCaptions[i - 1]), this);
+        auto *header = new BorderedLabel(this);
+        header->setText(QString::fromLatin1(designCaptions[i - 1]));
         header->setObjectName(QStringLiteral("lbDiaSem"));
         header->setProperty("Index", i);
         header->setAlignment(Qt::AlignCenter);
         header->setFrameStyle(QFrame::Box | QFrame::Plain);
         header->setLineWidth(1);
         header->setAutoFillBackground(true);
-        QPalette palette = header->palette();
-        palette.setColor(QPalette::Window, fromBgr(0x800000));
-        palette.setColor(QPalette::WindowText, fromBgr(0xFFFFFF));
-        header->setPalette(palette);
+        setLabelColours(header, fromBgr(0x800000), fromBgr(0xFFFFFF));
         header->setFont(designFont(QStringLiteral("Arial"), 8.25));
         placeAt(header, 165 + 480 * (i - 1), 600, 495, 255);
         m_weekdays[i - 1] = header;
@@ -143,15 +158,12 @@ void Dayboard::createDayCells()
         cell->setLineWidth(1);
         cell->setAutoFillBackground(true);
         const int column = (i - 1) % 7;
-        QPalette palette = cell->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+        QColor text = readableOnLight(cell->palette().color(QPalette::Text));
         if (column == 0)
-            palette.setColor(QPalette::WindowText, fromBgr(0x0000FF));
+            text = fromBgr(0x0000FF);
         else if (column == 6)
-            palette.setColor(QPalette::WindowText, fromBgr(0x000000));
-        else
-            palette.setColor(QPalette::WindowText, palette.color(QPalette::Text));
-        cell->setPalette(palette);
+            text = fromBgr(0x000000);
+        setLabelColours(cell, White, text);
         cell->setFont(designFont(QStringLiteral("Arial"), 15, true));
         placeAt(cell, 165 + 480 * column, 840 + 420 * ((i - 1) / 7), 495, 435);
         connect(cell, &DayCell::clicked, this, &Dayboard::Casa_Click);
@@ -240,7 +252,11 @@ void Dayboard::WriteWeekdayHeaders()
     for (int i = 1; i <= 7; ++i) {
         // Sunday = 1 here; Qt counts Monday = 1 .. Sunday = 7.
         const int qtDay = i == 1 ? 7 : i - 1;
-        m_weekdays[i - 1]->setText(names.dayName(qtDay, QLocale::ShortFormat).toUpper());
+        // The three-letter form: Qt's Portuguese short names end with a dot ("sáb.").
+        QString name = names.dayName(qtDay, QLocale::ShortFormat);
+        while (name.endsWith(QLatin1Char('.')))
+            name.chop(1);
+        m_weekdays[i - 1]->setText(name.toUpper().left(3));
         m_weekdays[i - 1]->setAccessibleName(names.dayName(qtDay, QLocale::LongFormat));
     }
 }
@@ -283,6 +299,21 @@ void Dayboard::LayOutDays()
             paintCell(cell, SelectedGrey);
         else
             paintCell(cell, White);
+    }
+    markBoldDays();
+}
+
+// With no marked days every number keeps the design's bold; with some, only
+// they stay bold.
+void Dayboard::markBoldDays()
+{
+    for (DayCell *cell : m_cells) {
+        const int d = captionValue(cell);
+        const bool bold = m_boldDays.isEmpty()
+                          || (d > 0 && m_boldDays.contains(QDate(m_currentYear, m_currentMonth, d)));
+        QFont font = cell->font();
+        font.setBold(bold);
+        cell->setFont(font);
     }
 }
 
@@ -360,6 +391,62 @@ void Dayboard::Casa_Click(int index)
     emit Click();
 }
 
+// The day the arrow keys start from: the selected day when it is in the
+// displayed month, else today when it is, else the month's first day.
+QDate Dayboard::keyboardDay() const
+{
+    const QDate selected = automationDateDay(m_selectedDate);
+    const auto shown = [this](const QDate &day) {
+        return day.isValid() && day.month() == m_currentMonth && day.year() == m_currentYear;
+    };
+    if (shown(selected))
+        return selected;
+    const QDate today = now().date();
+    return shown(today) ? today : QDate(m_currentYear, m_currentMonth, 1);
+}
+
+void Dayboard::moveSelectionBy(int days)
+{
+    const QDate day = keyboardDay().addDays(days);
+    if (day.year() < 1753 || day.year() > 2078)
+        return;
+    setSelectedDate(toAutomationDate(day));
+}
+
+// Enter and Space choose the selected day as a click on its cell does.
+void Dayboard::chooseSelectedDay()
+{
+    const QDate day = keyboardDay();
+    Casa_Click(m_firstWeekday + day.day() - 1);
+}
+
+void Dayboard::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveSelectionBy(-1);
+        break;
+    case Qt::Key_Right:
+        moveSelectionBy(1);
+        break;
+    case Qt::Key_Up:
+        moveSelectionBy(-7);
+        break;
+    case Qt::Key_Down:
+        moveSelectionBy(7);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        chooseSelectedDay();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void Dayboard::Casa_DblClick(int index)
 {
     if (captionValue(m_cells[index - 1]) > 0)
@@ -416,6 +503,26 @@ void Dayboard::setSelectedDate(double New_Date)
     if (m_site)
         m_site->propertyChanged(QStringLiteral("SelectedDate"));
     emit SelectedDateChanged();
+}
+
+QVariantList Dayboard::BoldDays() const
+{
+    QVariantList days;
+    for (const QDate &day : m_boldDays)
+        days.append(toAutomationDate(day));
+    return days;
+}
+
+void Dayboard::setBoldDays(const QVariantList &days)
+{
+    m_boldDays.clear();
+    for (const QVariant &value : days) {
+        bool ok = false;
+        const QDate day = automationDateDay(value.toDouble(&ok));
+        if (ok && day.isValid())
+            m_boldDays.append(day);
+    }
+    markBoldDays();
 }
 
 void Dayboard::AboutBox()

@@ -33,6 +33,7 @@ class Q_DECL_EXPORT Dayboard : public QWidget, public UserControl
     Q_CLASSINFO("DISPID.SelectedDate", "0x68030000")
     Q_CLASSINFO("DISPID.TodayCaption", "0x68030001")
     Q_CLASSINFO("DISPID.BorderStyle", "0x68030002")
+    Q_CLASSINFO("DISPID.BoldDays", "0x68030003")
     Q_CLASSINFO("DISPID.AboutBox", "-552")
     Q_CLASSINFO("DISPID.Click", "1")
     Q_CLASSINFO("DISPID.DblClick", "2")
@@ -41,6 +42,7 @@ class Q_DECL_EXPORT Dayboard : public QWidget, public UserControl
     Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
     Q_PROPERTY(QString TodayCaption READ TodayCaption WRITE setTodayCaption)
     Q_PROPERTY(double SelectedDate READ SelectedDate WRITE setSelectedDate NOTIFY SelectedDateChanged)
+    Q_PROPERTY(QVariantList BoldDays READ BoldDays WRITE setBoldDays)
 
 public:
     // The instance is initialized here: weekday headers, design size, current month.
@@ -61,6 +63,10 @@ public:
     double SelectedDate() const { return m_selectedDate; }
     void setSelectedDate(double New_Date);
 
+    // Automation dates of the days to mark; see the contract header.
+    QVariantList BoldDays() const;
+    void setBoldDays(const QVariantList &days);
+
     Q_INVOKABLE void AboutBox();
 
     // UserControl
@@ -80,6 +86,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // One constituent control's recorded design geometry (twips) and font size (points).
@@ -111,6 +118,10 @@ private:
     void btMove_Click(int index);
     void btHoje_Click();
     void paintCell(DayCell *cell, const QColor &background);
+    void markBoldDays();
+    void moveSelectionBy(int days);
+    void chooseSelectedDay();
+    QDate keyboardDay() const;
 
     // Layout and scaling
     void UserControl_Resize();
@@ -150,6 +161,7 @@ private:
     qint32 m_initialWidth = 0;
     qint32 m_initialHeight = 0;
     QList<ControlRecord> m_controlLayout;
+    QList<QDate> m_boldDays;
 };
 
 } // namespace almanaq

@@ -1,11 +1,33 @@
 #include "daycell.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace almanaq {
 
-DayCell::DayCell(int index, QWidget *parent)
+BorderedLabel::BorderedLabel(QWidget *parent)
     : QLabel(parent)
+{
+}
+
+QColor BorderedLabel::borderColour()
+{
+    return QColor(0x40, 0x40, 0x40);
+}
+
+void BorderedLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (frameShape() == QFrame::NoFrame)
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(borderColour(), lineWidth()));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+DayCell::DayCell(int index, QWidget *parent)
+    : BorderedLabel(parent)
     , m_index(index)
 {
 }

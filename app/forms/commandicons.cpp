@@ -1,72 +1,56 @@
 #include "forms/commandicons.h"
 
 #include <QHash>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 
 namespace {
 
-struct IconLook
+// The desktop theme's name for each command; where the theme has none (a bare
+// desktop has no theme at all), the program's own picture, never a font glyph.
+const QHash<QString, QString> &themeNames()
 {
-    const char *themeName;
-    QColor colour;
-    QString glyph;
-};
-
-const QHash<QString, IconLook> &looks()
-{
-    static const QHash<QString, IconLook> table{
-        {QStringLiteral("novo"), {"document-new", QColor(46, 139, 87), QStringLiteral("+")}},
-        {QStringLiteral("editar"), {"document-edit", QColor(30, 110, 190), QStringLiteral("✎")}},
-        {QStringLiteral("remover"), {"edit-delete", QColor(190, 40, 40), QStringLiteral("×")}},
-        {QStringLiteral("sair"), {"application-exit", QColor(110, 110, 110), QStringLiteral("⏻")}},
-        {QStringLiteral("software"), {"help-about", QColor(40, 90, 170), QStringLiteral("i")}},
-        {QStringLiteral("sobre"), {"help-about", QColor(40, 90, 170), QStringLiteral("i")}},
-        {QStringLiteral("site"), {"internet-web-browser", QColor(0, 130, 150), QStringLiteral("@")}},
-        {QStringLiteral("html"), {"text-html", QColor(220, 110, 20), QStringLiteral("<>")}},
-        {QStringLiteral("txt"), {"text-x-generic", QColor(90, 90, 140), QStringLiteral("T")}},
-        {QStringLiteral("imprimir"), {"document-print", QColor(70, 70, 70), QStringLiteral("⎙")}},
-        {QStringLiteral("preferencias"), {"preferences-system", QColor(130, 80, 160), QStringLiteral("⚙")}},
+    static const QHash<QString, QString> table{
+        {QStringLiteral("novo"), QStringLiteral("document-new")},
+        {QStringLiteral("editar"), QStringLiteral("document-edit")},
+        {QStringLiteral("remover"), QStringLiteral("edit-delete")},
+        {QStringLiteral("sair"), QStringLiteral("application-exit")},
+        {QStringLiteral("software"), QStringLiteral("help-about")},
+        {QStringLiteral("sobre"), QStringLiteral("help-about")},
+        {QStringLiteral("site"), QStringLiteral("internet-web-browser")},
+        {QStringLiteral("html"), QStringLiteral("text-html")},
+        {QStringLiteral("txt"), QStringLiteral("text-x-generic")},
+        {QStringLiteral("imprimir"), QStringLiteral("document-print")},
+        {QStringLiteral("preferencias"), QStringLiteral("preferences-system")},
     };
     return table;
 }
 
-QPixmap drawIcon(const IconLook &look, int size)
+QIcon ownIcon(const QString &name)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame(1, 1, size - 2, size - 2);
-    QPainterPath path;
-    path.addRoundedRect(frame, size / 5.0, size / 5.0);
-    painter.fillPath(path, look.colour);
-    painter.setPen(look.colour.darker(140));
-    painter.drawPath(path);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(look.glyph.size() > 1 ? size * 4 / 10 : size * 7 / 10);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(frame, Qt::AlignCenter, look.glyph);
-    return pixmap;
+    // "software" is the about command of the menu, "sobre" the toolbar's.
+    const QString picture = name == QLatin1String("software") ? QStringLiteral("sobre") : name;
+    QIcon icon;
+    for (int size : {16, 24, 32})
+        icon.addFile(QStringLiteral(":/icones/%1-%2.png").arg(picture).arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace
 
+// Resources of a static library are registered by hand, outside any namespace.
+static void registerOwnIcons()
+{
+    Q_INIT_RESOURCE(icones);
+}
+
 QIcon commandIcon(const QString &name)
 {
-    const auto found = looks().constFind(name);
-    if (found == looks().constEnd())
+    static const bool registered = (registerOwnIcons(), true);
+    Q_UNUSED(registered);
+    const auto found = themeNames().constFind(name);
+    if (found == themeNames().constEnd())
         return QIcon();
-    const QIcon themed = QIcon::fromTheme(QLatin1String(found->themeName));
-    if (!themed.isNull())
-        return themed;
-    QIcon drawn;
-    for (int size : {16, 24, 32})
-        drawn.addPixmap(drawIcon(*found, size));
-    return drawn;
+    const QIcon themed = QIcon::fromTheme(*found);
+    return themed.isNull() ? ownIcon(name) : themed;
 }
 
 QIcon programIcon()

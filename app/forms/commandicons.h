@@ -4,7 +4,8 @@
 #include <QString>
 
 // Icons of the main window's commands: the desktop theme's icon when it has a
-// fitting one, else one drawn here, so they show on a bare machine too.
+// fitting one, else the program's own picture (app/resources/icons), so they
+// show on a bare machine too, whatever fonts it has.
 // Names: novo, editar, remover, sair, software, site, html, txt, imprimir,
 // preferencias, sobre.
 QIcon commandIcon(const QString &name);

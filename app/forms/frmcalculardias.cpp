@@ -2,6 +2,7 @@
 #include "ui_frmcalculardias.h"
 
 #include "forms/backgroundpicture.h"
+#include "forms/windowkeys.h"
 
 #include "runtime/platform.h"
 
@@ -21,6 +22,7 @@ frmcalculardias::frmcalculardias(runtime::Platform &platform, QWidget *parent)
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     connect(ui->cmdcalcular, &QPushButton::clicked, this, &frmcalculardias::cmdcalcular_Click);
+    WindowKeys::install(*this, ui->cmdcalcular, true);
     Form_Load();
 }
 

@@ -1,5 +1,6 @@
 #include "forms/frmcalendario.h"
 #include "ui_frmcalendario.h"
+#include "forms/windowkeys.h"
 
 #include "runtime/controlhost.h"
 
@@ -11,6 +12,7 @@ frmcalendario::frmcalendario(runtime::Platform &platform, QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     ui->setupUi(this);
+    WindowKeys::install(*this, nullptr, true);
     // The window keeps no saved properties for its calendar: every one takes its default.
     m_dayboard1 = runtime::ControlHost(platform).create(QString::fromLatin1(almanaq::ProgId),
                                                          QStringLiteral("Dayboard1"),

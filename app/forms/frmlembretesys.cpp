@@ -4,6 +4,7 @@
 #include "forms/backgroundpicture.h"
 
 #include "forms/frmprincipal.h"
+#include "forms/windowkeys.h"
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -11,6 +12,8 @@
 #include "store/modgeral.h"
 
 #include <almanaqlib.h>
+
+#include <QTimer>
 
 
 namespace {
@@ -30,6 +33,8 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     ui->txtdesc->setPlainText(kDescriptionPrompt);
     connect(ui->cmdacao, &QPushButton::clicked, this, &frmlembretesys::cmdacao_Click);
     connect(ui->cmdcancelar, &QPushButton::clicked, this, &frmlembretesys::cmdcancelar_Click);
+    WindowKeys::install(*this, ui->cmdacao, false);
+    ui->txtdesc->installEventFilter(this);
     createCalendar();
     setFixedSize(sizeHint());
     Form_Load();
@@ -78,6 +83,24 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     ui->txtdata->setText(day);
     ui->txttitulo->setText(title);
     ui->txtdesc->setPlainText(description);
+    // The calendar turns to the reminder's month with its day selected.
+    const daytext::TypedDay typed = ui->txtdata->day();
+    if (m_calendar && typed.ok())
+        m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
+}
+
+// While the description box still holds the prompt, entering it selects the
+// prompt, so typing replaces it. The selection waits for the click that gave
+// the focus to place the cursor first.
+bool frmlembretesys::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->txtdesc && event->type() == QEvent::FocusIn && description() == kDescriptionPrompt) {
+        QTimer::singleShot(0, ui->txtdesc, [this] {
+            if (description() == kDescriptionPrompt)
+                ui->txtdesc->selectAll();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmlembretesys::calendario_Click()

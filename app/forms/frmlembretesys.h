@@ -51,6 +51,9 @@ public slots:
     void cmdcancelar_Click();
     void calendario_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void Form_Load();
     void createCalendar();

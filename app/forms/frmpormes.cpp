@@ -3,6 +3,7 @@
 
 #include "forms/backgroundpicture.h"
 #include "forms/reminderlistmodel.h"
+#include "forms/windowkeys.h"
 
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
@@ -11,6 +12,9 @@
 #include "store/modgeral.h"
 
 #include <almanaqlib.h>
+
+#include <QHeaderView>
+#include <QSqlQuery>
 
 #include <algorithm>
 
@@ -23,18 +27,29 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
 {
     ui->setupUi(this);
     ui->lstlista->setModel(m_rows);
-    // The day column fits a whole date in the list's bold font; the title
-    // column, the widest, takes what the other two leave.
-    const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
-    ui->lstlista->setColumnWidth(0, std::max(80, dayWidth));
-    ui->lstlista->setColumnWidth(1, 285 - std::max(80, dayWidth));
-    ui->lstlista->setColumnWidth(2, 95);
+    fitColumns();
     createCalendar();
+    WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
     Form_Load();
 }
 
 frmpormes::~frmpormes() = default;
+
+// The day column fits a whole date in the list's bold font and the last one
+// its whole header; the title column takes whatever the list has left, so
+// the three fit it with no sideways scrolling.
+void frmpormes::fitColumns()
+{
+    QTreeView *list = ui->lstlista;
+    QHeaderView *header = list->header();
+    const int dayWidth = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(ReminderListModel::TitleColumn, QHeaderView::Stretch);
+    list->setColumnWidth(ReminderListModel::DayColumn, std::max(80, dayWidth));
+    list->setColumnWidth(ReminderListModel::DaysLeftColumn,
+                         std::max(95, header->sectionSizeHint(ReminderListModel::DaysLeftColumn)));
+}
 
 // The calendar starts on today, so the first list is today's reminders.
 void frmpormes::createCalendar()
@@ -97,5 +112,27 @@ bool frmpormes::carregarlista()
         return fail(reader.error());
     if (!complete)
         return fail(modgeral::incompleteList(reader.error(), m_rows->rowCount()));
+    markDaysWithReminders(day);
     return true;
+}
+
+// The calendar shows in bold the days that have reminders, a year either side
+// of the chosen day: as far as the month arrows usually go.
+void frmpormes::markDaysWithReminders(const QDate &around)
+{
+    if (!m_calendar)
+        return;
+    QSqlQuery query(m_store.connection());
+    query.prepare(QStringLiteral("select distinct data from lembrete where data between ? and ?"));
+    query.addBindValue(daytext::stored(around.addYears(-1)));
+    query.addBindValue(daytext::stored(around.addYears(1)));
+    QVariantList days;
+    if (query.exec()) {
+        while (query.next()) {
+            const QDate day = daytext::fromStored(query.value(0).toString());
+            if (day.isValid())
+                days.append(almanaq::toAutomationDate(day));
+        }
+    }
+    m_calendar->setProperty("BoldDays", days);
 }

@@ -45,7 +45,9 @@ public slots:
 private:
     void Form_Load();
     void createCalendar();
+    void fitColumns();
     bool fail(const QString &description);
+    void markDaysWithReminders(const QDate &around);
 
     std::unique_ptr<Ui::frmpormes> ui;
     runtime::Platform &m_platform;

@@ -3,6 +3,7 @@
 
 #include "alerts/autostart.h"
 #include "forms/backgroundpicture.h"
+#include "forms/windowkeys.h"
 
 #include "runtime/platform.h"
 #include "settings/settingsstore.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QRegularExpression>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPixmap>
@@ -69,6 +71,7 @@ frmpreferencias::frmpreferencias(runtime::Platform &platform, QWidget *parent)
     createColourGrids();
     connect(ui->cmdsair, &QPushButton::clicked, this, &frmpreferencias::cmdsair_Click);
     connect(ui->chkavisarsessao, &QCheckBox::clicked, this, &frmpreferencias::chkavisarsessao_Click);
+    WindowKeys::install(*this, nullptr, true);
     Form_Load();
 }
 
@@ -108,9 +111,17 @@ void frmpreferencias::createColourGrids()
                                       QStringLiteral("Cor 1: "));
     m_optcorfundo2 = createColourGrid(ui->Framecor2, QStringLiteral("optcorfundo2"), 4,
                                       QStringLiteral("Cor 2: "));
-    connect(m_optcorfonte, &QButtonGroup::idClicked, this, &frmpreferencias::optcorfonte_Click);
-    connect(m_optcorfundo1, &QButtonGroup::idClicked, this, &frmpreferencias::optcorfundo1_Click);
-    connect(m_optcorfundo2, &QButtonGroup::idClicked, this, &frmpreferencias::optcorfundo2_Click);
+    // A choice counts when its option becomes checked, whether by a click, the
+    // keyboard or assistive technology (which toggles the button, no click).
+    const auto onChecked = [this](QButtonGroup *group, void (frmpreferencias::*handler)(int)) {
+        connect(group, &QButtonGroup::idToggled, this, [this, handler](int index, bool checked) {
+            if (checked)
+                (this->*handler)(index);
+        });
+    };
+    onChecked(m_optcorfonte, &frmpreferencias::optcorfonte_Click);
+    onChecked(m_optcorfundo1, &frmpreferencias::optcorfundo1_Click);
+    onChecked(m_optcorfundo2, &frmpreferencias::optcorfundo2_Click);
 }
 
 // One option button per palette colour, without caption, painted in its
@@ -175,14 +186,23 @@ void frmpreferencias::chkavisarsessao_Click(bool checked)
     showSessionStart();
 }
 
-void frmpreferencias::pegarfontes()
+// Qt tells apart families that several foundries provide as "C059 [UKWN]";
+// the list shows each family once, by its name alone.
+QStringList frmpreferencias::familyNames(const QStringList &families)
 {
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
     QStringList names;
-    const QStringList families = QFontDatabase::families();
-    for (const QString &family : families) {
+    for (QString family : families) {
+        family.remove(foundry);
         if (!family.isEmpty() && !names.contains(family))
             names.append(family);
     }
+    return names;
+}
+
+void frmpreferencias::pegarfontes()
+{
+    QStringList names = familyNames(QFontDatabase::families());
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });

@@ -31,6 +31,8 @@ public:
 
     // Refills the font name box with the names of the screen fonts.
     void pegarfontes();
+    // The font database's families by name alone, each once, in their order.
+    static QStringList familyNames(const QStringList &families);
 
     void optcorfonte_Click(int index);
     void optcorfundo1_Click(int index);

@@ -229,6 +229,7 @@ Statement frmprincipal::statementForFilter(const QString &filter) const
 
 void frmprincipal::carregarlista()
 {
+    const ChosenReminder chosen = chosenReminder();
     m_rows->clear();
     const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
     m_store.abrirbanco();
@@ -243,6 +244,7 @@ void frmprincipal::carregarlista()
     }
     const int read = int(rows.size());
     showRows(std::move(rows));
+    chooseAfterLoad(chosen);
     // A read that stops midway (a damaged file) shows what was read, never
     // silently: the user is told the list is incomplete.
     if (!complete)
@@ -270,6 +272,33 @@ void frmprincipal::showRows(ReminderRows rows)
         ui->barraprogresso->setValue(shown);
     }
     ui->barraprogresso->setVisible(false);
+}
+
+frmprincipal::ChosenReminder frmprincipal::chosenReminder() const
+{
+    const QModelIndex current = ui->lstlista->currentIndex();
+    if (!current.isValid())
+        return {};
+    return {m_rows->storedDay(current.row()), m_rows->title(current.row())};
+}
+
+// The row with the keyboard focus is also the selected one, so the commands
+// act on the row that looks chosen: the reminder chosen before the load when
+// it is still listed, else the first row.
+void frmprincipal::chooseAfterLoad(const ChosenReminder &before)
+{
+    if (m_rows->rowCount() == 0)
+        return;
+    const int found = before.title.isNull() ? -1 : m_rows->rowOf(before.storedDay, before.title);
+    chooseRow(std::max(found, 0));
+}
+
+void frmprincipal::chooseRow(int row)
+{
+    const QModelIndex index = m_rows->index(row, 0);
+    ui->lstlista->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui->lstlista->scrollTo(index);
 }
 
 void frmprincipal::showLoadError(const QString &description)
@@ -381,6 +410,10 @@ bool frmprincipal::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->lstlista->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
+            // The pop-up's commands act on the row clicked.
+            const QModelIndex clicked = ui->lstlista->indexAt(mouse->position().toPoint());
+            if (clicked.isValid())
+                chooseRow(clicked.row());
             lstlista_MouseDown(mouse->globalPosition().toPoint());
             return true;
         }

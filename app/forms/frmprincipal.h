@@ -92,6 +92,14 @@ private:
     Statement statementForFilter(const QString &filter) const;
     void showRows(ReminderRows rows);
     void showLoadError(const QString &description);
+    struct ChosenReminder
+    {
+        QString storedDay;
+        QString title;
+    };
+    ChosenReminder chosenReminder() const;
+    void chooseAfterLoad(const ChosenReminder &before);
+    void chooseRow(int row);
     // The selected row, or -1 when none is.
     int selectedRow() const;
     bool warnWhenNothingSelected(const QString &title);

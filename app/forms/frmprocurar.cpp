@@ -2,6 +2,7 @@
 #include "ui_frmprocurar.h"
 
 #include "forms/reminderlistmodel.h"
+#include "forms/windowkeys.h"
 #include "runtime/platform.h"
 #include "store/listreader.h"
 #include "store/modgeral.h"
@@ -26,6 +27,7 @@ frmprocurar::frmprocurar(runtime::Platform &platform, modgeral &store, QWidget *
     ui->lstlista->installEventFilter(this);
     connect(ui->txtprocurar, &QLineEdit::textChanged, this, &frmprocurar::procurar);
     connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmprocurar::lstlista_DblClick);
+    WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
 }
 

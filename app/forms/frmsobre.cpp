@@ -2,6 +2,7 @@
 #include "ui_frmsobre.h"
 
 #include "forms/backgroundpicture.h"
+#include "forms/windowkeys.h"
 
 #include "buildconfig.h"
 #include "runtime/platform.h"
@@ -33,6 +34,7 @@ frmsobre::frmsobre(runtime::Platform &platform, QWidget *parent)
     ui->Label5->setAccessibleDescription(QStringLiteral("Abre o site no navegador"));
     ui->Label5->installEventFilter(this);
     connect(ui->cmdok, &QPushButton::clicked, this, &frmsobre::cmdok_Click);
+    WindowKeys::install(*this, ui->cmdok, true);
     setFixedSize(sizeHint());
     Form_Load();
 }

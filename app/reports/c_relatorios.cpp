@@ -199,17 +199,18 @@ bool c_relatorios::Exportar_listaparaHTML(const ListSource &list, ReportFile &fi
     file.writeLine(u"<table border='2' align='center'>\r\n");
     file.writeLine(u"<tr>");
     for (int c = 0; c < columns; ++c)
-        file.writeLine(QStringLiteral("<TH nowrap bgcolor='#FFFFCC'>") + list.columnHeader(c)
+        file.writeLine(QStringLiteral("<TH nowrap bgcolor='#FFFFCC'>") + list.columnHeader(c).toHtmlEscaped()
                        + QStringLiteral("</th>"));
     file.writeLine(u"</tr>");
 
-    // List texts go into the page as they are, so a title may carry its own markup.
+    // List texts are escaped: a title such as "Pagar <conta>" shows as typed,
+    // and one holding "<script>" or "<!--" cannot run or hide the rest of the page.
     QString line;
     for (int i = 0; i < count; ++i) {
         file.writeLine(u"<tr>");
         for (int c = 0; c < columns; ++c) {
             line = QStringLiteral("<td nowrap>");
-            line.append(list.text(i, c));
+            line.append(list.text(i, c).toHtmlEscaped());
             line.append(QStringLiteral("&nbsp;</td>"));
             file.writeLine(line);
         }

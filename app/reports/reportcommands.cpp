@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -57,6 +58,15 @@ private:
     QPointer<QProgressBar> m_bar;
 };
 
+// The locale's long time format without its time-zone part: the footer
+// reads "às 14:30:00", the zone's name says nothing to the reader.
+QString timeWithoutZone(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return format.trimmed();
+}
+
 } // namespace
 
 ReportCommands::ReportCommands(runtime::Platform &platform, modgeral &store, QWidget *owner)
@@ -71,7 +81,7 @@ QString ReportCommands::generatedAt(const runtime::Platform &platform)
     const runtime::Clock &clock = platform.clock();
     const QLocale locale = clock.locale();
     return QStringLiteral("Gerado ") + locale.toString(clock.today(), QLocale::LongFormat)
-           + QStringLiteral(" às ") + locale.toString(clock.now(), locale.timeFormat(QLocale::LongFormat));
+           + QStringLiteral(" às ") + locale.toString(clock.now().time(), timeWithoutZone(locale));
 }
 
 QString ReportCommands::webAddressWithoutScheme()
@@ -147,7 +157,7 @@ void ReportCommands::salvarHTML(const ListSource &list, const QString &status,
     ReportFile file(cp1252::Unmappable::CharacterReference);
     if (file.open(fileName)) {
         file.writeLine(QStringLiteral("<html>\r\n<head>\r\n<title>") + title + QStringLiteral("</title>"));
-        file.writeLine(QStringLiteral("<center><b>") + title + QStringLiteral("</b><br>") + status
+        file.writeLine(QStringLiteral("<center><b>") + title + QStringLiteral("</b><br>") + status.toHtmlEscaped()
                        + QStringLiteral("</center>"));
         file.writeLine(u"<br>");
         {

@@ -12,7 +12,14 @@
 //   properties  int     BorderStyle    0 = None, 1 = FixedSingle
 //               QString TodayCaption   caption of the today button ("&Hoje")
 //               double  SelectedDate   automation date; notifies SelectedDateChanged()
-//   signals     Click()                a day cell was clicked; read SelectedDate
+//               QVariantList BoldDays  automation dates (doubles) of days to mark: while
+//                                      the list is not empty, only the listed days of
+//                                      the displayed month show their number in bold
+//                                      (the others in regular weight); empty, every
+//                                      number is bold. Not saved with the properties.
+//   signals     Click()                a day cell was clicked, or Enter or Space pressed
+//                                      on the control (arrow keys move SelectedDate
+//                                      by a day or a week); read SelectedDate
 //               DblClick()             a day cell was double-clicked
 //   invokable   AboutBox()
 //
@@ -66,6 +73,7 @@ namespace dispid {
 inline constexpr qint32 SelectedDate = 0x68030000;
 inline constexpr qint32 TodayCaption = 0x68030001;
 inline constexpr qint32 BorderStyle = 0x68030002;
+inline constexpr qint32 BoldDays = 0x68030003;
 inline constexpr qint32 AboutBox = -552;
 inline constexpr qint32 Click = 1;
 inline constexpr qint32 DblClick = 2;

@@ -130,8 +130,10 @@ private slots:
     {
         TestSite site;
         Dayboard portuguese(&site);
-        QVERIFY(weekdayHeader(&portuguese, 1)->text().startsWith(QStringLiteral("DOM")));
-        QVERIFY(weekdayHeader(&portuguese, 7)->text().startsWith(QStringLiteral("SÁB")));
+        QStringList headers;
+        for (int i = 1; i <= 7; ++i)
+            headers << weekdayHeader(&portuguese, i)->text();
+        QCOMPARE(headers, (QStringList{"DOM", "SEG", "TER", "QUA", "QUI", "SEX", "SÁB"}));
         site.userLocale = QLocale(QLocale::English, QLocale::UnitedStates);
         Dayboard english(&site);
         QCOMPARE(weekdayHeader(&english, 1)->text(), QStringLiteral("SUN"));
@@ -140,7 +142,7 @@ private slots:
         // Without a site the system locale rules, and the bare C locale means Portuguese.
         if (QLocale::system().language() == QLocale::C) {
             Dayboard standalone;
-            QVERIFY(weekdayHeader(&standalone, 2)->text().startsWith(QStringLiteral("SEG")));
+            QCOMPARE(weekdayHeader(&standalone, 2)->text(), QStringLiteral("SEG"));
         }
     }
 
@@ -416,16 +418,79 @@ private slots:
         QCOMPARE(almanaq::automationDateTime(value), time);
     }
 
-    void dayColoursBelongToTheColumnAndSurviveMonthChanges()
+    void dayColoursBelongToTheColumnAndEveryBorderIsOneDarkColour()
     {
         Dayboard board;
         moveButton(&board, 1)->click();
-        const auto textColour = [&](int i) { return cell(&board, i)->palette().color(QPalette::WindowText); };
+        const auto textColour = [&](int i) { return cell(&board, i)->palette().color(cell(&board, i)->foregroundRole()); };
         for (int i : {1, 8, 36})
             QCOMPARE(textColour(i), QColor(255, 0, 0));
         for (int i : {7, 14, 35})
             QCOMPARE(textColour(i), QColor(0, 0, 0));
         QCOMPARE(textColour(37), board.palette().color(QPalette::Text));
+
+        // Borders as drawn: the left edge's middle pixel.
+        const auto border = [](QLabel *label) {
+            const QImage image = label->grab().toImage();
+            return image.pixelColor(0, image.height() / 2);
+        };
+        const QColor dark(0x40, 0x40, 0x40);
+        for (QLabel *label : {cell(&board, 1), cell(&board, 4), cell(&board, 7), weekdayHeader(&board, 1)})
+            QCOMPARE(border(label), dark);
+    }
+
+    void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QDate>("selected");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("left") << QList<int>{Qt::Key_Left} << QDate(2006, 3, 9) << 0;
+        QTest::newRow("right") << QList<int>{Qt::Key_Right} << QDate(2006, 3, 11) << 0;
+        QTest::newRow("up a week") << QList<int>{Qt::Key_Up} << QDate(2006, 3, 3) << 0;
+        QTest::newRow("down, enter") << QList<int>{Qt::Key_Down, Qt::Key_Return} << QDate(2006, 3, 17) << 1;
+        QTest::newRow("space") << QList<int>{Qt::Key_Space} << QDate(2006, 3, 10) << 1;
+        QTest::newRow("into February") << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << QDate(2006, 2, 24) << 1;
+    }
+
+    void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QDate, selected);
+        QFETCH(int, clicks);
+        HostedBoard hosted(false); // today selected
+        QVERIFY(hosted.show());
+        QSignalSpy clicked(hosted.board, SIGNAL(Click()));
+        for (int key : keys)
+            QTest::keyClick(hosted.board, Qt::Key(key));
+        QCOMPARE(almanaq::automationDateDay(hosted.board->SelectedDate()), selected);
+        QCOMPARE(clicked.size(), clicks);
+        if (selected != QDate(2006, 3, 10)) // today stays yellow until chosen
+            QCOMPARE(cellsColoured(hosted.board, Grey).size(), 1);
+        QCOMPARE(title(hosted.board)->text().startsWith(QStringLiteral("Fevereiro")), selected.month() == 2);
+    }
+
+    void boldDaysMarkTheirNumbersUntilTheListIsEmptied()
+    {
+        TestSite site;
+        Dayboard board(&site);
+        const auto boldCells = [&board] {
+            QList<int> bold;
+            for (int i = 1; i <= 37; ++i) {
+                if (cell(&board, i)->font().bold())
+                    bold.append(i);
+            }
+            return bold;
+        };
+        QCOMPARE(boldCells().size(), 37);
+        // Through the meta-object, as a host sets it.
+        const QVariantList days{day(2006, 3, 12), day(2006, 3, 1), day(2006, 4, 12)};
+        QVERIFY(board.setProperty("BoldDays", days));
+        QCOMPARE(boldCells(), (QList<int>{4, 15}));
+        QCOMPARE(board.property("BoldDays").toList(), days);
+        moveButton(&board, 1)->click();
+        QCOMPARE(boldCells(), QList<int>{18});
+        board.setProperty("BoldDays", QVariantList());
+        QCOMPARE(boldCells().size(), 37);
     }
 
     void arrowPicturesPointTheirWay()
@@ -476,6 +541,7 @@ private slots:
         QTest::newRow("wider") << QSize(372, 236) << QSize(372, 236) << QRect(16, 56, 49, 29) << QList{22, 24, 12, 12};
         QTest::newRow("taller") << QSize(248, 472) << QSize(248, 472) << QRect(11, 112, 33, 58) << QList{16, 16, 8, 8};
         QTest::newRow("too short") << QSize(248, 40) << QSize(248, 118) << QRect(11, 28, 33, 14) << QList{16, 16, 8, 8};
+        QTest::newRow("too narrow") << QSize(80, 236) << QSize(124, 236) << QRect(5, 56, 16, 29) << QList{8, 8, 4, 4};
         QTest::newRow("too small") << QSize(30, 30) << QSize(124, 118) << QRect(5, 28, 16, 14) << QList{8, 8, 4, 4};
     }
 

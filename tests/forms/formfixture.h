@@ -31,6 +31,11 @@ inline void selectRow(QAbstractItemView *list, int row)
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// Fails the slot, rather than crashing it, when the list holds fewer rows than
+// it is about to reach into.
+#define REQUIRE_ROWS(list, count)                                                                   \
+    QVERIFY2((list)->model()->rowCount() >= (count), "the list holds fewer rows than the slot uses")
+
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 inline void showActive(QWidget &window)
@@ -117,3 +122,14 @@ struct MainWindowFixture
     QList<RecordedMessage> atStart;
     bool calendarCopied = false;
 };
+
+// Opens a window through the main window's command and hands it back; for
+// data rows that name a window.
+using Opener = QWidget *(*)(MainWindowFixture &);
+template<class Window, void (frmprincipal::*command)()>
+QWidget *openWith(MainWindowFixture &f)
+{
+    (f.window.get()->*command)();
+    return f.loaded<Window>();
+}
+Q_DECLARE_METATYPE(Opener)

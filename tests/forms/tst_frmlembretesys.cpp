@@ -6,6 +6,8 @@
 
 #include "formfixture.h"
 
+#include <almanaqlib.h>
+
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -111,6 +113,7 @@ private slots:
     void aDateThatIsNoRealDayIsRefusedAndNothingIsWritten()
     {
         Fixture f({"2006/03/12|Consulta|x"});
+        REQUIRE_ROWS(f.window->list(), 1);
         for (const bool editing : {false, true}) {
             editing ? f.openEdit(0) : f.openNew();
             // The box refuses such typing; a text put in directly must still not reach the table.
@@ -149,14 +152,34 @@ private slots:
         QCOMPARE(f.stored(), QStringList{"2006/03/20|Aniversário|Digite aqui uma descrição para seu lembrete\r\n"});
     }
 
+    void theDescriptionPromptIsSelectedOnEntrySoTypingReplacesIt()
+    {
+        Fixture f;
+        frmlembretesys *editor = f.openNew();
+        showActive(*editor);
+        QTest::mouseClick(f.txtdesc()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(f.txtdesc()->textCursor().hasSelection());
+        QTest::keyClicks(f.txtdesc(), "Levar documentos");
+        QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("Levar documentos"));
+        // Text of the user's own is never selected on entry.
+        f.txttitulo()->setFocus();
+        f.txtdesc()->setFocus();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.txtdesc()->textCursor().hasSelection());
+    }
+
     void editingFillsTheEditorAndRewritesTheRowUnderItsNewTitle()
     {
-        Fixture f({"2006/03/12|Consulta|linha 1\r\nlinha 2", "2006/03/14|Outra|y"});
+        Fixture f({"2006/04/12|Consulta|linha 1\r\nlinha 2", "2006/05/14|Outra|y"});
+        REQUIRE_ROWS(f.window->list(), 1);
         frmlembretesys *editor = f.openEdit(0);
         QVERIFY(editor && !editor->isAddMode());
         QCOMPARE(editor->windowTitle(), QStringLiteral("Editar lembrete"));
         QCOMPARE(f.cmdacao()->text(), QStringLiteral("Editar lembrete"));
-        QCOMPARE(f.txtdata()->text(), QStringLiteral("12/03/2006"));
+        QCOMPARE(f.txtdata()->text(), QStringLiteral("12/04/2006"));
+        // The calendar shows the reminder's month with its day selected.
+        QCOMPARE(almanaq::automationDateDay(editor->calendarControl()->property("SelectedDate").toDouble()),
+                 QDate(2006, 4, 12));
         QCOMPARE(f.txttitulo()->text(), QStringLiteral("Consulta"));
         QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("linha 1\nlinha 2"));
 
@@ -165,8 +188,8 @@ private slots:
         f.press();
         f.expectMessage(runtime::MessageIcon::Information, QStringLiteral("cadastrado"),
                         QStringLiteral("Lembrete editado com sucesso!"));
-        QCOMPARE(f.stored(), (QStringList{"2006/03/08|Consulta médica|linha 1\r\nlinha 2", "2006/03/14|Outra|y"}));
-        QCOMPARE(f.listed(), (QStringList{"08/03/2006|Consulta médica|-2 dias", "14/03/2006|Outra|4 dias"}));
+        QCOMPARE(f.stored(), (QStringList{"2006/03/08|Consulta médica|linha 1\r\nlinha 2", "2006/05/14|Outra|y"}));
+        QCOMPARE(f.listed(), (QStringList{"08/03/2006|Consulta médica|-2 dias", "14/05/2006|Outra|65 dias"}));
         QVERIFY(!f.editor());
     }
 
@@ -176,6 +199,7 @@ private slots:
         // The row picked in the list is the later-entered one; the edit still
         // loads and rewrites the first row its title finds.
         QCOMPARE(f.listed().constFirst(), QStringLiteral("11/03/2006|pagar CONTA|1 dias"));
+        REQUIRE_ROWS(f.window->list(), 1);
         f.openEdit(0);
         QCOMPARE(f.txtdata()->text(), QStringLiteral("20/03/2006"));
         QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("primeira"));
@@ -187,6 +211,7 @@ private slots:
     void anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
     {
         Fixture f({"2006/03/12|Consulta|x", "2006/03/13|Fica|y"});
+        REQUIRE_ROWS(f.window->list(), 1);
         f.openEdit(0);
         QVERIFY(f.store.execute(modgeral::titleDelete(QStringLiteral("Consulta"))));
         f.txttitulo()->setText(QStringLiteral("Consulta nova"));
@@ -200,6 +225,7 @@ private slots:
     void theNewCommandWhileEditingMakesTheNextSaveAppend()
     {
         Fixture f({"2006/03/12|Consulta|x"});
+        REQUIRE_ROWS(f.window->list(), 1);
         frmlembretesys *editing = f.openEdit(0);
         f.txttitulo()->setText(QStringLiteral("Retorno"));
         QCOMPARE(f.openNew(), editing);
@@ -217,6 +243,7 @@ private slots:
         QTreeView *list = f.window->list();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        REQUIRE_ROWS(list, 2);
         const QRect second = list->visualRect(list->model()->index(1, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());

@@ -5,6 +5,9 @@
 
 #include "formfixture.h"
 
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
 #include <QPointer>
 
 namespace {
@@ -55,6 +58,33 @@ private slots:
 
         f.putPicture();
         QCOMPARE(f.open()->picture().size(), QSize(640, 480));
+    }
+
+    void theCalendarShowsInBoldTheDaysThatHaveReminders()
+    {
+        Fixture f;
+        frmpormes *view = f.open();
+        QVERIFY(view && view->calendarControl());
+        QStringList bold;
+        for (const QLabel *cell : view->calendarControl()->findChildren<QLabel *>(QStringLiteral("Casa"))) {
+            if (cell->font().bold() && !cell->text().trimmed().isEmpty())
+                bold << cell->text();
+        }
+        bold.sort();
+        QCOMPARE(bold, (QStringList{"10", "11", "5"}));
+    }
+
+    void theThreeColumnsFitTheListWithTheWholeLastHeader()
+    {
+        Fixture f;
+        frmpormes *view = f.open();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        auto *list = view->findChild<QTreeView *>(QStringLiteral("lstlista"));
+        QHeaderView *header = list->header();
+        QCOMPARE(header->length(), list->viewport()->width());
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(header->sectionSize(2) >= header->fontMetrics().horizontalAdvance(QStringLiteral("Dias restantes")));
+        QVERIFY(header->sectionSize(0) > list->fontMetrics().horizontalAdvance(QStringLiteral("10/03/2006")));
     }
 
     void clickingADayListsItsRemindersWithTheirDaysLeft()

@@ -3,6 +3,7 @@
 
 #include "formfixture.h"
 
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -83,15 +84,30 @@ private slots:
         QCOMPARE(storedOrAbsent(fake, keys::Fontenome), kAbsent);
     }
 
+    void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly_data()
+    {
+        QTest::addColumn<bool>("assistive");
+        QTest::newRow("a click") << false;
+        QTest::newRow("assistive technology's toggle") << true;
+    }
+
     void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
     {
+        QFETCH(bool, assistive);
         FakePlatform fake;
         frmpreferencias dialog(fake.platform());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
         QRadioButton *orange = option(dialog, QStringLiteral("optcorfundo2"), 10);
-        QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+        if (assistive) {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
+            QVERIFY(button && button->actionInterface());
+            QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+            button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        } else {
+            QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+        }
 
         QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("10"));
         QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
@@ -152,6 +168,22 @@ private slots:
         for (int i = 1; i < entries.size(); ++i)
             QVERIFY2(QString::compare(entries[i - 1], entries[i], Qt::CaseInsensitive) <= 0,
                      qPrintable(entries[i - 1] + QLatin1String(" > ") + entries[i]));
+    }
+
+    void fontFamiliesAreListedByNameAlone_data()
+    {
+        QTest::addColumn<QStringList>("families");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("foundries") << QStringList{"C059 [UKWN]", "C059 [urw]", "DejaVu Sans"}
+                                   << QStringList{"C059", "DejaVu Sans"};
+        QTest::newRow("a bracket inside the name") << QStringList{"Nome [x] Fim"} << QStringList{"Nome [x] Fim"};
+    }
+
+    void fontFamiliesAreListedByNameAlone()
+    {
+        QFETCH(QStringList, families);
+        QFETCH(QStringList, names);
+        QCOMPARE(frmpreferencias::familyNames(families), names);
     }
 
     void typingIntoTheBoxesChangesNothing()

@@ -25,7 +25,7 @@ const QByteArray kRule114(114, '_');
 
 // The footers, for 10/03/2006 at 14:30:00 in Brasília.
 const QByteArray kTextFooter = "\r\n"
-                               "Gerado sexta-feira, 10 de mar\xe7o de 2006 \xe0s 14:30:00 -03\r\n"
+                               "Gerado sexta-feira, 10 de mar\xe7o de 2006 \xe0s 14:30:00\r\n"
                                "\r\n"
                                "Sistema de Zedozarir e Alerta - www.zedozarir.example\r\n"
                                "\r\n"
@@ -39,7 +39,7 @@ const QByteArray kHtmlHead = "<html>\r\n<head>\r\n<title>Relat\xf3rio de lembret
 
 const QByteArray kHtmlFooter =
     "<br><center>\r\n"
-    "Gerado sexta-feira, 10 de mar\xe7o de 2006 \xe0s 14:30:00 -03<br>\r\n"
+    "Gerado sexta-feira, 10 de mar\xe7o de 2006 \xe0s 14:30:00<br>\r\n"
     "<br>\r\n"
     "<b>Sistema de Zedozarir</b> - <a href='https://www.zedozarir.example'>www.zedozarir.example</a>\r\n"
     "<br><br>\r\n"
@@ -103,7 +103,7 @@ private:
 private slots:
     void initTestCase()
     {
-        // The long time names the zone; the reports are checked as written in Brasília.
+        // The reports are checked as written in Brasília; the footer's time names no zone.
         qputenv("TZ", "America/Sao_Paulo");
         tzset();
     }
@@ -150,8 +150,8 @@ private slots:
 
     void htmlReportOfOneReminderIsWrittenByteForByte()
     {
-        // A tag in a title is written unchanged; an empty cell is a blank.
-        auto tree = makeReminderList({{"10/03/2006", QStringLiteral("<b>Reuni\u00e3o</b>"), ""}});
+        // An empty cell is a blank.
+        auto tree = makeReminderList({{"10/03/2006", QStringLiteral("Reuni\u00e3o"), ""}});
         saveHtml(*tree, path("lembretes.html"));
 
         QCOMPARE(m_fake->saveDialog->titles, QStringList{"Salvar relatórios em html"});
@@ -166,13 +166,45 @@ private slots:
                        "</tr>\r\n"
                        "<tr>\r\n"
                        "<td nowrap>10/03/2006&nbsp;</td>\r\n"
-                       "<td nowrap><b>Reuni\xe3o</b>&nbsp;</td>\r\n"
+                       "<td nowrap>Reuni\xe3o&nbsp;</td>\r\n"
                        "<td nowrap>&nbsp;</td>\r\n"
                        "</tr>\r\n"
                        "</table>\r\n"
                      + kHtmlFooter);
         verifyMessages(1, kSaved);
         QVERIFY(m_bar->isHidden());
+    }
+
+    void theHtmlReportShowsListTextsAsTyped_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QByteArray>("written");
+        const QString plain = QStringLiteral("Data");
+        QTest::newRow("markup in a title") << plain << "Pagar <conta> de luz" << kStatus
+                                           << QByteArray("<td nowrap>Pagar &lt;conta&gt; de luz&nbsp;</td>");
+        QTest::newRow("a script") << plain << "<script>alert(1)</script>" << kStatus
+                                  << QByteArray("<td nowrap>&lt;script&gt;alert(1)&lt;/script&gt;&nbsp;</td>");
+        QTest::newRow("a comment opener") << plain << "<!-- x" << kStatus
+                                          << QByteArray("<td nowrap>&lt;!-- x&nbsp;</td>");
+        QTest::newRow("a header") << "A & \"B\"" << "x" << kStatus
+                                  << QByteArray("<TH nowrap bgcolor='#FFFFCC'>A &amp; &quot;B&quot;</th>");
+        QTest::newRow("the status") << plain << "x" << "Estatus: <b>" << QByteArray("<br>Estatus: &lt;b&gt;</center>");
+    }
+
+    void theHtmlReportShowsListTextsAsTyped()
+    {
+        QFETCH(QString, header);
+        QFETCH(QString, title);
+        QFETCH(QString, status);
+        QFETCH(QByteArray, written);
+        auto tree = makeList({header, QStringLiteral("T")}, {{QStringLiteral("10/03/2006"), title}});
+        m_fake->saveDialog->nextFileName = path("e.html");
+        commands().salvarHTML(ViewListSource(tree.get()), status, m_bar);
+        const QByteArray bytes = fileBytes(path("e.html"));
+        QVERIFY2(bytes.contains(written), bytes.constData());
+        QVERIFY(bytes.endsWith(kHtmlFooter));
     }
 
     void emptyListReportsHoldTitleAndFooterOnly()
@@ -332,7 +364,7 @@ private slots:
                               QStringLiteral("Data: ").leftJustified(19) + "11/03/2006",
                               QStringLiteral("Título: ").leftJustified(19),
                               QStringLiteral("Dias restantes: ").leftJustified(19), rule150,
-                              "Gerado sexta-feira, 10 de março de 2006 às 14:30:00 -03", "",
+                              "Gerado sexta-feira, 10 de março de 2006 às 14:30:00", "",
                               "Sistema de lembretes  -  www.zedozarir.example", "",
                               "Zedozarir, seus lembretes sempre à mão", "Por: Equipe Zedozarir"}));
 
@@ -358,7 +390,7 @@ private slots:
         commands().imprimir(list, kStatus);
 
         QCOMPARE(m_printer->lines.size(), 5 + 6);
-        QCOMPARE(m_printer->lines.at(5).text(), QStringLiteral("Gerado sexta-feira, 10 de março de 2006 às 14:30:00 -03"));
+        QCOMPARE(m_printer->lines.at(5).text(), QStringLiteral("Gerado sexta-feira, 10 de março de 2006 às 14:30:00"));
         QCOMPARE(m_printer->endedDocuments, 1);
         QVERIFY(!tree->currentItem());
         QVERIFY(m_fake->messages->shown.isEmpty());
