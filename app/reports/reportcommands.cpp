@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressBar>
+#include <QSaveFile>
 #include <QUrl>
 
 namespace {
@@ -168,6 +169,29 @@ void ReportCommands::salvarHTML(const ListSource &list, const QString &status,
 }
 
 // A report that could not be written is reported, rather than offered for opening.
+void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar)
+{
+    const QString fileName = m_platform.saveDialog().askFileName(
+        m_owner, QStringLiteral("Salvar relatório em csv"), QStringLiteral("Arquivos CSV (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+
+    c_relatorios exporter;
+    exporter.setProgresbar(progressBar);
+    exporter.setFieldSeparatorCSV(QStringLiteral(";"));
+    const ProgressShown progress(progressBar);
+    QByteArray data;
+    {
+        const BusyPointer busy;
+        data = exporter.Exportar_listaparaCSV(list);
+    }
+    QSaveFile file(fileName);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        error = QStringLiteral("o arquivo %1 não pôde ser gravado (%2).").arg(fileName, file.errorString());
+    finishSavedReport(fileName, error);
+}
+
 void ReportCommands::finishSavedReport(const QString &fileName, const QString &error)
 {
     if (!error.isEmpty()) {
