@@ -338,36 +338,36 @@ ImportResult importCalendar(modgeral &store, const QString &path, const QDate &t
 
 QString summary(const ImportResult &result, const QString &path)
 {
+    const QString file = QDir::toNativeSeparators(path);
     if (!result.ok)
-        return QStringLiteral("Os lembretes de %1 não foram importados: %2")
-            .arg(QDir::toNativeSeparators(path), result.error);
-    const auto shown = [](const QDate &day) { return daytext::shown(day); };
+        return QStringLiteral("Os lembretes de %1 não foram importados: %2").arg(file, result.error);
+    const QLocale portuguese(QLocale::Portuguese, QLocale::Brazil);
+    const auto count = [&](int n) { return portuguese.toString(n); };
     QString text = result.imported == 1
-        ? QStringLiteral("1 lembrete foi importado de %1.").arg(QDir::toNativeSeparators(path))
-        : QStringLiteral("%1 lembretes foram importados de %2.")
-              .arg(QString::number(result.imported), QDir::toNativeSeparators(path));
+        ? QStringLiteral("1 lembrete foi importado de %1.").arg(file)
+        : QStringLiteral("%1 lembretes foram importados de %2.").arg(count(result.imported), file);
     if (result.alreadyPresent > 0)
         text += result.alreadyPresent == 1
             ? QStringLiteral(" 1 item já estava no banco de dados e não foi repetido.")
             : QStringLiteral(" %1 itens já estavam no banco de dados e não foram repetidos.")
-                  .arg(result.alreadyPresent);
+                  .arg(count(result.alreadyPresent));
     if (result.recurring > 0 || result.capped > 0)
         text += QStringLiteral("\n\nOs itens que se repetem viraram um lembrete para cada vez, de %1 "
                                "a %2, no máximo %3 por item.")
-                    .arg(shown(result.windowFirst), shown(result.windowLast),
-                         QLocale(QLocale::Portuguese, QLocale::Brazil).toString(icalendar::maxOccurrences));
+                    .arg(daytext::shown(result.windowFirst), daytext::shown(result.windowLast),
+                         count(icalendar::maxOccurrences));
     if (result.capped > 0)
         text += result.capped == 1
             ? QStringLiteral(" 1 item passou desse limite; as vezes seguintes não foram trazidas.")
             : QStringLiteral(" %1 itens passaram desse limite; as vezes seguintes não foram trazidas.")
-                  .arg(result.capped);
+                  .arg(count(result.capped));
     if (result.setAside > 0)
-        text += (result.setAside == 1
-                     ? QStringLiteral("\n\n1 item não pôde ser trazido. Ele foi gravado, com o motivo, "
-                                      "no arquivo %2.")
-                     : QStringLiteral("\n\n%1 itens não puderam ser trazidos. Eles foram gravados, com "
-                                      "o motivo, no arquivo %2."))
-                    .arg(QString::number(result.setAside), QDir::toNativeSeparators(result.rejectFile));
+        text += result.setAside == 1
+            ? QStringLiteral("\n\n1 item não pôde ser trazido. Ele foi gravado, com o motivo, no arquivo %1.")
+                  .arg(QDir::toNativeSeparators(result.rejectFile))
+            : QStringLiteral("\n\n%1 itens não puderam ser trazidos. Eles foram gravados, com o motivo, "
+                             "no arquivo %2.")
+                  .arg(count(result.setAside), QDir::toNativeSeparators(result.rejectFile));
     return text;
 }
 

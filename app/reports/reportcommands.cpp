@@ -11,7 +11,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressBar>
-#include <QSaveFile>
+#include <QDir>
+#include <QFile>
 #include <QUrl>
 
 namespace {
@@ -185,10 +186,15 @@ void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar
         const BusyPointer busy;
         data = exporter.Exportar_listaparaCSV(list);
     }
-    QSaveFile file(fileName);
+    QFile file(fileName);
     QString error;
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        error = QStringLiteral("o arquivo %1 não pôde ser gravado (%2).").arg(fileName, file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        error = QStringLiteral("Não foi possível criar o arquivo \"%1\" (%2)")
+                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    else if (file.write(data) != data.size() || !file.flush())
+        error = QStringLiteral("Não foi possível gravar o arquivo \"%1\" (%2)")
+                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    file.close();
     finishSavedReport(fileName, error);
 }
 
