@@ -19,7 +19,6 @@
 #include <QTextStream>
 #include <QVariant>
 
-#include <algorithm>
 
 namespace exchange {
 namespace {
@@ -58,42 +57,20 @@ bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
     return true;
 }
 
-// Gives every row without a UID a new one and stores it, all or nothing.
-bool assignMissingUids(QSqlDatabase db, QList<Row> *rows, QString *error)
+// Gives every row without a UID a new one (the shape icalendar::newUid()
+// gives) in one statement, before the rows are read for the export.
+bool assignMissingUids(const QSqlDatabase &db, QString *error)
 {
-    const bool missing = std::any_of(rows->cbegin(), rows->cend(),
-                                     [](const Row &row) { return row.uid.isEmpty(); });
-    if (!missing)
-        return true;
-    const QString failure = QStringLiteral("os identificadores dos lembretes não puderam ser gravados "
-                                           "no banco de dados, e sem eles outro calendário repetiria "
-                                           "os lembretes a cada exportação");
-    if (!uidcolumn::ensure(db) || !db.transaction()) {
-        *error = describe(failure, db.lastError());
-        return false;
-    }
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("update lembrete set uid = ? where rowid = ?"));
-    QList<std::pair<Row *, QString>> assigned;
-    for (Row &row : *rows) {
-        if (!row.uid.isEmpty())
-            continue;
-        assigned.append({&row, icalendar::newUid()});
-        query.addBindValue(assigned.last().second);
-        query.addBindValue(row.key);
-        if (!query.exec()) {
-            *error = describe(failure, query.lastError());
-            db.rollback();
-            return false;
-        }
-    }
-    if (!db.commit()) {
-        *error = describe(failure, db.lastError());
-        db.rollback();
+    if (!uidcolumn::ensure(db)
+        || !query.exec(QStringLiteral("update lembrete set uid = lower(hex(randomblob(16))) || '@zedozarir' "
+                                      "where uid is null or uid = ''"))) {
+        *error = describe(QStringLiteral("os identificadores dos lembretes não puderam ser gravados no banco "
+                                         "de dados, e sem eles outro calendário repetiria os lembretes a cada "
+                                         "exportação"),
+                          query.lastError());
         return false;
     }
-    for (const auto &[row, uid] : assigned)
-        row->uid = uid;
     return true;
 }
 
@@ -241,8 +218,8 @@ ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTim
         return result;
     }
     QList<Row> rows;
-    if (!readAll(store.connection(), &rows, &result.error)
-        || !assignMissingUids(store.connection(), &rows, &result.error))
+    if (!assignMissingUids(store.connection(), &result.error)
+        || !readAll(store.connection(), &rows, &result.error))
         return result;
     QList<icalendar::Item> items;
     items.reserve(rows.size());
