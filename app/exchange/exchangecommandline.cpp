@@ -55,6 +55,8 @@ int runExport(modgeral &store, const runtime::Platform &platform, const QString 
         return 1;
     }
     out << "Lembretes exportados: " << result.written << '\n' << "Arquivo: " << path << '\n';
+    if (result.uidsNotStored)
+        out << uidsNotStoredNote() << '\n';
     if (result.unreadableDays > 0)
         out << "Lembretes deixados de fora porque a data não pôde ser lida: " << result.unreadableDays
             << '\n';

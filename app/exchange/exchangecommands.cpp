@@ -56,6 +56,8 @@ void ExchangeCommands::exportarICalendar()
     if (result.unreadableDays > 0)
         text += QStringLiteral("\n\n%1 lembrete(s) ficaram de fora porque a data gravada não pôde ser lida.")
                     .arg(result.unreadableDays);
+    if (result.uidsNotStored)
+        text += QStringLiteral("\n\n") + exchange::uidsNotStoredNote();
     m_platform.messages().show(m_owner, runtime::MessageIcon::Information, text,
                                QStringLiteral("Exportar para iCalendar"));
 }

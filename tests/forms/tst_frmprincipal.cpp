@@ -144,9 +144,9 @@ private slots:
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce_data()
     {
-        QTest::addColumn<bool>("databaseGone"); // otherwise its table cannot be read
+        QTest::addColumn<bool>("databaseGone"); // otherwise its table is not a reminder table
         QTest::newRow("failed open") << true;
-        QTest::newRow("unreadable table") << false;
+        QTest::newRow("a table of another shape") << false;
     }
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce()
@@ -167,7 +167,9 @@ private slots:
         if (databaseGone)
             QVERIFY(!QFile::exists(f.fake.databasePath()));
         else
-            QVERIFY(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro: ")));
+            QVERIFY2(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: "))
+                         && f.shown()[0].text.contains(QStringLiteral("não é de lembretes")),
+                     qPrintable(f.shown()[0].text));
     }
 
     void removingWarnsWhenNothingIsSelected()
@@ -204,9 +206,33 @@ private slots:
         Fixture f({"2006/03/10|Dentista", "2006/04/10|dentista", "2006/05/10|Dentista 2"});
         f.select(0);
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
+        auto *undo = f.window->findChild<QAction *>(QStringLiteral("mnudesfazer"));
+        auto *popupUndo = f.window->popupMenu()->findChild<QAction *>(QStringLiteral("popdesfazer"));
+        QVERIFY(undo && popupUndo);
+        QVERIFY(!undo->isEnabled() && !popupUndo->isEnabled()); // nothing to undo in this run yet
+        const QStringList before = f.listed();
         QTest::keyClick(f.window->list(), Qt::Key_Delete);
         QCOMPARE(f.shown().size(), 1);
         QCOMPARE(f.listed(), QStringList{"10/05/2006|Dentista 2|61 dias"});
+
+        // Undo, right after the remove item in both menus, brings both rows back once.
+        const auto itemAfterRemove = [](const QList<QAction *> &items, const QString &removeName) {
+            for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+                if (items[i]->objectName() == removeName)
+                    return items[i + 1];
+            }
+            return static_cast<QAction *>(nullptr);
+        };
+        QCOMPARE(itemAfterRemove(f.window->findChild<QMenu *>(QStringLiteral("mnuprincipal"))->actions(),
+                                 QStringLiteral("mnuremover")), undo);
+        QCOMPARE(itemAfterRemove(f.window->popupMenu()->actions(), QStringLiteral("popremover")), popupUndo);
+        QCOMPARE(undo->text(), QStringLiteral("Desfazer remoção"));
+        QCOMPARE(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QVERIFY(undo->isEnabled() && popupUndo->isEnabled());
+        popupUndo->trigger();
+        QCOMPARE(f.listed(), before);
+        QVERIFY(!undo->isEnabled() && !popupUndo->isEnabled());
+        QCOMPARE(f.shown().size(), 1);
     }
 
     void toolbarKeysDispatchExactlyAndCaseSensitively()
