@@ -41,12 +41,14 @@ QString describe(const QString &what, const QSqlError &error)
 
 // Reads every reminder in day and title order; rows added together keep the
 // order they were added in, so a file imported and exported again keeps its own.
+// The table is read without its index, which a damaged file may have lost,
+// and a read that stops midway is a failure, never a shorter export.
 bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     const bool withUid = uidcolumn::exists(db);
-    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1 from lembrete "
+    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1 from lembrete not indexed "
                                    "order by data, titulo, rowid")
                         .arg(withUid ? QStringLiteral("uid") : QStringLiteral("null")))) {
         *error = describe(QStringLiteral("os lembretes não puderam ser lidos"), query.lastError());
@@ -55,6 +57,11 @@ bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
     while (query.next())
         rows->append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
                       query.value(3).toString(), query.value(4).toString()});
+    if (query.lastError().isValid()) {
+        *error = describe(QStringLiteral("a leitura dos lembretes parou depois de %1 deles").arg(rows->size()),
+                          query.lastError());
+        return false;
+    }
     return true;
 }
 
