@@ -22,8 +22,17 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstdio>
+#include <ctime>
 
 namespace {
+
+// The machine is shared; the processor time of this process is steadier than the wall clock.
+double processorMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
 
 class PrintingMessageBoxes final : public runtime::MessageBoxes
 {
@@ -58,24 +67,27 @@ int main(int argc, char *argv[])
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
+        const double processorStart = processorMs();
         modgeral store(platform);
         frmprincipal window(platform, store);
         window.show();
         QApplication::processEvents();
-        std::printf("arranque com %d lembretes: %.0f ms\n", window.list()->topLevelItemCount(),
-                    timer.nsecsElapsed() / 1e6);
+        std::printf("arranque com %d lembretes: %.0f ms (processador %.0f ms)\n",
+                    window.list()->topLevelItemCount(), timer.nsecsElapsed() / 1e6, processorMs() - processorStart);
     }
 #ifdef HAS_DATABASE_CHECK
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
+        const double processorStart = processorMs();
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
             db.setDatabaseName(QString::fromLocal8Bit(argv[1]));
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
             db.open();
             const QString damage = databasecheck::damageOf(db);
-            std::printf("verificacao do arquivo sozinha: %.0f ms (%s)\n", timer.nsecsElapsed() / 1e6,
+            std::printf("verificacao do arquivo sozinha: %.0f ms (processador %.0f ms; %s)\n",
+                        timer.nsecsElapsed() / 1e6, processorMs() - processorStart,
                         damage.isEmpty() ? "ok" : qPrintable(damage));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));

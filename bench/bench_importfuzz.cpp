@@ -3,7 +3,7 @@
 // --importar" of the program folder given, one tally line per layout and
 // damage and a total.
 //
-//   bench_importfuzz [--programa PASTA] [--sementes N] [--limite MS]
+//   bench_importfuzz [--programa PASTA] [--sementes N] [--limite MS] [--guardar PASTA]
 //
 // PASTA defaults to the build's program folder; any folder holding a
 // lembrete works, an older build's included.
@@ -26,7 +26,9 @@ int main(int argc, char *argv[])
                                          QStringLiteral("N"), QStringLiteral("500"));
     const QCommandLineOption limitOption(QStringLiteral("limite"), QStringLiteral("hang limit in ms"),
                                          QStringLiteral("MS"), QStringLiteral("20000"));
-    parser.addOptions({folderOption, seedsOption, limitOption});
+    const QCommandLineOption keepOption(QStringLiteral("guardar"), QStringLiteral("keep the files with a bad outcome here"),
+                                        QStringLiteral("PASTA"));
+    parser.addOptions({folderOption, seedsOption, limitOption, keepOption});
     parser.process(app);
     const int seeds = parser.value(seedsOption).toInt();
     const int limit = parser.value(limitOption).toInt();
@@ -37,6 +39,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(bench.error()));
         return 1;
     }
+    bench.keepFailuresIn(parser.value(keepOption));
     importfuzz::Tally total;
     QElapsedTimer clock;
     clock.start();

@@ -282,6 +282,18 @@ bool OldTableReader::read(oldformat::Reply *reply)
             return fail(QStringLiteral("a coluna %1 da tabela lembrete não é de texto.")
                             .arg(QString::fromUtf8(column->name)));
     }
+    // A column whose place in the row lies outside the table's rows would be
+    // read as empty in every row; that is a damaged definition, not empty texts.
+    for (const MdbColumn *column : {dayColumn, titleColumn, descriptionColumn}) {
+        const bool placed = column->is_fixed
+            ? column->col_type == MDB_DATETIME && column->fixed_offset >= 0
+                && column->fixed_offset + 8 <= pageSize
+            : column->col_type != MDB_DATETIME && column->var_col_num < table->num_var_cols;
+        if (!placed)
+            return fail(QStringLiteral("a definição da coluna %1 da tabela lembrete no arquivo %2 está "
+                                       "danificada.")
+                            .arg(QString::fromUtf8(column->name), m_path));
+    }
 
     // No column is bound: each value is taken here from the row's page.
     Reader reader(mdb.get(), m_path);

@@ -11,6 +11,7 @@ packages=(
     python3
     libical-dev calcurse python3-icalendar
     fonts-dejavu-core
+    desktop-file-utils appstream file
 )
 
 missing=()

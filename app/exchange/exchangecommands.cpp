@@ -2,6 +2,7 @@
 
 #include "exchange/reminderexchange.h"
 #include "runtime/platform.h"
+#include "runtime/programlayout.h"
 #include "store/modgeral.h"
 
 #include <QDir>
@@ -72,7 +73,7 @@ bool ExchangeCommands::importarICalendar()
     {
         const BusyPointer busy;
         result = exchange::importCalendar(m_store, fileName, m_platform.clock().today(),
-                                          m_platform.programFolder());
+                                          m_platform.layout().dataFolder());
     }
     m_platform.messages().show(m_owner,
                                result.ok ? runtime::MessageIcon::Information

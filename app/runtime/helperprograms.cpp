@@ -1,5 +1,7 @@
 #include "runtime/helperprograms.h"
 
+#include "runtime/programlayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +11,9 @@ namespace runtime {
 QString oldFormatReaderProgram()
 {
     const QString name = QStringLiteral("lembrete-formato-antigo");
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    // Beside the program when it runs portable, in the installation's private folder otherwise.
+    const QString beside = QDir(ProgramLayout::detect(QCoreApplication::applicationDirPath()).privateFolder())
+                               .filePath(name);
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QDir(QStringLiteral(LEMBRETE_BUILD_PROGRAM_DIR)).filePath(name);

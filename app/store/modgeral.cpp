@@ -76,8 +76,10 @@ void modgeral::abrirbanco()
     // Unique across stores too: tests and the import tool hold several at once.
     m_connectionName = QStringLiteral("modgeral-%1-%2").arg(quintptr(this)).arg(++m_connectionSerial);
 
-    const QString path = m_platform.programFile(databaseFileName());
-    QString error = checkDatabaseFile(path);
+    const QString path = m_platform.dataFile(databaseFileName());
+    QString error = m_platform.layout().prepareDatabase(databaseFileName());
+    if (error.isEmpty())
+        error = checkDatabaseFile(path);
     // A dados.mdb of the earlier Windows program: offered once per run to be
     // brought over into a new reminder database that then opens as usual.
     if (!error.isEmpty() && offerOlderEngineImport(m_platform, path, &m_olderEngineImportOffered, &error))
@@ -223,7 +225,7 @@ void modgeral::makeDailyCopy()
     if (m_dailyCopyDay == today)
         return;
     QString error;
-    if (DailyCopy::make(m_platform.programFile(databaseFileName()), today, &error)) {
+    if (DailyCopy::make(m_platform.dataFile(databaseFileName()), today, &error)) {
         m_dailyCopyDay = today;
         return;
     }

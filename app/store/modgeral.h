@@ -38,7 +38,8 @@ public:
 
     static QString databaseFileName();
 
-    // Opens dados.mdb in the program's folder on a new shared connection.
+    // Opens dados.mdb in the data folder (see runtime::ProgramLayout) on a new
+    // shared connection.
     // Failures are reported to the user here; callers go on either way.
     void abrirbanco();
     bool isOpen() const;

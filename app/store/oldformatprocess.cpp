@@ -18,13 +18,19 @@ int OldFormatProcess::timeLimitMs(qint64 fileSize)
 
 bool OldFormatProcess::read(const QString &path, QList<oldformat::Row> *rows, QString *error)
 {
+    return readWith(runtime::oldFormatReaderProgram(), path, rows, error);
+}
+
+bool OldFormatProcess::readWith(const QString &program, const QString &path, QList<oldformat::Row> *rows,
+                                QString *error)
+{
     const QString shownPath = QDir::toNativeSeparators(path);
     const auto fail = [error, &shownPath](const QString &why) {
         *error = QStringLiteral("o arquivo %1 não pôde ser lido: %2").arg(shownPath, why);
         return false;
     };
     QProcess reader;
-    reader.setProgram(runtime::oldFormatReaderProgram());
+    reader.setProgram(program);
     reader.setArguments({path});
     reader.setStandardErrorFile(QProcess::nullDevice());
     reader.setStandardInputFile(QProcess::nullDevice());

@@ -16,4 +16,7 @@ public:
 
     // The rows of table lembrete; false with *error in words for the user.
     static bool read(const QString &path, QList<oldformat::Row> *rows, QString *error);
+    // The same with another reader program (tests hand it misbehaving ones).
+    static bool readWith(const QString &program, const QString &path, QList<oldformat::Row> *rows,
+                         QString *error);
 };

@@ -3,7 +3,10 @@
 #include "formfixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMenu>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QProgressBar>
 #include <QToolBar>
 
@@ -171,6 +174,46 @@ private slots:
             QVERIFY2(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: "))
                          && f.shown()[0].text.contains(QStringLiteral("não é de lembretes")),
                      qPrintable(f.shown()[0].text));
+    }
+
+    void aLoadThatStopsMidwayShowsWhatWasReadAndSaysSo()
+    {
+        Fixture f;
+        QList<qint64> leaves;
+        qint64 pageSize = 0;
+        {
+            QSqlDatabase db = f.store.connection();
+            QSqlQuery query(db);
+            QVERIFY(db.transaction());
+            QVERIFY(query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao) values (?, ?, ?)")));
+            for (int i = 0; i < 3000; ++i) {
+                query.addBindValue(QStringLiteral("2006/03/%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+                query.addBindValue(QStringLiteral("Lembrete %1").arg(i, 4, 10, QLatin1Char('0')));
+                query.addBindValue(QString(200, QLatin1Char('x')));
+                QVERIFY(query.exec());
+            }
+            QVERIFY(db.commit());
+            // A page in the middle of the day-and-title index, which the list reads in order.
+            QVERIFY(query.exec(QStringLiteral("select pageno from dbstat where name = 'lembrete_data' "
+                                              "and pagetype = 'leaf' order by pageno")));
+            while (query.next())
+                leaves << query.value(0).toLongLong();
+            QVERIFY(query.exec(QStringLiteral("pragma page_size")) && query.next());
+            pageSize = query.value(0).toLongLong();
+        }
+        QVERIFY(leaves.size() > 4);
+        {
+            QFile file(f.fake.databasePath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((leaves[leaves.size() / 2] - 1) * pageSize + 100));
+            file.write(QByteArray(pageSize - 200, '\x55'));
+        }
+        f.window->carregarlista();
+        const int shown = f.window->list()->topLevelItemCount();
+        QVERIFY2(shown > 0 && shown < 3000, qPrintable(QString::number(shown)));
+        QCOMPARE(f.shown().size(), 1);
+        QVERIFY2(f.shown()[0].text.contains(QStringLiteral("a leitura dos lembretes parou depois de %1").arg(shown)),
+                 qPrintable(f.shown()[0].text));
     }
 
     void removingWarnsWhenNothingIsSelected()

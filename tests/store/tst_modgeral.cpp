@@ -326,7 +326,7 @@ private slots:
     {
         FakePlatform fake;
         fake.createEmptyDatabase();
-        const QDir copies(fake.platform().programFile(QStringLiteral("copias")));
+        const QDir copies(DailyCopy::folderFor(fake.databasePath()));
         QVERIFY(QDir().mkpath(copies.path()));
         for (int day = 1; day <= 8; ++day) // older copies; the two oldest must go
             writeFile(copies.filePath(QStringLiteral("dados-2006-02-%1.mdb").arg(day, 2, 10, QLatin1Char('0'))), "x");
@@ -360,7 +360,7 @@ private slots:
     {
         FakePlatform fake;
         fake.createEmptyDatabase();
-        writeFile(fake.platform().programFile(QStringLiteral("copias")), "a file where the folder should be");
+        writeFile(DailyCopy::folderFor(fake.databasePath()), "a file where the folder should be");
         modgeral store(fake.platform());
         store.abrirbanco();
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("um"), QString()));

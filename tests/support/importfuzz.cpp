@@ -119,7 +119,14 @@ QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quin
         const qsizetype index = random.below(chain.size());
         const qint64 page = chain.at(index);
         const int rowCountAt = pageSize == 2048 ? 8 : 12;
-        const qint64 rowStart = page * pageSize + (int16At(file, page * pageSize + rowCountAt + 2) & 0x1fff);
+        qint64 rowStart = page * pageSize + (int16At(file, page * pageSize + rowCountAt + 2) & 0x1fff);
+        // One time in eight the link also loses its text: a row of the
+        // address alone, which adds nothing however often it is passed.
+        if (random.below(8) == 0) {
+            rowStart = (page + 1) * pageSize - 4;
+            file[page * pageSize + rowCountAt + 2] = char((pageSize - 4) & 0xff);
+            file[page * pageSize + rowCountAt + 3] = char((pageSize - 4) >> 8);
+        }
         const int target = chain.at(random.below(index + 1));
         putInt32(file, rowStart, quint32(target) << 8);
         break;
@@ -193,6 +200,20 @@ ImportBench::ImportBench(const QString &programFolder)
 }
 
 void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
+{
+    const Tally before = *tally;
+    runOnce(file, hangLimitMs, tally);
+    const bool bad = tally->crashed != before.crashed || tally->hung != before.hung
+        || tally->badExit != before.badExit || tally->changed != before.changed
+        || tally->emptied != before.emptied;
+    if (bad && !m_keepFolder.isEmpty()) {
+        QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
+        if (kept.open(QIODevice::WriteOnly))
+            kept.write(file);
+    }
+}
+
+void ImportBench::runOnce(const QByteArray &file, int hangLimitMs, Tally *tally)
 {
     const QDir folder(m_dir.path());
     const QString oldFile = folder.filePath(QStringLiteral("antigo/dados.mdb"));

@@ -47,14 +47,20 @@ public:
     // programFolder: where lembrete and lembrete-formato-antigo were built.
     explicit ImportBench(const QString &programFolder);
     QString error() const { return m_error; }
+    // Keeps a copy of every file with a bad outcome in folder (empty: none kept).
+    void keepFailuresIn(const QString &folder) { m_keepFolder = folder; }
 
     // Imports file with "lembrete --importar" and adds the outcome to tally.
     void run(const QByteArray &file, int hangLimitMs, Tally *tally);
 
 private:
+    void runOnce(const QByteArray &file, int hangLimitMs, Tally *tally);
+
     QTemporaryDir m_dir;
     QString m_error;
     QStringList m_originalDescriptions;
+    QString m_keepFolder;
+    int m_kept = 0;
 };
 
 } // namespace importfuzz
