@@ -1,6 +1,5 @@
 #include "exchange/icalendar.h"
 
-#include <QHash>
 #include <QSet>
 #include <QStringDecoder>
 #include <QUuid>
@@ -192,7 +191,7 @@ class Expansion
 {
 public:
     Expansion(icalcomponent *component, icalproperty *start, const Window &window)
-        : m_component(component), m_start(start), m_window(window)
+        : m_component(component), m_window(window)
     {
         m_base = icalproperty_get_datetime_with_component(start, component);
     }
@@ -287,7 +286,6 @@ private:
     }
 
     icalcomponent *m_component;
-    icalproperty *m_start;
     Window m_window;
     icaltimetype m_base;
     std::vector<icaltimetype> m_found;
