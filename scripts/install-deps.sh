@@ -9,6 +9,7 @@ packages=(
     qt6-translations-l10n
     libsqlite3-dev mdbtools-dev
     python3
+    libical-dev calcurse python3-icalendar
     fonts-dejavu-core
     dbus dunst xvfb  # the notification tests' real server on a private session bus
     desktop-file-utils appstream file

@@ -178,6 +178,30 @@ void ReportCommands::salvarHTML(const ListSource &list, const QString &status,
 }
 
 // A report that could not be written is reported, rather than offered for opening.
+void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar)
+{
+    const QString fileName = m_platform.saveDialog().askFileName(
+        m_owner, QStringLiteral("Salvar relatório em csv"), QStringLiteral("Arquivos CSV (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+
+    c_relatorios exporter;
+    exporter.setProgresbar(progressBar);
+    exporter.setFieldSeparatorCSV(QStringLiteral(";"));
+    const ProgressShown progress(progressBar);
+    QByteArray data;
+    {
+        const BusyPointer busy;
+        data = exporter.Exportar_listaparaCSV(list);
+    }
+    ReportFile file(cp1252::Unmappable::QuestionMark);
+    if (file.open(fileName)) {
+        file.writeBytes(data);
+        file.close();
+    }
+    finishSavedReport(fileName, file.errorDescription());
+}
+
 void ReportCommands::finishSavedReport(const QString &fileName, const QString &error)
 {
     if (!error.isEmpty()) {

@@ -54,6 +54,15 @@ void ReportFile::writeLine(QStringView text)
         flush();
 }
 
+void ReportFile::writeBytes(const QByteArray &bytes)
+{
+    if (!isOpen() || failed())
+        return;
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= kFlushSize)
+        flush();
+}
+
 bool ReportFile::close()
 {
     if (!isOpen())

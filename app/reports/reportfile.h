@@ -25,6 +25,8 @@ public:
 
     bool open(const QString &fileName);
     void writeLine(QStringView text);
+    // Writes bytes as they are, for a file in another encoding.
+    void writeBytes(const QByteArray &bytes);
     // Writes what is still buffered and closes the file; false on failure.
     bool close();
 

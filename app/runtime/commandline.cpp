@@ -2,6 +2,8 @@
 
 #include "alerts/commands.h"
 #include "buildconfig.h"
+#include "exchange/exchangecommandline.h"
+#include "exchange/reminderexchange.h"
 #include "runtime/programlayout.h"
 #include "store/jetimport.h"
 
@@ -22,10 +24,20 @@ struct ProgramOption
 
 int importCommand(const CommandContext &context)
 {
+    // A calendar file is recognised by its content, whatever its name.
+    if (exchange::isCalendarFile(context.value))
+        return exchange::runCalendarImportCommand(context.value, context.layout.executableFolder(),
+                                                  context.out, context.err);
     // The import writes its database itself; the folder must be there.
     context.layout.prepareDataFolder();
     return runImportCommand({QStringLiteral("lembrete"), QStringLiteral("--importar"), context.value},
                             context.out, context.err, context.layout.dataFolder());
+}
+
+int exportCommand(const CommandContext &context)
+{
+    return exchange::runExportCommand(context.value, context.layout.executableFolder(), context.out,
+                                      context.err);
 }
 
 // The program's options, in the order the usage lists them. A new option is
@@ -40,8 +52,9 @@ QList<ProgramOption> programOptions()
                             QStringLiteral("Mostra a versão do programa e sai.")),
          nullptr},
         {QCommandLineOption(QStringLiteral("importar"),
-                            QStringLiteral("Traz os lembretes de um dados.mdb do programa antigo para o "
-                                           "banco de dados de lembretes, sem abrir a janela."),
+                            QStringLiteral("Traz os lembretes de um dados.mdb do programa antigo ou de um "
+                                           "calendário iCalendar (reconhecido pelo conteúdo) para o banco "
+                                           "de dados de lembretes, sem abrir a janela."),
                             QStringLiteral("CAMINHO")),
          importCommand},
         {QCommandLineOption(QStringLiteral("avisar"),
@@ -52,6 +65,11 @@ QList<ProgramOption> programOptions()
                             QStringLiteral("Fica em execução sem a janela, com um ícone na bandeja do "
                                            "sistema, e avisa dos lembretes de hoje e de amanhã.")),
          nullptr},
+        {QCommandLineOption(QStringLiteral("exportar"),
+                            QStringLiteral("Grava todos os lembretes num calendário iCalendar (ARQUIVO.ics) "
+                                           "ou numa planilha (ARQUIVO.csv), sem abrir a janela."),
+                            QStringLiteral("ARQUIVO")),
+         exportCommand},
     };
 }
 

@@ -6,6 +6,7 @@
 #include "store/daytext.h"
 #include "store/jetimport.h"
 #include "store/reminderindexes.h"
+#include "store/uidcolumn.h"
 
 #include <QDate>
 #include <QFile>
@@ -173,6 +174,7 @@ bool modgeral::prepareConnection(QString *error)
     // (or a damaged file) still lets the reminders be read without it.
     if (m_damage.isEmpty())
         QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
+    uidcolumn::ensure(db);
     return reminderindexes::prepare(db, m_damage.isEmpty(), error);
 }
 

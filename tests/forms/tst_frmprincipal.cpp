@@ -3,6 +3,7 @@
 
 #include "formfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -375,6 +376,7 @@ private slots:
         QTest::newRow("popremover") << "popremover" << "message:Remover";
         QTest::newRow("poptxt") << "poptxt" << "dialog";
         QTest::newRow("pophtml") << "pophtml" << "dialog";
+        QTest::newRow("popcsv") << "popcsv" << "dialog";
         QTest::newRow("popsair") << "popsair" << "closed";
     }
 
@@ -403,6 +405,25 @@ private slots:
         }
         f.fake.platform().windows().unloadAllExcept(f.window.get());
         flushDeletes();
+    }
+
+    void theICalendarCommandsCarryTheRemindersToAnotherDatabase()
+    {
+        Fixture source({"2006/03/10|Consulta|Dr. Silva", "2006/03/12|Aniversário|"});
+        const QList<QAction *> principal = source.window->findChild<QMenu *>("mnuprincipal")->actions();
+        const QString file = QDir(source.fake.folder()).filePath("lembretes.ics");
+        source.fake.saveDialog->nextFileName = file;
+        source.window->findChild<QAction *>("mnuexportarical")->trigger();
+        QCOMPARE(source.onlyMessage().text, "2 lembretes foram exportados para " + file + ".");
+        QCOMPARE(source.fake.saveDialog->filters, QStringList{"Arquivos iCalendar (*.ics)"});
+
+        Fixture target;
+        target.fake.openDialog->nextFileName = file;
+        target.window->findChild<QAction *>("mnuimportarical")->trigger();
+        QCOMPARE(target.listed(), source.listed());
+        QCOMPARE(target.stored(), source.stored());
+        for (const char *name : {"mnuimportarical", "mnuexportarical"})
+            QVERIFY(principal.contains(source.window->findChild<QAction *>(name)));
     }
 
     void aRightClickShowsThePopupEvenOnAnEmptyList()

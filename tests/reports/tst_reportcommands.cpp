@@ -79,6 +79,12 @@ private:
         commands().salvarHTML(ViewListSource(&tree), kStatus, m_bar);
     }
 
+    void saveCsv(QTreeWidget &tree, const QString &fileName)
+    {
+        m_fake->saveDialog->nextFileName = fileName;
+        commands().salvarCSV(ViewListSource(&tree), m_bar);
+    }
+
     // Every message shown so far: count, title, icon, buttons, and the text (or its start).
     void verifyMessages(qsizetype count, const QString &text, bool wholeText = true)
     {
@@ -207,6 +213,20 @@ private slots:
         QVERIFY(bytes.endsWith(kHtmlFooter));
     }
 
+    void csvReportHoldsTheListAsShownInUtf8()
+    {
+        auto tree = makeReminderList({{"10/03/2006", QStringLiteral("Reuni\u00e3o; sala \"A\""), "0 dias"}});
+        saveCsv(*tree, path("lembretes.csv"));
+
+        QCOMPARE(m_fake->saveDialog->titles, QStringList{"Salvar relatório em csv"});
+        QCOMPARE(m_fake->saveDialog->filters, QStringList{"Arquivos CSV (*.csv)"});
+        QCOMPARE(fileBytes(path("lembretes.csv")),
+                 "\xEF\xBB\xBF" "Data;T\xC3\xADtulo do lembrete;Dias restantes\r\n"
+                 "10/03/2006;\"Reuni\xC3\xA3o; sala \"\"A\"\"\";0 dias\r\n");
+        verifyMessages(1, kSaved);
+        QVERIFY(m_bar->isHidden());
+    }
+
     void emptyListReportsHoldTitleAndFooterOnly()
     {
         auto tree = makeReminderList({});
@@ -244,8 +264,9 @@ private slots:
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
         saveText(*tree, QString());
         saveHtml(*tree, QString());
+        saveCsv(*tree, QString());
 
-        QCOMPARE(m_fake->saveDialog->titles.size(), 2);
+        QCOMPARE(m_fake->saveDialog->titles.size(), 3);
         QVERIFY(m_fake->messages->shown.isEmpty());
         QVERIFY(m_bar->isHidden());
         QCOMPARE(m_bar->maximum(), 4);
@@ -276,10 +297,11 @@ private slots:
             QSKIP("needs /dev/full");
         QFETCH(QByteArray, previous);
         const QString name = QDir::cleanPath(path(fileName));
-        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
+        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr, o bastante para passar do limite de um disco cheio", "0 dias"}});
         if (previous.isEmpty()) {
             saveText(*tree, name);
             saveHtml(*tree, name);
+            saveCsv(*tree, name);
         } else {
             QFile old(name);
             QVERIFY(old.open(QIODevice::WriteOnly));
@@ -294,13 +316,14 @@ private slots:
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             saveText(*tree, name);
             saveHtml(*tree, name);
+            saveCsv(*tree, name);
             setrlimit(RLIMIT_FSIZE, &saved);
             std::signal(SIGXFSZ, previousHandler);
             QCOMPARE(fileBytes(name), previous);
             QCOMPARE(QDir(m_fake->folder()).entryList({QStringLiteral("anterior*")}, QDir::Files),
                      QStringList{QStringLiteral("anterior.txt")});
         }
-        verifyMessages(2, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
+        verifyMessages(3, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
         QVERIFY(m_fake->shell->opened.isEmpty());
         QVERIFY(m_bar->isHidden());
         QVERIFY(!QFile::exists(path("nao-existe")));

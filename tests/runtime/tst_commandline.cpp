@@ -41,6 +41,11 @@ private slots:
             << QStringList{"--importar", "a", "--importar", "b"} << 2 << none
             << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
         QTest::newRow("--importar") << QStringList{"--importar", "antigo.mdb"} << -1 << none << none << true;
+        QTest::newRow("--exportar without its file")
+            << QStringList{"--exportar"} << 2 << none << QStringLiteral("lembrete: falta ARQUIVO depois de --exportar.\n") << false;
+        QTest::newRow("--exportar and --importar")
+            << QStringList{"--exportar", "a.ics", "--importar", "b.ics"} << 2 << none
+            << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
         QTest::newRow("--importar=") << QStringList{"--importar=antigo.mdb"} << -1 << none << none << true;
         QTest::newRow("--avisar runs without the window") << QStringList{"--avisar"} << -1 << none << none << true;
         QTest::newRow("--bandeja opens the program") << QStringList{"--bandeja"} << -1 << none << none << false;
