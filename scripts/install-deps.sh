@@ -9,6 +9,7 @@ packages=(
     qt6-translations-l10n
     libsqlite3-dev mdbtools-dev
     python3
+    libical-dev calcurse python3-icalendar
     fonts-dejavu-core
 )
 

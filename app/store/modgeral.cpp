@@ -1,4 +1,5 @@
 #include "store/modgeral.h"
+#include "store/uidcolumn.h"
 
 #include "runtime/platform.h"
 #include "store/daytext.h"
@@ -154,6 +155,7 @@ bool modgeral::prepareConnection(QString *error)
     // Keeps the list's order and the day filters fast; a read-only folder
     // still lets the reminders be read without it.
     query.exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
+    uidcolumn::ensure(db);
     return true;
 }
 
