@@ -1,3 +1,4 @@
+#include "exchange/synccommand.h"
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -19,6 +20,10 @@ int main(int argc, char *argv[])
         return runImportCommand(QCoreApplication::arguments(), out, err,
                                 QCoreApplication::applicationDirPath());
     }
+
+    // lembrete --sincronizar: syncs with the calendar server without a window.
+    if (isSyncCommand(argc, argv))
+        return runSyncProgram(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));

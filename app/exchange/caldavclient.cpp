@@ -270,7 +270,6 @@ Reply Client::probe(CollectionInfo *info)
                         xml.writeStartElement(kDav, QStringLiteral("prop"));
                         xml.writeEmptyElement(kDav, QStringLiteral("resourcetype"));
                         xml.writeEmptyElement(kDav, QStringLiteral("supported-report-set"));
-                        xml.writeEmptyElement(kDav, QStringLiteral("sync-token"));
                         xml.writeEndElement();
                         xml.writeEndElement();
                     }),
@@ -286,9 +285,6 @@ Reply Client::probe(CollectionInfo *info)
         const auto reports = response.found.value(key(kDav, QStringLiteral("supported-report-set")));
         if (reports.descendants.contains(key(kDav, QStringLiteral("sync-collection"))))
             info->offersSyncCollection = true;
-        const auto token = response.found.value(key(kDav, QStringLiteral("sync-token")));
-        if (!token.text.trimmed().isEmpty())
-            info->syncToken = token.text.trimmed();
     }
     if (!info->isCalendar)
         reply.error = QStringLiteral("O endereço %1 não é uma coleção de calendário CalDAV.")
@@ -398,9 +394,9 @@ Request Client::put(const QString &href, const QByteArray &object, const QString
 {
     Request request{"PUT", href, object, "text/calendar; charset=utf-8", {}};
     if (ifMatch.isEmpty())
-        request.headers.append({"If-None-Match", "*"});
+        request.headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
     else
-        request.headers.append({"If-Match", ifMatch.toLatin1()});
+        request.headers.append(qMakePair(QByteArray("If-Match"), ifMatch.toLatin1()));
     return request;
 }
 
@@ -408,7 +404,7 @@ Request Client::remove(const QString &href, const QString &ifMatch) const
 {
     Request request{"DELETE", href, {}, {}, {}};
     if (!ifMatch.isEmpty())
-        request.headers.append({"If-Match", ifMatch.toLatin1()});
+        request.headers.append(qMakePair(QByteArray("If-Match"), ifMatch.toLatin1()));
     return request;
 }
 

@@ -59,7 +59,6 @@ struct CollectionInfo
 {
     bool isCalendar = false;
     bool offersSyncCollection = false;
-    QString syncToken;
 };
 
 // The server's changes since a sync token (RFC 6578). tokenRefused: the server

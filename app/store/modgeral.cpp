@@ -1,5 +1,6 @@
 #include "store/modgeral.h"
 #include "store/uidcolumn.h"
+#include "exchange/syncstate.h"
 
 #include "runtime/platform.h"
 #include "store/daytext.h"
@@ -156,6 +157,7 @@ bool modgeral::prepareConnection(QString *error)
     // still lets the reminders be read without it.
     query.exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
     uidcolumn::ensure(db);
+    syncstate::ensure(db);
     return true;
 }
 

@@ -1,0 +1,91 @@
+#include "exchange/synccommand.h"
+
+#include "exchange/passwordvault.h"
+#include "exchange/syncsettings.h"
+#include "runtime/platform.h"
+#include "store/modgeral.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QTextStream>
+
+namespace {
+
+// Without a window, the store's messages go to standard error.
+class StreamMessages final : public runtime::MessageBoxes
+{
+public:
+    explicit StreamMessages(QTextStream &err) : m_err(err) {}
+    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon, const QString &text, const QString &,
+                                runtime::MessageButtons buttons) override
+    {
+        m_err << text << '\n';
+        m_err.flush();
+        return buttons == runtime::MessageButtons::YesNo ? runtime::MessageAnswer::No
+                                                         : runtime::MessageAnswer::Ok;
+    }
+
+private:
+    QTextStream &m_err;
+};
+
+} // namespace
+
+SyncOutcome synchronize(const SyncSettings &settings, const QString &password, const QSqlDatabase &db,
+                        const runtime::Clock &clock, const SyncEngine::Progress &progress, int timeoutMs)
+{
+    caldav::Client client({QUrl(settings.address), settings.user, password}, timeoutMs);
+    SyncEngine engine(db, client, settings.account(), clock.today(), clock.now(), progress);
+    return engine.run();
+}
+
+bool isSyncCommand(int argc, char *argv[])
+{
+    return argc >= 2 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--sincronizar");
+}
+
+int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QString &environmentPassword,
+                   QTextStream &err)
+{
+    const SyncSettings settings = SyncSettings::load(platform.settings());
+    if (!settings.configured()) {
+        err << "Erro: a sincronização não está configurada. Informe o endereço da coleção de calendário "
+               "em Principal > Sincronização...\n";
+        err.flush();
+        return 1;
+    }
+    QString password = environmentPassword;
+    if (password.isEmpty()) {
+        QString why;
+        if (!vault.read(settings.account(), &password, &why)) {
+            err << "Erro: a senha da sincronização não foi encontrada (" << why
+                << "). Defina a variável de ambiente ZEDOZARIR_SENHA.\n";
+            err.flush();
+            return 1;
+        }
+    }
+    platform.setMessageBoxes(std::make_unique<StreamMessages>(err));
+    modgeral store(platform);
+    store.abrirbanco();
+    if (!store.isOpen())
+        return 1;
+    const SyncOutcome outcome = synchronize(settings, password, store.connection(), platform.clock(),
+                                            [&err](const QString &step) {
+                                                err << step << '\n';
+                                                err.flush();
+                                            });
+    err << (outcome.ok ? "" : "Erro: ") << outcome.message << '\n';
+    err.flush();
+    return outcome.ok ? 0 : 1;
+}
+
+int runSyncProgram(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Zedozarir"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Zedozarir"));
+    QTextStream err(stderr);
+    runtime::Platform platform(QCoreApplication::applicationDirPath());
+    const std::unique_ptr<PasswordVault> vault = makeSystemVault();
+    return runSyncCommand(platform, *vault, qEnvironmentVariable("ZEDOZARIR_SENHA"), err);
+}
