@@ -136,11 +136,15 @@ inline bool RadicaleServer::start(bool tls)
     if (tls) {
         const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
         const QString key = m_dir.filePath(QStringLiteral("key.pem"));
-        const int made = QProcess::execute(
-            QStringLiteral("openssl"),
-            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-             QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
+        QProcess openssl;
+        openssl.setProcessChannelMode(QProcess::MergedChannels);
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                       QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                       QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
+        const bool madeIt = openssl.waitForFinished(60000) && openssl.exitCode() == 0;
+        const int made = madeIt ? 0 : 1;
         if (made != 0) {
             m_error = QStringLiteral("openssl could not make a certificate");
             return false;

@@ -7,6 +7,7 @@
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTextStream>
