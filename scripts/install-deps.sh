@@ -10,7 +10,7 @@ packages=(
     libsqlite3-dev mdbtools-dev
     python3
     libical-dev calcurse python3-icalendar
-    qtkeychain-qt6-dev radicale python3-caldav
+    qtkeychain-qt6-dev radicale python3-caldav openssl
     fonts-dejavu-core
 )
 

@@ -53,7 +53,7 @@ public:
 
     // One request straight to the server (for MKCALENDAR and odd objects).
     int request(const QByteArray &method, const QString &path, const QByteArray &body = {},
-                const QByteArray &contentType = {});
+                const QByteArray &contentType = {}, int timeoutMs = 30000);
 
 private:
     bool waitUntilListening();
@@ -255,7 +255,7 @@ inline QString RadicaleServer::client(const QStringList &arguments, const QByteA
 }
 
 inline int RadicaleServer::request(const QByteArray &method, const QString &path, const QByteArray &body,
-                                   const QByteArray &contentType)
+                                   const QByteArray &contentType, int timeoutMs)
 {
     QUrl url = collection();
     url.setPath(path);
@@ -264,7 +264,7 @@ inline int RadicaleServer::request(const QByteArray &method, const QString &path
                          "Basic " + (QByteArray(user) + ':' + password).toBase64());
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    request.setTransferTimeout(30000);
+    request.setTransferTimeout(timeoutMs);
     QNetworkReply *reply = m_network.sendCustomRequest(request, method, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
