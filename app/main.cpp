@@ -1,4 +1,5 @@
 #include "exchange/synccommand.h"
+#include "exchange/exchangecommandline.h"
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -12,6 +13,14 @@
 
 int main(int argc, char *argv[])
 {
+    // lembrete --exportar ARQUIVO.ics|.csv, lembrete --importar ARQUIVO.ics
+    if (exchange::isExchangeCommand(argc, argv)) {
+        QCoreApplication exchangeApp(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return exchange::runExchangeCommand(QCoreApplication::arguments(), out, err,
+                                            QCoreApplication::applicationDirPath());
+    }
     // lembrete --importar CAMINHO: brings an older-format file over without a window.
     if (isImportCommand(argc, argv)) {
         QCoreApplication importApp(argc, argv);

@@ -3,6 +3,7 @@
 #include "ui_frmprincipal.h"
 
 #include "buildconfig.h"
+#include "exchange/exchangecommands.h"
 #include "forms/commandicons.h"
 #include "forms/frmcalculardias.h"
 #include "forms/frmcalendario.h"
@@ -149,6 +150,7 @@ void frmprincipal::createPopupCommands()
     reports->setObjectName(QStringLiteral("popret"));
     addItem(reports, "poptxt", QStringLiteral("Salvar em TXT"), &frmprincipal::mnusalvatxt_Click);
     addItem(reports, "pophtml", QStringLiteral("Salvar em HTML"), &frmprincipal::mnusalvahtml_Click);
+    addItem(reports, "popcsv", QStringLiteral("Salvar em CSV"), &frmprincipal::mnusalvacsv_Click);
     addItem(reports, "popimprimir", QStringLiteral("Imprimir"), &frmprincipal::mnuimprimir_Click);
     m_popup->addSeparator()->setObjectName(QStringLiteral("popsp3"));
     addItem(m_popup, "popsair", QStringLiteral("&Sair"), &frmprincipal::mnusair_Click);
@@ -180,6 +182,9 @@ void frmprincipal::connectCommands()
         {ui->mnupreferencias, &frmprincipal::mnupreferencias_Click},
         {ui->mnusalvatxt, &frmprincipal::mnusalvatxt_Click},
         {ui->mnusalvahtml, &frmprincipal::mnusalvahtml_Click},
+        {ui->mnusalvacsv, &frmprincipal::mnusalvacsv_Click},
+        {ui->mnuimportarical, &frmprincipal::mnuimportarical_Click},
+        {ui->mnuexportarical, &frmprincipal::mnuexportarical_Click},
         {ui->mnuimprimir, &frmprincipal::mnuimprimir_Click},
         {ui->mnucalendario, &frmprincipal::mnucalendario_Click},
         {ui->mnudias, &frmprincipal::mnudias_Click},
@@ -510,6 +515,22 @@ void frmprincipal::mnusalvahtml_Click()
 {
     ReportCommands(m_platform, m_store, this)
         .salvarHTML(TreeWidgetListSource(ui->lstlista), ui->lblestatus->text(), ui->barraprogresso);
+}
+
+void frmprincipal::mnusalvacsv_Click()
+{
+    ReportCommands(m_platform, m_store, this).salvarCSV(TreeWidgetListSource(ui->lstlista), ui->barraprogresso);
+}
+
+void frmprincipal::mnuimportarical_Click()
+{
+    if (ExchangeCommands(m_platform, m_store, this).importarICalendar())
+        carregarlista();
+}
+
+void frmprincipal::mnuexportarical_Click()
+{
+    ExchangeCommands(m_platform, m_store, this).exportarICalendar();
 }
 
 void frmprincipal::mnuimprimir_Click()

@@ -60,6 +60,9 @@ public:
     void mnusalvatxt_Click();
     void mnusalvahtml_Click();
     void mnuimprimir_Click();
+    void mnusalvacsv_Click();
+    void mnuimportarical_Click();
+    void mnuexportarical_Click();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -4,6 +4,7 @@
 #include "reports/reportfile.h"
 
 #include <QProgressBar>
+#include <QStringList>
 
 namespace {
 
@@ -187,6 +188,44 @@ bool c_relatorios::Exportar_listaparaTXT(ReportFile &file, const ListSource &lis
         setProgress(i + 1, count);
     }
     return true;
+}
+
+QString c_relatorios::csvField(const QString &text) const
+{
+    QString enclose = m_encloseCSV;
+    if (enclose.isEmpty()) {
+        const bool needsQuotes = text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))
+            || text.contains(QLatin1Char('\r'))
+            || (!m_separatorCSV.isEmpty() && text.contains(m_separatorCSV));
+        if (!needsQuotes)
+            return text;
+        enclose = QStringLiteral("\"");
+    }
+    QString field = text;
+    field.replace(enclose, enclose + enclose);
+    return enclose + field + enclose;
+}
+
+QByteArray c_relatorios::Exportar_listaparaCSV(const ListSource &list)
+{
+    const int count = list.itemCount();
+    const int columns = list.columnCount();
+    QString text;
+    QStringList fields;
+    const auto endLine = [&] {
+        text += fields.join(m_separatorCSV) + QStringLiteral("\r\n");
+        fields.clear();
+    };
+    for (int c = 0; c < columns; ++c)
+        fields.append(csvField(list.columnHeader(c)));
+    endLine();
+    for (int i = 0; i < count; ++i) {
+        for (int c = 0; c < columns; ++c)
+            fields.append(csvField(list.text(i, c)));
+        endLine();
+        setProgress(i + 1, count);
+    }
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 
 bool c_relatorios::Exportar_listaparaHTML(const ListSource &list, ReportFile &file)

@@ -24,7 +24,9 @@ public:
     // The letter that underlines the headers; only the first character counts,
     // and an empty text underlines with blanks.
     void setmLetraTXT(const QString &letter);
-    // Kept for a separated-values writer; no writer reads them yet.
+    // The separated-values writer's field separator (";" unless set) and the
+    // character that encloses every field; with none set, fields that need it
+    // are enclosed in '"' (RFC 4180). Only the first character counts.
     void setFieldSeparatorCSV(const QString &separator);
     void setFieldEncloseCSV(const QString &enclose);
     // Attaches a progress bar; any other object detaches it.
@@ -36,6 +38,10 @@ public:
     // The HTML table. False, writing nothing, when the list has no items.
     bool Exportar_listaparaHTML(const ListSource &list, ReportFile &file);
 
+    // The headers and then one line per item, in UTF-8 with a byte-order mark
+    // and CR LF line ends; the enclosing character is doubled inside a field.
+    QByteArray Exportar_listaparaCSV(const ListSource &list);
+
     // The letter repeated n times, and never fewer than once.
     static QString RepetirLetra(const QString &letter, int n);
     // True for a progress bar and nothing else.
@@ -46,6 +52,7 @@ signals:
     void progressChanged(double percent);
 
 private:
+    QString csvField(const QString &text) const;
     int MedirCampo(const QString &text, int column, int cap);
     void setProgress(int item, int count);
 

@@ -11,6 +11,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressBar>
+#include <QDir>
+#include <QFile>
 #include <QUrl>
 
 namespace {
@@ -168,6 +170,34 @@ void ReportCommands::salvarHTML(const ListSource &list, const QString &status,
 }
 
 // A report that could not be written is reported, rather than offered for opening.
+void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar)
+{
+    const QString fileName = m_platform.saveDialog().askFileName(
+        m_owner, QStringLiteral("Salvar relatório em csv"), QStringLiteral("Arquivos CSV (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+
+    c_relatorios exporter;
+    exporter.setProgresbar(progressBar);
+    exporter.setFieldSeparatorCSV(QStringLiteral(";"));
+    const ProgressShown progress(progressBar);
+    QByteArray data;
+    {
+        const BusyPointer busy;
+        data = exporter.Exportar_listaparaCSV(list);
+    }
+    QFile file(fileName);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        error = QStringLiteral("Não foi possível criar o arquivo \"%1\" (%2)")
+                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    else if (file.write(data) != data.size() || !file.flush())
+        error = QStringLiteral("Não foi possível gravar o arquivo \"%1\" (%2)")
+                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    file.close();
+    finishSavedReport(fileName, error);
+}
+
 void ReportCommands::finishSavedReport(const QString &fileName, const QString &error)
 {
     if (!error.isEmpty()) {

@@ -23,6 +23,9 @@ public:
     void salvarTXT(const ListSource &list, const QString &status, QProgressBar *progressBar);
     // "Salvar em HTML": asks for a file name and writes the page.
     void salvarHTML(const ListSource &list, const QString &status, QProgressBar *progressBar);
+    // "Salvar em CSV": asks for a file name and writes the list's columns,
+    // separated by ";", in UTF-8.
+    void salvarCSV(const ListSource &list, QProgressBar *progressBar);
     // "Imprimir": prints on the default printer, selecting each item in turn.
     void imprimir(ListSource &list, const QString &status);
 

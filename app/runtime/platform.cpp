@@ -12,6 +12,7 @@ Platform::Platform(const QString &programFolder)
     : m_programFolder(QDir::cleanPath(programFolder))
     , m_messages(std::make_unique<QtMessageBoxes>())
     , m_saveDialog(std::make_unique<QtSaveDialog>())
+    , m_openDialog(std::make_unique<QtOpenDialog>())
     , m_shell(std::make_unique<QtShellOpener>())
     , m_clock(std::make_unique<SystemClock>())
     , m_settings(std::make_unique<QSettingsAccess>())
@@ -35,6 +36,11 @@ void Platform::setMessageBoxes(std::unique_ptr<MessageBoxes> messages)
 void Platform::setSaveDialog(std::unique_ptr<SaveDialog> dialog)
 {
     m_saveDialog = std::move(dialog);
+}
+
+void Platform::setOpenDialog(std::unique_ptr<OpenDialog> dialog)
+{
+    m_openDialog = std::move(dialog);
 }
 
 void Platform::setShellOpener(std::unique_ptr<ShellOpener> shell)

@@ -35,6 +35,14 @@ public:
     virtual QString askFileName(QWidget *owner, const QString &title, const QString &filter) = 0;
 };
 
+// The Open dialog: returns the chosen existing file, or an empty text when cancelled.
+class OpenDialog
+{
+public:
+    virtual ~OpenDialog() = default;
+    virtual QString askFileName(QWidget *owner, const QString &title, const QString &filter) = 0;
+};
+
 // Opens a document or a web address with the desktop's default application.
 class ShellOpener
 {
@@ -78,6 +86,7 @@ public:
 
     MessageBoxes &messages() const { return *m_messages; }
     SaveDialog &saveDialog() const { return *m_saveDialog; }
+    OpenDialog &openDialog() const { return *m_openDialog; }
     ShellOpener &shell() const { return *m_shell; }
     Clock &clock() const { return *m_clock; }
     SettingsAccess &settings() const { return *m_settings; }
@@ -86,6 +95,7 @@ public:
 
     void setMessageBoxes(std::unique_ptr<MessageBoxes> messages);
     void setSaveDialog(std::unique_ptr<SaveDialog> dialog);
+    void setOpenDialog(std::unique_ptr<OpenDialog> dialog);
     void setShellOpener(std::unique_ptr<ShellOpener> shell);
     void setClock(std::unique_ptr<Clock> clock);
     void setSettingsAccess(std::unique_ptr<SettingsAccess> settings);
@@ -99,6 +109,7 @@ private:
     QString m_programFolder;
     std::unique_ptr<MessageBoxes> m_messages;
     std::unique_ptr<SaveDialog> m_saveDialog;
+    std::unique_ptr<OpenDialog> m_openDialog;
     std::unique_ptr<ShellOpener> m_shell;
     std::unique_ptr<Clock> m_clock;
     std::unique_ptr<SettingsAccess> m_settings;

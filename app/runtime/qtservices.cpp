@@ -55,6 +55,17 @@ QString QtSaveDialog::askFileName(QWidget *owner, const QString &title, const QS
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtOpenDialog::askFileName(QWidget *owner, const QString &title, const QString &filter)
+{
+    QFileDialog dialog(owner, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 bool QtShellOpener::open(const QString &pathOrAddress, QWidget *)
 {
     const QUrl url = QFileInfo::exists(pathOrAddress) ? QUrl::fromLocalFile(pathOrAddress)

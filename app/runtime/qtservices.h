@@ -19,6 +19,12 @@ public:
     QString askFileName(QWidget *owner, const QString &title, const QString &filter) override;
 };
 
+class QtOpenDialog final : public OpenDialog
+{
+public:
+    QString askFileName(QWidget *owner, const QString &title, const QString &filter) override;
+};
+
 class QtShellOpener final : public ShellOpener
 {
 public:

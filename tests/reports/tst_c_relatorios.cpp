@@ -117,6 +117,39 @@ private slots:
         QCOMPARE(c_relatorios::RepetirLetra(QStringLiteral("*"), 3), QStringLiteral("***"));
     }
 
+    void csvFieldsAreEnclosedOnlyWhenNeededUnlessAnEncloserIsSet_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("enclose");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << ";" << "" << "Consulta Dr" << "Consulta Dr";
+        QTest::newRow("separator inside") << ";" << "" << "a;b" << "\"a;b\"";
+        QTest::newRow("quote inside") << ";" << "" << "diz \"oi\"" << "\"diz \"\"oi\"\"\"";
+        QTest::newRow("line break inside") << ";" << "" << "um\ndois" << "\"um\ndois\"";
+        QTest::newRow("other separator") << "," << "" << "a;b,c" << "\"a;b,c\"";
+        QTest::newRow("encloser set") << ";" << "'" << "d'agua" << "'d''agua'";
+        QTest::newRow("encloser set, plain") << ";" << "\"" << "x" << "\"x\"";
+    }
+
+    void csvFieldsAreEnclosedOnlyWhenNeededUnlessAnEncloserIsSet()
+    {
+        QFETCH(QString, separator);
+        QFETCH(QString, enclose);
+        QFETCH(QString, field);
+        QFETCH(QString, written);
+        auto tree = makeList({"A", "B"}, {{field, "z"}});
+        c_relatorios exporter;
+        exporter.setFieldSeparatorCSV(separator);
+        exporter.setFieldEncloseCSV(enclose);
+        const QString head = enclose.isEmpty() ? QStringLiteral("A") + separator + QStringLiteral("B")
+                                               : enclose + "A" + enclose + separator + enclose + "B" + enclose;
+        const QString tail = enclose.isEmpty() ? QStringLiteral("z") : enclose + "z" + enclose;
+        QCOMPARE(exporter.Exportar_listaparaCSV(TreeWidgetListSource(tree.get())),
+                 QByteArray("\xEF\xBB\xBF")
+                     + (head + "\r\n" + written + separator + tail + "\r\n").toUtf8());
+    }
+
     void anEmptyListWritesNothingAndReportsFalse()
     {
         auto tree = makeReminderList({});

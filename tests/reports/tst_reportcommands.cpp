@@ -77,6 +77,12 @@ private:
         commands().salvarHTML(TreeWidgetListSource(&tree), kStatus, m_bar);
     }
 
+    void saveCsv(QTreeWidget &tree, const QString &fileName)
+    {
+        m_fake->saveDialog->nextFileName = fileName;
+        commands().salvarCSV(TreeWidgetListSource(&tree), m_bar);
+    }
+
     // Every message shown so far: count, title, icon, buttons, and the text (or its start).
     void verifyMessages(qsizetype count, const QString &text, bool wholeText = true)
     {
@@ -173,6 +179,20 @@ private slots:
         QVERIFY(m_bar->isHidden());
     }
 
+    void csvReportHoldsTheListAsShownInUtf8()
+    {
+        auto tree = makeReminderList({{"10/03/2006", QStringLiteral("Reuni\u00e3o; sala \"A\""), "0 dias"}});
+        saveCsv(*tree, path("lembretes.csv"));
+
+        QCOMPARE(m_fake->saveDialog->titles, QStringList{"Salvar relatório em csv"});
+        QCOMPARE(m_fake->saveDialog->filters, QStringList{"Arquivos CSV (*.csv)"});
+        QCOMPARE(fileBytes(path("lembretes.csv")),
+                 "\xEF\xBB\xBF" "Data;T\xC3\xADtulo do lembrete;Dias restantes\r\n"
+                 "10/03/2006;\"Reuni\xC3\xA3o; sala \"\"A\"\"\";0 dias\r\n");
+        verifyMessages(1, kSaved);
+        QVERIFY(m_bar->isHidden());
+    }
+
     void emptyListReportsHoldTitleAndFooterOnly()
     {
         auto tree = makeReminderList({});
@@ -210,8 +230,9 @@ private slots:
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
         saveText(*tree, QString());
         saveHtml(*tree, QString());
+        saveCsv(*tree, QString());
 
-        QCOMPARE(m_fake->saveDialog->titles.size(), 2);
+        QCOMPARE(m_fake->saveDialog->titles.size(), 3);
         QVERIFY(m_fake->messages->shown.isEmpty());
         QVERIFY(m_bar->isHidden());
         QCOMPARE(m_bar->maximum(), 4);
@@ -239,7 +260,8 @@ private slots:
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
         saveText(*tree, name);
         saveHtml(*tree, name);
-        verifyMessages(2, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
+        saveCsv(*tree, name);
+        verifyMessages(3, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
         QVERIFY(m_fake->shell->opened.isEmpty());
         QVERIFY(m_bar->isHidden());
         QVERIFY(!QFile::exists(path("nao-existe")));

@@ -39,6 +39,10 @@ FakePlatform::FakePlatform()
     saveDialog = dialog.get();
     m_platform->setSaveDialog(std::move(dialog));
 
+    auto openFile = std::make_unique<ScriptedOpenDialog>();
+    openDialog = openFile.get();
+    m_platform->setOpenDialog(std::move(openFile));
+
     auto opener = std::make_unique<RecordingShellOpener>();
     shell = opener.get();
     m_platform->setShellOpener(std::move(opener));

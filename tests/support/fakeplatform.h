@@ -40,6 +40,19 @@ public:
     QStringList filters;
 };
 
+class ScriptedOpenDialog final : public runtime::OpenDialog
+{
+public:
+    QString askFileName(QWidget *, const QString &, const QString &filter) override
+    {
+        filters.append(filter);
+        return nextFileName;
+    }
+
+    QString nextFileName;
+    QStringList filters;
+};
+
 class RecordingShellOpener final : public runtime::ShellOpener
 {
 public:
@@ -77,6 +90,7 @@ public:
 
     ScriptedMessageBoxes *messages = nullptr;
     ScriptedSaveDialog *saveDialog = nullptr;
+    ScriptedOpenDialog *openDialog = nullptr;
     RecordingShellOpener *shell = nullptr;
     FixedClock *clock = nullptr;
 

@@ -1,0 +1,357 @@
+#include "exchange/reminderexchange.h"
+
+#include "exchange/icalendar.h"
+#include "reports/c_relatorios.h"
+#include "reports/listsource.h"
+#include "store/daytext.h"
+#include "store/modgeral.h"
+#include "store/uidcolumn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QVariant>
+
+
+namespace exchange {
+namespace {
+
+struct Row
+{
+    qint64 key = 0;
+    QString day; // as stored
+    QString title;
+    QString description;
+    QString uid;
+};
+
+QString describe(const QString &what, const QSqlError &error)
+{
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? what + QStringLiteral(".") : what + QStringLiteral(" (") + text + QStringLiteral(").");
+}
+
+// Reads every reminder in day and title order; rows added together keep the
+// order they were added in, so a file imported and exported again keeps its own.
+bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const bool withUid = uidcolumn::exists(db);
+    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1 from lembrete "
+                                   "order by data, titulo, rowid")
+                        .arg(withUid ? QStringLiteral("uid") : QStringLiteral("null")))) {
+        *error = describe(QStringLiteral("os lembretes não puderam ser lidos"), query.lastError());
+        return false;
+    }
+    while (query.next())
+        rows->append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
+                      query.value(3).toString(), query.value(4).toString()});
+    return true;
+}
+
+// Gives every row without a UID a new one (the shape icalendar::newUid()
+// gives) in one statement, before the rows are read for the export.
+bool assignMissingUids(const QSqlDatabase &db, QString *error)
+{
+    QSqlQuery query(db);
+    if (!uidcolumn::ensure(db)
+        || !query.exec(QStringLiteral("update lembrete set uid = lower(hex(randomblob(16))) || '@zedozarir' "
+                                      "where uid is null or uid = ''"))) {
+        *error = describe(QStringLiteral("os identificadores dos lembretes não puderam ser gravados no banco "
+                                         "de dados, e sem eles outro calendário repetiria os lembretes a cada "
+                                         "exportação"),
+                          query.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool writeFile(const QString &path, const QByteArray &data, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        *error = QStringLiteral("o arquivo %1 não pôde ser gravado (%2).")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Every reminder as a list with the day as the user reads it.
+class AllReminders : public ListSource
+{
+public:
+    explicit AllReminders(const QList<Row> &rows) : m_rows(rows) {}
+    int columnCount() const override { return 3; }
+    QString columnHeader(int column) const override
+    {
+        static const QString headers[] = {QStringLiteral("Data"), QStringLiteral("Título"),
+                                          QStringLiteral("Descrição")};
+        return headers[column];
+    }
+    int itemCount() const override { return int(m_rows.size()); }
+    QString text(int item, int column) const override
+    {
+        const Row &row = m_rows.at(item);
+        switch (column) {
+        case 0: {
+            const QDate day = daytext::fromStored(row.day);
+            return day.isValid() ? daytext::shown(day) : row.day;
+        }
+        case 1:
+            return row.title;
+        default:
+            return row.description;
+        }
+    }
+    void selectItem(int) override {}
+    int selectedItem() const override { return -1; }
+
+private:
+    const QList<Row> &m_rows;
+};
+
+bool writeRejectFile(const QString &path, const QString &source,
+                     const QList<icalendar::SetAside> &setAside, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = QStringLiteral("o arquivo %1, com os itens que não puderam ser trazidos, "
+                                "não pôde ser criado (%2).")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Utf8);
+    out << "Itens do calendário " << source << " que não foram trazidos para o banco de dados "
+        << "de lembretes (" << QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+        << ").\nCada um aparece abaixo com o motivo.\n";
+    for (const icalendar::SetAside &item : setAside)
+        out << "\n=== " << item.summary << " ===\nMotivo: " << item.reason << '\n';
+    out.flush();
+    if (out.status() != QTextStream::Ok || !file.commit()) {
+        *error = QStringLiteral("o arquivo %1, com os itens que não puderam ser trazidos, "
+                                "não pôde ser gravado (%2).")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString freeName(const QString &folder, const QString &stem, const QString &extension)
+{
+    const QDir dir(folder);
+    QString candidate = stem + extension;
+    for (int n = 2; QFileInfo::exists(dir.filePath(candidate)); ++n)
+        candidate = stem + QStringLiteral("-") + QString::number(n) + extension;
+    return dir.filePath(candidate);
+}
+
+QSet<QString> knownUids(const QSqlDatabase &db)
+{
+    QSet<QString> uids;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (query.exec(QStringLiteral("select uid from lembrete where uid is not null")))
+        while (query.next())
+            uids.insert(query.value(0).toString());
+    return uids;
+}
+
+// The new items go in one transaction; the reject file is written before the
+// commit so that either both hold their items or neither is left.
+bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QString &rejectPath,
+                 const QString &source, const QList<icalendar::SetAside> &setAside, QString *error)
+{
+    if (!db.transaction()) {
+        *error = describe(QStringLiteral("o banco de dados de lembretes não pôde ser alterado"),
+                          db.lastError());
+        return false;
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao, uid) values (?, ?, ?, ?)"));
+    for (const icalendar::Item &item : items) {
+        query.addBindValue(daytext::stored(item.day));
+        query.addBindValue(item.title);
+        query.addBindValue(item.description.isNull() ? QStringLiteral("") : item.description);
+        query.addBindValue(icalendar::storedUid(item));
+        if (!query.exec()) {
+            *error = describe(QStringLiteral("os lembretes não puderam ser gravados"), query.lastError());
+            db.rollback();
+            return false;
+        }
+    }
+    if (!rejectPath.isEmpty() && !writeRejectFile(rejectPath, source, setAside, error)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *error = describe(QStringLiteral("os lembretes não puderam ser gravados"), db.lastError());
+        db.rollback();
+        if (!rejectPath.isEmpty())
+            QFile::remove(rejectPath);
+        return false;
+    }
+    return true;
+}
+
+QString notOpen()
+{
+    return QStringLiteral("o banco de dados de lembretes não está aberto.");
+}
+
+} // namespace
+
+ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTime &stamp)
+{
+    ExportResult result;
+    if (!store.isOpen()) {
+        result.error = notOpen();
+        return result;
+    }
+    QList<Row> rows;
+    if (!assignMissingUids(store.connection(), &result.error)
+        || !readAll(store.connection(), &rows, &result.error))
+        return result;
+    QList<icalendar::Item> items;
+    items.reserve(rows.size());
+    for (const Row &row : std::as_const(rows)) {
+        const QDate day = daytext::fromStored(row.day);
+        if (!day.isValid()) {
+            ++result.unreadableDays;
+            continue;
+        }
+        items.append({day, row.title, row.description, row.uid, QString()});
+    }
+    if (!writeFile(path, icalendar::calendarFile(items, stamp), &result.error))
+        return result;
+    result.written = int(items.size());
+    result.ok = true;
+    return result;
+}
+
+ExportResult exportCsv(modgeral &store, const QString &path)
+{
+    ExportResult result;
+    if (!store.isOpen()) {
+        result.error = notOpen();
+        return result;
+    }
+    QList<Row> rows;
+    if (!readAll(store.connection(), &rows, &result.error))
+        return result;
+    c_relatorios exporter;
+    exporter.setFieldSeparatorCSV(QStringLiteral(";"));
+    if (!writeFile(path, exporter.Exportar_listaparaCSV(AllReminders(rows)), &result.error))
+        return result;
+    result.written = int(rows.size());
+    result.ok = true;
+    return result;
+}
+
+ImportResult importCalendar(modgeral &store, const QString &path, const QDate &today,
+                            const QString &rejectFolder)
+{
+    ImportResult result;
+    result.windowFirst = today.addYears(-icalendar::yearsBack);
+    result.windowLast = today.addYears(icalendar::yearsAhead);
+    if (!store.isOpen()) {
+        result.error = notOpen();
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("o arquivo %1 não pôde ser lido (%2).")
+                           .arg(QDir::toNativeSeparators(path), file.errorString());
+        return result;
+    }
+    const icalendar::ParseResult parsed = icalendar::parse(file.readAll(), today);
+    if (!parsed.error.isEmpty()) {
+        result.error = parsed.error;
+        return result;
+    }
+    QSqlDatabase db = store.connection();
+    if (!uidcolumn::ensure(db)) {
+        result.error = describe(QStringLiteral("o banco de dados de lembretes não pôde receber a "
+                                               "coluna dos identificadores de calendário"),
+                                db.lastError());
+        return result;
+    }
+    QSet<QString> known = knownUids(db);
+    QList<icalendar::Item> fresh;
+    fresh.reserve(parsed.items.size());
+    for (const icalendar::Item &item : parsed.items) {
+        const QString uid = icalendar::storedUid(item);
+        // Items without a UID cannot be recognised again; they are always added.
+        if (!item.uid.isEmpty() && known.contains(uid)) {
+            ++result.alreadyPresent;
+            continue;
+        }
+        known.insert(uid);
+        fresh.append(item);
+        if (!item.occurrence.isEmpty())
+            ++result.recurring;
+    }
+    const QString rejectPath = parsed.setAside.isEmpty()
+        ? QString()
+        : freeName(rejectFolder, QStringLiteral("itens-de-calendario-nao-importados"), QStringLiteral(".txt"));
+    if (!insertItems(db, fresh, rejectPath, QDir::toNativeSeparators(path), parsed.setAside, &result.error))
+        return result;
+    result.imported = int(fresh.size());
+    result.setAside = int(parsed.setAside.size());
+    result.capped = parsed.cappedRecurrences;
+    result.rejectFile = rejectPath;
+    result.ok = true;
+    return result;
+}
+
+QString summary(const ImportResult &result, const QString &path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    if (!result.ok)
+        return QStringLiteral("Os lembretes de %1 não foram importados: %2").arg(file, result.error);
+    const QLocale portuguese(QLocale::Portuguese, QLocale::Brazil);
+    const auto count = [&](int n) { return portuguese.toString(n); };
+    QString text = result.imported == 1
+        ? QStringLiteral("1 lembrete foi importado de %1.").arg(file)
+        : QStringLiteral("%1 lembretes foram importados de %2.").arg(count(result.imported), file);
+    if (result.alreadyPresent > 0)
+        text += result.alreadyPresent == 1
+            ? QStringLiteral(" 1 item já estava no banco de dados e não foi repetido.")
+            : QStringLiteral(" %1 itens já estavam no banco de dados e não foram repetidos.")
+                  .arg(count(result.alreadyPresent));
+    if (result.recurring > 0 || result.capped > 0)
+        text += QStringLiteral("\n\nOs itens que se repetem viraram um lembrete para cada vez, de %1 "
+                               "a %2, no máximo %3 por item.")
+                    .arg(daytext::shown(result.windowFirst), daytext::shown(result.windowLast),
+                         count(icalendar::maxOccurrences));
+    if (result.capped > 0)
+        text += result.capped == 1
+            ? QStringLiteral(" 1 item passou desse limite; as vezes seguintes não foram trazidas.")
+            : QStringLiteral(" %1 itens passaram desse limite; as vezes seguintes não foram trazidas.")
+                  .arg(count(result.capped));
+    if (result.setAside > 0)
+        text += result.setAside == 1
+            ? QStringLiteral("\n\n1 item não pôde ser trazido. Ele foi gravado, com o motivo, no arquivo %1.")
+                  .arg(QDir::toNativeSeparators(result.rejectFile))
+            : QStringLiteral("\n\n%1 itens não puderam ser trazidos. Eles foram gravados, com o motivo, "
+                             "no arquivo %2.")
+                  .arg(count(result.setAside), QDir::toNativeSeparators(result.rejectFile));
+    return text;
+}
+
+bool isCalendarFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && icalendar::looksLikeCalendar(file.read(256));
+}
+
+} // namespace exchange
