@@ -228,7 +228,8 @@ QList<Reply> Client::sendAll(const QList<Request> &requests)
             QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, index]() {
                 Reply &result = replies[index];
                 result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                result.body = reply->readAll();
+                if (reply->isOpen())
+                    result.body = reply->readAll();
                 result.etag = unquotedEtag(QString::fromLatin1(reply->rawHeader("ETag")));
                 if (result.status == 0) {
                     result.error = describeNetworkError(reply, m_timeoutMs);

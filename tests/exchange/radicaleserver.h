@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QElapsedTimer>
+#include <signal.h>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QString>
@@ -41,6 +42,8 @@ public:
     void kill();
     // Starts it again on the same port and storage.
     bool restart();
+    // Freezes the server (it keeps its port but answers nothing), or wakes it.
+    void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
 
     QUrl collection() const;
     QString error() const { return m_error; }
@@ -223,6 +226,7 @@ inline void RadicaleServer::kill()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
+    freeze(false);
     m_process.kill();
     m_process.waitForFinished(10000);
 }

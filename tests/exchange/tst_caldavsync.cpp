@@ -96,6 +96,7 @@ struct Options
     QUrl collection;
     bool useSyncCollection = true;
     int batch = 200;
+    int timeoutMs = 10000;
     SyncEngine::Progress progress;
 };
 
@@ -113,7 +114,7 @@ private:
     {
         caldav::Client client({options.collection.isEmpty() ? m_server.collection() : options.collection,
                                QLatin1String(RadicaleServer::user), options.password},
-                              10000);
+                              options.timeoutMs);
         SyncEngine engine(device.db(), client, QStringLiteral("conta"), QDate(2026, 3, 10),
                           QDateTime(QDate(2026, 3, 10), QTime(9, 0)), options.progress);
         engine.setBatchSize(options.batch);
@@ -314,6 +315,7 @@ private slots:
         QTest::newRow("senha errada") << "password" << "recusou o usuário ou a senha (HTTP 401)";
         QTest::newRow("coleção inexistente") << "collection" << "não foi encontrada no servidor (HTTP 404)";
         QTest::newRow("servidor fora do ar") << "port" << "Não foi possível conectar ao servidor";
+        QTest::newRow("servidor sem resposta") << "frozen" << "O servidor não respondeu em 2 segundos";
         QTest::newRow("certificado não confiável") << "tls" << "o certificado não foi aceito";
     }
     void failuresChangeNothingHere()
@@ -338,11 +340,15 @@ private slots:
             QTcpServer unused;
             QVERIFY(unused.listen(QHostAddress::LocalHost, 0));
             options.collection = QUrl(QStringLiteral("http://127.0.0.1:%1/zedo/agenda/").arg(unused.serverPort()));
+        } else if (failure == QLatin1String("frozen")) {
+            m_server.freeze(true);
+            options.timeoutMs = 2000;
         } else {
             QVERIFY2(secure.start(true), qPrintable(secure.error()));
             options.collection = secure.collection();
         }
         const SyncOutcome outcome = sync(device, options);
+        m_server.freeze(false);
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.message.contains(message), qPrintable(outcome.message));
         QCOMPARE(device.everything(), before);
