@@ -275,18 +275,22 @@ private slots:
     {
         QTest::addColumn<QString>("here");  // what happens to "Dentista" here: edit or remove
         QTest::addColumn<QString>("there"); // and on the server
+        QTest::addColumn<bool>("duringSend"); // the server's change comes while this side sends
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("editado nos dois lados")
-            << "edit" << "edit"
-            << QStringList{"2026/03/10|Dentista aqui (conflito)", "2026/03/10|Dentista lá"};
-        QTest::newRow("removido aqui, editado lá") << "remove" << "edit" << QStringList{"2026/03/10|Dentista lá"};
-        QTest::newRow("editado aqui, removido lá") << "edit" << "remove" << QStringList{"2026/03/10|Dentista aqui"};
-        QTest::newRow("removido nos dois lados") << "remove" << "remove" << QStringList();
+        const QStringList both{"2026/03/10|Dentista aqui (conflito)", "2026/03/10|Dentista lá"};
+        QTest::newRow("editado nos dois lados") << "edit" << "edit" << false << both;
+        QTest::newRow("editado lá durante o envio (412)") << "edit" << "edit" << true << both;
+        QTest::newRow("removido aqui, editado lá") << "remove" << "edit" << false
+                                                   << QStringList{"2026/03/10|Dentista lá"};
+        QTest::newRow("editado aqui, removido lá") << "edit" << "remove" << false
+                                                   << QStringList{"2026/03/10|Dentista aqui"};
+        QTest::newRow("removido nos dois lados") << "remove" << "remove" << false << QStringList();
     }
     void changesOnBothSidesLoseNothing()
     {
         QFETCH(QString, here);
         QFETCH(QString, there);
+        QFETCH(bool, duringSend);
         QFETCH(QStringList, expected);
         Device device;
         device.add(QStringLiteral("2026/03/10"), QStringLiteral("Dentista"));
@@ -297,12 +301,20 @@ private slots:
             device.run(QStringLiteral("update lembrete set titulo = 'Dentista aqui'"));
         else
             device.run(QStringLiteral("delete from lembrete"));
-        if (there == QLatin1String("edit"))
-            QCOMPARE(m_server.client({QStringLiteral("edit"), uid, QStringLiteral("Dentista lá")}), QString());
-        else
-            QCOMPARE(m_server.client({QStringLiteral("remove"), uid}), QString());
+        const QStringList change = there == QLatin1String("edit")
+            ? QStringList{QStringLiteral("edit"), uid, QStringLiteral("Dentista lá")}
+            : QStringList{QStringLiteral("remove"), uid};
+        Options options;
+        if (duringSend) {
+            options.progress = [&, done = false](const QString &step) mutable {
+                if (!done && step.startsWith(QStringLiteral("Enviando")))
+                    done = m_server.client(change).isEmpty();
+            };
+        } else {
+            QCOMPARE(m_server.client(change), QString());
+        }
 
-        const SyncOutcome outcome = sync(device);
+        const SyncOutcome outcome = sync(device, options);
         QVERIFY2(outcome.ok, qPrintable(outcome.message));
         QCOMPARE(device.reminders(), expected);
         QCOMPARE(serverReminders(), expected);
@@ -393,13 +405,21 @@ private slots:
                                   "RRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Aula\r\n"
                                   "END:VEVENT\r\nEND:VCALENDAR\r\n";
         QCOMPARE(m_server.client({QStringLiteral("raw")}, weekly), QString());
-        QVERIFY(sync(device).ok);
+        const QByteArray dayless = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Outro//PT\r\nBEGIN:VTODO\r\n"
+                                   "UID:sem-dia\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Algum dia\r\n"
+                                   "END:VTODO\r\nEND:VCALENDAR\r\n";
+        QCOMPARE(m_server.client({QStringLiteral("raw")}, dayless), QString());
+        // What cannot become a reminder is named once, and the rest goes on.
+        const SyncOutcome first = sync(device);
+        QVERIFY2(first.ok, qPrintable(first.message));
+        QCOMPARE(first.warnings.size(), 1);
+        QVERIFY2(first.message.contains(QStringLiteral("não pôde ser lido")), qPrintable(first.message));
         QCOMPARE(device.reminders(), QStringList({QStringLiteral("2026/03/02|Aula"), QStringLiteral("2026/03/09|Aula"),
                                                   QStringLiteral("2026/03/16|Aula")}));
 
         // One occurrence removed here stays removed; the series stays on the server.
         device.run(QStringLiteral("delete from lembrete where data = '2026/03/09'"));
-        QVERIFY(sync(device).ok);
+        QVERIFY(sync(device).warnings.isEmpty());
         QVERIFY(sync(device).ok);
         QCOMPARE(device.reminders(), QStringList({QStringLiteral("2026/03/02|Aula"), QStringLiteral("2026/03/16|Aula")}));
         QCOMPARE(serverReminders(), QStringList({QStringLiteral("2026/03/02|Aula")}));
