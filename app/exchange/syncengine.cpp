@@ -75,6 +75,7 @@ SyncOutcome SyncEngine::run()
         if (!m_retry)
             break;
     }
+    tell(QStringLiteral("Sincronização concluída."));
     m_outcome.ok = true;
     m_outcome.message = QStringLiteral("Sincronização concluída: %1 enviado(s), %2 recebido(s), "
                                        "%3 removido(s) aqui, %4 removido(s) no servidor, %5 conflito(s).")
@@ -148,6 +149,7 @@ bool SyncEngine::pull(const caldav::CollectionInfo &info)
             return fail(reply.error);
     }
 
+    tell(QStringLiteral("Comparando com os lembretes deste computador..."));
     if (!loadState() || !loadUnlinked())
         return fail(m_sqlError);
     if (everything) {
@@ -223,6 +225,7 @@ bool SyncEngine::loadUnlinked()
     m_unlinkedByUid.clear();
     m_unlinkedByContent.clear();
     m_unlinkedContent.clear();
+    m_unlinkedUid.clear();
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
@@ -235,8 +238,11 @@ bool SyncEngine::loadUnlinked()
         const qint64 key = query.value(0).toLongLong();
         const QString content = syncstate::content(query.value(2).toString(), query.value(3).toString(),
                                                    query.value(4).toString());
-        if (!query.value(1).toString().isEmpty())
-            m_unlinkedByUid.insert(query.value(1).toString(), key);
+        const QString uid = query.value(1).toString();
+        if (!uid.isEmpty() && !m_unlinkedByUid.contains(uid)) {
+            m_unlinkedByUid.insert(uid, key);
+            m_unlinkedUid.insert(key, uid);
+        }
         m_unlinkedByContent.insert(content, key);
         m_unlinkedContent.insert(key, content);
     }
@@ -297,7 +303,7 @@ void SyncEngine::linkOrInsert(const QString &href, const QString &etag, const ic
         }
     }
     if (key >= 0) {
-        m_unlinkedByUid.remove(m_unlinkedByUid.key(key));
+        m_unlinkedByUid.remove(m_unlinkedUid.take(key));
         m_unlinkedByContent.remove(m_unlinkedContent.value(key), key);
         m_unlinkedContent.remove(key);
         exec(QStringLiteral("update lembrete set data = ?, titulo = ?, descricao = ?, uid = ? where rowid = ?"),

@@ -109,4 +109,5 @@ private:
     QHash<QString, qint64> m_unlinkedByUid;
     QMultiHash<QString, qint64> m_unlinkedByContent;
     QHash<qint64, QString> m_unlinkedContent;
+    QHash<qint64, QString> m_unlinkedUid;
 };
