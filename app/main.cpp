@@ -1,42 +1,29 @@
-#include "exchange/synccommand.h"
-#include "exchange/exchangecommandline.h"
+#include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
+#include "runtime/commandline.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
-#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTextStream>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-    // lembrete --exportar ARQUIVO.ics|.csv, lembrete --importar ARQUIVO.ics
-    if (exchange::isExchangeCommand(argc, argv)) {
-        QCoreApplication exchangeApp(argc, argv);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return exchange::runExchangeCommand(QCoreApplication::arguments(), out, err,
-                                            QCoreApplication::applicationDirPath());
+    // --help, --version and the commands that need no window (--importar).
+    const runtime::CommandLineChoice commandLine = runtime::readCommandLine(runtime::argumentsOf(argc, argv));
+    if (commandLine.finished)
+        return runtime::finishCommandLine(commandLine);
+    if (commandLine.command) {
+        QCoreApplication commandApp(argc, argv);
+        return runtime::runCommand(commandLine, QCoreApplication::applicationDirPath());
     }
-    // lembrete --importar CAMINHO: brings an older-format file over without a window.
-    if (isImportCommand(argc, argv)) {
-        QCoreApplication importApp(argc, argv);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return runImportCommand(QCoreApplication::arguments(), out, err,
-                                QCoreApplication::applicationDirPath());
-    }
-
-    // lembrete --sincronizar: syncs with the calendar server without a window.
-    if (isSyncCommand(argc, argv))
-        return runSyncProgram(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));
     QApplication::setOrganizationName(QStringLiteral("Zedozarir"));
+    QApplication::setWindowIcon(programIcon());
 
     // The program speaks Brazilian Portuguese whatever the system says.
     QLocale::setDefault(runtime::Platform::userLocale());

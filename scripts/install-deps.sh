@@ -12,6 +12,7 @@ packages=(
     libical-dev calcurse python3-icalendar
     qtkeychain-qt6-dev radicale python3-caldav openssl
     fonts-dejavu-core
+    desktop-file-utils appstream file
 )
 
 missing=()

@@ -1,21 +1,21 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 
 class QTextStream;
 
-// "lembrete --exportar ARQUIVO.ics|ARQUIVO.csv" and "lembrete --importar
-// ARQUIVO" for an iCalendar file (recognised by its content; other files go
-// to the old-format import). They work on the reminder database of
-// programFolder without a window.
+// The command-line side of the exchange, without a window, on the reminder
+// database of the program in executableFolder. Each prints what was done to
+// out and failures to err, and returns the exit status: 0 on success, 1 when
+// the work failed, 2 for a file name it cannot take.
 namespace exchange {
 
-bool isExchangeCommand(const QStringList &arguments);
-bool isExchangeCommand(int argc, char *argv[]);
+// "lembrete --exportar ARQUIVO.ics" or "ARQUIVO.csv": every reminder.
+int runExportCommand(const QString &file, const QString &executableFolder, QTextStream &out,
+                     QTextStream &err);
 
-// Prints what was done to out and failures to err. Returns the exit status:
-// 0 on success, 1 when the work failed, 2 for a malformed command line.
-int runExchangeCommand(const QStringList &arguments, QTextStream &out, QTextStream &err,
-                       const QString &programFolder);
+// "lembrete --importar ARQUIVO" for a file whose content is iCalendar.
+int runCalendarImportCommand(const QString &file, const QString &executableFolder, QTextStream &out,
+                             QTextStream &err);
 
 } // namespace exchange

@@ -2,6 +2,7 @@
 
 #include "exchange/reminderexchange.h"
 #include "runtime/platform.h"
+#include "runtime/programlayout.h"
 #include "store/modgeral.h"
 
 #include <QDir>
@@ -56,6 +57,8 @@ void ExchangeCommands::exportarICalendar()
     if (result.unreadableDays > 0)
         text += QStringLiteral("\n\n%1 lembrete(s) ficaram de fora porque a data gravada não pôde ser lida.")
                     .arg(result.unreadableDays);
+    if (result.uidsNotStored)
+        text += QStringLiteral("\n\n") + exchange::uidsNotStoredNote();
     m_platform.messages().show(m_owner, runtime::MessageIcon::Information, text,
                                QStringLiteral("Exportar para iCalendar"));
 }
@@ -70,7 +73,7 @@ bool ExchangeCommands::importarICalendar()
     {
         const BusyPointer busy;
         result = exchange::importCalendar(m_store, fileName, m_platform.clock().today(),
-                                          m_platform.programFolder());
+                                          m_platform.layout().dataFolder());
     }
     m_platform.messages().show(m_owner,
                                result.ok ? runtime::MessageIcon::Information

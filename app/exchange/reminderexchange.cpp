@@ -7,6 +7,7 @@
 #include "store/modgeral.h"
 #include "store/uidcolumn.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,12 +41,14 @@ QString describe(const QString &what, const QSqlError &error)
 
 // Reads every reminder in day and title order; rows added together keep the
 // order they were added in, so a file imported and exported again keeps its own.
+// The table is read without its index, which a damaged file may have lost,
+// and a read that stops midway is a failure, never a shorter export.
 bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     const bool withUid = uidcolumn::exists(db);
-    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1 from lembrete "
+    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1 from lembrete not indexed "
                                    "order by data, titulo, rowid")
                         .arg(withUid ? QStringLiteral("uid") : QStringLiteral("null")))) {
         *error = describe(QStringLiteral("os lembretes não puderam ser lidos"), query.lastError());
@@ -54,6 +57,11 @@ bool readAll(const QSqlDatabase &db, QList<Row> *rows, QString *error)
     while (query.next())
         rows->append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
                       query.value(3).toString(), query.value(4).toString()});
+    if (query.lastError().isValid()) {
+        *error = describe(QStringLiteral("a leitura dos lembretes parou depois de %1 deles").arg(rows->size()),
+                          query.lastError());
+        return false;
+    }
     return true;
 }
 
@@ -72,6 +80,26 @@ bool assignMissingUids(const QSqlDatabase &db, QString *error)
         return false;
     }
     return true;
+}
+
+bool uidsMissing(const QSqlDatabase &db)
+{
+    if (!uidcolumn::exists(db))
+        return true;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("select exists (select 1 from lembrete where uid is null or uid = '')"))
+        && query.next() && query.value(0).toBool();
+}
+
+// The same row of the same file gets the same UID in every export.
+QString derivedUid(const Row &row)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString &part : {row.day, row.title, row.description}) {
+        hash.addData(part.toUtf8());
+        hash.addData(QByteArrayView("\0", 1));
+    }
+    return QStringLiteral("%1-%2@zedozarir").arg(row.key).arg(QString::fromLatin1(hash.result().left(8).toHex()));
 }
 
 bool writeFile(const QString &path, const QByteArray &data, QString *error)
@@ -217,9 +245,17 @@ ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTim
         result.error = notOpen();
         return result;
     }
+    // UIDs are stored before the file is written, so every later export
+    // repeats them. A database that cannot be changed still exports, with
+    // UIDs made from the rows themselves.
+    const QSqlDatabase db = store.connection();
+    if (uidsMissing(db)) {
+        QString ignored;
+        result.uidsNotStored =
+            store.isReadOnly() || !store.beginChange() || !assignMissingUids(db, &ignored);
+    }
     QList<Row> rows;
-    if (!assignMissingUids(store.connection(), &result.error)
-        || !readAll(store.connection(), &rows, &result.error))
+    if (!readAll(db, &rows, &result.error))
         return result;
     QList<icalendar::Item> items;
     items.reserve(rows.size());
@@ -229,7 +265,8 @@ ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTim
             ++result.unreadableDays;
             continue;
         }
-        items.append({day, row.title, row.description, row.uid, QString()});
+        items.append({day, row.title, row.description, row.uid.isEmpty() ? derivedUid(row) : row.uid,
+                      QString()});
     }
     if (!writeFile(path, icalendar::calendarFile(items, stamp), &result.error))
         return result;
@@ -276,6 +313,10 @@ ImportResult importCalendar(modgeral &store, const QString &path, const QDate &t
     const icalendar::ParseResult parsed = icalendar::parse(file.readAll(), today);
     if (!parsed.error.isEmpty()) {
         result.error = parsed.error;
+        return result;
+    }
+    if (!store.beginChange()) {
+        result.error = store.lastError();
         return result;
     }
     QSqlDatabase db = store.connection();
@@ -346,6 +387,13 @@ QString summary(const ImportResult &result, const QString &path)
                              "no arquivo %2.")
                   .arg(count(result.setAside), QDir::toNativeSeparators(result.rejectFile));
     return text;
+}
+
+QString uidsNotStoredNote()
+{
+    return QStringLiteral("Os identificadores dos lembretes não puderam ser gravados no banco de dados. "
+                          "Se um lembrete for alterado e exportado de novo, o outro calendário pode "
+                          "mostrá-lo repetido.");
 }
 
 bool isCalendarFile(const QString &path)

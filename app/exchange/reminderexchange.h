@@ -16,6 +16,7 @@ struct ExportResult
     bool ok = false;
     int written = 0;
     int unreadableDays = 0; // rows whose stored day is no date, left out
+    bool uidsNotStored = false; // the database could not keep the UIDs given to its reminders
     QString error;          // on failure, in words for the user
 };
 
@@ -45,6 +46,9 @@ struct ImportResult
 // set aside are written, with the reason, to a text file in rejectFolder.
 ImportResult importCalendar(modgeral &store, const QString &path, const QDate &today,
                             const QString &rejectFolder);
+
+// Said after an export whose UIDs could not be stored.
+QString uidsNotStoredNote();
 
 // The sentences that tell the user how an import went.
 QString summary(const ImportResult &result, const QString &path);

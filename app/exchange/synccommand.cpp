@@ -5,7 +5,6 @@
 #include "runtime/platform.h"
 #include "store/modgeral.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QTextStream>
 
@@ -37,11 +36,6 @@ SyncOutcome synchronize(const SyncSettings &settings, const QString &password, c
     caldav::Client client({QUrl(settings.address), settings.user, password}, timeoutMs);
     SyncEngine engine(db, client, settings.account(), clock.today(), clock.now(), progress);
     return engine.run();
-}
-
-bool isSyncCommand(int argc, char *argv[])
-{
-    return argc >= 2 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--sincronizar");
 }
 
 int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QString &environmentPassword,
@@ -79,13 +73,9 @@ int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QStr
     return outcome.ok ? 0 : 1;
 }
 
-int runSyncProgram(int argc, char *argv[])
+int runSyncCommandFor(const QString &executableFolder, QTextStream &err)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Zedozarir"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Zedozarir"));
-    QTextStream err(stderr);
-    runtime::Platform platform(QCoreApplication::applicationDirPath());
+    runtime::Platform platform(executableFolder);
     const std::unique_ptr<PasswordVault> vault = makeSystemVault();
     return runSyncCommand(platform, *vault, qEnvironmentVariable("ZEDOZARIR_SENHA"), err);
 }

@@ -22,10 +22,9 @@ SyncOutcome synchronize(const SyncSettings &settings, const QString &password, c
 // lembrete --sincronizar: syncs without a window, progress and the outcome on
 // standard error. The password comes from ZEDOZARIR_SENHA (environmentPassword)
 // or else the secret service. 0 on success, 1 on failure.
-bool isSyncCommand(int argc, char *argv[]);
 int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QString &environmentPassword,
                    QTextStream &err);
 
-// The whole --sincronizar run for main(): its own application object, the
-// program's folder, the secret service and the environment's password.
-int runSyncProgram(int argc, char *argv[]);
+// The --sincronizar run of the program in executableFolder: the secret
+// service and the environment's password.
+int runSyncCommandFor(const QString &executableFolder, QTextStream &err);

@@ -7,7 +7,7 @@
 
 QPixmap applyBackgroundPicture(QWidget &window, const runtime::Platform &platform)
 {
-    const QPixmap picture(platform.programFile(QStringLiteral("fundo.gif")));
+    const QPixmap picture(platform.resourceFile(QStringLiteral("fundo.gif")));
     if (picture.isNull())
         return picture;
     QPalette palette = window.palette();

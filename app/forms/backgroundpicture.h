@@ -8,7 +8,8 @@ namespace runtime {
 class Platform;
 }
 
-// Makes "fundo.gif" from the program's folder the window's background and
-// returns it. A missing or unreadable picture leaves the window as it is and
-// gives a null pixmap: the window goes on without it.
+// Makes "fundo.gif" from the program's folder (an installation's shared data
+// folder) the window's background and returns it. A missing or unreadable
+// picture leaves the window as it is and gives a null pixmap: the window goes
+// on without it.
 QPixmap applyBackgroundPicture(QWidget &window, const runtime::Platform &platform);

@@ -68,3 +68,11 @@ QIcon commandIcon(const QString &name)
         drawn.addPixmap(drawIcon(*found, size));
     return drawn;
 }
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/janelas/icones/lembrete-%1.png").arg(size), QSize(size, size));
+    return icon;
+}

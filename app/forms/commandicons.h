@@ -8,3 +8,7 @@
 // Names: novo, editar, remover, sair, software, site, html, txt, imprimir,
 // preferencias, sobre.
 QIcon commandIcon(const QString &name);
+
+// The program's own icon (windows, task bar), the same artwork the desktop
+// entry shows.
+QIcon programIcon();

@@ -44,8 +44,11 @@ void frmpormes::createCalendar()
 void frmpormes::Form_Load()
 {
     m_picture = applyBackgroundPicture(*this, m_platform);
-    // At load a list that cannot be read simply stays as far as it got.
-    carregarlista();
+    // A closed database has been reported by the main window already.
+    if (!carregarlista() && m_store.isOpen())
+        m_platform.messages().show(this, runtime::MessageIcon::Critical,
+                                   QStringLiteral("Ocorreu o seguinte erro: ") + m_lastError,
+                                   QStringLiteral("Erro"));
 }
 
 QDate frmpormes::selectedDay() const
@@ -92,6 +95,6 @@ bool frmpormes::carregarlista()
                 QStringList{daytext::shown(stored), title, daytext::daysLeft(stored, today)}));
     }
     if (recordset.lastError().isValid())
-        return fail(recordset.lastError().text());
+        return fail(modgeral::incompleteList(recordset.lastError().text(), ui->lstlista->topLevelItemCount()));
     return true;
 }

@@ -27,6 +27,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
@@ -145,6 +146,9 @@ void frmprincipal::createPopupCommands()
     addItem(m_popup, "popnovo", QStringLiteral("&Novo lembrete"), &frmprincipal::mnunovo_Click);
     addItem(m_popup, "popeditar", QStringLiteral("&Editar lembrete"), &frmprincipal::mnueditar_Click);
     addItem(m_popup, "popremover", QStringLiteral("&Remover lembrete"), &frmprincipal::mnuremover_Click);
+    addItem(m_popup, "popdesfazer", QStringLiteral("Desfazer remoção"), &frmprincipal::mnudesfazer_Click);
+    m_popupUndo = m_popup->findChild<QAction *>(QStringLiteral("popdesfazer"));
+    m_popupUndo->setEnabled(false);
     m_popup->addSeparator()->setObjectName(QStringLiteral("popsp1"));
     QMenu *reports = m_popup->addMenu(QStringLiteral("Relatórios"));
     reports->setObjectName(QStringLiteral("popret"));
@@ -173,6 +177,7 @@ void frmprincipal::connectCommands()
         {ui->mnunovo, &frmprincipal::mnunovo_Click},
         {ui->mnueditar, &frmprincipal::mnueditar_Click},
         {ui->mnuremover, &frmprincipal::mnuremover_Click},
+        {ui->mnudesfazer, &frmprincipal::mnudesfazer_Click},
         {ui->mnusair, &frmprincipal::mnusair_Click},
         {ui->mnutodos, &frmprincipal::mnutodos_Click},
         {ui->mnuhoje, &frmprincipal::mnuhoje_Click},
@@ -251,6 +256,9 @@ void frmprincipal::carregarlista()
     QSqlQuery &recordset = m_store.recordset();
     while (recordset.next())
         rows.push_back({recordset.value(1).toString(), recordset.value(2).toString()});
+    // A read that stops midway (a damaged file) shows what was read, never
+    // silently: the user is told the list is incomplete.
+    const QString stoppedBy = recordset.lastError().isValid() ? recordset.lastError().text() : QString();
 
     ui->barraprogresso->setMinimum(0);
     ui->barraprogresso->setMaximum(int(rows.size()) + 1);
@@ -271,6 +279,8 @@ void frmprincipal::carregarlista()
     }
     ui->lstlista->addTopLevelItems(items);
     ui->barraprogresso->setVisible(false);
+    if (!stoppedBy.isEmpty())
+        showLoadError(modgeral::incompleteList(stoppedBy, int(rows.size())));
 }
 
 void frmprincipal::showLoadError(const QString &description)
@@ -465,9 +475,27 @@ void frmprincipal::mnuremover_Click()
         QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
     if (answer != runtime::MessageAnswer::Yes)
         return;
-    if (!m_store.execute(modgeral::titleDelete(title)))
-        showLoadError(m_store.lastError());
+    QString error;
+    if (!m_removal.remove(m_store, title, &error))
+        showLoadError(error);
+    enableUndo();
     carregarlista();
+}
+
+void frmprincipal::mnudesfazer_Click()
+{
+    QString error;
+    if (!m_removal.undo(m_store, &error))
+        showLoadError(error);
+    enableUndo();
+    carregarlista();
+}
+
+void frmprincipal::enableUndo()
+{
+    const bool possible = m_removal.canUndo();
+    ui->mnudesfazer->setEnabled(possible);
+    m_popupUndo->setEnabled(possible);
 }
 
 void frmprincipal::mnusair_Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/removalundo.h"
+
 #include <QMainWindow>
 #include <memory>
 
@@ -45,6 +47,8 @@ public:
     void mnunovo_Click();
     void mnueditar_Click();
     void mnuremover_Click();
+    // Puts back every row the last removal of this run took.
+    void mnudesfazer_Click();
     void mnusair_Click();
     void mnusite_Click();
     void mnutodos_Click();
@@ -84,11 +88,14 @@ private:
     bool warnWhenNothingSelected(const QString &title);
     void lstlista_DblClick();
     void lstlista_MouseDown(const QPoint &position);
+    void enableUndo();
 
     std::unique_ptr<Ui::frmprincipal> ui;
     runtime::Platform &m_platform;
     modgeral &m_store;
     QMenu *m_popup = nullptr;
+    QAction *m_popupUndo = nullptr;
+    RemovalUndo m_removal;
     QLabel *m_messagePanel = nullptr;
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;

@@ -11,8 +11,6 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressBar>
-#include <QDir>
-#include <QFile>
 #include <QUrl>
 
 namespace {
@@ -186,16 +184,12 @@ void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar
         const BusyPointer busy;
         data = exporter.Exportar_listaparaCSV(list);
     }
-    QFile file(fileName);
-    QString error;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        error = QStringLiteral("Não foi possível criar o arquivo \"%1\" (%2)")
-                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
-    else if (file.write(data) != data.size() || !file.flush())
-        error = QStringLiteral("Não foi possível gravar o arquivo \"%1\" (%2)")
-                    .arg(QDir::toNativeSeparators(fileName), file.errorString());
-    file.close();
-    finishSavedReport(fileName, error);
+    ReportFile file(cp1252::Unmappable::QuestionMark);
+    if (file.open(fileName)) {
+        file.writeBytes(data);
+        file.close();
+    }
+    finishSavedReport(fileName, file.errorDescription());
 }
 
 void ReportCommands::finishSavedReport(const QString &fileName, const QString &error)

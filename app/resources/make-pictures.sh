@@ -20,3 +20,16 @@ convert -size 260x88 xc:white \
 # Background of the windows: a pale, quiet diagonal wash.
 convert -size 640x480 -define gradient:angle=135 gradient:'#f8fafd'-'#dfe7f1' \
     -colors 64 -strip fundo.gif
+
+# The program's icon, the logo's calendar leaf with its bell (lembrete.svg is
+# the same drawing), at the sizes the desktop's icon theme uses.
+for size in 16 22 24 32 48 64 128 256; do
+    convert -size 584x584 xc:none \
+        -draw "scale 8,8 translate -6,-6
+               fill '#2f6fb0' roundrectangle 10,12 74,76 8,8
+               fill white rectangle 16,30 68,70
+               fill '#2f6fb0' rectangle 22,6 27,20 rectangle 57,6 62,20
+               fill '#f2b134' path 'M 42,36 C 33,36 32,45 32,52 L 29,59 L 55,59 L 52,52 C 52,45 51,36 42,36 Z'
+               circle 42,63 42,66" \
+        -resize "${size}x${size}" -depth 8 -strip "icones/lembrete-$size.png"
+done

@@ -53,7 +53,8 @@ struct Registration
 
 // A component is looked for in the user's component registry first; when it
 // is not registered there, or its registered file is gone, the calendar
-// library is looked for in the program's folder.
+// library is looked for in the program's folder (an installation's private
+// folder).
 bool lookUp(const Platform &platform, const QString &registryPath, const QString &progId,
             Registration *registration)
 {
@@ -64,7 +65,7 @@ bool lookUp(const Platform &platform, const QString &registryPath, const QString
         return true;
     }
     if (progId.compare(QLatin1String(almanaq::ProgId), Qt::CaseInsensitive) == 0) {
-        *registration = {platform.programFile(QString::fromLatin1(almanaq::LibraryFileName)),
+        *registration = {platform.privateFile(QString::fromLatin1(almanaq::LibraryFileName)),
                          QByteArray(almanaq::ClassId)};
         return true;
     }

@@ -14,7 +14,7 @@ class Platform;
 // Creates the components that forms embed (the calendar control Dayboard) from
 // their libraries at run time. The program never links those libraries: the
 // host finds the library for a programmatic identifier in the user's component
-// registry (see almanaq::ComponentRegistry), else beside the executable, loads
+// registry (see almanaq::ComponentRegistry), else in the program's folder, loads
 // it, asks its class-object entry point for the class factory and puts the
 // control it creates into a placeholder of the form. The form then talks to
 // the control only through property names, signals and invokable methods.

@@ -10,6 +10,7 @@ namespace runtime {
 
 Platform::Platform(const QString &programFolder)
     : m_programFolder(QDir::cleanPath(programFolder))
+    , m_layout(ProgramLayout::detect(m_programFolder))
     , m_messages(std::make_unique<QtMessageBoxes>())
     , m_saveDialog(std::make_unique<QtSaveDialog>())
     , m_openDialog(std::make_unique<QtOpenDialog>())
@@ -26,6 +27,21 @@ Platform::~Platform() = default;
 QString Platform::programFile(const QString &name) const
 {
     return m_programFolder + QLatin1Char('/') + name;
+}
+
+QString Platform::dataFile(const QString &name) const
+{
+    return m_layout.dataFolder() + QLatin1Char('/') + name;
+}
+
+QString Platform::privateFile(const QString &name) const
+{
+    return m_layout.privateFolder() + QLatin1Char('/') + name;
+}
+
+QString Platform::resourceFile(const QString &name) const
+{
+    return m_layout.resourceFolder() + QLatin1Char('/') + name;
 }
 
 void Platform::setMessageBoxes(std::unique_ptr<MessageBoxes> messages)

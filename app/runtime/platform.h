@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/programlayout.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -81,8 +83,17 @@ public:
     Platform(const Platform &) = delete;
     Platform &operator=(const Platform &) = delete;
 
+    // The executable's folder, and a file in it.
     QString programFolder() const { return m_programFolder; }
     QString programFile(const QString &name) const;
+
+    // Where the reminder database, the calendar library and helper
+    // executables, and the background picture are: all in the program's
+    // folder when it runs portable, apart when it runs installed.
+    const ProgramLayout &layout() const { return m_layout; }
+    QString dataFile(const QString &name) const;
+    QString privateFile(const QString &name) const;
+    QString resourceFile(const QString &name) const;
 
     MessageBoxes &messages() const { return *m_messages; }
     SaveDialog &saveDialog() const { return *m_saveDialog; }
@@ -107,6 +118,7 @@ public:
 
 private:
     QString m_programFolder;
+    ProgramLayout m_layout;
     std::unique_ptr<MessageBoxes> m_messages;
     std::unique_ptr<SaveDialog> m_saveDialog;
     std::unique_ptr<OpenDialog> m_openDialog;

@@ -11,9 +11,27 @@ QString read(const runtime::SettingsAccess &access, const Key &key)
     return access.read(key.section, key.name, key.defaultValue);
 }
 
+namespace {
+
+// A value the key's reader could not use is written as the key's default, so
+// what the program writes it can always read back.
+QString usableValue(const Key &key, const QString &value)
+{
+    const auto is = [&key](const Key &other) {
+        return key.section == other.section && key.name == other.name;
+    };
+    if (is(keys::TamanhoFonte))
+        return parseFontSize(value) ? value : key.defaultValue;
+    if (is(keys::Corfonte) || is(keys::CorFundo1) || is(keys::CorFundo2))
+        return parseColourNumber(value) ? value : key.defaultValue;
+    return value;
+}
+
+} // namespace
+
 void write(runtime::SettingsAccess &access, const Key &key, const QString &value)
 {
-    access.write(key.section, key.name, value);
+    access.write(key.section, key.name, usableValue(key, value));
 }
 
 QString viewFilter(const runtime::SettingsAccess &access)
@@ -74,9 +92,10 @@ std::optional<int> paletteIndex(const QString &text)
 
 namespace {
 
-// The largest point size a list font may be given; beyond it a font is not
-// drawn sensibly.
-constexpr qreal kLargestFontSize = 2160.0;
+// The point sizes a list font may be given; outside them the list cannot be
+// read (a size near zero draws nothing, a huge one a letter per screen).
+constexpr qreal kSmallestFontSize = 1.0;
+constexpr qreal kLargestFontSize = 200.0;
 
 } // namespace
 
@@ -86,7 +105,7 @@ std::optional<qreal> parseFontSize(const QString &text)
     digits.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const qreal size = QLocale::c().toDouble(digits, &ok);
-    if (!ok || !(size > 0.0) || size > kLargestFontSize)
+    if (!ok || !(size >= kSmallestFontSize) || size > kLargestFontSize)
         return std::nullopt;
     return size;
 }

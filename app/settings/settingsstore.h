@@ -37,6 +37,8 @@ inline const Key Exibir{preferencesSection, QStringLiteral("Exibir"), QStringLit
 } // namespace keys
 
 QString read(const runtime::SettingsAccess &access, const Key &key);
+// A font size or colour number its reader could not use is written as the
+// key's default instead.
 void write(runtime::SettingsAccess &access, const Key &key, const QString &value);
 
 // View filters as the filter commands write them.
@@ -72,8 +74,8 @@ QColor readColour(const runtime::SettingsAccess &access, const Key &key);
 qreal readFontSize(const runtime::SettingsAccess &access);
 QString readFontName(const runtime::SettingsAccess &access);
 
-// A point size as a font takes it: a number above 0 and up to 2160, with a
-// point or a comma before any decimals.
+// A point size as a font takes it: a number from 1 to 200, with a point or
+// a comma before any decimals.
 std::optional<qreal> parseFontSize(const QString &text);
 
 // One of the dialog's three colour choices: the key holding the chosen

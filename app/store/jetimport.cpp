@@ -1,13 +1,10 @@
-// libmdb's header includes glib inside its extern "C" block, where glib's C++
-// parts cannot be compiled; glib is therefore included on its own first. Both
-// come before Qt so that Qt's keywords cannot clash with glib's declarations.
-#include <glib.h>
-#include <mdbtools.h>
-
 #include "store/jetimport.h"
 
 #include "runtime/platform.h"
+#include "store/dailycopy.h"
+#include "store/databasecheck.h"
 #include "store/daytext.h"
+#include "store/oldformatprocess.h"
 
 #include <QAtomicInt>
 #include <QDate>
@@ -31,59 +28,6 @@ namespace {
 
 const QString kDatabaseName = QStringLiteral("dados.mdb");
 const QString kTableName = QStringLiteral("lembrete");
-
-// A text may grow threefold when converted to UTF-8 (two stored bytes of
-// UCS-2 or one byte of a compressed or 8-bit text give at most three bytes);
-// libmdb cuts anything longer than its conversion buffer, so the buffer is
-// always made large enough for the whole value.
-constexpr qint64 kConversionGrowth = 3;
-constexpr qint64 kConversionSlack = 16;
-constexpr qint64 kLargestValue = 256 * 1024 * 1024;
-
-// ---------------------------------------------------------------------------
-// Owning wrappers for libmdb's handles
-
-struct MdbCloser
-{
-    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
-};
-struct TableFreer
-{
-    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
-};
-struct GFreer
-{
-    void operator()(char *text) const { g_free(text); }
-};
-using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
-using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
-using GCharPtr = std::unique_ptr<char, GFreer>;
-
-// libmdb converts texts to the character set named by MDB_ICONV when a file is
-// opened; this code reads UTF-8, whatever the user's environment says.
-class Utf8Conversion
-{
-public:
-    Utf8Conversion()
-        : m_hadValue(qEnvironmentVariableIsSet("MDB_ICONV"))
-        , m_previous(qgetenv("MDB_ICONV"))
-    {
-        qputenv("MDB_ICONV", "UTF-8");
-    }
-    ~Utf8Conversion()
-    {
-        if (m_hadValue)
-            qputenv("MDB_ICONV", m_previous);
-        else
-            qunsetenv("MDB_ICONV");
-    }
-    Utf8Conversion(const Utf8Conversion &) = delete;
-    Utf8Conversion &operator=(const Utf8Conversion &) = delete;
-
-private:
-    bool m_hadValue;
-    QByteArray m_previous;
-};
 
 // ---------------------------------------------------------------------------
 // Reading the old table
@@ -158,190 +102,30 @@ QString oldDayFromText(const QString &text, QString *reason)
     return daytext::stored(day);
 }
 
-// The number of bytes a memo value keeps in the file, after checking that
-// every page holding it can be read in full; -1 when one cannot (a damaged
-// or incomplete file), where libmdb would quietly give a shortened text.
-qint64 memoStoredLength(MdbHandle *mdb, const MdbColumn *column)
+// The rows of the old table, read by the reader process, with each day
+// converted and each row that cannot be used given its reason.
+bool readOldRows(const QString &path, QList<OldRow> *rows, QString *error)
 {
-    const int start = column->cur_value_start;
-    const int size = column->cur_value_len;
-    if (size < MDB_MEMO_OVERHEAD)
-        return 0;
-    const quint32 header = static_cast<quint32>(mdb_get_int32(mdb->pg_buf, start));
-    if (header & 0x80000000u) // kept inside the row
-        return size - MDB_MEMO_OVERHEAD;
-    const qint64 length = header & 0x3fffffffu;
-    int pageRow = static_cast<int>(mdb_get_int32(mdb->pg_buf, start + 4));
-    void *buffer = nullptr;
-    int rowStart = 0;
-    size_t rowLength = 0;
-    if (header & 0x40000000u) { // on one other page
-        if (mdb_find_pg_row(mdb, pageRow, &buffer, &rowStart, &rowLength) != 0)
-            return -1;
-        return qint64(rowLength) >= length ? length : -1;
-    }
-    if (header & 0xff000000u)
-        return -1;
-    // A chain of pages, each starting with the address of the next one.
-    qint64 total = 0;
-    do {
-        if (mdb_find_pg_row(mdb, pageRow, &buffer, &rowStart, &rowLength) != 0 || rowLength < 4)
-            return -1;
-        total += qint64(rowLength) - 4;
-        if (total > length)
-            return -1;
-        pageRow = static_cast<int>(mdb_get_int32(buffer, rowStart));
-    } while (pageRow != 0);
-    return total == length ? length : -1;
-}
-
-class OldTableReader
-{
-public:
-    explicit OldTableReader(const QString &path) : m_path(path) {}
-
-    // Reads every row of table lembrete; false with *error set when the file
-    // cannot be read in full.
-    bool read(QList<OldRow> *rows, QString *error);
-
-private:
-    bool fail(QString *error, const QString &description) const
-    {
-        *error = description;
+    QList<oldformat::Row> found;
+    if (!OldFormatProcess::read(path, &found, error))
         return false;
-    }
-    static MdbColumn *findColumn(MdbTableDef *table, const QString &name);
-    bool readText(MdbHandle *mdb, MdbColumn *column, QString *text, QString *error) const;
-
-    QString m_path;
-};
-
-MdbColumn *OldTableReader::findColumn(MdbTableDef *table, const QString &name)
-{
-    for (guint i = 0; i < table->num_cols; ++i) {
-        auto *column = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
-        if (QString::fromUtf8(column->name).compare(name, Qt::CaseInsensitive) == 0)
-            return column;
-    }
-    return nullptr;
-}
-
-bool OldTableReader::readText(MdbHandle *mdb, MdbColumn *column, QString *text,
-                              QString *error) const
-{
-    text->clear();
-    if (column->cur_value_len <= 0) // NULL or an empty text
-        return true;
-    qint64 stored = column->cur_value_len;
-    if (column->col_type == MDB_MEMO) {
-        stored = memoStoredLength(mdb, column);
-        if (stored < 0)
-            return fail(error, QStringLiteral("o texto da coluna %1 não pôde ser lido por inteiro; "
-                                              "o arquivo %2 parece danificado ou incompleto.")
-                                   .arg(QString::fromUtf8(column->name), m_path));
-    }
-    const qint64 bufferSize = stored * kConversionGrowth + kConversionSlack;
-    if (bufferSize > kLargestValue)
-        return fail(error, QStringLiteral("um texto da coluna %1 é grande demais para ser trazido.")
-                               .arg(QString::fromUtf8(column->name)));
-    mdb_set_bind_size(mdb, static_cast<size_t>(bufferSize));
-    const GCharPtr converted(mdb_col_to_string(mdb, mdb->pg_buf, column->cur_value_start,
-                                               column->col_type, column->cur_value_len));
-    if (converted)
-        *text = QString::fromUtf8(converted.get());
-    return true;
-}
-
-bool OldTableReader::read(QList<OldRow> *rows, QString *error)
-{
-    const QFileInfo info(m_path);
-    if (!info.isFile())
-        return fail(error, QStringLiteral("o arquivo %1 não foi encontrado.").arg(m_path));
-
-    MdbPtr mdb;
-    {
-        const Utf8Conversion utf8;
-        mdb.reset(mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS));
-    }
-    if (!mdb)
-        return fail(error, QStringLiteral("o arquivo %1 não pôde ser aberto como banco de dados "
-                                          "do formato antigo.")
-                               .arg(m_path));
-    const qint64 pageSize = mdb->fmt->pg_size;
-    if (pageSize <= 0 || info.size() < 2 * pageSize || info.size() % pageSize != 0)
-        return fail(error, QStringLiteral("o arquivo %1 está incompleto (o tamanho não corresponde "
-                                          "a um número inteiro de páginas).")
-                               .arg(m_path));
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return fail(error, QStringLiteral("a lista de tabelas do arquivo %1 não pôde ser lida; "
-                                          "o arquivo parece danificado.")
-                               .arg(m_path));
-
-    MdbCatalogEntry *entry = nullptr;
-    for (guint i = 0; i < mdb->num_catalog && !entry; ++i) {
-        auto *candidate = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (candidate->object_type == MDB_TABLE
-            && QString::fromUtf8(candidate->object_name).compare(kTableName, Qt::CaseInsensitive) == 0)
-            entry = candidate;
-    }
-    if (!entry)
-        return fail(error, QStringLiteral("o arquivo %1 não tem a tabela lembrete.").arg(m_path));
-
-    const TablePtr table(mdb_read_table(entry));
-    if (!table || !mdb_read_columns(table.get()))
-        return fail(error, QStringLiteral("a definição da tabela lembrete do arquivo %1 não pôde "
-                                          "ser lida; o arquivo parece danificado.")
-                               .arg(m_path));
-
-    MdbColumn *dayColumn = findColumn(table.get(), QStringLiteral("data"));
-    MdbColumn *titleColumn = findColumn(table.get(), QStringLiteral("titulo"));
-    MdbColumn *descriptionColumn = findColumn(table.get(), QStringLiteral("descricao"));
-    QStringList missing;
-    if (!dayColumn)
-        missing << QStringLiteral("data");
-    if (!titleColumn)
-        missing << QStringLiteral("titulo");
-    if (!descriptionColumn)
-        missing << QStringLiteral("descricao");
-    if (!missing.isEmpty())
-        return fail(error, QStringLiteral("a tabela lembrete do arquivo %1 não tem %2 %3.")
-                               .arg(m_path,
-                                    missing.size() == 1 ? QStringLiteral("a coluna")
-                                                        : QStringLiteral("as colunas"),
-                                    missing.join(QStringLiteral(", "))));
-
-    const auto isText = [](const MdbColumn *column) {
-        return column->col_type == MDB_TEXT || column->col_type == MDB_MEMO;
-    };
-    if (!isText(dayColumn) && dayColumn->col_type != MDB_DATETIME)
-        return fail(error, QStringLiteral("a coluna data da tabela lembrete não é de texto nem de "
-                                          "data/hora e não pode ser convertida."));
-    for (const MdbColumn *column : {titleColumn, descriptionColumn}) {
-        if (!isText(column))
-            return fail(error, QStringLiteral("a coluna %1 da tabela lembrete não é de texto.")
-                                   .arg(QString::fromUtf8(column->name)));
-    }
-
-    // No column is bound: each value is converted here from the row's page,
-    // which is the only way to get texts of any length from libmdb.
-    mdb_rewind_table(table.get());
     rows->clear();
-    while (mdb_fetch_row(table.get())) {
+    for (const oldformat::Row &old : std::as_const(found)) {
         OldRow row;
         row.number = rows->size() + 1;
-        if (!readText(mdb.get(), titleColumn, &row.title, error)
-            || !readText(mdb.get(), descriptionColumn, &row.description, error))
-            return false;
-        if (dayColumn->col_type == MDB_DATETIME) {
-            if (dayColumn->cur_value_len != 8)
-                row.reason = QStringLiteral("o lembrete não tem data.");
-            else
-                row.day = oldDayFromDateTime(mdb_get_double(mdb->pg_buf, dayColumn->cur_value_start),
-                                             &row.dayAsFound, &row.reason);
-        } else {
-            if (!readText(mdb.get(), dayColumn, &row.dayAsFound, error))
-                return false;
-            row.day = oldDayFromText(row.dayAsFound, &row.reason);
+        row.title = old.title;
+        row.description = old.description;
+        switch (old.dayKind) {
+        case oldformat::DayKind::DateTime:
+            row.day = oldDayFromDateTime(old.dayValue, &row.dayAsFound, &row.reason);
+            break;
+        case oldformat::DayKind::Text:
+            row.dayAsFound = old.dayText;
+            row.day = oldDayFromText(old.dayText, &row.reason);
+            break;
+        case oldformat::DayKind::None:
+            row.reason = QStringLiteral("o lembrete não tem data.");
+            break;
         }
         if (row.reason.isEmpty() && row.title.isEmpty())
             row.reason = QStringLiteral("o lembrete não tem título.");
@@ -349,14 +133,6 @@ bool OldTableReader::read(QList<OldRow> *rows, QString *error)
             row.day.clear();
         rows->append(row);
     }
-    // Rows that the table's header counts but no page holds mean pages are
-    // missing: better no import than an import that loses reminders.
-    if (qsizetype(table->num_rows) > rows->size())
-        return fail(error, QStringLiteral("só %1 das %2 linhas da tabela lembrete puderam ser lidas; "
-                                          "o arquivo %3 parece danificado ou incompleto.")
-                               .arg(rows->size())
-                               .arg(table->num_rows)
-                               .arg(m_path));
     return true;
 }
 
@@ -512,6 +288,42 @@ bool writeReminders(const QString &databasePath, const QString &oldFile, const Q
     return true;
 }
 
+// A reminder database that takes the rows in place must be sound and the
+// program's own; its day's copy is made first (a failed copy is only a warning).
+bool checkDestination(const QString &databasePath, QString *error, QString *copyWarning)
+{
+    {
+        ScopedConnection connection(databasePath);
+        QSqlDatabase db = connection.database();
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            *error = describe(QStringLiteral("o banco de dados de lembretes %1 não pôde ser aberto")
+                                  .arg(databasePath),
+                              db.lastError());
+            return false;
+        }
+        QString problem;
+        if (databasecheck::shapeOf(db, &problem) == databasecheck::Shape::Foreign) {
+            *error = problem.isEmpty() ? QStringLiteral("o arquivo %1 não é um banco de dados de "
+                                                        "lembretes; nada foi gravado nele.")
+                                             .arg(databasePath)
+                                       : problem;
+            return false;
+        }
+        const QString damage = databasecheck::damageOf(db);
+        if (!damage.isEmpty()) {
+            *error = QStringLiteral("o banco de dados de lembretes %1 está danificado (%2); nada foi "
+                                    "gravado nele.")
+                         .arg(databasePath, damage);
+            return false;
+        }
+    }
+    QString copyError;
+    if (!DailyCopy::make(databasePath, QDate::currentDate(), &copyError))
+        *copyWarning = copyError;
+    return true;
+}
+
 enum class Destination { Missing, ReminderDatabase, OlderEngine, Unknown };
 
 Destination classify(const QString &path)
@@ -573,6 +385,7 @@ JetImportResult JetImport::run()
         result.imported = result.setAside = 0;
         result.rejectFile.clear();
         result.backupFile.clear();
+        result.copyWarning.clear();
         result.error = description;
         return result;
     };
@@ -588,7 +401,7 @@ JetImportResult JetImport::run()
 
     QList<OldRow> rows;
     QString error;
-    if (!OldTableReader(m_oldFile).read(&rows, &error))
+    if (!readOldRows(m_oldFile, &rows, &error))
         return failWith(error);
     for (const OldRow &row : rows)
         (row.reason.isEmpty() ? result.imported : result.setAside)++;
@@ -603,6 +416,8 @@ JetImportResult JetImport::run()
         case Destination::ReminderDatabase:
             // Adding to the database in place: its own transaction keeps it
             // as it was when anything fails.
+            if (!checkDestination(result.database, &error, &result.copyWarning))
+                return failWith(error);
             if (!writeReminders(result.database, m_oldFile, rows, rejectPath, &error))
                 return failWith(error);
             result.ok = true;
@@ -685,6 +500,8 @@ QString JetImport::summary(const JetImportResult &result)
                                       "no arquivo %2."))
                     .arg(QString::number(result.setAside),
                          QDir::toNativeSeparators(result.rejectFile));
+    if (!result.copyWarning.isEmpty())
+        text += QStringLiteral("\n\nAviso: ") + result.copyWarning;
     return text;
 }
 
@@ -761,6 +578,9 @@ int runImportCommand(const QStringList &arguments, QTextStream &out, QTextStream
         out << "Os lembretes não importados e o motivo estão em: " << result.rejectFile << '\n';
     if (!result.backupFile.isEmpty())
         out << "O arquivo antigo foi guardado como: " << result.backupFile << '\n';
+    if (!result.copyWarning.isEmpty())
+        err << "Aviso: " << result.copyWarning << '\n';
     out.flush();
+    err.flush();
     return 0;
 }

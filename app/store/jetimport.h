@@ -10,7 +10,7 @@ class Platform;
 }
 
 // Brings the reminders of a dados.mdb written by the earlier Windows program
-// (the Jet file format, read with mdbtools' libmdb) into the reminder database
+// (the Jet file format, read in a process of its own) into the reminder database
 // dados.mdb of a destination folder.
 //
 // Every row of the old table lembrete is read before anything is written. The
@@ -36,6 +36,7 @@ struct JetImportResult
     QString backupFile; // where the old file was kept, when it was replaced
     QString database;   // the reminder database written to
     QString error;      // on failure: what went wrong, in words for the user
+    QString copyWarning; // the day's copy of the database could not be made
 };
 
 class JetImport

@@ -1,10 +1,12 @@
 #include "store/modgeral.h"
-#include "store/uidcolumn.h"
 #include "exchange/syncstate.h"
 
 #include "runtime/platform.h"
+#include "store/dailycopy.h"
+#include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
+#include "store/uidcolumn.h"
 
 #include <QDate>
 #include <QFile>
@@ -75,8 +77,10 @@ void modgeral::abrirbanco()
     // Unique across stores too: tests and the import tool hold several at once.
     m_connectionName = QStringLiteral("modgeral-%1-%2").arg(quintptr(this)).arg(++m_connectionSerial);
 
-    const QString path = m_platform.programFile(databaseFileName());
-    QString error = checkDatabaseFile(path);
+    const QString path = m_platform.dataFile(databaseFileName());
+    QString error = m_platform.layout().prepareDatabase(databaseFileName());
+    if (error.isEmpty())
+        error = checkDatabaseFile(path);
     // A dados.mdb of the earlier Windows program: offered once per run to be
     // brought over into a new reminder database that then opens as usual.
     if (!error.isEmpty() && offerOlderEngineImport(m_platform, path, &m_olderEngineImportOffered, &error))
@@ -84,7 +88,7 @@ void modgeral::abrirbanco()
     if (error.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setConnectOptions(connectOptions());
         if (!db.open())
             error = describe(db.lastError());
         else if (!prepareConnection(&error))
@@ -126,6 +130,13 @@ QString modgeral::checkDatabaseFile(const QString &path) const
         .arg(path);
 }
 
+QString modgeral::connectOptions() const
+{
+    // A damaged file is never written: SQLite itself refuses every change.
+    return m_damage.isEmpty() ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")
+                              : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY");
+}
+
 bool modgeral::prepareConnection(QString *error)
 {
     QSqlDatabase db = connection();
@@ -135,15 +146,15 @@ bool modgeral::prepareConnection(QString *error)
         *error = QStringLiteral("não foi possível preparar a conexão com o banco de dados.");
         return false;
     }
-    QSqlQuery query(db);
-    // Reading the catalogue also proves the file is a sound database.
-    if (!query.exec(QStringLiteral(
-            "select count(*) from sqlite_master where type = 'table' and name = 'lembrete'"))
-        || !query.next()) {
-        *error = describe(query.lastError());
+    if (!m_integrityChecked)
+        return checkIntegrityOnce(error);
+    QString problem;
+    switch (databasecheck::shapeOf(db, &problem)) {
+    case databasecheck::Shape::Foreign:
+        *error = problem.isEmpty() ? describe(db.lastError()) : problem;
         return false;
-    }
-    if (query.value(0).toInt() == 0) {
+    case databasecheck::Shape::NoTables: {
+        QSqlQuery query(db);
         if (!query.exec(QStringLiteral("create table lembrete ("
                                        "id integer primary key autoincrement, "
                                        "data text not null, "
@@ -152,13 +163,81 @@ bool modgeral::prepareConnection(QString *error)
             *error = describe(query.lastError());
             return false;
         }
+        break;
+    }
+    case databasecheck::Shape::Reminders:
+        break;
     }
     // Keeps the list's order and the day filters fast; a read-only folder
-    // still lets the reminders be read without it.
-    query.exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
+    // (or a damaged file) still lets the reminders be read without it.
+    if (m_damage.isEmpty())
+        QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
     uidcolumn::ensure(db);
     syncstate::ensure(db);
     return true;
+}
+
+// Once per run, before anything is written: a damaged file is reported and
+// opened again read-only, so what can still be read is shown and kept.
+bool modgeral::checkIntegrityOnce(QString *error)
+{
+    m_integrityChecked = true;
+    QSqlDatabase db = connection();
+    m_damage = databasecheck::damageOf(db);
+    if (m_damage.isEmpty())
+        return prepareConnection(error);
+    db.close();
+    db.setConnectOptions(connectOptions());
+    m_platform.messages().show(
+        nullptr, runtime::MessageIcon::Warning,
+        QStringLiteral("O banco de dados de lembretes %1 está danificado (%2).\n\n"
+                       "Ele foi aberto somente para leitura: os lembretes que puderam ser lidos "
+                       "aparecem na lista e podem ser salvos como relatório, mas nenhuma alteração "
+                       "será gravada nele.")
+            .arg(db.databaseName(), m_damage),
+        QStringLiteral("Banco de dados danificado"));
+    if (!db.open()) {
+        *error = describe(db.lastError());
+        return false;
+    }
+    return prepareConnection(error);
+}
+
+bool modgeral::isReadOnly() const
+{
+    return !m_damage.isEmpty();
+}
+
+bool modgeral::beginChange()
+{
+    if (!isOpen())
+        return failWith(QStringLiteral("o banco de dados não está aberto."));
+    if (isReadOnly())
+        return failWith(QStringLiteral("o banco de dados de lembretes está danificado e foi aberto "
+                                       "somente para leitura; nenhuma alteração foi gravada."));
+    makeDailyCopy();
+    return true;
+}
+
+// A copy that cannot be made is told once a run and never stops the change:
+// the user's typing matters more than yesterday's state.
+void modgeral::makeDailyCopy()
+{
+    const QDate today = m_platform.clock().today();
+    if (m_dailyCopyDay == today)
+        return;
+    QString error;
+    if (DailyCopy::make(m_platform.dataFile(databaseFileName()), today, &error)) {
+        m_dailyCopyDay = today;
+        return;
+    }
+    if (m_dailyCopyFailureTold)
+        return;
+    m_dailyCopyFailureTold = true;
+    m_platform.messages().show(nullptr, runtime::MessageIcon::Warning,
+                               error.left(1).toUpper() + error.mid(1)
+                                   + QStringLiteral(" A alteração será gravada mesmo assim."),
+                               QStringLiteral("Cópia do dia"));
 }
 
 void modgeral::releaseConnection()
@@ -221,8 +300,8 @@ void modgeral::closeRecordset()
 
 bool modgeral::execute(const Statement &statement)
 {
-    if (!isOpen())
-        return failWith(QStringLiteral("o banco de dados não está aberto."));
+    if (!beginChange())
+        return false;
     QSqlQuery query(connection());
     if (!query.prepare(statement.text))
         return failWith(describe(query.lastError()));
@@ -236,8 +315,8 @@ bool modgeral::execute(const Statement &statement)
 bool modgeral::appendReminder(const QString &day, const QString &title, const QString &description)
 {
     m_recordset = std::make_unique<QSqlQuery>(connection());
-    if (!isOpen())
-        return failWith(QStringLiteral("o banco de dados não está aberto."));
+    if (!beginChange())
+        return false;
     if (!m_recordset->prepare(QStringLiteral(
             "insert into lembrete (data, titulo, descricao) values (?, ?, ?)")))
         return failWith(describe(m_recordset->lastError()));
@@ -251,6 +330,8 @@ bool modgeral::appendReminder(const QString &day, const QString &title, const QS
 
 bool modgeral::updateReminder(const QString &day, const QString &title, const QString &description)
 {
+    if (!beginChange())
+        return false;
     if (!openRecordset(m_editStatement))
         return false;
     if (!m_recordset->next())
@@ -271,6 +352,14 @@ bool modgeral::updateReminder(const QString &day, const QString &title, const QS
         return failWith(QStringLiteral("o lembrete que estava sendo editado não foi encontrado; "
                                        "ele pode ter sido removido. Nada foi gravado."));
     return true;
+}
+
+QString modgeral::incompleteList(const QString &error, int rowsRead)
+{
+    return QStringLiteral("a leitura dos lembretes parou depois de %1 lembrete(s) (%2). "
+                          "A lista mostra só o que pôde ser lido; o banco de dados pode estar danificado.")
+        .arg(rowsRead)
+        .arg(error.trimmed());
 }
 
 void modgeral::openDocument(const QString &path, QWidget *owner) const

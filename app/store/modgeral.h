@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariantList>
 #include <memory>
 
-class QDate;
 class QSqlDatabase;
 class QSqlQuery;
 class QWidget;
@@ -38,7 +38,8 @@ public:
 
     static QString databaseFileName();
 
-    // Opens dados.mdb in the program's folder on a new shared connection.
+    // Opens dados.mdb in the data folder (see runtime::ProgramLayout) on a new
+    // shared connection.
     // Failures are reported to the user here; callers go on either way.
     void abrirbanco();
     bool isOpen() const;
@@ -62,8 +63,20 @@ public:
     const Statement &editStatement() const { return m_editStatement; }
     void setEditStatement(const Statement &statement) { m_editStatement = statement; }
 
+    // True when the file was found damaged at its first open in this run: it
+    // is then only read, and every change fails with lastError() saying why.
+    bool isReadOnly() const;
+
+    // Every change calls this before it writes: false (lastError() says why)
+    // when nothing may be written; otherwise the day's copy of the database
+    // has been made, or its failure told.
+    bool beginChange();
+
     // The description of the last failure of a statement, in words for the user.
     QString lastError() const { return m_lastError; }
+
+    // What a list says when its read stopped midway after rowsRead rows.
+    static QString incompleteList(const QString &error, int rowsRead);
 
     // Asks the desktop to open a document; its result is not examined.
     void openDocument(const QString &path, QWidget *owner) const;
@@ -79,7 +92,10 @@ public:
 
 private:
     QString checkDatabaseFile(const QString &path) const;
+    QString connectOptions() const;
     bool prepareConnection(QString *error);
+    bool checkIntegrityOnce(QString *error);
+    void makeDailyCopy();
     void releaseConnection();
     bool failWith(const QString &description);
 
@@ -90,4 +106,8 @@ private:
     Statement m_editStatement;
     QString m_lastError;
     bool m_olderEngineImportOffered = false; // the import question is asked once per run
+    bool m_integrityChecked = false; // the file's structure is checked at the first open of a run
+    QString m_damage;                // what that check found; empty for a sound file
+    QDate m_dailyCopyDay;            // the day whose copy exists
+    bool m_dailyCopyFailureTold = false;
 };

@@ -4,7 +4,8 @@
 //   almanaq-registro --registrar [biblioteca]
 //   almanaq-registro --remover [biblioteca]
 //
-// Without a path it takes libAlmanaq.so from its own folder.
+// Without a path it takes libAlmanaq.so from its own folder, or, installed in
+// <prefix>/bin, from the installation's <prefix>/lib/zedozarir.
 
 #include "almanaqlib.h"
 #include "componentregistry.h"
@@ -16,6 +17,15 @@
 #include <QTextStream>
 
 namespace {
+
+QString defaultLibrary()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString beside = folder + QLatin1Char('/') + QLatin1String(almanaq::LibraryFileName);
+    const QString installed = folder + QStringLiteral("/../" ALMANAQ_INSTALLED_LIBRARY_FOLDER "/")
+        + QLatin1String(almanaq::LibraryFileName);
+    return !QFileInfo(beside).exists() && QFileInfo(installed).exists() ? installed : beside;
+}
 
 int usage(QTextStream &err)
 {
@@ -42,11 +52,8 @@ int main(int argc, char *argv[])
     if (!registering && action != QLatin1String("--remover"))
         return usage(err);
 
-    const QString path = QFileInfo(arguments.size() == 2
-                                           ? arguments[1]
-                                           : QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                                     + QLatin1String(almanaq::LibraryFileName))
-                                 .absoluteFilePath();
+    const QString path =
+        QFileInfo(arguments.size() == 2 ? arguments[1] : defaultLibrary()).absoluteFilePath();
     if (!QFileInfo(path).isFile()) {
         err << "Arquivo não encontrado: " << path << '\n';
         return 1;

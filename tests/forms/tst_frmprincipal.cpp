@@ -2,7 +2,11 @@
 
 #include "formfixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMenu>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QProgressBar>
 #include <QToolBar>
 
@@ -144,9 +148,9 @@ private slots:
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce_data()
     {
-        QTest::addColumn<bool>("databaseGone"); // otherwise its table cannot be read
+        QTest::addColumn<bool>("databaseGone"); // otherwise its table is not a reminder table
         QTest::newRow("failed open") << true;
-        QTest::newRow("unreadable table") << false;
+        QTest::newRow("a table of another shape") << false;
     }
 
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce()
@@ -167,7 +171,49 @@ private slots:
         if (databaseGone)
             QVERIFY(!QFile::exists(f.fake.databasePath()));
         else
-            QVERIFY(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro: ")));
+            QVERIFY2(f.shown()[0].text.startsWith(QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: "))
+                         && f.shown()[0].text.contains(QStringLiteral("não é de lembretes")),
+                     qPrintable(f.shown()[0].text));
+    }
+
+    void aLoadThatStopsMidwayShowsWhatWasReadAndSaysSo()
+    {
+        Fixture f;
+        QList<qint64> leaves;
+        qint64 pageSize = 0;
+        {
+            QSqlDatabase db = f.store.connection();
+            QSqlQuery query(db);
+            QVERIFY(db.transaction());
+            QVERIFY(query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao) values (?, ?, ?)")));
+            for (int i = 0; i < 3000; ++i) {
+                query.addBindValue(QStringLiteral("2006/03/%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+                query.addBindValue(QStringLiteral("Lembrete %1").arg(i, 4, 10, QLatin1Char('0')));
+                query.addBindValue(QString(200, QLatin1Char('x')));
+                QVERIFY(query.exec());
+            }
+            QVERIFY(db.commit());
+            // A page in the middle of the day-and-title index, which the list reads in order.
+            QVERIFY(query.exec(QStringLiteral("select pageno from dbstat where name = 'lembrete_data' "
+                                              "and pagetype = 'leaf' order by pageno")));
+            while (query.next())
+                leaves << query.value(0).toLongLong();
+            QVERIFY(query.exec(QStringLiteral("pragma page_size")) && query.next());
+            pageSize = query.value(0).toLongLong();
+        }
+        QVERIFY(leaves.size() > 4);
+        {
+            QFile file(f.fake.databasePath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((leaves[leaves.size() / 2] - 1) * pageSize + 100));
+            file.write(QByteArray(pageSize - 200, '\x55'));
+        }
+        f.window->carregarlista();
+        const int shown = f.window->list()->topLevelItemCount();
+        QVERIFY2(shown > 0 && shown < 3000, qPrintable(QString::number(shown)));
+        QCOMPARE(f.shown().size(), 1);
+        QVERIFY2(f.shown()[0].text.contains(QStringLiteral("a leitura dos lembretes parou depois de %1").arg(shown)),
+                 qPrintable(f.shown()[0].text));
     }
 
     void removingWarnsWhenNothingIsSelected()
@@ -204,9 +250,33 @@ private slots:
         Fixture f({"2006/03/10|Dentista", "2006/04/10|dentista", "2006/05/10|Dentista 2"});
         f.select(0);
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
+        auto *undo = f.window->findChild<QAction *>(QStringLiteral("mnudesfazer"));
+        auto *popupUndo = f.window->popupMenu()->findChild<QAction *>(QStringLiteral("popdesfazer"));
+        QVERIFY(undo && popupUndo);
+        QVERIFY(!undo->isEnabled() && !popupUndo->isEnabled()); // nothing to undo in this run yet
+        const QStringList before = f.listed();
         QTest::keyClick(f.window->list(), Qt::Key_Delete);
         QCOMPARE(f.shown().size(), 1);
         QCOMPARE(f.listed(), QStringList{"10/05/2006|Dentista 2|61 dias"});
+
+        // Undo, right after the remove item in both menus, brings both rows back once.
+        const auto itemAfterRemove = [](const QList<QAction *> &items, const QString &removeName) {
+            for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+                if (items[i]->objectName() == removeName)
+                    return items[i + 1];
+            }
+            return static_cast<QAction *>(nullptr);
+        };
+        QCOMPARE(itemAfterRemove(f.window->findChild<QMenu *>(QStringLiteral("mnuprincipal"))->actions(),
+                                 QStringLiteral("mnuremover")), undo);
+        QCOMPARE(itemAfterRemove(f.window->popupMenu()->actions(), QStringLiteral("popremover")), popupUndo);
+        QCOMPARE(undo->text(), QStringLiteral("Desfazer remoção"));
+        QCOMPARE(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QVERIFY(undo->isEnabled() && popupUndo->isEnabled());
+        popupUndo->trigger();
+        QCOMPARE(f.listed(), before);
+        QVERIFY(!undo->isEnabled() && !popupUndo->isEnabled());
+        QCOMPARE(f.shown().size(), 1);
     }
 
     void toolbarKeysDispatchExactlyAndCaseSensitively()
@@ -238,6 +308,7 @@ private slots:
         QTest::newRow("popremover") << "popremover" << "message:Remover";
         QTest::newRow("poptxt") << "poptxt" << "dialog";
         QTest::newRow("pophtml") << "pophtml" << "dialog";
+        QTest::newRow("popcsv") << "popcsv" << "dialog";
         QTest::newRow("popsair") << "popsair" << "closed";
     }
 
@@ -266,6 +337,25 @@ private slots:
         }
         f.fake.platform().windows().unloadAllExcept(f.window.get());
         flushDeletes();
+    }
+
+    void theICalendarCommandsCarryTheRemindersToAnotherDatabase()
+    {
+        Fixture source({"2006/03/10|Consulta|Dr. Silva", "2006/03/12|Aniversário|"});
+        const QList<QAction *> principal = source.window->findChild<QMenu *>("mnuprincipal")->actions();
+        const QString file = QDir(source.fake.folder()).filePath("lembretes.ics");
+        source.fake.saveDialog->nextFileName = file;
+        source.window->findChild<QAction *>("mnuexportarical")->trigger();
+        QCOMPARE(source.onlyMessage().text, "2 lembretes foram exportados para " + file + ".");
+        QCOMPARE(source.fake.saveDialog->filters, QStringList{"Arquivos iCalendar (*.ics)"});
+
+        Fixture target;
+        target.fake.openDialog->nextFileName = file;
+        target.window->findChild<QAction *>("mnuimportarical")->trigger();
+        QCOMPARE(target.listed(), source.listed());
+        QCOMPARE(target.stored(), source.stored());
+        for (const char *name : {"mnuimportarical", "mnuexportarical"})
+            QVERIFY(principal.contains(source.window->findChild<QAction *>(name)));
     }
 
     void aRightClickShowsThePopupEvenOnAnEmptyList()

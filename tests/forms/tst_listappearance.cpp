@@ -98,8 +98,8 @@ private slots:
         runtime::SettingsAccess &settings = fake.platform().settings();
         const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
         for (int i = 0; i < 5; ++i) {
-            if (!stored[i].isNull())
-                write(settings, keys[i], stored[i]);
+            if (!stored[i].isNull()) // as the file holds them, whoever wrote it
+                settings.write(keys[i].section, keys[i].name, stored[i]);
         }
         auto list = makeList(2);
         applyListAppearance(*list, settings);

@@ -14,7 +14,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <ctime>
+#include <sys/resource.h>
 
 namespace {
 
@@ -245,9 +247,14 @@ private slots:
     {
         QTest::addColumn<QString>("fileName"); // relative to the program's folder
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing folder") << "nao-existe/lembretes.txt" << "Não foi possível criar o arquivo";
-        QTest::newRow("a folder") << "." << "Não foi possível criar o arquivo";
-        QTest::newRow("a device that refuses every write") << "/dev/full" << "Não foi possível gravar o arquivo";
+        QTest::addColumn<QByteArray>("previous"); // an earlier report of that name, kept as it was
+        QTest::newRow("missing folder") << "nao-existe/lembretes.txt" << "Não foi possível criar o arquivo"
+                                        << QByteArray();
+        QTest::newRow("a folder") << "." << "Não foi possível criar o arquivo" << QByteArray();
+        QTest::newRow("a device that refuses every write") << "/dev/full" << "Não foi possível gravar o arquivo"
+                                                           << QByteArray();
+        QTest::newRow("a full disk over an earlier report")
+            << "anterior.txt" << "Não foi possível gravar o arquivo" << QByteArray(5000, 'v');
     }
 
     void aFileThatCannotBeSavedIsReportedInsteadOfOffered()
@@ -256,11 +263,34 @@ private slots:
         QFETCH(QString, error);
         if (fileName == QStringLiteral("/dev/full") && !QFile::exists(fileName))
             QSKIP("needs /dev/full");
+        QFETCH(QByteArray, previous);
         const QString name = QDir::cleanPath(path(fileName));
-        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
-        saveText(*tree, name);
-        saveHtml(*tree, name);
-        saveCsv(*tree, name);
+        auto tree = makeReminderList({{"10/03/2006", "Consulta Dr, o bastante para passar do limite de um disco cheio", "0 dias"}});
+        if (previous.isEmpty()) {
+            saveText(*tree, name);
+            saveHtml(*tree, name);
+            saveCsv(*tree, name);
+        } else {
+            QFile old(name);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(previous);
+            old.close();
+            // A file size limit makes every write past 100 bytes fail as on a full disk.
+            rlimit saved{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 100;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            saveText(*tree, name);
+            saveHtml(*tree, name);
+            saveCsv(*tree, name);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previousHandler);
+            QCOMPARE(fileBytes(name), previous);
+            QCOMPARE(QDir(m_fake->folder()).entryList({QStringLiteral("anterior*")}, QDir::Files),
+                     QStringList{QStringLiteral("anterior.txt")});
+        }
         verifyMessages(3, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
         QVERIFY(m_fake->shell->opened.isEmpty());
         QVERIFY(m_bar->isHidden());

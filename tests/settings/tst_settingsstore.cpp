@@ -44,13 +44,20 @@ void SettingsStoreTest::theListLookFallsBackToTheDefaultsAndNeverRepairsTheStore
                                                   {keys::TamanhoFonte, QStringLiteral("grande")},
                                                   {keys::Fontenome, QStringLiteral("  ")}};
     for (const auto &[key, text] : unusable)
-        write(stored, key, text);
+        stored.write(key.section, key.name, text); // as another program or a hand edit left them
     QCOMPARE(readColour(stored, keys::Corfonte), QColor(Qt::black));
     QCOMPARE(readColour(stored, keys::CorFundo1), QColor(Qt::white));
     QCOMPARE(readFontSize(stored), 11.0);
     QCOMPARE(readFontName(stored), QStringLiteral("Arial"));
     for (const auto &[key, text] : unusable)
         QCOMPARE(read(stored, key), text);
+
+    // The program itself never writes a value it could not read back.
+    for (const auto &[key, text] : unusable)
+        write(stored, key, text);
+    QCOMPARE(read(stored, keys::Corfonte), keys::Corfonte.defaultValue);
+    QCOMPARE(read(stored, keys::CorFundo1), keys::CorFundo1.defaultValue);
+    QCOMPARE(read(stored, keys::TamanhoFonte), keys::TamanhoFonte.defaultValue);
 }
 
 void SettingsStoreTest::theViewFilterIsReadWithoutRegardToCase()
@@ -102,6 +109,11 @@ void SettingsStoreTest::fontSizesAreReadAsPositiveNumbers_data()
     QTest::newRow("zero") << "0" << 11.0;
     QTest::newRow("negative") << "-8" << 11.0;
     QTest::newRow("far too large") << "100000" << 11.0;
+    QTest::newRow("smallest") << "1" << 1.0;
+    QTest::newRow("below the smallest") << "0.0001" << 11.0;
+    QTest::newRow("largest") << "200" << 200.0;
+    QTest::newRow("above the largest") << "200,5" << 11.0;
+    QTest::newRow("not a number") << "nan" << 11.0;
 }
 
 void SettingsStoreTest::fontSizesAreReadAsPositiveNumbers()
@@ -109,7 +121,7 @@ void SettingsStoreTest::fontSizesAreReadAsPositiveNumbers()
     QFETCH(QString, text);
     QFETCH(qreal, size);
     FakePlatform fake;
-    write(fake.platform().settings(), keys::TamanhoFonte, text);
+    fake.platform().settings().write(keys::TamanhoFonte.section, keys::TamanhoFonte.name, text);
     QCOMPARE(readFontSize(fake.platform().settings()), size);
 }
 

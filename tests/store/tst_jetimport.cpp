@@ -2,6 +2,7 @@
 // The old files are generated here with the fixture generator of the shared
 // tools folder, so every case states exactly what the old file holds.
 
+#include "store/dailycopy.h"
 #include "store/jetimport.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
@@ -436,14 +437,32 @@ void tst_JetImport::commandLine()
     QCOMPARE(checksum(first), firstSum);
     QCOMPARE(remindersIn(database), sampleReminders());
 
-    // Further files are added to it, in one transaction each.
+    // Further files are added to it, in one transaction each, after the day's
+    // copy of the database as it was.
     QCOMPARE(run({QStringLiteral("--importar"), second}), 0);
     QCOMPARE(remindersIn(database).size(), 6);
     QCOMPARE(remindersIn(database).last(), (Reminder{"2025/01/01", "Ano novo", "festa"}));
+    const QString copy = QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(QDate::currentDate()));
+    QCOMPARE(remindersIn(copy), sampleReminders());
     const QByteArray databaseSum = checksum(database);
     QCOMPARE(run({QStringLiteral("--importar"), broken}), 1);
     QCOMPARE(checksum(database), databaseSum);
     QCOMPARE(entries(program.path()), QStringList{"dados.mdb"});
+
+    // Another program's database is never added to.
+    QVERIFY(QFile::remove(database));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(database);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(QStringLiteral("create table outra (x integer)"), db).isActive());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    const QByteArray foreignSum = checksum(database);
+    QCOMPARE(run({QStringLiteral("--importar"), first}), 1);
+    QVERIFY2(err.contains(QStringLiteral("de outro programa")), qPrintable(err));
+    QCOMPARE(checksum(database), foreignSum);
 }
 
 QTEST_GUILESS_MAIN(tst_JetImport)

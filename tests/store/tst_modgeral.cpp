@@ -1,12 +1,18 @@
+#include "store/dailycopy.h"
 #include "store/daytext.h"
 #include "store/modgeral.h"
+#include "store/removalundo.h"
 #include "support/fakeplatform.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QSqlRecord>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -33,6 +39,64 @@ QStringList titlesOf(modgeral &store, const Statement &statement)
     while (store.recordset().next())
         titles << store.recordset().value(2).toString();
     return titles;
+}
+
+// The bytes of an SQLite file made by running statements in a fresh database.
+QByteArray sqliteFile(const QStringList &statements)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        db.transaction();
+        for (const QString &statement : statements)
+            query.exec(statement);
+        db.commit();
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// A reminder database of 3,000 rows whose day-and-title index has one page
+// overwritten: its check fails and a list in day order stops midway.
+QByteArray damagedReminderDatabase()
+{
+    QStringList statements{QStringLiteral("create table lembrete (id integer primary key autoincrement, "
+                                          "data text not null, titulo text not null, "
+                                          "descricao text not null default '')")};
+    for (int i = 0; i < 3000; ++i)
+        statements << QStringLiteral("insert into lembrete (data, titulo, descricao) values "
+                                     "('2006/%1/%2', 'Lembrete %3', '%4')")
+                          .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                          .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                          .arg(i, 4, 10, QLatin1Char('0'))
+                          .arg(QString(200, QLatin1Char('x')));
+    statements << QStringLiteral("create index lembrete_data on lembrete (data, titulo)");
+    QByteArray bytes = sqliteFile(statements);
+    const qsizetype page = (bytes.size() / 4096 - 4) * 4096;
+    bytes.replace(page + 100, 3900, QByteArray(3900, '\x55'));
+    return bytes;
+}
+
+// Every row with every column, in key order.
+QStringList everyRow(modgeral &store)
+{
+    QStringList rows;
+    QSqlQuery query(QStringLiteral("select rowid, * from lembrete order by rowid"), store.connection());
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < query.record().count(); ++i)
+            values << query.value(i).toString();
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
 }
 
 const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
@@ -79,6 +143,12 @@ private slots:
         damaged.append('\0');
         damaged.append(QByteArray(200, '\x7f'));
         QTest::newRow("damaged database") << damaged << QString();
+        QTest::newRow("another program's database")
+            << sqliteFile({QStringLiteral("create table outra (x integer)")})
+            << QStringLiteral("de outro programa");
+        QTest::newRow("a lembrete table of another shape")
+            << sqliteFile({QStringLiteral("create table lembrete (quando text, oque text)")})
+            << QStringLiteral("faltam as colunas data, titulo, descricao");
     }
 
     void foreignFilesAreReportedAndLeftByteForByte()
@@ -110,19 +180,47 @@ private slots:
         QVERIFY(fake.messages->shown.isEmpty());
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
 
+        // A database without a single table (only a header value set).
         FakePlatform other;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-            db.setDatabaseName(other.databasePath());
-            QVERIFY(db.open());
-            QSqlQuery(db).exec(QStringLiteral("create table outra (x integer)"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+        writeFile(other.databasePath(), sqliteFile({QStringLiteral("pragma user_version = 7")}));
         modgeral otherStore(other.platform());
         otherStore.abrirbanco();
         QVERIFY(otherStore.isOpen());
         QCOMPARE(titlesOf(otherStore, modgeral::allReminders()), QStringList());
+    }
+
+    void aDamagedDatabaseIsReportedOnceAndOnlyRead()
+    {
+        FakePlatform fake;
+        writeFile(fake.databasePath(), damagedReminderDatabase());
+        const QByteArray before = checksum(fake.databasePath());
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        store.abrirbanco(); // every list load opens again; the report comes once
+
+        QVERIFY(store.isOpen());
+        QVERIFY(store.isReadOnly());
+        QCOMPARE(fake.messages->shown.size(), 1);
+        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
+        QVERIFY2(fake.messages->shown[0].text.contains(QStringLiteral("está danificado"))
+                     && fake.messages->shown[0].text.contains(QStringLiteral("somente para leitura")),
+                 qPrintable(fake.messages->shown[0].text));
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("Lembrete 0007"))),
+                 QStringList{QStringLiteral("Lembrete 0007")});
+        QVERIFY(!store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
+        QVERIFY(store.lastError().contains(QStringLiteral("somente para leitura")));
+        QVERIFY(!store.execute(modgeral::titleDelete(QStringLiteral("Lembrete 0007"))));
+        store.setEditStatement(modgeral::titleQuery(QStringLiteral("Lembrete 0007")));
+        QVERIFY(!store.updateReminder(QStringLiteral("2006/03/10"), QStringLiteral("x"), QString()));
+        // The day-ordered list stops at the damaged page with an error, never quietly.
+        QVERIFY(store.openRecordset(modgeral::allReminders()));
+        int read = 0;
+        while (store.recordset().next())
+            ++read;
+        QVERIFY(read > 0 && read < 3000);
+        QVERIFY(store.recordset().lastError().isValid());
+        store.closeRecordset();
+        QCOMPARE(checksum(fake.databasePath()), before);
     }
 
     void aProgramFolderThatIsGoneIsReportedWithoutACrash()
@@ -209,8 +307,69 @@ private slots:
                                     QStringLiteral("2006/04/01 Pago novo")}));
 
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/13"), QStringLiteral("pagar"), QString()));
-        QVERIFY(store.execute(modgeral::titleDelete(QStringLiteral("Pagar"))));
+        const QStringList before = everyRow(store);
+        RemovalUndo removal;
+        QString error;
+        QVERIFY(!removal.canUndo());
+        QVERIFY(removal.remove(store, QStringLiteral("Pagar"), &error));
         QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList{QStringLiteral("Pago")});
+
+        // Undo puts both rows back as they were, keys included, and only once.
+        QVERIFY(removal.canUndo());
+        QVERIFY2(removal.undo(store, &error), qPrintable(error));
+        QCOMPARE(everyRow(store), before);
+        QVERIFY(!removal.canUndo());
+        QVERIFY(!removal.undo(store, &error));
+    }
+
+    void everyChangeFirstCopiesTheDatabaseOnceADayKeepingSeven()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        const QDir copies(DailyCopy::folderFor(fake.databasePath()));
+        QVERIFY(QDir().mkpath(copies.path()));
+        for (int day = 1; day <= 8; ++day) // older copies; the two oldest must go
+            writeFile(copies.filePath(QStringLiteral("dados-2006-02-%1.mdb").arg(day, 2, 10, QLatin1Char('0'))), "x");
+        writeFile(copies.filePath(QStringLiteral("outro.txt")), "not a copy");
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("primeiro"), QString()));
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("segundo"), QString()));
+
+        const QString today = copies.filePath(QStringLiteral("dados-2006-03-10.mdb"));
+        QCOMPARE(DailyCopy::copiesIn(copies.path()).size(), DailyCopy::kKept);
+        QCOMPARE(DailyCopy::copiesIn(copies.path()).constFirst(), QStringLiteral("dados-2006-02-03.mdb"));
+        QVERIFY(copies.exists(QStringLiteral("outro.txt")));
+        // The copy is the database as it was before the day's first change.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
+        db.setDatabaseName(today);
+        QVERIFY(db.open());
+        QSqlQuery query(QStringLiteral("select count(*) from sqlite_master where name = 'lembrete'"), db);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 1);
+        QVERIFY(query.exec(QStringLiteral("select count(*) from lembrete")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        query.finish();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+        QVERIFY(fake.messages->shown.isEmpty());
+    }
+
+    void aCopyThatCannotBeMadeIsToldOnceAndTheChangeStillGoesIn()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        writeFile(DailyCopy::folderFor(fake.databasePath()), "a file where the folder should be");
+        modgeral store(fake.platform());
+        store.abrirbanco();
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("um"), QString()));
+        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("dois"), QString()));
+        QCOMPARE(titlesOf(store, modgeral::allReminders()), (QStringList{"dois", "um"}));
+        QCOMPARE(fake.messages->shown.size(), 1);
+        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
+        QVERIFY2(fake.messages->shown[0].text.contains(QStringLiteral("não pôde ser feita")),
+                 qPrintable(fake.messages->shown[0].text));
     }
 
     void anEditWhoseReminderIsGoneWritesNothing()

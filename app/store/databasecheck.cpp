@@ -1,0 +1,83 @@
+#include "store/databasecheck.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace databasecheck {
+
+namespace {
+
+QString errorOf(const QSqlQuery &query)
+{
+    const QString text = query.lastError().text().trimmed();
+    return text.isEmpty() ? QStringLiteral("erro desconhecido do banco de dados.") : text;
+}
+
+} // namespace
+
+Shape shapeOf(const QSqlDatabase &db, QString *problem)
+{
+    QSqlQuery query(db);
+    // Reading the catalogue also proves the file is a sound database.
+    if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table' "
+                                   "and name not like 'sqlite\\_%' escape '\\'"))) {
+        *problem = errorOf(query);
+        return Shape::Foreign;
+    }
+    QStringList tables;
+    while (query.next())
+        tables << query.value(0).toString();
+    if (query.lastError().isValid()) {
+        *problem = errorOf(query);
+        return Shape::Foreign;
+    }
+    if (tables.isEmpty())
+        return Shape::NoTables;
+    if (!tables.contains(QStringLiteral("lembrete"), Qt::CaseInsensitive)) {
+        *problem = QStringLiteral("o arquivo %1 é um banco de dados de outro programa (tem as tabelas "
+                                  "%2 e não a tabela lembrete). O arquivo foi mantido como estava.")
+                       .arg(db.databaseName(), tables.join(QStringLiteral(", ")));
+        return Shape::Foreign;
+    }
+    QStringList columns;
+    if (query.exec(QStringLiteral("select name from pragma_table_info('lembrete')"))) {
+        while (query.next())
+            columns << query.value(0).toString().toLower();
+    }
+    QStringList missing;
+    for (const QString &needed : {QStringLiteral("data"), QStringLiteral("titulo"), QStringLiteral("descricao")}) {
+        if (!columns.contains(needed))
+            missing << needed;
+    }
+    // The list statements read the rowid as the reminder's key.
+    if (missing.isEmpty() && !query.exec(QStringLiteral("select rowid from lembrete limit 0")))
+        missing << QStringLiteral("rowid");
+    if (!missing.isEmpty()) {
+        *problem = QStringLiteral("a tabela lembrete do arquivo %1 não é de lembretes (faltam as "
+                                  "colunas %2). O arquivo foi mantido como estava.")
+                       .arg(db.databaseName(), missing.join(QStringLiteral(", ")));
+        return Shape::Foreign;
+    }
+    return Shape::Reminders;
+}
+
+QString damageOf(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("pragma quick_check(5)")))
+        return errorOf(query);
+    QStringList findings;
+    while (query.next())
+        findings << query.value(0).toString();
+    if (query.lastError().isValid())
+        return errorOf(query);
+    if (findings == QStringList{QStringLiteral("ok")})
+        return QString();
+    return findings.isEmpty() ? QStringLiteral("a verificação não deu resultado")
+                              : findings.join(QStringLiteral("; "));
+}
+
+} // namespace databasecheck

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# install-test.sh BUILD_DIR STOREPROBE VERSION
+#
+# Installs the build into a temporary prefix, makes the prefix read-only and,
+# as a user other than root with an empty home folder and no display, checks
+# that the installed program answers its command line, creates the user's
+# reminder database in ~/.local/share/Zedozarir on its first start, takes a
+# reminder through its store and writes nothing into the prefix; the desktop
+# entry and the AppStream metadata must pass their validators.
+set -euo pipefail
+
+build="$1"
+probe="$2"
+version="$3"
+
+fail() { echo "FALHOU: $*" >&2; exit 1; }
+for tool in desktop-file-validate appstreamcli setpriv; do
+    command -v "$tool" >/dev/null || fail "falta o programa $tool (scripts/install-deps.sh)"
+done
+
+work="$(mktemp -d)"
+app_pid=""
+cleanup() {
+    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    chmod -R u+w "$work" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+chmod 755 "$work"
+
+prefix="$work/usr"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for file in bin/lembrete bin/almanaq-registro lib/zedozarir/libAlmanaq.so share/zedozarir/fundo.gif \
+            share/applications/example.zedozarir.lembrete.desktop \
+            share/metainfo/example.zedozarir.lembrete.metainfo.xml \
+            share/icons/hicolor/scalable/apps/example.zedozarir.lembrete.svg \
+            share/icons/hicolor/48x48/apps/example.zedozarir.lembrete.png share/man/man1/lembrete.1; do
+    [ -f "$prefix/$file" ] || fail "$file não foi instalado"
+done
+chmod -R a-w "$prefix"
+snapshot() { (cd "$prefix" && find . -printf '%p %s %T@\n' | sort); }
+before="$(snapshot)"
+
+# The user: nobody when run as root, else whoever runs the test.
+home="$work/home"
+mkdir "$home"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    chown "$(id -u nobody):$(id -g nobody)" "$home"
+    as_user=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
+fi
+run() { (cd "$home" && "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"); }
+
+# Command line, with no display at all.
+[ "$(run "$prefix/bin/lembrete" --version)" = "lembrete $version" ] || fail "--version"
+run "$prefix/bin/lembrete" --help | grep -q -- "--importar CAMINHO" || fail "--help"
+status=0
+run "$prefix/bin/lembrete" --nao-existe >"$work/out" 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] && [ ! -s "$work/out" ] && grep -q "^Uso: lembrete" "$work/err" \
+    || fail "opção desconhecida: status $status"
+
+# First start, headless: the user's database appears with its table.
+database="$home/.local/share/Zedozarir/dados.mdb"
+(cd "$home" && exec "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    QT_QPA_PLATFORM=offscreen "$prefix/bin/lembrete") >"$work/app.log" 2>&1 &
+app_pid=$!
+for _ in $(seq 1 100); do
+    [ -s "$database" ] && break
+    kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.log" >&2; fail "o programa terminou sozinho"; }
+    sleep 0.2
+done
+[ -s "$database" ] || fail "$database não foi criado"
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.log" >&2; fail "o programa não continuou aberto"; }
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=""
+[ "$(stat -c %a "$(dirname "$database")")" = 700 ] || fail "a pasta de dados não é só do usuário"
+
+# A reminder through the installed program's store lands in the same file.
+cp "$probe" "$work/storeprobe"
+[ "$(run "$work/storeprobe" "$prefix/bin")" = "$database" ] || fail "o lembrete não foi gravado em $database"
+
+[ "$before" = "$(snapshot)" ] || fail "algo foi gravado na pasta de instalação"
+
+desktop-file-validate "$prefix/share/applications/example.zedozarir.lembrete.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/example.zedozarir.lembrete.metainfo.xml"
+echo "instalação em $prefix: tudo certo"

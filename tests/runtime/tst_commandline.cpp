@@ -1,0 +1,103 @@
+#include "runtime/commandline.h"
+#include "runtime/programlayout.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+using runtime::CommandLineChoice;
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("outcome"); // -1: goes on (window or command); else the exit status
+        QTest::addColumn<QString>("output");      // what standard output starts with
+        QTest::addColumn<QString>("errorOutput"); // what standard error starts with
+        QTest::addColumn<bool>("runsCommand");
+
+        const QString usage = QStringLiteral("Uso: lembrete [opção]\n");
+        const QString none;
+        QTest::newRow("nothing opens the window") << QStringList{} << -1 << none << none << false;
+        QTest::newRow("Qt's window options pass")
+            << QStringList{"-style", "fusion", "-reverse"} << -1 << none << none << false;
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << none << false;
+        QTest::newRow("-h wins over the rest") << QStringList{"--importar", "x", "-h"} << 0 << usage << none << false;
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringLiteral("lembrete 1.0\n") << none << false;
+        QTest::newRow("-v") << QStringList{"-v"} << 0 << QStringLiteral("lembrete 1.0\n") << none << false;
+        QTest::newRow("unknown long option")
+            << QStringList{"--janela"} << 2 << none << QStringLiteral("lembrete: opção desconhecida: --janela\n\n") + usage << false;
+        QTest::newRow("unknown short option")
+            << QStringList{"-x"} << 2 << none << QStringLiteral("lembrete: opção desconhecida: -x\n\n") + usage << false;
+        QTest::newRow("stray argument")
+            << QStringList{"dados.mdb"} << 2 << none << QStringLiteral("lembrete: argumento inesperado: dados.mdb\n") << false;
+        QTest::newRow("--importar without its path")
+            << QStringList{"--importar"} << 2 << none << QStringLiteral("lembrete: falta CAMINHO depois de --importar.\n") << false;
+        QTest::newRow("--importar twice")
+            << QStringList{"--importar", "a", "--importar", "b"} << 2 << none
+            << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
+        QTest::newRow("--importar") << QStringList{"--importar", "antigo.mdb"} << -1 << none << none << true;
+        QTest::newRow("--exportar without its file")
+            << QStringList{"--exportar"} << 2 << none << QStringLiteral("lembrete: falta ARQUIVO depois de --exportar.\n") << false;
+        QTest::newRow("--exportar and --importar")
+            << QStringList{"--exportar", "a.ics", "--importar", "b.ics"} << 2 << none
+            << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
+        QTest::newRow("--importar=") << QStringList{"--importar=antigo.mdb"} << -1 << none << none << true;
+    }
+
+    void readsTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, outcome);
+        QFETCH(QString, output);
+        QFETCH(QString, errorOutput);
+        QFETCH(bool, runsCommand);
+
+        const CommandLineChoice choice = runtime::readCommandLine(QStringList{"lembrete"} + arguments);
+        QCOMPARE(choice.finished, outcome != -1);
+        if (choice.finished)
+            QCOMPARE(choice.exitCode, outcome);
+        QVERIFY2(choice.output.startsWith(output), qPrintable(choice.output));
+        QCOMPARE(choice.output.isEmpty(), output.isEmpty());
+        QVERIFY2(choice.errorOutput.startsWith(errorOutput), qPrintable(choice.errorOutput));
+        QCOMPARE(choice.errorOutput.isEmpty(), errorOutput.isEmpty());
+        QCOMPARE(bool(choice.command), runsCommand);
+        QCOMPARE(choice.opensWindow(), outcome == -1 && !runsCommand);
+    }
+
+    void theUsageListsEveryOptionInPortuguese()
+    {
+        const QString usage = runtime::commandLineUsage();
+        for (const char *line : {"  -h, --help          Mostra esta ajuda e sai.\n",
+                                 "  -v, --version       Mostra a versão do programa e sai.\n",
+                                 "  --importar CAMINHO  Traz os lembretes de um dados.mdb"})
+            QVERIFY2(usage.contains(QString::fromUtf8(line)), qPrintable(usage));
+        QVERIFY(!usage.contains(QStringLiteral("style")));
+    }
+
+    // --importar reaches the import with its path and the data folder.
+    void theImportCommandRunsTheImport()
+    {
+        QTemporaryDir folder;
+        const CommandLineChoice choice =
+            runtime::readCommandLine({"lembrete", "--importar", folder.filePath("nao-existe.mdb")});
+        QVERIFY(choice.command);
+        const auto layout = runtime::ProgramLayout::detect(folder.path());
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        QCOMPARE(choice.command({choice.commandValue, layout, outStream, errStream}), 1);
+        errStream.flush();
+        QVERIFY2(err.startsWith(QStringLiteral("Erro: a importação de ") + folder.filePath("nao-existe.mdb")),
+                 qPrintable(err));
+        QVERIFY(out.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

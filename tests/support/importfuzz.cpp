@@ -1,0 +1,275 @@
+#include "support/importfuzz.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <random>
+
+namespace importfuzz {
+
+namespace {
+
+// std::mt19937 gives the same numbers everywhere; the distributions of the
+// standard library do not, so they are not used.
+class Random
+{
+public:
+    explicit Random(quint32 seed) : m_engine(seed) {}
+    qint64 below(qint64 bound) { return bound <= 0 ? 0 : qint64(m_engine() % quint64(bound)); }
+
+private:
+    std::mt19937 m_engine;
+};
+
+void putInt32(QByteArray &file, qint64 at, quint32 value)
+{
+    if (at < 0 || at + 4 > file.size())
+        return;
+    for (int i = 0; i < 4; ++i)
+        file[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
+int int16At(const QByteArray &file, qint64 at)
+{
+    return (quint8(file.at(at)) | (quint8(file.at(at + 1)) << 8));
+}
+
+// The pages holding long values (the generator marks them LVAL, as the
+// newer layout does).
+QList<int> longValuePages(const QByteArray &file, int pageSize)
+{
+    QList<int> pages;
+    for (int page = 1; qint64(page + 1) * pageSize <= file.size(); ++page) {
+        if (file.at(qint64(page) * pageSize) == 0x01 && file.mid(qint64(page) * pageSize + 4, 4) == "LVAL")
+            pages.append(page);
+    }
+    return pages;
+}
+
+QList<int> dataPages(const QByteArray &file, int pageSize)
+{
+    QList<int> pages;
+    for (int page = 1; qint64(page + 1) * pageSize <= file.size(); ++page) {
+        if (file.at(qint64(page) * pageSize) == 0x01)
+            pages.append(page);
+    }
+    return pages;
+}
+
+} // namespace
+
+QString nameOf(Damage damage)
+{
+    switch (damage) {
+    case Damage::ByteFlips: return QStringLiteral("byte flips");
+    case Damage::CutPages: return QStringLiteral("cut pages");
+    case Damage::ZeroedPage: return QStringLiteral("zeroed page");
+    case Damage::HugeLength: return QStringLiteral("huge length");
+    case Damage::ChainLoop: return QStringLiteral("chain loop");
+    }
+    return QString();
+}
+
+QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quint32 seed)
+{
+    Random random(seed * 7919u + quint32(damage));
+    QByteArray file = original;
+    const qint64 pages = file.size() / pageSize;
+    switch (damage) {
+    case Damage::ByteFlips: {
+        const qint64 flips = 1 + random.below(8);
+        for (qint64 i = 0; i < flips; ++i) {
+            const qint64 at = random.below(file.size());
+            file[at] = char(quint8(file.at(at)) ^ quint8(1 + random.below(255)));
+        }
+        break;
+    }
+    case Damage::CutPages:
+        file.truncate((1 + random.below(pages - 1)) * pageSize);
+        break;
+    case Damage::ZeroedPage: {
+        const qint64 page = 1 + random.below(pages - 1);
+        file.replace(page * pageSize, pageSize, QByteArray(pageSize, '\0'));
+        break;
+    }
+    case Damage::HugeLength: {
+        // A length or pointer field of a row gone wild.
+        static const quint32 values[] = {0x7fffffffu, 0x3fffffffu, 0x40ffffffu, 0x80ffffffu,
+                                         0x0000ffffu, 0xffffffffu, 0x00fffff0u};
+        const QList<int> candidates = dataPages(file, pageSize);
+        if (candidates.isEmpty())
+            break;
+        const qint64 page = candidates.at(random.below(candidates.size()));
+        const qint64 at = page * pageSize + 8 + random.below(pageSize - 12);
+        putInt32(file, at, values[random.below(std::size(values))]);
+        break;
+    }
+    case Damage::ChainLoop: {
+        // The next-row address of a long value's row pointed back at itself
+        // or at an earlier link of the chain.
+        const QList<int> chain = longValuePages(file, pageSize);
+        if (chain.isEmpty())
+            break;
+        const qsizetype index = random.below(chain.size());
+        const qint64 page = chain.at(index);
+        const int rowCountAt = pageSize == 2048 ? 8 : 12;
+        qint64 rowStart = page * pageSize + (int16At(file, page * pageSize + rowCountAt + 2) & 0x1fff);
+        // One time in eight the link also loses its text: a row of the
+        // address alone, which adds nothing however often it is passed.
+        if (random.below(8) == 0) {
+            rowStart = (page + 1) * pageSize - 4;
+            file[page * pageSize + rowCountAt + 2] = char((pageSize - 4) & 0xff);
+            file[page * pageSize + rowCountAt + 3] = char((pageSize - 4) >> 8);
+        }
+        const int target = chain.at(random.below(index + 1));
+        putInt32(file, rowStart, quint32(target) << 8);
+        break;
+    }
+    }
+    return file;
+}
+
+QList<QStringList> sampleRows()
+{
+    QList<QStringList> rows;
+    const auto description = [](int number, int lines) {
+        QString text = QStringLiteral("D%1 ").arg(number);
+        for (int line = 1; line <= lines; ++line)
+            text += QStringLiteral("Linha %1 do lembrete %2: pão, café e açúcar.\r\n").arg(line).arg(number);
+        return text;
+    };
+    rows << QStringList{"2024/01/15", "Reunião", description(1, 1)}
+         << QStringList{"29/02/2024", "Ligar p/ o Sr. O'Brien", description(2, 3)}
+         << QStringList{"2024-03-05", "Pagar condomínio", description(3, 20)}
+         << QStringList{"2024/12/24", "Natal", description(4, 250)}
+         << QStringList{"2025/01/01", "Ano novo", description(5, 2)}
+         << QStringList{"2025/02/10", "Médico", description(6, 60)};
+    return rows;
+}
+
+QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout)
+{
+    QJsonArray rows;
+    for (const QStringList &row : sampleRows())
+        rows.append(QJsonArray::fromStringList(row));
+    const QString rowsFile = path + QStringLiteral(".rows.json");
+    {
+        QFile file(rowsFile);
+        if (!file.open(QIODevice::WriteOnly))
+            return file.errorString();
+        file.write(QJsonDocument(rows).toJson());
+    }
+    QStringList arguments{generator, path, QStringLiteral("--rows"), rowsFile};
+    if (olderLayout)
+        arguments << QStringLiteral("--jet3");
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), arguments);
+    const bool finished = python.waitForFinished(60000);
+    QFile::remove(rowsFile);
+    if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
+        return QString::fromLocal8Bit(python.readAllStandardError());
+    return QString();
+}
+
+QString Tally::line() const
+{
+    return QStringLiteral("tried %1, crashed %2, hung %3, other exit %4, old file changed %5, "
+                          "description emptied or cut %6 (imports that went through %7, slowest %8 ms)")
+        .arg(tried).arg(crashed).arg(hung).arg(badExit).arg(changed).arg(emptied).arg(imported)
+        .arg(slowestMs);
+}
+
+ImportBench::ImportBench(const QString &programFolder)
+{
+    for (const QString &name : {QStringLiteral("lembrete"), QStringLiteral("lembrete-formato-antigo")}) {
+        const QString from = QDir(programFolder).filePath(name);
+        if (QFile::exists(from) && !QFile::copy(from, m_dir.filePath(name)))
+            m_error = QStringLiteral("could not copy %1").arg(from);
+    }
+    if (!QFile::exists(m_dir.filePath(QStringLiteral("lembrete"))))
+        m_error = QStringLiteral("no lembrete in %1").arg(programFolder);
+    QDir(m_dir.path()).mkdir(QStringLiteral("antigo"));
+    for (const QStringList &row : sampleRows())
+        m_originalDescriptions << row.at(2);
+}
+
+void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
+{
+    const Tally before = *tally;
+    runOnce(file, hangLimitMs, tally);
+    const bool bad = tally->crashed != before.crashed || tally->hung != before.hung
+        || tally->badExit != before.badExit || tally->changed != before.changed
+        || tally->emptied != before.emptied;
+    if (bad && !m_keepFolder.isEmpty()) {
+        QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
+        if (kept.open(QIODevice::WriteOnly))
+            kept.write(file);
+    }
+}
+
+void ImportBench::runOnce(const QByteArray &file, int hangLimitMs, Tally *tally)
+{
+    const QDir folder(m_dir.path());
+    const QString oldFile = folder.filePath(QStringLiteral("antigo/dados.mdb"));
+    for (const QString &leftover :
+         folder.entryList({QStringLiteral("dados.mdb*"), QStringLiteral("lembretes-nao-importados*")}, QDir::Files))
+        QFile::remove(folder.filePath(leftover));
+    {
+        QFile out(oldFile);
+        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        out.write(file);
+    }
+    const QByteArray before = QCryptographicHash::hash(file, QCryptographicHash::Sha256);
+    ++tally->tried;
+
+    QProcess import;
+    import.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    import.start(folder.filePath(QStringLiteral("lembrete")), {QStringLiteral("--importar"), oldFile});
+    if (!import.waitForFinished(hangLimitMs)) {
+        ++tally->hung;
+        import.kill();
+        import.waitForFinished();
+    } else if (import.exitStatus() == QProcess::CrashExit) {
+        ++tally->crashed;
+    } else if (import.exitCode() != 0 && import.exitCode() != 1) {
+        ++tally->badExit;
+    }
+    tally->slowestMs = qMax(tally->slowestMs, clock.elapsed());
+
+    QFile after(oldFile);
+    after.open(QIODevice::ReadOnly);
+    if (QCryptographicHash::hash(after.readAll(), QCryptographicHash::Sha256) != before)
+        ++tally->changed;
+    if (import.exitStatus() != QProcess::NormalExit || import.exitCode() != 0)
+        return;
+    ++tally->imported;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz"));
+        db.setDatabaseName(folder.filePath(QStringLiteral("dados.mdb")));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(QStringLiteral("select descricao from lembrete"), db);
+            while (query.next()) {
+                const QString description = query.value(0).toString();
+                const bool cut = std::any_of(m_originalDescriptions.cbegin(), m_originalDescriptions.cend(),
+                                             [&description](const QString &original) {
+                                                 return original.size() > description.size()
+                                                     && original.startsWith(description);
+                                             });
+                if (cut)
+                    ++tally->emptied;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fuzz"));
+}
+
+} // namespace importfuzz

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Seeded damage to old-format files and runs of the real import command over
+// them, shared by the fuzz test and its longer benchmark run. The same seed
+// always gives the same damaged file.
+namespace importfuzz {
+
+enum class Damage { ByteFlips, CutPages, ZeroedPage, HugeLength, ChainLoop };
+inline constexpr Damage kAllDamages[] = {Damage::ByteFlips, Damage::CutPages, Damage::ZeroedPage,
+                                         Damage::HugeLength, Damage::ChainLoop};
+QString nameOf(Damage damage);
+
+// pageSize: 2048 for the older layout, 4096 for the newer.
+QByteArray damaged(const QByteArray &file, int pageSize, Damage damage, quint32 seed);
+
+// The rows the sample files hold: [day, title, description], every
+// description different and none empty, some long enough for page chains.
+QList<QStringList> sampleRows();
+// Writes a sample file with the generator; empty when it worked, else why not.
+QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout);
+
+struct Tally
+{
+    int tried = 0;
+    int crashed = 0; // the import command ended by a signal
+    int hung = 0;    // it was still running after the limit
+    int badExit = 0; // an exit status other than 0 or 1
+    int changed = 0; // the old file's bytes changed
+    int emptied = 0; // a description imported empty or cut short
+    int imported = 0;
+    qint64 slowestMs = 0;
+
+    QString line() const;
+};
+
+// A folder holding a copy of the program (and its reader), so that every run
+// imports into a database of its own and the build's stays untouched.
+class ImportBench
+{
+public:
+    // programFolder: where lembrete and lembrete-formato-antigo were built.
+    explicit ImportBench(const QString &programFolder);
+    QString error() const { return m_error; }
+    // Keeps a copy of every file with a bad outcome in folder (empty: none kept).
+    void keepFailuresIn(const QString &folder) { m_keepFolder = folder; }
+
+    // Imports file with "lembrete --importar" and adds the outcome to tally.
+    void run(const QByteArray &file, int hangLimitMs, Tally *tally);
+
+private:
+    void runOnce(const QByteArray &file, int hangLimitMs, Tally *tally);
+
+    QTemporaryDir m_dir;
+    QString m_error;
+    QStringList m_originalDescriptions;
+    QString m_keepFolder;
+    int m_kept = 0;
+};
+
+} // namespace importfuzz
