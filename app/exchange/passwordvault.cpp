@@ -47,9 +47,12 @@ private:
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         if (job.error() == QKeychain::NoError)
             return true;
-        *error = job.error() == QKeychain::EntryNotFound
-            ? QStringLiteral("nenhuma senha guardada para esta conta")
-            : QStringLiteral("o serviço de senhas do sistema não está disponível (%1)").arg(job.errorString());
+        if (job.error() == QKeychain::EntryNotFound)
+            *error = QStringLiteral("nenhuma senha guardada para esta conta");
+        else if (job.error() == QKeychain::AccessDenied)
+            *error = QStringLiteral("o acesso ao serviço de senhas do sistema foi negado");
+        else
+            *error = QStringLiteral("o serviço de senhas do sistema não está disponível");
         return false;
     }
 };
