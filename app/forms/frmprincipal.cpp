@@ -1,4 +1,5 @@
 #include "forms/frmprincipal.h"
+#include "exchange/syncmenu.h"
 #include "ui_frmprincipal.h"
 
 #include "buildconfig.h"
@@ -83,6 +84,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     createPopupCommands();
     setMenuIcons();
     connectCommands();
+    new SyncMenu(this, ui->mnuprincipal, platform, store, [this] { carregarlista(); });
     // The window keeps its designed size and positions.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();

@@ -4,6 +4,7 @@
 #include "buildconfig.h"
 #include "exchange/exchangecommandline.h"
 #include "exchange/reminderexchange.h"
+#include "exchange/synccommand.h"
 #include "runtime/programlayout.h"
 #include "store/jetimport.h"
 
@@ -40,6 +41,11 @@ int exportCommand(const CommandContext &context)
                                       context.err);
 }
 
+int syncCommand(const CommandContext &context)
+{
+    return runSyncCommandFor(context.layout.executableFolder(), context.err);
+}
+
 // The program's options, in the order the usage lists them. A new option is
 // one entry here (and its function).
 QList<ProgramOption> programOptions()
@@ -70,6 +76,11 @@ QList<ProgramOption> programOptions()
                                            "ou numa planilha (ARQUIVO.csv), sem abrir a janela."),
                             QStringLiteral("ARQUIVO")),
          exportCommand},
+        {QCommandLineOption(QStringLiteral("sincronizar"),
+                            QStringLiteral("Sincroniza os lembretes com a coleção de calendário configurada "
+                                           "(a senha vem de ZEDOZARIR_SENHA ou do serviço de senhas), sem "
+                                           "abrir a janela. Termina com 0 se deu certo e 1 se falhou.")),
+         syncCommand},
     };
 }
 

@@ -1,4 +1,5 @@
 #include "store/modgeral.h"
+#include "exchange/syncstate.h"
 
 #include "runtime/platform.h"
 #include "store/dailycopy.h"
@@ -175,6 +176,7 @@ bool modgeral::prepareConnection(QString *error)
     if (m_damage.isEmpty())
         QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
     uidcolumn::ensure(db);
+    syncstate::ensure(db);
     return reminderindexes::prepare(db, m_damage.isEmpty(), error);
 }
 

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace caldav {
+
+// Where the calendar collection lives and who may use it.
+struct Account
+{
+    QUrl collection;
+    QString user;
+    QString password;
+};
+
+// One request to the server. href is a path on the server; empty means the
+// collection itself.
+struct Request
+{
+    QByteArray method;
+    QString href;
+    QByteArray body;
+    QByteArray contentType;
+    QList<QPair<QByteArray, QByteArray>> headers;
+};
+
+// What came back. status is the HTTP status, 0 when no answer came at all;
+// error holds the reason in words for the user and is empty on success.
+struct Reply
+{
+    int status = 0;
+    QByteArray body;
+    QString etag;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+struct ObjectVersion
+{
+    QString href;
+    QString etag;
+};
+
+struct ObjectData
+{
+    QString href;
+    QString etag;
+    QByteArray data;
+};
+
+struct CollectionInfo
+{
+    bool isCalendar = false;
+    bool offersSyncCollection = false;
+};
+
+// The server's changes since a sync token (RFC 6578). tokenRefused: the server
+// no longer knows the token, and the caller must compare every object.
+struct Delta
+{
+    QList<ObjectVersion> changed;
+    QStringList removed;
+    QString token;
+    bool tokenRefused = false;
+};
+
+// A parsed DAV:multistatus body.
+struct MultiStatus
+{
+    struct Property
+    {
+        QString text;
+        QSet<QString> descendants; // "namespace|name" of every element inside it
+    };
+    struct Response
+    {
+        QString href;
+        int status = 0; // of the response itself (a removed member in a sync report)
+        QHash<QString, Property> found; // properties the server answered with 200
+    };
+    QList<Response> responses;
+    QString syncToken;
+};
+
+// Reads a multistatus body; false with a reason when it is not one.
+bool parseMultiStatus(const QByteArray &xml, MultiStatus *result, QString *error);
+
+// A CalDAV client for one calendar collection. Every call waits for its
+// answers (running a local event loop) and gives up after the time limit.
+// Certificates are checked against the system's; a bad one fails the request.
+class Client
+{
+public:
+    explicit Client(const Account &account, int timeoutMs = 30000);
+
+    QString collectionPath() const;
+
+    Reply probe(CollectionInfo *info);
+    Reply changesSince(const QString &token, Delta *delta);
+    Reply listVersions(QList<ObjectVersion> *versions);
+    Reply fetch(const QStringList &hrefs, QList<ObjectData> *objects);
+
+    Request put(const QString &href, const QByteArray &object, const QString &ifMatch) const;
+    Request remove(const QString &href, const QString &ifMatch) const;
+
+    Reply send(const Request &request);
+    // Sends every request, a few at a time; one reply for each, in order.
+    // When the server stops answering, the rest are not sent and their replies
+    // carry that failure.
+    QList<Reply> sendAll(const QList<Request> &requests);
+
+    // An error message for a status that is not a success, in words for the user.
+    static QString describeStatus(int status);
+
+private:
+    Reply readMultiStatus(const Request &request, MultiStatus *result);
+
+    Account m_account;
+    int m_timeoutMs;
+    QNetworkAccessManager m_network;
+};
+
+} // namespace caldav
