@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 int main(int argc, char *argv[])
@@ -14,6 +16,9 @@ int main(int argc, char *argv[])
     // A length field gone wild must not take the machine's memory with it.
     const rlimit memory{rlim_t(2) << 30, rlim_t(2) << 30};
     setrlimit(RLIMIT_AS, &memory);
+
+    // Ends with the program that started it, should that one be stopped first.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
 
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
