@@ -1,3 +1,4 @@
+#include "alerts/commands.h"
 #include "forms/commandicons.h"
 #include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
@@ -36,6 +37,8 @@ int main(int argc, char *argv[])
 
     runtime::Platform platform(QApplication::applicationDirPath());
     modgeral store(platform);
+    if (commandLine.isGiven(QStringLiteral("bandeja")))
+        return alerts::runResidentCommand(platform, store);
 
     frmprincipal mainWindow(platform, store);
     platform.windows().registerLoaded(&mainWindow);

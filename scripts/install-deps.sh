@@ -10,6 +10,7 @@ packages=(
     libsqlite3-dev mdbtools-dev
     python3
     fonts-dejavu-core
+    dbus dunst xvfb  # the notification tests' real server on a private session bus
     desktop-file-utils appstream file
     sqlite3
 )

@@ -1,12 +1,14 @@
 #include "forms/frmpreferencias.h"
 #include "ui_frmpreferencias.h"
 
+#include "alerts/autostart.h"
 #include "forms/backgroundpicture.h"
 
 #include "runtime/platform.h"
 #include "settings/settingsstore.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -66,6 +68,7 @@ frmpreferencias::frmpreferencias(runtime::Platform &platform, QWidget *parent)
     prepareChoiceBox(ui->cboffonte);
     createColourGrids();
     connect(ui->cmdsair, &QPushButton::clicked, this, &frmpreferencias::cmdsair_Click);
+    connect(ui->chkavisarsessao, &QCheckBox::clicked, this, &frmpreferencias::chkavisarsessao_Click);
     Form_Load();
 }
 
@@ -149,6 +152,27 @@ void frmpreferencias::Form_Load()
     showStoredText(ui->cboftamanho, settings::read(stored, settings::keys::TamanhoFonte));
     showStoredText(ui->cboffonte, settings::read(stored, settings::keys::Fontenome));
     selectStoredColour(m_optcorfonte, settings::choices::Corfonte, &frmpreferencias::optcorfonte_Click);
+    showSessionStart();
+}
+
+// The entry itself is the setting: the box shows whether it is there.
+void frmpreferencias::showSessionStart()
+{
+    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath(),
+                                                       m_platform.layout().isInstalled());
+    ui->chkavisarsessao->setChecked(entry.exists());
+}
+
+void frmpreferencias::chkavisarsessao_Click(bool checked)
+{
+    const auto entry = alerts::AutostartEntry::forUser(QCoreApplication::applicationFilePath(),
+                                                       m_platform.layout().isInstalled());
+    QString error;
+    if (!(checked ? entry.write(&error) : entry.remove(&error)))
+        m_platform.messages().show(this, runtime::MessageIcon::Critical,
+                                   QStringLiteral("Não foi possível mudar o início com a sessão: ") + error,
+                                   QStringLiteral("Erro"));
+    showSessionStart();
 }
 
 void frmpreferencias::pegarfontes()

@@ -38,6 +38,8 @@ public:
     void cboffonte_LostFocus();
     void cboftamanho_LostFocus();
     void cmdsair_Click();
+    // Writes or removes the user's autostart entry of the resident program.
+    void chkavisarsessao_Click(bool checked);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,6 +50,7 @@ private:
     QButtonGroup *createColourGrid(QGroupBox *frame, const QString &arrayName, int columns,
                                    const QString &accessiblePrefix);
     void createSizeList();
+    void showSessionStart();
     void prepareChoiceBox(QComboBox *box);
     void selectStoredColour(QButtonGroup *group, const settings::ColourChoice &choice,
                             void (frmpreferencias::*click)(int));

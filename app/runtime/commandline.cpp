@@ -1,5 +1,6 @@
 #include "runtime/commandline.h"
 
+#include "alerts/commands.h"
 #include "buildconfig.h"
 #include "runtime/programlayout.h"
 #include "store/jetimport.h"
@@ -43,6 +44,14 @@ QList<ProgramOption> programOptions()
                                            "banco de dados de lembretes, sem abrir a janela."),
                             QStringLiteral("CAMINHO")),
          importCommand},
+        {QCommandLineOption(QStringLiteral("avisar"),
+                            QStringLiteral("Avisa dos lembretes de hoje e de amanhã pelas notificações da "
+                                           "área de trabalho, sem abrir a janela.")),
+         alerts::announceCommand},
+        {QCommandLineOption(QStringLiteral("bandeja"),
+                            QStringLiteral("Fica em execução sem a janela, com um ícone na bandeja do "
+                                           "sistema, e avisa dos lembretes de hoje e de amanhã.")),
+         nullptr},
     };
 }
 

@@ -324,6 +324,7 @@ bool modgeral::appendReminder(const QString &day, const QString &title, const QS
     m_recordset->addBindValue(text(description));
     if (!m_recordset->exec())
         return failWith(describe(m_recordset->lastError()));
+    emit m_events->reminderSaved();
     return true;
 }
 
@@ -350,6 +351,7 @@ bool modgeral::updateReminder(const QString &day, const QString &title, const QS
     if (m_recordset->numRowsAffected() != 1)
         return failWith(QStringLiteral("o lembrete que estava sendo editado não foi encontrado; "
                                        "ele pode ter sido removido. Nada foi gravado."));
+    emit m_events->reminderSaved();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/storeevents.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariantList>
@@ -60,6 +62,9 @@ public:
     // nothing, when that statement yields no row any more.
     bool updateReminder(const QString &day, const QString &title, const QString &description);
 
+    // Signals every reminder added or edited through this store.
+    StoreEvents &events() const { return *m_events; }
+
     const Statement &editStatement() const { return m_editStatement; }
     void setEditStatement(const Statement &statement) { m_editStatement = statement; }
 
@@ -107,6 +112,7 @@ private:
     std::unique_ptr<QSqlQuery> m_recordset;
     Statement m_editStatement;
     QString m_lastError;
+    std::unique_ptr<StoreEvents> m_events = std::make_unique<StoreEvents>();
     bool m_olderEngineImportOffered = false; // the import question is asked once per run
     bool m_integrityChecked = false; // the file's structure is checked at the first open of a run
     QString m_damage;                // what that check found; empty for a sound file

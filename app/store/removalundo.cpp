@@ -1,6 +1,7 @@
 #include "store/removalundo.h"
 
 #include "store/modgeral.h"
+#include "store/storeevents.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -118,5 +119,6 @@ bool RemovalUndo::undo(modgeral &store, QString *error)
         return false;
     }
     m_rows.clear();
+    emit store.events().reminderSaved(); // the rows are back, as if saved again
     return true;
 }

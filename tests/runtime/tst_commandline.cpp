@@ -42,6 +42,10 @@ private slots:
             << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
         QTest::newRow("--importar") << QStringList{"--importar", "antigo.mdb"} << -1 << none << none << true;
         QTest::newRow("--importar=") << QStringList{"--importar=antigo.mdb"} << -1 << none << none << true;
+        QTest::newRow("--avisar runs without the window") << QStringList{"--avisar"} << -1 << none << none << true;
+        QTest::newRow("--bandeja opens the program") << QStringList{"--bandeja"} << -1 << none << none << false;
+        QTest::newRow("--avisar with a value")
+            << QStringList{"--avisar=hoje"} << 2 << none << QStringLiteral("lembrete: ") << false;
     }
 
     void readsTheCommandLine()

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "alerts/notices.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+namespace alerts {
+
+// Where notices go. The real one is the desktop's notification service.
+class Notifier : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Shows a notice, replacing the one with id replaces (0: none). Returns the
+    // notice's id, or 0 when no notification service answered.
+    virtual uint show(const Notice &notice, uint replaces = 0) = 0;
+
+signals:
+    // The user chose "Abrir" on one of this notifier's notices.
+    void openRequested();
+};
+
+// The freedesktop org.freedesktop.Notifications service on a D-Bus connection.
+class DesktopNotifier final : public Notifier
+{
+    Q_OBJECT
+public:
+    // offerOpen adds the "Abrir" action; only a program that stays running to
+    // hear the answer should offer it.
+    explicit DesktopNotifier(bool offerOpen, const QDBusConnection &bus = QDBusConnection::sessionBus(),
+                             QObject *parent = nullptr);
+
+    uint show(const Notice &notice, uint replaces = 0) override;
+
+    static QString applicationName();
+    static QString iconName();
+    static QVariant iconPicture();
+
+private slots:
+    void onActionInvoked(uint id, const QString &actionKey);
+    void onNotificationClosed(uint id, uint reason);
+
+private:
+    bool serviceReadsMarkup();
+
+    QDBusConnection m_bus;
+    bool m_offerOpen;
+    bool m_capabilitiesKnown = false;
+    bool m_bodyMarkup = false;
+    QSet<uint> m_shown;
+};
+
+} // namespace alerts

@@ -1,0 +1,137 @@
+#include "alerts/autostart.h"
+#include "alerts/singleinstance.h"
+#include "forms/frmpreferencias.h"
+#include "support/fakeplatform.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// One resident program per user, and the autostart entry that starts it.
+class tst_sessionstart : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString readAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private slots:
+    void aSecondStartHandsOverToTheResidentOne()
+    {
+        QTemporaryDir runtime;
+        {
+            alerts::SingleInstance resident(runtime.path());
+            QVERIFY(resident.tryBecomeResident());
+            QSignalSpy activations(&resident, &alerts::SingleInstance::activationRequested);
+
+
+            alerts::SingleInstance second(runtime.path());
+            QVERIFY(!second.tryBecomeResident());
+            QVERIFY(second.handOver());
+            QVERIFY(activations.wait(5000));
+        }
+        // The resident one gone, the next start stays, and nobody answers a hand-over.
+        alerts::SingleInstance next(runtime.path());
+        QVERIFY(next.tryBecomeResident());
+        alerts::SingleInstance another(QTemporaryDir().path());
+        QVERIFY(!another.handOver(300));
+    }
+
+    void theEntryStartsTheResidentProgram_data()
+    {
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("expectedLines");
+        QTest::newRow("installed entry, field code dropped")
+            << "[Desktop Entry]\nType=Application\nName=Zedozarir\nExec=lembrete %F\nIcon=example.zedozarir.lembrete\n"
+               "StartupNotify=true\n"
+               "[Desktop Action Novo]\nExec=lembrete --novo\n"
+            << "/usr/bin/lembrete"
+            << QStringList{"Name=Zedozarir", "Exec=lembrete --bandeja", "Icon=example.zedozarir.lembrete",
+                           "StartupNotify=false",
+                           "Exec=lembrete --novo"};
+        QTest::newRow("portable program in a folder with blanks")
+            << QString() << "/home/ana/Meus programas/lembrete"
+            << QStringList{"Type=Application", "Exec=\"/home/ana/Meus programas/lembrete\" --bandeja"};
+    }
+
+    void theEntryStartsTheResidentProgram()
+    {
+        QFETCH(QString, installed);
+        QFETCH(QString, program);
+        QFETCH(QStringList, expectedLines);
+        QTemporaryDir dir;
+        QString installedPath;
+        if (!installed.isEmpty()) {
+            installedPath = dir.filePath("example.zedozarir.lembrete.desktop");
+            QFile file(installedPath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(installed.toUtf8());
+        }
+        const alerts::AutostartEntry entry(dir.filePath("config/autostart"), installedPath, program);
+        QVERIFY(!entry.exists());
+        QString error;
+
+        QVERIFY(entry.write(&error));
+        const QStringList lines = readAll(entry.path()).split('\n');
+        for (const QString &line : expectedLines)
+            QVERIFY2(lines.contains(line), qPrintable(line));
+        QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+
+        QVERIFY(entry.remove(&error));
+        QVERIFY(!entry.exists());
+        QVERIFY(entry.remove(&error)); // removing what is gone is no failure
+    }
+
+    void onlyAnInstalledProgramStartsFromTheInstalledEntry()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        QDir().mkpath(data.filePath("applications"));
+        QFile installed(data.filePath("applications/example.zedozarir.lembrete.desktop"));
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        installed.write("[Desktop Entry]\nType=Application\nName=Lembretes Zedozarir\nExec=lembrete\n");
+        installed.close();
+
+        const QStringList fromInstalled = alerts::AutostartEntry::forUser("/opt/z/lembrete", true).contents().split('\n');
+        const QStringList portable = alerts::AutostartEntry::forUser("/opt/z/lembrete", false).contents().split('\n');
+        QVERIFY(fromInstalled.contains("Exec=lembrete --bandeja"));
+        QVERIFY(portable.contains("Exec=/opt/z/lembrete --bandeja"));
+    }
+
+    void thePreferencesBoxWritesAndRemovesTheEntry()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString path = config.filePath("autostart/example.zedozarir.lembrete.desktop");
+        QDir().mkpath(config.filePath("autostart"));
+        QFile existing(path);
+        QVERIFY(existing.open(QIODevice::WriteOnly)); // written by an earlier run
+        existing.close();
+        FakePlatform fake;
+        {
+            frmpreferencias window(fake.platform());
+            auto *box = window.findChild<QCheckBox *>("chkavisarsessao");
+            QVERIFY(box);
+            QCOMPARE(box->accessibleName(), QStringLiteral("Avisar-me ao iniciar a sessão"));
+            QVERIFY(box->isChecked());
+
+            box->click();
+            QVERIFY(!QFile::exists(path));
+            box->click();
+            QVERIFY(readAll(path).contains("--bandeja"));
+        }
+        frmpreferencias reopened(fake.platform());
+        QVERIFY(reopened.findChild<QCheckBox *>("chkavisarsessao")->isChecked());
+        QVERIFY(fake.messages->shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_sessionstart)
+#include "tst_sessionstart.moc"

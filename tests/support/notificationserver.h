@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+// One notification as the server kept it.
+struct ArrivedNotice
+{
+    QString appName;
+    QString summary;
+    QString body;
+    QString icon;
+};
+
+// A real notification service for the tests: Debian's dunst on a private
+// session bus and a private X display (Xvfb), all stopped with the object.
+class NotificationServer
+{
+public:
+    NotificationServer();
+    ~NotificationServer();
+    NotificationServer(const NotificationServer &) = delete;
+    NotificationServer &operator=(const NotificationServer &) = delete;
+
+    // Starts the display, the bus and dunst; false with error() set when a
+    // program is missing or does not come up.
+    bool start();
+    QString error() const { return m_error; }
+
+    QString busAddress() const { return m_busAddress; }
+    QString display() const { return m_display; }
+    QDBusConnection bus() const;
+    // The environment a program started by the test needs to reach the server.
+    QProcessEnvironment environment() const;
+
+    // Closes what is on screen, so that the history holds everything sent,
+    // and returns what arrived since forgetHistory(), newest first.
+    QList<ArrivedNotice> closeAllAndReadHistory();
+    // Runs the default action of the newest notice on screen.
+    bool invokeDefaultAction();
+    // Leaves what arrived so far out of the next readings.
+    void forgetHistory();
+
+    void stop();
+
+private:
+    QProcess *launch(const QString &program, const QStringList &arguments);
+    bool runDunstctl(const QStringList &arguments, QByteArray *output = nullptr);
+    bool waitForService(int timeoutMs);
+
+    QTemporaryDir m_dir;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+    QString m_busAddress;
+    QString m_display;
+    QString m_connectionName;
+    QString m_error;
+    qsizetype m_forgotten = 0;
+};
