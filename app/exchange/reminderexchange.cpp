@@ -238,6 +238,22 @@ QString notOpen()
 
 } // namespace
 
+bool storeMissingUids(modgeral &store, QString *error)
+{
+    if (!store.isOpen()) {
+        *error = notOpen();
+        return false;
+    }
+    const QSqlDatabase db = store.connection();
+    if (!uidsMissing(db))
+        return true;
+    if (!store.beginChange()) {
+        *error = store.lastError();
+        return false;
+    }
+    return assignMissingUids(db, error);
+}
+
 ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTime &stamp)
 {
     ExportResult result;
@@ -249,11 +265,8 @@ ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTim
     // repeats them. A database that cannot be changed still exports, with
     // UIDs made from the rows themselves.
     const QSqlDatabase db = store.connection();
-    if (uidsMissing(db)) {
-        QString ignored;
-        result.uidsNotStored =
-            store.isReadOnly() || !store.beginChange() || !assignMissingUids(db, &ignored);
-    }
+    QString ignored;
+    result.uidsNotStored = !storeMissingUids(store, &ignored);
     QList<Row> rows;
     if (!readAll(db, &rows, &result.error))
         return result;

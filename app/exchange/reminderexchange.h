@@ -20,6 +20,10 @@ struct ExportResult
     QString error;          // on failure, in words for the user
 };
 
+// Gives every reminder without a UID a new one and stores it (after the
+// day's copy). False, with *error, when the database cannot keep them.
+bool storeMissingUids(modgeral &store, QString *error);
+
 // Writes every reminder as an all-day event, in day and title order. A
 // reminder without a UID gets a new one, stored before the file is written,
 // so it keeps it across exports and edits.

@@ -67,17 +67,24 @@ QString damageOf(const QSqlDatabase &db)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("pragma quick_check(5)")))
+    if (!query.exec(QStringLiteral("pragma quick_check(5)"))) {
+        // Another program holding the file for longer than the busy timeout
+        // says nothing about its pages.
+        const QString code = query.lastError().nativeErrorCode();
+        if (code == QLatin1String("5") || code == QLatin1String("6"))
+            return QString();
         return errorOf(query);
+    }
     QStringList findings;
     while (query.next())
-        findings << query.value(0).toString();
+        findings << query.value(0).toString().remove(QStringLiteral("*** in database main ***")).simplified();
     if (query.lastError().isValid())
         return errorOf(query);
     if (findings == QStringList{QStringLiteral("ok")})
         return QString();
-    return findings.isEmpty() ? QStringLiteral("a verificação não deu resultado")
-                              : findings.join(QStringLiteral("; "));
+    const QString text = findings.isEmpty() ? QStringLiteral("a verificação não deu resultado")
+                                            : findings.join(QStringLiteral("; "));
+    return text.size() > 300 ? text.left(300) + QStringLiteral("…") : text;
 }
 
 } // namespace databasecheck

@@ -98,6 +98,16 @@ private slots:
                           "SUMMARY:Tique\r\nEND:VEVENT\r\n")
             << icalendar::maxOccurrences << QStringList{"2025-03-10|Tique||s/20250310T000000"} << QStringList{}
             << 1;
+        QByteArray manyBetween;
+        for (int i = 0; i < 600; ++i)
+            manyBetween += "BEGIN:VEVENT\r\nUID:f" + QByteArray::number(i) + "\r\nDTSTART;VALUE=DATE:20260201\r\n"
+                           "SUMMARY:F\r\nEND:VEVENT\r\n";
+        QTest::newRow("an occurrence moved far from its rule, in a large file")
+            << calendarOf("BEGIN:VEVENT\r\nUID:m\r\nDTSTART:20260105T090000\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\n"
+                          "SUMMARY:R\r\nEND:VEVENT\r\n" + manyBetween
+                          + "BEGIN:VEVENT\r\nUID:m\r\nRECURRENCE-ID:20260112T090000\r\n"
+                            "DTSTART:20260113T090000\r\nSUMMARY:Movida\r\nEND:VEVENT\r\n")
+            << 602 << QStringList{"2026-01-05|R||m/20260105T090000", "2026-02-01|F||f0"} << QStringList{} << 0;
         QTest::newRow("a journal entry is no reminder")
             << calendarOf("BEGIN:VJOURNAL\r\nUID:j\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Diário\r\nEND:VJOURNAL\r\n")
             << 0 << QStringList{}
