@@ -14,9 +14,9 @@ SyncMenu::SyncMenu(QWidget *window, QMenu *principal, runtime::Platform &platfor
     , m_window(window)
     , m_controller(new SyncController(platform, store, makeSystemVault(), makePasswordDialog(), this))
 {
-    auto *settings = new QAction(QStringLiteral("Sincronização..."), principal);
+    auto *settings = new QAction(QStringLiteral("Sincroni&zação..."), principal);
     settings->setObjectName(QStringLiteral("mnusincronizacao"));
-    auto *now = new QAction(QStringLiteral("Sincronizar agora"), principal);
+    auto *now = new QAction(QStringLiteral("Sincronizar &agora"), principal);
     now->setObjectName(QStringLiteral("mnusincronizar"));
     QAction *before = nullptr;
     const QList<QAction *> existing = principal->actions();

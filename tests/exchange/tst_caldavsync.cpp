@@ -112,10 +112,10 @@ private:
 
     SyncOutcome sync(Device &device, const Options &options = {})
     {
-        caldav::Client client({options.collection.isEmpty() ? m_server.collection() : options.collection,
-                               QLatin1String(RadicaleServer::user), options.password},
+        const QUrl collection = options.collection.isEmpty() ? m_server.collection() : options.collection;
+        caldav::Client client({collection, QLatin1String(RadicaleServer::user), options.password},
                               options.timeoutMs);
-        SyncEngine engine(device.db(), client, QStringLiteral("conta"), QDate(2026, 3, 10),
+        SyncEngine engine(device.db(), client, collection.toString(), QDate(2026, 3, 10),
                           QDateTime(QDate(2026, 3, 10), QTime(9, 0)), options.progress);
         engine.setBatchSize(options.batch);
         engine.setUseSyncCollection(options.useSyncCollection);
@@ -213,6 +213,13 @@ private slots:
         const SyncOutcome nothing = sync(device);
         QVERIFY(nothing.ok);
         QCOMPARE(nothing.sent + nothing.received + nothing.removedHere + nothing.removedThere, 0);
+
+        // Pointed at another collection, the first sync there starts afresh.
+        QVERIFY(m_server.useCollection(QStringLiteral("outra")));
+        const SyncOutcome elsewhere = sync(device);
+        QVERIFY2(elsewhere.ok, qPrintable(elsewhere.message));
+        QCOMPARE(elsewhere.sent, 3);
+        QCOMPARE(serverReminders(), device.reminders());
     }
 
     void serverChangesArriveHere_data()
