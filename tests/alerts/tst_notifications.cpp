@@ -53,11 +53,12 @@ private:
         return texts;
     }
 
-    // Waits for the first notices to arrive.
+    // Waits for the first notices to arrive; none within the time gives an empty list.
     QStringList arrivedWithin(int timeoutMs)
     {
         QStringList texts;
-        QTest::qWaitFor([&] { return !(texts = arrived()).isEmpty(); }, timeoutMs);
+        if (!QTest::qWaitFor([&] { return !(texts = arrived()).isEmpty(); }, timeoutMs))
+            return {};
         return texts;
     }
 
