@@ -1,6 +1,7 @@
 #include "exchange/exchangecommandline.h"
 
 #include "exchange/reminderexchange.h"
+#include "runtime/consolemessages.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "store/modgeral.h"
@@ -11,31 +12,12 @@
 namespace exchange {
 namespace {
 
-// Without a window, what the store would show in a message box goes to the
-// error stream, and its questions are answered No.
-class ConsoleMessages : public runtime::MessageBoxes
-{
-public:
-    explicit ConsoleMessages(QTextStream &err) : m_err(err) {}
-    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon, const QString &text, const QString &,
-                                runtime::MessageButtons buttons) override
-    {
-        m_err << text << '\n';
-        m_err.flush();
-        return buttons == runtime::MessageButtons::YesNo ? runtime::MessageAnswer::No
-                                                         : runtime::MessageAnswer::Ok;
-    }
-
-private:
-    QTextStream &m_err;
-};
-
 // The program's platform and open store, with messages going to err.
 struct ConsoleStore
 {
     ConsoleStore(const QString &executableFolder, QTextStream &err) : platform(executableFolder)
     {
-        platform.setMessageBoxes(std::make_unique<ConsoleMessages>(err));
+        platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(err));
         store.abrirbanco();
     }
     runtime::Platform platform;

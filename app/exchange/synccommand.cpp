@@ -2,33 +2,12 @@
 
 #include "exchange/passwordvault.h"
 #include "exchange/syncsettings.h"
+#include "runtime/consolemessages.h"
 #include "runtime/platform.h"
 #include "store/modgeral.h"
 
 #include <QSqlDatabase>
 #include <QTextStream>
-
-namespace {
-
-// Without a window, the store's messages go to standard error.
-class StreamMessages final : public runtime::MessageBoxes
-{
-public:
-    explicit StreamMessages(QTextStream &err) : m_err(err) {}
-    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon, const QString &text, const QString &,
-                                runtime::MessageButtons buttons) override
-    {
-        m_err << text << '\n';
-        m_err.flush();
-        return buttons == runtime::MessageButtons::YesNo ? runtime::MessageAnswer::No
-                                                         : runtime::MessageAnswer::Ok;
-    }
-
-private:
-    QTextStream &m_err;
-};
-
-} // namespace
 
 SyncOutcome synchronize(const SyncSettings &settings, const QString &password, const QSqlDatabase &db,
                         const runtime::Clock &clock, const SyncEngine::Progress &progress, int timeoutMs)
@@ -58,7 +37,7 @@ int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QStr
             return 1;
         }
     }
-    platform.setMessageBoxes(std::make_unique<StreamMessages>(err));
+    platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(err));
     modgeral store(platform);
     store.abrirbanco();
     if (!store.isOpen())
