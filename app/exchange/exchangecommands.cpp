@@ -1,6 +1,7 @@
 #include "exchange/exchangecommands.h"
 
 #include "exchange/reminderexchange.h"
+#include "runtime/busypointer.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "store/modgeral.h"
@@ -12,16 +13,6 @@
 namespace {
 
 const QString kFilter = QStringLiteral("Arquivos iCalendar (*.ics)");
-
-// The hourglass while a large calendar is read or written.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
 
 } // namespace
 
@@ -40,7 +31,7 @@ void ExchangeCommands::exportarICalendar()
         return;
     exchange::ExportResult result;
     {
-        const BusyPointer busy;
+        const runtime::BusyPointer busy;
         result = exchange::exportCalendar(m_store, fileName, m_platform.clock().now());
     }
     if (!result.ok) {
@@ -71,7 +62,7 @@ bool ExchangeCommands::importarICalendar()
         return false;
     exchange::ImportResult result;
     {
-        const BusyPointer busy;
+        const runtime::BusyPointer busy;
         result = exchange::importCalendar(m_store, fileName, m_platform.clock().today(),
                                           m_platform.layout().dataFolder());
     }

@@ -4,6 +4,7 @@
 #include "reports/c_relatorios.h"
 #include "reports/listsource.h"
 #include "reports/reportfile.h"
+#include "runtime/busypointer.h"
 #include "runtime/platform.h"
 #include "runtime/printersurface.h"
 #include "store/modgeral.h"
@@ -21,16 +22,6 @@ const QString kQuestion =
 const QString kPrintError = QStringLiteral(
     "Ocorreu um erro ao tentar imprimir, verifique se a impressora está ligada e conectada ao "
     "computador");
-
-// The hourglass while the table is written.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
 
 // Shows the window's progress bar for one report, with a range that takes the
 // exporter's percentages (the list's loading leaves it at the row count).
@@ -125,7 +116,7 @@ void ReportCommands::salvarTXT(const ListSource &list, const QString &status,
         file.writeLine(status);
         file.writeLine(QString(114, QLatin1Char('_')));
         {
-            const BusyPointer busy;
+            const runtime::BusyPointer busy;
             exporter.Exportar_listaparaTXT(file, list, true);
         }
         file.writeLine(u"");
@@ -161,7 +152,7 @@ void ReportCommands::salvarHTML(const ListSource &list, const QString &status,
                        + QStringLiteral("</center>"));
         file.writeLine(u"<br>");
         {
-            const BusyPointer busy;
+            const runtime::BusyPointer busy;
             exporter.Exportar_listaparaHTML(list, file);
         }
         file.writeLine(u"<br><center>");
@@ -191,7 +182,7 @@ void ReportCommands::salvarCSV(const ListSource &list, QProgressBar *progressBar
     const ProgressShown progress(progressBar);
     QByteArray data;
     {
-        const BusyPointer busy;
+        const runtime::BusyPointer busy;
         data = exporter.Exportar_listaparaCSV(list);
     }
     ReportFile file(cp1252::Unmappable::QuestionMark);
