@@ -152,6 +152,7 @@ int main(int argc, char *argv[])
     line("abrirbanco", milliseconds(timer));
 
     frmprincipal window(platform, store);
+    QCoreApplication::processEvents(); // as once the window is up: the day's copy starts on the side
     for (const QString &filter : {settings::viewfilter::Todos, settings::viewfilter::SeteDias,
                                   settings::viewfilter::Hoje}) {
         settings::write(platform.settings(), settings::keys::Exibir, filter);
@@ -195,7 +196,7 @@ int main(int argc, char *argv[])
     line("busca de titulo (editar, remover)", median(lookups),
          "   (" + QByteArray::number(median(lookups) * 1000, 'f', 0) + " us)");
 
-    // The day's first change also makes the day's copy of the file.
+    // The day's first change finds the day's copy made on the side, or waits for it.
     for (const char *what : {"remover um lembrete (1a do dia, com a copia)", "remover outro lembrete"}) {
         list->selectionModel()->setCurrentIndex(list->model()->index(middle, 0),
                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

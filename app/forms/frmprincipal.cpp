@@ -34,6 +34,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -88,6 +89,8 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     // The window keeps its designed size and positions.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
+    // Once the window is up, the day's copy of the file is made on the side.
+    QTimer::singleShot(0, this, [this] { m_store.makeDailyCopyAhead(); });
 }
 
 frmprincipal::~frmprincipal() = default;
