@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
@@ -152,7 +154,12 @@ int main(int argc, char *argv[])
     line("abrirbanco", milliseconds(timer));
 
     frmprincipal window(platform, store);
-    QCoreApplication::processEvents(); // as once the window is up: the day's copy starts on the side
+    // The window up and painted: the day's copy starts on the side.
+    window.show();
+    QEventLoop shown;
+    QTimer::singleShot(200, &shown, &QEventLoop::quit);
+    shown.exec();
+    window.hide(); // the figures below, as before, without the painting of a visible list
     for (const QString &filter : {settings::viewfilter::Todos, settings::viewfilter::SeteDias,
                                   settings::viewfilter::Hoje}) {
         settings::write(platform.settings(), settings::keys::Exibir, filter);

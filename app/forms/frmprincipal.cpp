@@ -17,6 +17,7 @@
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
 #include "reports/viewlistsource.h"
+#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "settings/settingsstore.h"
@@ -34,7 +35,6 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -90,7 +90,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
     // Once the window is up, the day's copy of the file is made on the side.
-    QTimer::singleShot(0, this, [this] { m_store.makeDailyCopyAhead(); });
+    runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.makeDailyCopyAhead(); });
 }
 
 frmprincipal::~frmprincipal() = default;
