@@ -17,6 +17,7 @@
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
 #include "reports/viewlistsource.h"
+#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "settings/settingsstore.h"
@@ -88,6 +89,8 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     // The window keeps its designed size and positions.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
+    // Once the window is up, the day's copy of the file is made on the side.
+    runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.makeDailyCopyAhead(); });
 }
 
 frmprincipal::~frmprincipal() = default;

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <utility>
 #include <ctime>
 
 namespace runtime {
@@ -14,26 +15,23 @@ namespace {
 class FirstPaintProbe final : public QObject
 {
 public:
-    using QObject::QObject;
+    FirstPaintProbe(QWidget *widget, std::function<void()> action)
+        : QObject(widget)
+        , m_action(std::move(action))
+    {
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
+        if (event->type() == QEvent::Paint && m_action) {
             // After this paint is done and the window flushed to the screen.
-            QTimer::singleShot(0, qApp, [] {
-                timespec now{};
-                clock_gettime(CLOCK_MONOTONIC, &now);
-                std::printf("pintado %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
-                std::fflush(stdout);
-                QCoreApplication::quit();
-            });
+            QTimer::singleShot(0, this, std::exchange(m_action, nullptr));
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    bool m_seen = false;
+    std::function<void()> m_action;
 };
 
 } // namespace
@@ -42,7 +40,18 @@ void quitAfterFirstPaintIfAsked(QWidget *widget)
 {
     if (qEnvironmentVariableIsEmpty("LEMBRETE_SAIR_APOS_PINTAR"))
         return;
-    widget->installEventFilter(new FirstPaintProbe(widget));
+    afterFirstPaint(widget, [] {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::printf("pintado %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+}
+
+void afterFirstPaint(QWidget *widget, std::function<void()> action)
+{
+    widget->installEventFilter(new FirstPaintProbe(widget, std::move(action)));
 }
 
 } // namespace runtime

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // The copy of the reminder database made before the first change of each day
 // (add, edit, remove, import): a folder "copias" beside the database holds one
 // copy per day, dados-aaaa-mm-dd.mdb, and the newest seven are kept.
@@ -21,7 +23,11 @@ public:
 
     // Makes the copy of day unless one exists already; true when the day has
     // its copy, else false with *error saying why in words for the user.
-    static bool make(const QString &databasePath, const QDate &day, QString *error);
+    // With cancel, the copy goes in steps that let other connections write
+    // between them, and stops (leaving nothing under the day's name) once
+    // *cancel is set.
+    static bool make(const QString &databasePath, const QDate &day, QString *error,
+                     const std::atomic_bool *cancel = nullptr);
 
     // The copies in the folder, oldest first.
     static QStringList copiesIn(const QString &folder);

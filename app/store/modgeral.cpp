@@ -3,6 +3,7 @@
 
 #include "runtime/platform.h"
 #include "store/dailycopy.h"
+#include "store/dailycopyahead.h"
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
@@ -10,6 +11,7 @@
 #include "store/uidcolumn.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -61,6 +63,7 @@ QString describe(const QSqlError &error)
 
 modgeral::modgeral(runtime::Platform &platform)
     : m_platform(platform)
+    , m_dailyCopyAhead(std::make_unique<DailyCopyAhead>())
 {
 }
 
@@ -229,6 +232,10 @@ void modgeral::makeDailyCopy()
     const QDate today = m_platform.clock().today();
     if (m_dailyCopyDay == today)
         return;
+    if (m_dailyCopyAhead->waitFor(today)) {
+        m_dailyCopyDay = today;
+        return;
+    }
     QString error;
     if (DailyCopy::make(m_platform.dataFile(databaseFileName()), today, &error)) {
         m_dailyCopyDay = today;
@@ -241,6 +248,17 @@ void modgeral::makeDailyCopy()
                                error.left(1).toUpper() + error.mid(1)
                                    + QStringLiteral(" A alteração será gravada mesmo assim."),
                                QStringLiteral("Cópia do dia"));
+}
+
+void modgeral::makeDailyCopyAhead()
+{
+    const QDate today = m_platform.clock().today();
+    if (m_dailyCopyDay == today || !isOpen() || isReadOnly())
+        return;
+    const QString database = m_platform.dataFile(databaseFileName());
+    if (QFileInfo::exists(QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(today))))
+        return;
+    m_dailyCopyAhead->start(database, today);
 }
 
 void modgeral::releaseConnection()

@@ -7,6 +7,7 @@
 #include <QVariantList>
 #include <memory>
 
+class DailyCopyAhead;
 class QSqlDatabase;
 class QSqlQuery;
 class QWidget;
@@ -76,6 +77,9 @@ public:
     // when nothing may be written; otherwise the day's copy of the database
     // has been made, or its failure told.
     bool beginChange();
+    // Starts today's copy in the background when it is still to be made and
+    // the file is sound; the day's first change then waits for it at most.
+    void makeDailyCopyAhead();
 
     // The description of the last failure of a statement, in words for the user.
     QString lastError() const { return m_lastError; }
@@ -118,4 +122,5 @@ private:
     QString m_damage;                // what that check found; empty for a sound file
     QDate m_dailyCopyDay;            // the day whose copy exists
     bool m_dailyCopyFailureTold = false;
+    std::unique_ptr<DailyCopyAhead> m_dailyCopyAhead;
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QSqlRecord>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -352,6 +353,62 @@ private slots:
         query.finish();
         db.close();
         db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+        QVERIFY(fake.messages->shown.isEmpty());
+    }
+
+    void theDayCopyIsMadeAheadAndTheFirstChangeWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("copyEndsFirst");
+        QTest::addColumn<bool>("programEndsDuringCopy");
+        QTest::newRow("copy made before the change") << true << false;
+        QTest::newRow("change while the copy runs") << false << false;
+        QTest::newRow("program ends during the copy") << false << true;
+    }
+
+    void theDayCopyIsMadeAheadAndTheFirstChangeWaitsForIt()
+    {
+        QFETCH(bool, copyEndsFirst);
+        QFETCH(bool, programEndsDuringCopy);
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        const QDir copies(DailyCopy::folderFor(fake.databasePath()));
+        const QString copy = copies.filePath(DailyCopy::fileNameFor(fake.platform().clock().today()));
+        constexpr int kRows = 40000; // about 40 MB: the copy takes several steps
+        {
+            modgeral store(fake.platform());
+            store.abrirbanco();
+            QSqlDatabase db = store.connection();
+            db.transaction();
+            QSqlQuery insert(db);
+            insert.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao) values ('2006/03/10', ?, ?)"));
+            for (int i = 0; i < kRows; ++i) {
+                insert.addBindValue(QString::number(i));
+                insert.addBindValue(QString(1000, QLatin1Char('x')));
+                insert.exec();
+            }
+            db.commit();
+
+            store.makeDailyCopyAhead();
+            if (copyEndsFirst)
+                QTRY_VERIFY(QFileInfo::exists(copy));
+            if (!programEndsDuringCopy)
+                QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
+        }
+        // Only a whole copy of the file as it was before the change carries the day's name.
+        QCOMPARE(copies.entryList(QDir::Files), QFileInfo::exists(copy) ? QStringList{copy.section('/', -1)}
+                                                                         : QStringList());
+        QVERIFY(programEndsDuringCopy || QFileInfo::exists(copy));
+        if (QFileInfo::exists(copy)) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
+            db.setDatabaseName(copy);
+            QVERIFY(db.open());
+            QSqlQuery query(QStringLiteral("select count(*) from lembrete"), db);
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), kRows);
+            query.finish();
+            db.close();
+        }
         QSqlDatabase::removeDatabase(QStringLiteral("copy"));
         QVERIFY(fake.messages->shown.isEmpty());
     }
