@@ -491,15 +491,17 @@ QString JetImport::summary(const JetImportResult &result)
     if (!result.backupFile.isEmpty())
         text += QStringLiteral(" O arquivo antigo foi guardado, sem alterações, como %1.")
                     .arg(QDir::toNativeSeparators(result.backupFile));
-    if (result.setAside > 0)
-        text += (result.setAside == 1
-                     ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data ou o título "
-                                      "não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %2.")
-                     : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data ou o "
-                                      "título não pôde ser lido. Eles foram gravados, com o motivo, "
-                                      "no arquivo %2."))
-                    .arg(QString::number(result.setAside),
-                         QDir::toNativeSeparators(result.rejectFile));
+    if (result.setAside > 0) {
+        const QString where = QDir::toNativeSeparators(result.rejectFile);
+        text += result.setAside == 1
+            ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data ou o título "
+                             "não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %1.")
+                  .arg(where)
+            : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data ou o "
+                             "título não pôde ser lido. Eles foram gravados, com o motivo, "
+                             "no arquivo %2.")
+                  .arg(QString::number(result.setAside), where);
+    }
     if (!result.copyWarning.isEmpty())
         text += QStringLiteral("\n\nAviso: ") + result.copyWarning;
     return text;

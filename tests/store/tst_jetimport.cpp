@@ -220,6 +220,8 @@ void tst_JetImport::dateTimeDayColumn()
     QVERIFY2(result.ok, qPrintable(result.error));
     QCOMPARE(result.imported, 3);
     QCOMPARE(result.setAside, 1);
+    QVERIFY(JetImport::summary(result).endsWith(
+        QStringLiteral("no arquivo %1.").arg(QDir::toNativeSeparators(result.rejectFile))));
     QCOMPARE(remindersIn(folder.filePath(QStringLiteral("dados.mdb"))),
              (QList<Reminder>{{"2024/01/15", "Só o dia", "a"},
                               {"2024/01/15", "Quase meia-noite", "b"},
