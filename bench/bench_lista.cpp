@@ -159,7 +159,10 @@ int main(int argc, char *argv[])
     QEventLoop shown;
     QTimer::singleShot(200, &shown, &QEventLoop::quit);
     shown.exec();
-    window.hide(); // the figures below, as before, without the painting of a visible list
+    // The figures below, as before, without the painting of a visible list;
+    // BENCH_LISTA_VISIVEL=1 keeps the window shown, as the user has it.
+    if (!qEnvironmentVariableIsSet("BENCH_LISTA_VISIVEL"))
+        window.hide();
     for (const QString &filter : {settings::viewfilter::Todos, settings::viewfilter::SeteDias,
                                   settings::viewfilter::Hoje}) {
         settings::write(platform.settings(), settings::keys::Exibir, filter);

@@ -277,10 +277,14 @@ void frmprincipal::showRows(ReminderRows rows)
     // than the rest of the load put together.
     m_rows->setRows(std::move(rows), m_platform.clock().today());
     const int step = std::max(1, count / 100);
+    // The bar repaints itself on every step and, lying over the list, would
+    // repaint the list too, laying out every row shown so far each time.
+    ui->lstlista->setUpdatesEnabled(false);
     for (int shown = 0; shown < count;) {
         shown = m_rows->showMore(step);
         ui->barraprogresso->setValue(shown);
     }
+    ui->lstlista->setUpdatesEnabled(true);
     ui->barraprogresso->setVisible(false);
 }
 

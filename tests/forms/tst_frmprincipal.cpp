@@ -54,6 +54,7 @@ private slots:
         QCOMPARE(f.savedFilter(), QStringLiteral("Todos"));
         QVERIFY(f.atStart.isEmpty());
         QVERIFY(!f.window->findChild<QProgressBar *>(QStringLiteral("barraprogresso"))->isVisible());
+        QVERIFY(f.window->list()->updatesEnabled()); // the load leaves the list repainting
     }
 
     void aLargerListFontWidensTheDayColumnWithinTheSameWidth()
