@@ -4,6 +4,7 @@
 #include "reports/c_relatorios.h"
 #include "reports/listsource.h"
 #include "store/daytext.h"
+#include "store/importwriting.h"
 #include "store/modgeral.h"
 #include "store/uidcolumn.h"
 
@@ -33,11 +34,8 @@ struct Row
     QString uid;
 };
 
-QString describe(const QString &what, const QSqlError &error)
-{
-    const QString text = error.text().trimmed();
-    return text.isEmpty() ? what + QStringLiteral(".") : what + QStringLiteral(" (") + text + QStringLiteral(").");
-}
+using importwriting::describe;
+using importwriting::freeName;
 
 // Reads every reminder in day and title order; rows added together keep the
 // order they were added in, so a file imported and exported again keeps its own.
@@ -150,37 +148,17 @@ private:
 bool writeRejectFile(const QString &path, const QString &source,
                      const QList<icalendar::SetAside> &setAside, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *error = QStringLiteral("o arquivo %1, com os itens que não puderam ser trazidos, "
-                                "não pôde ser criado (%2).")
-                     .arg(path, file.errorString());
-        return false;
-    }
-    QTextStream out(&file);
-    out.setEncoding(QStringConverter::Utf8);
-    out << "Itens do calendário " << source << " que não foram trazidos para o banco de dados "
-        << "de lembretes (" << QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))
-        << ").\nCada um aparece abaixo com o motivo.\n";
-    for (const icalendar::SetAside &item : setAside)
-        out << "\n=== " << item.summary << " ===\nMotivo: " << item.reason << '\n';
-    out.flush();
-    if (out.status() != QTextStream::Ok || !file.commit()) {
-        *error = QStringLiteral("o arquivo %1, com os itens que não puderam ser trazidos, "
-                                "não pôde ser gravado (%2).")
-                     .arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
-QString freeName(const QString &folder, const QString &stem, const QString &extension)
-{
-    const QDir dir(folder);
-    QString candidate = stem + extension;
-    for (int n = 2; QFileInfo::exists(dir.filePath(candidate)); ++n)
-        candidate = stem + QStringLiteral("-") + QString::number(n) + extension;
-    return dir.filePath(candidate);
+    const QString heading =
+        QStringLiteral("Itens do calendário %1 que não foram trazidos para o banco de dados de lembretes "
+                       "(%2).\nCada um aparece abaixo com o motivo.\n")
+            .arg(source, QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    return importwriting::writeSetAsideFile(path, QStringLiteral("os itens"), heading,
+                                            [&setAside](QTextStream &out) {
+                                                for (const icalendar::SetAside &item : setAside)
+                                                    out << "\n=== " << item.summary << " ===\nMotivo: "
+                                                        << item.reason << '\n';
+                                            },
+                                            error);
 }
 
 QSet<QString> knownUids(const QSqlDatabase &db)
@@ -217,18 +195,9 @@ bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QSt
             return false;
         }
     }
-    if (!rejectPath.isEmpty() && !writeRejectFile(rejectPath, source, setAside, error)) {
-        db.rollback();
-        return false;
-    }
-    if (!db.commit()) {
-        *error = describe(QStringLiteral("os lembretes não puderam ser gravados"), db.lastError());
-        db.rollback();
-        if (!rejectPath.isEmpty())
-            QFile::remove(rejectPath);
-        return false;
-    }
-    return true;
+    return importwriting::commitWithSetAsideFile(
+        db, rejectPath, [&](QString *why) { return writeRejectFile(rejectPath, source, setAside, why); },
+        QStringLiteral("os lembretes não puderam ser gravados"), error);
 }
 
 QString notOpen()

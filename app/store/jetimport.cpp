@@ -4,6 +4,7 @@
 #include "store/dailycopy.h"
 #include "store/databasecheck.h"
 #include "store/daytext.h"
+#include "store/importwriting.h"
 #include "store/oldformatprocess.h"
 
 #include <QAtomicInt>
@@ -175,11 +176,8 @@ private:
 
 QAtomicInt ScopedConnection::s_serial;
 
-QString describe(const QString &what, const QSqlError &error)
-{
-    const QString text = error.text().trimmed();
-    return text.isEmpty() ? what + QStringLiteral(".") : what + QStringLiteral(" (") + text + QStringLiteral(").");
-}
+using importwriting::describe;
+using importwriting::freeName;
 
 // A null QString is bound as NULL; the columns hold texts, empty ones too.
 QVariant nonNull(const QString &value)
@@ -187,51 +185,28 @@ QVariant nonNull(const QString &value)
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
-// The first of base, base.2, base.3, ... that names no file (for a name with
-// an extension: name.txt, name-2.txt, ...).
-QString freeName(const QString &folder, const QString &stem, const QString &extension,
-                 const QString &separator)
-{
-    QDir dir(folder);
-    QString candidate = stem + extension;
-    for (int n = 2; QFileInfo::exists(dir.filePath(candidate)); ++n)
-        candidate = stem + separator + QString::number(n) + extension;
-    return dir.filePath(candidate);
-}
-
 bool writeRejectFile(const QString &path, const QString &oldFile, const QList<OldRow> &rows,
                      QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *error = QStringLiteral("o arquivo %1, com os lembretes que não puderam ser trazidos, "
-                                "não pôde ser criado (%2).")
-                     .arg(path, file.errorString());
-        return false;
-    }
-    QTextStream out(&file);
-    out.setEncoding(QStringConverter::Utf8);
-    out << "Lembretes do arquivo " << oldFile << " que não foram trazidos para o banco de dados "
-        << "de lembretes (" << QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))
-        << ").\nCada um aparece abaixo com o motivo e o conteúdo completo, para ser "
-        << "cadastrado de novo à mão.\n";
-    for (const OldRow &row : rows) {
-        if (row.reason.isEmpty())
-            continue;
-        out << "\n=== Linha " << row.number << " da tabela lembrete ===\n"
-            << "Motivo: " << row.reason << '\n'
-            << "Data como estava: " << row.dayAsFound << '\n'
-            << "Título: " << row.title << '\n'
-            << "Descrição:\n" << row.description << '\n';
-    }
-    out.flush();
-    if (out.status() != QTextStream::Ok || !file.commit()) {
-        *error = QStringLiteral("o arquivo %1, com os lembretes que não puderam ser trazidos, "
-                                "não pôde ser gravado (%2).")
-                     .arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    const QString heading =
+        QStringLiteral("Lembretes do arquivo %1 que não foram trazidos para o banco de dados de lembretes "
+                       "(%2).\nCada um aparece abaixo com o motivo e o conteúdo completo, para ser "
+                       "cadastrado de novo à mão.\n")
+            .arg(oldFile, QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    return importwriting::writeSetAsideFile(path, QStringLiteral("os lembretes"), heading,
+                                            [&rows](QTextStream &out) {
+                                                for (const OldRow &row : rows) {
+                                                    if (row.reason.isEmpty())
+                                                        continue;
+                                                    out << "\n=== Linha " << row.number
+                                                        << " da tabela lembrete ===\n"
+                                                        << "Motivo: " << row.reason << '\n'
+                                                        << "Data como estava: " << row.dayAsFound << '\n'
+                                                        << "Título: " << row.title << '\n'
+                                                        << "Descrição:\n" << row.description << '\n';
+                                                }
+                                            },
+                                            error);
 }
 
 // Adds the readable rows to the database at path in one transaction. The
@@ -274,18 +249,9 @@ bool writeReminders(const QString &databasePath, const QString &oldFile, const Q
         return false;
     }
     query.finish();
-    if (!rejectPath.isEmpty() && !writeRejectFile(rejectPath, oldFile, rows, error)) {
-        db.rollback();
-        return false;
-    }
-    if (!db.commit()) {
-        *error = describe(failure, db.lastError());
-        db.rollback();
-        if (!rejectPath.isEmpty())
-            QFile::remove(rejectPath);
-        return false;
-    }
-    return true;
+    return importwriting::commitWithSetAsideFile(
+        db, rejectPath, [&](QString *why) { return writeRejectFile(rejectPath, oldFile, rows, why); },
+        failure, error);
 }
 
 // A reminder database that takes the rows in place must be sound and the
