@@ -1,9 +1,8 @@
 #include "exchange/caldavclient.h"
 
+#include "exchange/caldavtransfer.h"
+
 #include <QEventLoop>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -17,6 +16,8 @@ const QString kDav = QStringLiteral("DAV:");
 const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 // Several requests in flight hide the round trips; servers queue the writes anyway.
 constexpr int kInFlight = 4;
+// Objects named in one listing of the collection; more are counted, not named.
+constexpr int kOutsideNamed = 10;
 
 QString key(const QString &ns, const QString &name)
 {
@@ -89,7 +90,7 @@ void readResponse(QXmlStreamReader &xml, MultiStatus *result)
         if (xml.namespaceUri() != kDav)
             xml.skipCurrentElement();
         else if (xml.name() == QLatin1String("href"))
-            response.href = plainHref(xml.readElementText(QXmlStreamReader::SkipChildElements));
+            response.address = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
         else if (xml.name() == QLatin1String("status"))
             response.status = statusOf(xml.readElementText(QXmlStreamReader::SkipChildElements));
         else if (xml.name() == QLatin1String("propstat"))
@@ -97,6 +98,7 @@ void readResponse(QXmlStreamReader &xml, MultiStatus *result)
         else
             xml.skipCurrentElement();
     }
+    response.href = plainHref(response.address);
     result->responses.append(response);
 }
 
@@ -110,26 +112,6 @@ QByteArray requestBody(const std::function<void(QXmlStreamWriter &)> &content)
     content(xml);
     xml.writeEndDocument();
     return body;
-}
-
-QString describeNetworkError(QNetworkReply *reply, int timeoutMs)
-{
-    switch (reply->error()) {
-    case QNetworkReply::OperationCanceledError:
-    case QNetworkReply::TimeoutError:
-        return QStringLiteral("O servidor não respondeu em %1 segundos.").arg(timeoutMs / 1000);
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("Não foi possível conectar ao servidor %1 (%2).")
-            .arg(reply->url().host(), reply->errorString());
-    case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("A conexão segura com o servidor %1 falhou: o certificado não foi "
-                              "aceito (%2). Nada foi enviado.")
-            .arg(reply->url().host(), reply->errorString());
-    default:
-        return QStringLiteral("A comunicação com o servidor falhou (%1).").arg(reply->errorString());
-    }
 }
 
 } // namespace
@@ -162,19 +144,55 @@ bool parseMultiStatus(const QByteArray &body, MultiStatus *result, QString *erro
 
 Client::Client(const Account &account, int timeoutMs)
     : m_account(account)
-    , m_timeoutMs(timeoutMs)
+    , m_collection(account.collection)
 {
-    // Credentials travel with each request; a refusal must come back as 401,
-    // never as a second silent try.
-    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_limits.idleMs = timeoutMs;
+    // Every redirect is looked at here: only the collection's own origin is
+    // followed, and no method ever becomes another.
+    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
+
+Client::~Client() = default;
 
 QString Client::collectionPath() const
 {
-    QString path = m_account.collection.path(QUrl::FullyDecoded);
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
+    return m_collection.path();
+}
+
+void Client::setRequestTimeLimit(int ms)
+{
+    m_limits.wholeMs = ms;
+}
+
+// The path of a member object, or empty: for the collection itself and what
+// ends in "/" (nothing to sync), and for anything outside the collection,
+// which is noted to be named to the user.
+QString Client::memberPath(const QString &address)
+{
+    const QString path = m_collection.resolve(address);
+    if (path == m_collection.path() || path + QLatin1Char('/') == m_collection.path())
+        return {};
+    if (!m_collection.contains(path)) {
+        if (!m_outside.contains(address)) {
+            m_outside.insert(address);
+            if (m_outsideNamed.size() < kOutsideNamed)
+                m_outsideNamed.append(address);
+        }
+        return {};
+    }
+    return path.endsWith(QLatin1Char('/')) ? QString() : path;
+}
+
+QString Client::outsideSummary() const
+{
+    if (m_outside.isEmpty())
+        return {};
+    QString text = QStringLiteral("O servidor indicou objetos fora da coleção de calendário; eles foram "
+                                  "ignorados (nada foi lido, gravado nem apagado neles): ")
+        + m_outsideNamed.join(QStringLiteral(", "));
+    if (m_outside.size() > m_outsideNamed.size())
+        text += QStringLiteral(" e mais %1").arg(m_outside.size() - m_outsideNamed.size());
+    return text + QLatin1Char('.');
 }
 
 QString Client::describeStatus(int status)
@@ -202,6 +220,7 @@ QList<Reply> Client::sendAll(const QList<Request> &requests)
 {
     QList<Reply> replies(requests.size());
     QEventLoop loop;
+    QObject transfers; // of this call
     int next = 0;
     int running = 0;
     QString stopped; // set when the server stopped answering; nothing more is sent
@@ -213,31 +232,21 @@ QList<Reply> Client::sendAll(const QList<Request> &requests)
         while (running < kInFlight && next < requests.size() && stopped.isEmpty()) {
             const int index = next++;
             const Request &request = requests.at(index);
-            QUrl url = m_account.collection;
-            if (!request.href.isEmpty())
-                url.setPath(request.href, QUrl::DecodedMode);
-            QNetworkRequest httpRequest(url);
-            httpRequest.setTransferTimeout(m_timeoutMs);
-            httpRequest.setRawHeader("Authorization", authorization);
-            if (!request.contentType.isEmpty())
-                httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, request.contentType);
-            for (const auto &[name, value] : request.headers)
-                httpRequest.setRawHeader(name, value);
-            QNetworkReply *reply = m_network.sendCustomRequest(httpRequest, request.method, request.body);
-            ++running;
-            QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, index]() {
-                Reply &result = replies[index];
-                result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                if (reply->isOpen())
-                    result.body = reply->readAll();
-                result.etag = unquotedEtag(QString::fromLatin1(reply->rawHeader("ETag")));
-                if (result.status == 0) {
-                    result.error = describeNetworkError(reply, m_timeoutMs);
-                    stopped = result.error;
-                } else if (result.status < 200 || result.status > 299) {
-                    result.error = describeStatus(result.status);
+            QUrl url = m_collection.address();
+            if (!request.href.isEmpty()) {
+                if (!m_collection.contains(request.href)) {
+                    replies[index].error = QStringLiteral("O endereço %1 fica fora da coleção de calendário; "
+                                                          "nada foi enviado a ele.").arg(request.href);
+                    continue;
                 }
-                reply->deleteLater();
+                url.setPath(request.href, QUrl::DecodedMode);
+            }
+            ++running;
+            auto *transfer = new Transfer(m_network, m_collection, authorization, m_limits, &transfers);
+            transfer->start(request, url, [&, index](const Reply &reply, bool stopSync) {
+                replies[index] = reply;
+                if (stopSync)
+                    stopped = reply.error;
                 --running;
                 startNext();
                 if (running == 0)
@@ -289,7 +298,7 @@ Reply Client::probe(CollectionInfo *info)
     }
     if (!info->isCalendar)
         reply.error = QStringLiteral("O endereço %1 não é uma coleção de calendário CalDAV.")
-                          .arg(m_account.collection.toString(QUrl::RemoveUserInfo));
+                          .arg(m_collection.address().toString(QUrl::RemoveUserInfo));
     return reply;
 }
 
@@ -319,14 +328,14 @@ Reply Client::changesSince(const QString &token, Delta *delta)
     MultiStatus status;
     if (!reply.ok() || !parseMultiStatus(reply.body, &status, &reply.error))
         return reply;
-    const QString self = collectionPath();
     for (const MultiStatus::Response &response : std::as_const(status.responses)) {
-        if (response.href.isEmpty() || response.href == self || response.href.endsWith(QLatin1Char('/')))
+        const QString href = memberPath(response.address);
+        if (href.isEmpty())
             continue;
         if (response.status == 404)
-            delta->removed.append(response.href);
+            delta->removed.append(href);
         else if (response.found.contains(key(kDav, QStringLiteral("getetag"))))
-            delta->changed.append({response.href,
+            delta->changed.append({href,
                                    unquotedEtag(response.found.value(key(kDav, QStringLiteral("getetag"))).text)});
     }
     delta->token = status.syncToken;
@@ -352,11 +361,11 @@ Reply Client::listVersions(QList<ObjectVersion> *versions)
     Reply reply = readMultiStatus(request, &status);
     if (!reply.ok())
         return reply;
-    const QString self = collectionPath();
     for (const MultiStatus::Response &response : std::as_const(status.responses)) {
-        if (response.href.isEmpty() || response.href == self || response.href.endsWith(QLatin1Char('/')))
+        const QString href = memberPath(response.address);
+        if (href.isEmpty())
             continue;
-        versions->append({response.href,
+        versions->append({href,
                           unquotedEtag(response.found.value(key(kDav, QStringLiteral("getetag"))).text)});
     }
     return reply;
@@ -382,9 +391,10 @@ Reply Client::fetch(const QStringList &hrefs, QList<ObjectData> *objects)
         return reply;
     for (const MultiStatus::Response &response : std::as_const(status.responses)) {
         const auto data = response.found.find(key(kCalDav, QStringLiteral("calendar-data")));
-        if (data == response.found.end())
-            continue; // gone since it was listed; the next sync sees it removed
-        objects->append({response.href,
+        const QString href = memberPath(response.address);
+        if (data == response.found.end() || href.isEmpty())
+            continue; // gone since it was listed (the next sync sees it removed), or not ours
+        objects->append({href,
                          unquotedEtag(response.found.value(key(kDav, QStringLiteral("getetag"))).text),
                          data->text.toUtf8()});
     }

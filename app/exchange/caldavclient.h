@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/caldavcollection.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -42,6 +44,21 @@ struct Reply
     bool ok() const { return error.isEmpty(); }
 };
 
+// How long and how large one answer may be. Idle: the server sends nothing.
+// Whole: from the request to the last byte of its answer (redirects
+// included), so a server that drips cannot hold the sync. Size: the largest
+// answer is the listing of the whole collection or a multiget of one batch
+// (200 objects); a listing of 10,000 objects is about 3 MB, and 10,000 objects
+// with their data about 10 MB (typical 1 KB each), so 64 MB leaves room for
+// large objects (long notes, attachments) while bounding the memory a server
+// can take.
+struct Limits
+{
+    int idleMs = 30000;
+    int wholeMs = 120000;
+    qint64 maxBytes = 64 * 1024 * 1024;
+};
+
 struct ObjectVersion
 {
     QString href;
@@ -81,7 +98,8 @@ struct MultiStatus
     };
     struct Response
     {
-        QString href;
+        QString address; // as the server wrote it
+        QString href;    // its decoded path
         int status = 0; // of the response itself (a removed member in a sync report)
         QHash<QString, Property> found; // properties the server answered with 200
     };
@@ -93,14 +111,22 @@ struct MultiStatus
 bool parseMultiStatus(const QByteArray &xml, MultiStatus *result, QString *error);
 
 // A CalDAV client for one calendar collection. Every call waits for its
-// answers (running a local event loop) and gives up after the time limit.
-// Certificates are checked against the system's; a bad one fails the request.
+// answers (running a local event loop) and gives up when the server is silent
+// for timeoutMs, or when one answer takes longer than the request time limit
+// or grows past its size limit (see Limits). Certificates are checked against
+// the system's; a bad one fails the request. Requests go only to the
+// collection's origin, and only objects inside the collection are taken.
 class Client
 {
 public:
     explicit Client(const Account &account, int timeoutMs = 30000);
+    ~Client();
 
     QString collectionPath() const;
+    void setRequestTimeLimit(int ms);
+    // The objects the server named outside the collection (ignored), in
+    // words for the user; empty when there were none.
+    QString outsideSummary() const;
 
     Reply probe(CollectionInfo *info);
     Reply changesSince(const QString &token, Delta *delta);
@@ -121,9 +147,13 @@ public:
 
 private:
     Reply readMultiStatus(const Request &request, MultiStatus *result);
+    QString memberPath(const QString &address);
 
     Account m_account;
-    int m_timeoutMs;
+    Collection m_collection;
+    Limits m_limits;
+    QSet<QString> m_outside;
+    QStringList m_outsideNamed; // the first few, in the order they came
     QNetworkAccessManager m_network;
 };
 
