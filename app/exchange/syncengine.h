@@ -66,8 +66,10 @@ private:
         QString current;
     };
 
+    static QString contentOf(const icalendar::Item &item);
+
     bool pull(const caldav::CollectionInfo &info);
-    bool push();
+    bool push(); // in syncpush.cpp
     bool fail(const QString &message);
     void tell(const QString &text) const;
 
