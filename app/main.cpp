@@ -1,25 +1,21 @@
 #include "alerts/commands.h"
 #include "forms/commandicons.h"
-#include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
-#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
-#include "runtime/windowmanager.h"
+#include "runtime/translations.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
-#include <QTreeView>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-    // --help, --version and the commands that need no window (--importar).
+    // --help, --version and the commands that need no window (--importar, --listar, ...).
     const runtime::CommandLineChoice commandLine = runtime::readCommandLine(runtime::argumentsOf(argc, argv));
     if (commandLine.finished)
         return runtime::finishCommandLine(commandLine);
     if (commandLine.command) {
         QCoreApplication commandApp(argc, argv);
+        runtime::installQtTranslations(commandApp);
         return runtime::runCommand(commandLine, QCoreApplication::applicationDirPath());
     }
 
@@ -27,22 +23,13 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Zedozarir"));
     QApplication::setOrganizationName(QStringLiteral("Zedozarir"));
     QApplication::setWindowIcon(programIcon());
-
     // The program speaks Brazilian Portuguese whatever the system says.
     QLocale::setDefault(runtime::Platform::userLocale());
-    QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
-                            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslations);
+    runtime::installQtTranslations(app);
 
     runtime::Platform platform(QApplication::applicationDirPath());
     modgeral store(platform);
     if (commandLine.isGiven(QStringLiteral("bandeja")))
         return alerts::runResidentCommand(platform, store);
-
-    frmprincipal mainWindow(platform, store);
-    platform.windows().registerLoaded(&mainWindow);
-    mainWindow.show();
-    runtime::quitAfterFirstPaintIfAsked(mainWindow.list()->viewport());
-    return app.exec();
+    return alerts::runWindowCommand(platform, store);
 }

@@ -4,14 +4,19 @@
 #include "alerts/notifier.h"
 #include "alerts/resident.h"
 #include "alerts/singleinstance.h"
+#include "alerts/windowrefresh.h"
+#include "forms/frmprincipal.h"
 #include "runtime/commandline.h"
 #include "runtime/consolemessages.h"
+#include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
+#include "runtime/windowmanager.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
 #include <QTextStream>
+#include <QTreeView>
 
 namespace alerts {
 
@@ -61,8 +66,34 @@ int runResidentCommand(runtime::Platform &platform, modgeral &store)
     ResidentProgram resident(platform, store, notifier);
     QObject::connect(&instance, &SingleInstance::activationRequested, &resident,
                      &ResidentProgram::openMainWindow);
+    WindowRefresh refresh([&resident] { return resident.mainWindow(); });
+    QObject::connect(&instance, &SingleInstance::reloadRequested, &refresh, &WindowRefresh::request);
     instance.setAnnounceHandler([&resident](const QString &database) { return resident.announceFor(database); });
     resident.start();
+    return QApplication::exec();
+}
+
+
+int runWindowCommand(runtime::Platform &platform, modgeral &store)
+{
+    SingleInstance instance;
+    // A program that holds the lock but does not answer (still loading a
+    // long list, say) must not keep the user from the reminders: the window
+    // then opens as it always did.
+    const bool first = instance.tryBecomeResident();
+    if (!first && instance.handOver())
+        return 0;
+    frmprincipal mainWindow(platform, store);
+    platform.windows().registerLoaded(&mainWindow);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow, [&mainWindow] {
+        mainWindow.showNormal();
+        mainWindow.raise();
+        mainWindow.activateWindow();
+    });
+    WindowRefresh refresh([&mainWindow] { return &mainWindow; });
+    QObject::connect(&instance, &SingleInstance::reloadRequested, &refresh, &WindowRefresh::request);
+    mainWindow.show();
+    runtime::quitAfterFirstPaintIfAsked(mainWindow.list()->viewport());
     return QApplication::exec();
 }
 

@@ -32,4 +32,9 @@ int announceCommand(const runtime::CommandContext &context);
 // Problems go to standard error.
 int runResidentCommand(runtime::Platform &platform, modgeral &store);
 
+// lembrete without a command: the main window. When this user's program runs
+// already (resident or with its window), asks it to show its main window and
+// returns 0 at once. Needs a QApplication.
+int runWindowCommand(runtime::Platform &platform, modgeral &store);
+
 } // namespace alerts

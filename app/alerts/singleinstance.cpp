@@ -11,6 +11,7 @@ namespace alerts {
 namespace {
 
 const QByteArray kOpenRequest = QByteArrayLiteral("abrir\n");
+const QByteArray kReloadRequest = QByteArrayLiteral("recarregar\n");
 // Followed by the database's path; answered with one of the three replies.
 const QByteArray kAnnounceRequest = QByteArrayLiteral("avisar ");
 const QByteArray kDelivered = QByteArrayLiteral("avisado\n");
@@ -60,6 +61,18 @@ bool SingleInstance::tryBecomeResident()
 bool SingleInstance::handOver(int timeoutMs) const
 {
     return send(kOpenRequest, timeoutMs);
+}
+
+bool SingleInstance::tellChanged(int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(kReloadRequest);
+    const bool written = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    return written;
 }
 
 std::optional<bool> SingleInstance::askToAnnounce(const QString &database, int timeoutMs) const
@@ -118,6 +131,10 @@ void SingleInstance::handle(QLocalSocket *socket, const QByteArray &line)
 {
     if (line == kOpenRequest) {
         emit activationRequested();
+        return;
+    }
+    if (line == kReloadRequest) {
+        emit reloadRequested();
         return;
     }
     if (!line.startsWith(kAnnounceRequest))

@@ -16,7 +16,10 @@ namespace alerts {
 // One resident program per user. The first to start holds a lock and listens
 // on a local socket in the user's runtime folder; a later one finds the lock
 // taken, asks the first to open its main window and leaves. A run of
-// lembrete --avisar asks it, on the same socket, to show the notices.
+// lembrete --avisar asks it, on the same socket, to show the notices, and a
+// run that added a reminder tells it to show the new list. The program with
+// the main window alone takes part the same way, so one program per user has
+// the reminders open.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -32,6 +35,10 @@ public:
 
     // Asks the resident instance to open its main window; false when none answered.
     bool handOver(int timeoutMs = 3000) const;
+
+    // Tells the running instance, if any, that the reminders changed; false
+    // when none listens. Does not wait for one that is still starting.
+    bool tellChanged(int timeoutMs = 1000) const;
 
     // Asks the resident instance to announce its reminders now, provided it
     // keeps them in database: the service sends the answers to a notice's
@@ -50,6 +57,8 @@ public:
 signals:
     // Another start handed over to this instance.
     void activationRequested();
+    // Another run changed the reminders.
+    void reloadRequested();
 
 private:
     bool send(const QByteArray &line, int timeoutMs) const;

@@ -24,6 +24,7 @@
 #include "store/daytext.h"
 #include "store/listreader.h"
 #include "store/modgeral.h"
+#include "store/reminderviews.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -224,17 +225,7 @@ void frmprincipal::Form_Load()
 
 Statement frmprincipal::statementForFilter(const QString &filter) const
 {
-    const QDate today = m_platform.clock().today();
-    if (filter == QLatin1String("hoje"))
-        return modgeral::oneDay(today);
-    if (filter == QLatin1String("amanha"))
-        return modgeral::oneDay(today.addDays(1));
-    if (filter == QLatin1String("7dias"))
-        return modgeral::dateRange(today, today.addDays(7));
-    if (filter == QLatin1String("15dias"))
-        return modgeral::dateRange(today, today.addDays(15));
-    // "todos", and any stored value that is none of the five.
-    return modgeral::allReminders();
+    return reminderviews::statementFor(filter, m_platform.clock().today());
 }
 
 void frmprincipal::carregarlista()

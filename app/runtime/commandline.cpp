@@ -1,12 +1,17 @@
 #include "runtime/commandline.h"
 
 #include "alerts/commands.h"
+#include "alerts/singleinstance.h"
 #include "buildconfig.h"
 #include "exchange/exchangecommandline.h"
 #include "exchange/reminderexchange.h"
 #include "exchange/synccommand.h"
+#include "runtime/consolemessages.h"
+#include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "store/jetimport.h"
+#include "store/modgeral.h"
+#include "store/remindercommands.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -21,7 +26,18 @@ struct ProgramOption
     QCommandLineOption option;
     // Runs without the window; null for options that change how it opens.
     CommandFunction command;
+    // The arguments the command takes after it, as the usage shows them, and how many.
+    QString argumentsSyntax = {};
+    int minArguments = 0;
+    int maxArguments = 0;
+    // An option that only changes how the command of this long name runs.
+    QString modifies = {};
 };
+
+const QString kFormatOption = QStringLiteral("formato");
+// The option's spelling in the usage is long enough to put its description
+// on the next line.
+constexpr qsizetype kUsageColumnLimit = 20;
 
 int importCommand(const CommandContext &context)
 {
@@ -44,6 +60,31 @@ int exportCommand(const CommandContext &context)
 int syncCommand(const CommandContext &context)
 {
     return runSyncCommandFor(context.layout.executableFolder(), context.err);
+}
+
+int listCommand(const CommandContext &context)
+{
+    Platform platform(context.layout.executableFolder());
+    platform.setMessageBoxes(std::make_unique<ConsoleMessages>(context.err));
+    modgeral store(platform);
+    const auto format = context.format == QLatin1String("tsv") ? remindercommands::ListFormat::Tsv
+                                                               : remindercommands::ListFormat::Text;
+    return remindercommands::listReminders(store, platform, context.arguments.value(0), format, context.out,
+                                           context.err);
+}
+
+int addCommand(const CommandContext &context)
+{
+    Platform platform(context.layout.executableFolder());
+    platform.setMessageBoxes(std::make_unique<ConsoleMessages>(context.err));
+    modgeral store(platform);
+    const int status = remindercommands::addReminder(store, platform, context.arguments.value(0),
+                                                     context.arguments.value(1), context.arguments.value(2),
+                                                     context.out, context.err);
+    // An open main window (this user's running program) shows the new reminder at once.
+    if (status == 0)
+        alerts::SingleInstance().tellChanged();
+    return status;
 }
 
 // The program's options, in the order the usage lists them. A new option is
@@ -81,6 +122,20 @@ QList<ProgramOption> programOptions()
                                            "(a senha vem de ZEDOZARIR_SENHA ou do serviço de senhas), sem "
                                            "abrir a janela. Termina com 0 se deu certo e 1 se falhou.")),
          syncCommand},
+        {QCommandLineOption(QStringLiteral("listar"),
+                            QStringLiteral("Mostra os lembretes de uma visão (todos, hoje, amanha, 7dias ou "
+                                           "15dias; sem ela, a escolhida no menu Exibir), um por linha: dia, "
+                                           "dias restantes e título, na ordem da janela, sem abri-la.")),
+         listCommand, QStringLiteral("[VISÃO]"), 0, 1},
+        {QCommandLineOption(kFormatOption,
+                            QStringLiteral("Com --listar: texto (o padrão) ou tsv (campos separados por "
+                                           "tabulação, com a descrição, para scripts)."),
+                            QStringLiteral("FORMATO")),
+         nullptr, {}, 0, 0, QStringLiteral("listar")},
+        {QCommandLineOption(QStringLiteral("novo"),
+                            QStringLiteral("Adiciona um lembrete sem abrir a janela; DIA é dd/mm/aaaa, hoje "
+                                           "ou amanhã.")),
+         addCommand, QStringLiteral("DIA TÍTULO [DESCRIÇÃO]"), 2, 3},
     };
 }
 
@@ -104,14 +159,16 @@ QString longName(const QCommandLineOption &option)
     return option.names().constLast();
 }
 
-QString spelled(const QCommandLineOption &option)
+QString spelled(const ProgramOption &entry)
 {
     QStringList names;
-    for (const QString &name : option.names())
+    for (const QString &name : entry.option.names())
         names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
     QString text = names.join(QStringLiteral(", "));
-    if (!option.valueName().isEmpty())
-        text += QLatin1Char(' ') + option.valueName();
+    if (!entry.option.valueName().isEmpty())
+        text += QLatin1Char(' ') + entry.option.valueName();
+    if (!entry.argumentsSyntax.isEmpty())
+        text += QLatin1Char(' ') + entry.argumentsSyntax;
     return text;
 }
 
@@ -144,20 +201,54 @@ QString describeFailure(const QCommandLineParser &parser, const QStringList &arg
     return QStringLiteral("linha de comando inválida.");
 }
 
+// The arguments after a command and the options that modify one.
+CommandLineChoice checkArguments(const QCommandLineParser &parser, const QList<ProgramOption> &options,
+                                 const ProgramOption *command, CommandLineChoice choice)
+{
+    const QStringList arguments = parser.positionalArguments();
+    const int most = command ? command->maxArguments : 0;
+    if (arguments.size() > most)
+        return refuse(QStringLiteral("argumento inesperado: ") + arguments.at(most));
+    if (command && arguments.size() < command->minArguments)
+        return refuse(QStringLiteral("faltam argumentos depois de --%1 (%2).")
+                          .arg(longName(command->option), command->argumentsSyntax));
+    choice.commandArguments = arguments;
+    for (const ProgramOption &entry : options) {
+        if (entry.modifies.isEmpty() || !parser.isSet(entry.option))
+            continue;
+        if (!command || longName(command->option) != entry.modifies)
+            return refuse(QStringLiteral("--%1 só vale com --%2.").arg(longName(entry.option), entry.modifies));
+    }
+    if (parser.isSet(kFormatOption)) {
+        choice.commandFormat = parser.value(kFormatOption);
+        if (choice.commandFormat != QLatin1String("texto") && choice.commandFormat != QLatin1String("tsv"))
+            return refuse(QStringLiteral("formato desconhecido: %1 (use texto ou tsv).").arg(choice.commandFormat));
+    }
+    return choice;
+}
+
 } // namespace
 
 QString commandLineUsage()
 {
     const QList<ProgramOption> options = programOptions();
     qsizetype width = 0;
-    for (const ProgramOption &entry : options)
-        width = qMax(width, spelled(entry.option).size());
+    for (const ProgramOption &entry : options) {
+        if (spelled(entry).size() <= kUsageColumnLimit)
+            width = qMax(width, spelled(entry).size());
+    }
     QString text = QStringLiteral("Uso: lembrete [opção]\n"
                                   "Zedozarir: lembretes do dia a dia. Sem opções, abre a janela principal.\n"
                                   "\nOpções:\n");
-    for (const ProgramOption &entry : options)
-        text += QStringLiteral("  ") + spelled(entry.option).leftJustified(width + 2) + entry.option.description()
-            + QLatin1Char('\n');
+    for (const ProgramOption &entry : options) {
+        const QString names = spelled(entry);
+        text += QStringLiteral("  ") + names;
+        if (names.size() > width)
+            text += QLatin1Char('\n') + QString(width + 4, QLatin1Char(' '));
+        else
+            text += QString(width + 2 - names.size(), QLatin1Char(' '));
+        text += entry.option.description() + QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -184,9 +275,7 @@ CommandLineChoice readCommandLine(const QStringList &arguments)
         choice.output = QStringLiteral("lembrete ") + QLatin1String(buildconfig::version) + QLatin1Char('\n');
         return choice;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("argumento inesperado: ") + parser.positionalArguments().constFirst());
-
+    const ProgramOption *commandEntry = nullptr;
     for (const ProgramOption &entry : options) {
         if (!parser.isSet(entry.option))
             continue;
@@ -197,8 +286,9 @@ CommandLineChoice readCommandLine(const QStringList &arguments)
             return refuse(QStringLiteral("use um comando de cada vez."));
         choice.command = entry.command;
         choice.commandValue = entry.option.valueName().isEmpty() ? QString() : parser.value(entry.option);
+        commandEntry = &entry;
     }
-    return choice;
+    return checkArguments(parser, options, commandEntry, choice);
 }
 
 QStringList argumentsOf(int argc, char *argv[])
@@ -221,7 +311,8 @@ int runCommand(const CommandLineChoice &choice, const QString &executableFolder)
     const ProgramLayout layout = ProgramLayout::detect(executableFolder);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int status = choice.command({choice.commandValue, layout, out, err});
+    const int status = choice.command({choice.commandValue, layout, out, err, choice.commandArguments,
+                                       choice.commandFormat});
     out.flush();
     err.flush();
     return status;

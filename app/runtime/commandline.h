@@ -17,6 +17,8 @@ struct CommandContext
     const ProgramLayout &layout;  // where the user's reminders are
     QTextStream &out;
     QTextStream &err;
+    QStringList arguments = {};   // the arguments after the option (--novo DIA TITULO ...)
+    QString format = {};          // --formato, for the commands that print a list
 };
 
 // A command that runs without the window; returns the exit status.
@@ -36,6 +38,8 @@ struct CommandLineChoice
     // Unset when the window opens.
     CommandFunction command;
     QString commandValue;
+    QStringList commandArguments;
+    QString commandFormat;
 
     // The program's own options given, by long name, for those that only
     // change how the window opens.
@@ -45,9 +49,10 @@ struct CommandLineChoice
     bool opensWindow() const { return !finished && !command; }
 };
 
-// Reads the command line (program name first). Unknown options, stray
-// arguments and more than one command are refused with the usage and exit
-// status 2. Qt's own window options (-style, -platform, ...) are let through.
+// Reads the command line (program name first). Unknown options, arguments
+// that no command takes and more than one command are refused with the usage
+// and exit status 2. Qt's own window options (-style, -platform, ...) are let
+// through.
 CommandLineChoice readCommandLine(const QStringList &arguments);
 
 // The Portuguese usage text listing every option.

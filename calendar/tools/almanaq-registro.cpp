@@ -5,7 +5,7 @@
 //   almanaq-registro --remover [biblioteca]
 //
 // Without a path it takes libAlmanaq.so from its own folder, or, installed in
-// <prefix>/bin, from the installation's <prefix>/lib/zedozarir.
+// <prefix>/bin (as older installations had it), from <prefix>/lib/zedozarir.
 
 #include "almanaqlib.h"
 #include "componentregistry.h"

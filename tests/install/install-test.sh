@@ -33,11 +33,12 @@ chmod 755 "$work"
 
 prefix="$work/usr"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/lembrete bin/almanaq-registro lib/zedozarir/libAlmanaq.so share/zedozarir/fundo.gif \
+for file in bin/lembrete lib/zedozarir/almanaq-registro lib/zedozarir/libAlmanaq.so share/zedozarir/fundo.gif \
             share/applications/example.zedozarir.lembrete.desktop \
             share/metainfo/example.zedozarir.lembrete.metainfo.xml \
             share/icons/hicolor/scalable/apps/example.zedozarir.lembrete.svg \
-            share/icons/hicolor/48x48/apps/example.zedozarir.lembrete.png share/man/man1/lembrete.1; do
+            share/icons/hicolor/48x48/apps/example.zedozarir.lembrete.png share/man/man1/lembrete.1.gz \
+            share/doc/lembrete/copyright share/doc/lembrete/changelog.gz; do
     [ -f "$prefix/$file" ] || fail "$file não foi instalado"
 done
 chmod -R a-w "$prefix"
@@ -61,6 +62,7 @@ status=0
 run "$prefix/bin/lembrete" --nao-existe >"$work/out" 2>"$work/err" || status=$?
 [ "$status" -eq 2 ] && [ ! -s "$work/out" ] && grep -q "^Uso: lembrete" "$work/err" \
     || fail "opção desconhecida: status $status"
+[ ! -e "$prefix/bin/almanaq-registro" ] || fail "almanaq-registro não é um comando para os usuários"
 
 # First start, headless: the user's database appears with its table.
 database="$home/.local/share/Zedozarir/dados.mdb"
@@ -75,6 +77,16 @@ done
 [ -s "$database" ] || fail "$database não foi criado"
 sleep 1
 kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.log" >&2; fail "o programa não continuou aberto"; }
+
+# While it is open: a second start hands over to it and leaves at once, and
+# the command line adds and lists reminders in the same database.
+status=0
+run env QT_QPA_PLATFORM=offscreen timeout 20 "$prefix/bin/lembrete" >"$work/second.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || { cat "$work/second.log" >&2; fail "um segundo lembrete não entregou a janela ao aberto (status $status)"; }
+kill -0 "$app_pid" 2>/dev/null || fail "o primeiro programa terminou com o segundo"
+run "$prefix/bin/lembrete" --novo hoje "Pelo terminal" >"$work/out" || fail "--novo"
+grep -q "Pelo terminal" "$work/out" || fail "--novo não mostrou o lembrete"
+run "$prefix/bin/lembrete" --listar hoje --formato tsv | grep -q $'\tPelo terminal\t' || fail "--listar"
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=""

@@ -51,6 +51,39 @@ private slots:
         QTest::newRow("--bandeja opens the program") << QStringList{"--bandeja"} << -1 << none << none << false;
         QTest::newRow("--avisar with a value")
             << QStringList{"--avisar=hoje"} << 2 << none << QStringLiteral("lembrete: ") << false;
+        QTest::newRow("--listar") << QStringList{"--listar"} << -1 << none << none << true;
+        QTest::newRow("--listar a view in tsv")
+            << QStringList{"--listar", "7dias", "--formato", "tsv"} << -1 << none << none << true;
+        QTest::newRow("--listar two views")
+            << QStringList{"--listar", "hoje", "amanha"} << 2 << none
+            << QStringLiteral("lembrete: argumento inesperado: amanha\n") << false;
+        QTest::newRow("--novo without its title")
+            << QStringList{"--novo", "hoje"} << 2 << none
+            << QStringLiteral("lembrete: faltam argumentos depois de --novo (DIA TÍTULO [DESCRIÇÃO]).\n") << false;
+        QTest::newRow("--novo with a description")
+            << QStringList{"--novo", "hoje", "Dentista", "Levar exames"} << -1 << none << none << true;
+        QTest::newRow("--novo with one too many")
+            << QStringList{"--novo", "hoje", "a", "b", "c"} << 2 << none
+            << QStringLiteral("lembrete: argumento inesperado: c\n") << false;
+        QTest::newRow("an unknown format")
+            << QStringList{"--listar", "--formato", "csv"} << 2 << none
+            << QStringLiteral("lembrete: formato desconhecido: csv (use texto ou tsv).\n") << false;
+        QTest::newRow("--formato without --listar")
+            << QStringList{"--novo", "hoje", "a", "--formato", "tsv"} << 2 << none
+            << QStringLiteral("lembrete: --formato só vale com --listar.\n") << false;
+        QTest::newRow("an argument for the window")
+            << QStringList{"--bandeja", "hoje"} << 2 << none
+            << QStringLiteral("lembrete: argumento inesperado: hoje\n") << false;
+    }
+
+    void aCommandGetsItsArgumentsAndFormat()
+    {
+        const CommandLineChoice added =
+            runtime::readCommandLine({"lembrete", "--novo", "25/12/2026", "Natal", "Ceia"});
+        QCOMPARE(added.commandArguments, (QStringList{"25/12/2026", "Natal", "Ceia"}));
+        const CommandLineChoice listed = runtime::readCommandLine({"lembrete", "--formato=tsv", "--listar", "hoje"});
+        QCOMPARE(listed.commandArguments, QStringList{"hoje"});
+        QCOMPARE(listed.commandFormat, QStringLiteral("tsv"));
     }
 
     void readsTheCommandLine()
@@ -78,7 +111,9 @@ private slots:
         const QString usage = runtime::commandLineUsage();
         for (const char *line : {"  -h, --help          Mostra esta ajuda e sai.\n",
                                  "  -v, --version       Mostra a versão do programa e sai.\n",
-                                 "  --importar CAMINHO  Traz os lembretes de um dados.mdb"})
+                                 "  --importar CAMINHO  Traz os lembretes de um dados.mdb",
+                                 "  --listar [VISÃO]    Mostra os lembretes de uma visão",
+                                 "  --novo DIA TÍTULO [DESCRIÇÃO]\n                      Adiciona um lembrete"})
             QVERIFY2(usage.contains(QString::fromUtf8(line)), qPrintable(usage));
         QVERIFY(!usage.contains(QStringLiteral("style")));
     }

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# package-test.sh BUILD_DIR
+#
+# Makes the Debian package of the build, as the README's packaging steps do,
+# and has lintian check it with Debian's informational and pedantic checks
+# too: an error or a warning fails. The package must carry no maintainer
+# script (the calendar library is private: no ldconfig) and its binaries must
+# be hardened.
+set -euo pipefail
+
+build="$1"
+fail() { echo "FALHOU: $*" >&2; exit 1; }
+for tool in cpack lintian dpkg-deb; do
+    command -v "$tool" >/dev/null || fail "falta o programa $tool (scripts/install-deps.sh)"
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
+deb="$(find "$work" -maxdepth 1 -name 'lembrete_*.deb')"
+[ -f "$deb" ] || fail "o pacote não foi gerado"
+echo "pacote: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+dpkg-deb --ctrl-tarfile "$deb" | tar -t > "$work/control-files"
+if grep -Eq 'postinst|postrm|preinst|prerm|triggers' "$work/control-files"; then
+    fail "o pacote tem scripts do mantenedor: $(tr '\n' ' ' < "$work/control-files")"
+fi
+
+# lintian refuses nothing as root, but says so on standard error.
+status=0
+lintian -I --pedantic --fail-on error,warning "$deb" > "$work/lintian.log" 2>&1 || status=$?
+cat "$work/lintian.log"
+[ "$status" -eq 0 ] || fail "lintian encontrou erros ou avisos (status $status)"
+echo "lintian: sem erros nem avisos"
