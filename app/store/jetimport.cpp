@@ -41,6 +41,7 @@ struct OldRow
     QString title;
     QString description;
     QString reason; // why the row is set aside; empty when it is imported
+    bool damaged = false; // its texts could not all be read whole
 };
 
 QString oldDayFromDateTime(double value, QString *asFound, QString *reason)
@@ -128,6 +129,10 @@ bool readOldRows(const QString &path, QList<OldRow> *rows, QString *error)
             row.reason = QStringLiteral("o lembrete não tem data.");
             break;
         }
+        // Damage outweighs a day or title that is missing only because of it.
+        row.damaged = !old.damage.isEmpty();
+        if (row.damaged)
+            row.reason = old.damage;
         if (row.reason.isEmpty() && row.title.isEmpty())
             row.reason = QStringLiteral("o lembrete não tem título.");
         if (!row.reason.isEmpty())
@@ -202,8 +207,11 @@ bool writeRejectFile(const QString &path, const QString &oldFile, const QList<Ol
                                                         << " da tabela lembrete ===\n"
                                                         << "Motivo: " << row.reason << '\n'
                                                         << "Data como estava: " << row.dayAsFound << '\n'
-                                                        << "Título: " << row.title << '\n'
-                                                        << "Descrição:\n" << row.description << '\n';
+                                                        << "Título: " << row.title << '\n';
+                                                    if (row.damaged)
+                                                        out << "Descrição: (não pôde ser lida)\n";
+                                                    else
+                                                        out << "Descrição:\n" << row.description << '\n';
                                                 }
                                             },
                                             error);
@@ -460,12 +468,12 @@ QString JetImport::summary(const JetImportResult &result)
     if (result.setAside > 0) {
         const QString where = QDir::toNativeSeparators(result.rejectFile);
         text += result.setAside == 1
-            ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data ou o título "
-                             "não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %1.")
+            ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data, o título ou a "
+                             "descrição não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %1.")
                   .arg(where)
-            : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data ou o "
-                             "título não pôde ser lido. Eles foram gravados, com o motivo, "
-                             "no arquivo %2.")
+            : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data, o "
+                             "título ou a descrição não pôde ser lido. Eles foram gravados, com o "
+                             "motivo, no arquivo %2.")
                   .arg(QString::number(result.setAside), where);
     }
     if (!result.copyWarning.isEmpty())
