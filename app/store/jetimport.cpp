@@ -5,6 +5,7 @@
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/importwriting.h"
+#include "store/leftovers.h"
 #include "store/oldformatprocess.h"
 
 #include <QAtomicInt>
@@ -269,7 +270,12 @@ bool checkDestination(const QString &databasePath, QString *error, QString *copy
     {
         ScopedConnection connection(databasePath);
         QSqlDatabase db = connection.database();
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+        // A journal left by a write that was killed midway must be played
+        // back before the file can be read, which a read-only connection
+        // cannot do; any other connection does it on its first read.
+        const bool journalLeft = QFileInfo::exists(databasePath + QStringLiteral("-journal"));
+        db.setConnectOptions(journalLeft ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")
+                                         : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
             *error = describe(QStringLiteral("o banco de dados de lembretes %1 não pôde ser aberto")
                                   .arg(databasePath),
@@ -372,6 +378,7 @@ JetImportResult JetImport::run()
                             .arg(m_oldFile));
     if (!folder.exists())
         return failWith(QStringLiteral("a pasta %1 não existe.").arg(m_destinationFolder));
+    leftovers::removeUnfinishedImports(m_destinationFolder, kDatabaseName);
 
     QList<OldRow> rows;
     QString error;
@@ -413,11 +420,13 @@ JetImportResult JetImport::run()
     // A new database is built under a temporary name and only then put in
     // place, so that dados.mdb is at every moment either the old file or the
     // complete new one.
-    QTemporaryFile fresh(folder.filePath(kDatabaseName + QStringLiteral(".XXXXXX.novo")));
+    // It stays open, held, until it is put in place: a later run removes it
+    // only once this one has ended without doing so.
+    QTemporaryFile fresh(folder.filePath(leftovers::unfinishedImportTemplate(kDatabaseName)));
     if (!fresh.open())
         return failWith(QStringLiteral("não foi possível criar o novo banco de dados na pasta %1 (%2).")
                             .arg(m_destinationFolder, fresh.errorString()));
-    fresh.close();
+    leftovers::holdWhileOpen(fresh.handle());
     fresh.setPermissions(replacing ? QFile::permissions(m_oldFile)
                                    : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
                                          | QFile::ReadOther);
