@@ -153,7 +153,8 @@ void tst_Leftovers::whatAKilledRunLeavesIsGoneAfterTheNextRun()
     const QString database = folder.filePath(QStringLiteral("dados.mdb"));
     const QString copies = DailyCopy::folderFor(database);
     QDir(copies).removeRecursively();
-    QFile::remove(database);
+    for (const QString &file : folder.entryList({QStringLiteral("dados.mdb*")}, QDir::Files | QDir::Hidden))
+        QVERIFY(QFile::remove(folder.filePath(file)));
     const QString otherRun = QDir(copies).filePath(
         DailyCopy::fileNameFor(QDate::currentDate())
         + QStringLiteral(".parcial-%1").arg(QCoreApplication::applicationPid()));
