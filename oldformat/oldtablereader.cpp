@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -86,6 +87,9 @@ public:
     Reader(MdbHandle *mdb, const QString &path) : m_mdb(mdb), m_path(path) {}
 
     bool text(const MdbColumn *column, QString *text, QString *error);
+    // One row of the table; a text that cannot be read whole sets row->damage.
+    oldformat::Row row(const MdbColumn *dayColumn, const MdbColumn *titleColumn,
+                       const MdbColumn *descriptionColumn);
 
 private:
     bool valueBytes(const MdbColumn *column, QByteArray *bytes) const;
@@ -152,10 +156,10 @@ bool Reader::longValueBytes(const MdbColumn *column, QByteArray *bytes) const
         return false;
     quint32 pageRow = quint32(mdb_get_int32(field.data(), 4));
     QByteArray piece;
-    if (header & 0x40000000u) { // on one other page
-        if (!rowOnPage(pageRow, &piece) || piece.size() < length)
+    if (header & 0x40000000u) { // on one other page, which holds it exactly
+        if (!rowOnPage(pageRow, &piece) || piece.size() != length)
             return false;
-        *bytes = piece.left(length);
+        *bytes = piece;
         return true;
     }
     if (header & 0xff000000u)
@@ -189,12 +193,37 @@ bool Reader::text(const MdbColumn *column, QString *text, QString *error)
     }
     // A zero character is what a wiped page reads as, never a typed one.
     if (!decoded || text->contains(QChar(0))) {
+        text->clear();
         *error = QStringLiteral("o texto da coluna %1 não pôde ser lido por inteiro; "
-                                "o arquivo %2 parece danificado ou incompleto.")
-                     .arg(QString::fromUtf8(column->name), m_path);
+                                "o arquivo parece danificado ou incompleto.")
+                     .arg(QString::fromUtf8(column->name));
         return false;
     }
     return true;
+}
+
+oldformat::Row Reader::row(const MdbColumn *dayColumn, const MdbColumn *titleColumn,
+                           const MdbColumn *descriptionColumn)
+{
+    oldformat::Row row;
+    if (dayColumn->col_type == MDB_DATETIME) {
+        if (dayColumn->cur_value_len == 8) {
+            row.dayKind = oldformat::DayKind::DateTime;
+            row.dayValue = mdb_get_double(m_mdb->pg_buf, dayColumn->cur_value_start);
+        }
+    } else if (dayColumn->cur_value_len > 0) {
+        row.dayKind = oldformat::DayKind::Text;
+        text(dayColumn, &row.dayText, &row.damage);
+    }
+    // The first damage found is the reason given; the rest is read all the same.
+    QString damage;
+    if (!text(titleColumn, &row.title, &damage) && row.damage.isEmpty())
+        row.damage = damage;
+    if (!text(descriptionColumn, &row.description, &damage) && row.damage.isEmpty())
+        row.damage = damage;
+    if (!row.damage.isEmpty())
+        row.description.clear();
+    return row;
 }
 
 MdbColumn *findColumn(MdbTableDef *table, const QString &name)
@@ -298,23 +327,17 @@ bool OldTableReader::read(oldformat::Reply *reply)
     // No column is bound: each value is taken here from the row's page.
     Reader reader(mdb.get(), m_path);
     mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
-        oldformat::Row row;
-        if (!reader.text(titleColumn, &row.title, &error)
-            || !reader.text(descriptionColumn, &row.description, &error))
-            return false;
-        if (dayColumn->col_type == MDB_DATETIME) {
-            if (dayColumn->cur_value_len == 8) {
-                row.dayKind = oldformat::DayKind::DateTime;
-                row.dayValue = mdb_get_double(mdb->pg_buf, dayColumn->cur_value_start);
-            }
-        } else if (dayColumn->cur_value_len > 0) {
-            row.dayKind = oldformat::DayKind::Text;
-            if (!reader.text(dayColumn, &row.dayText, &error))
-                return false;
-        }
-        reply->rows.append(row);
-    }
+    // A row whose texts cannot all be read whole is handed over with what
+    // could be read, so that it is set aside and the other rows still come.
+    while (mdb_fetch_row(table.get()))
+        reply->rows.append(reader.row(dayColumn, titleColumn, descriptionColumn));
+    // Not one row whole: the file itself is unreadable, not a row of it.
+    if (!reply->rows.isEmpty()
+        && std::all_of(reply->rows.cbegin(), reply->rows.cend(),
+                       [](const oldformat::Row &row) { return !row.damage.isEmpty(); }))
+        return fail(QStringLiteral("nenhuma linha da tabela lembrete do arquivo %1 pôde ser lida por "
+                                   "inteiro; o arquivo parece danificado ou incompleto.")
+                        .arg(m_path));
     // Rows that the table's header counts but no page holds mean pages are
     // missing: better no import than an import that loses reminders.
     if (qsizetype(table->num_rows) > reply->rows.size())

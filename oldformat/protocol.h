@@ -6,8 +6,10 @@
 // The reply starts with kHeader. Then records, each a letter followed by its
 // fields, every field written as "<decimal byte count>:<bytes>":
 //   R  day-kind day title description   one row of table lembrete, in order
+//   X  day-kind day title reason        a row that could not be read whole, in
+//                                       its place: what could be read, and why
 //   E  message                          the file cannot be read; nothing follows
-//   F  row-count                        the end, after all R records
+//   F  row-count                        the end, after all R and X records
 // Day kinds: N (no day), T (text; day holds it), D (date/time; day holds the
 // eight bytes of the stored double). Texts are UTF-8. Anything else, a reply
 // cut short or bytes after the last record, makes the whole reply malformed.
@@ -32,6 +34,9 @@ struct Row
     double dayValue = 0.0; // DayKind::DateTime: days since 30/12/1899
     QString title;
     QString description;
+    // Why the row could not be read whole; then description is empty and a
+    // day or title that could not be read is empty too.
+    QString damage;
 };
 
 struct Reply
@@ -103,14 +108,15 @@ private:
 
 inline QByteArray rowRecord(const Row &row)
 {
-    QByteArray out("R");
+    const bool damaged = !row.damage.isEmpty();
+    QByteArray out(damaged ? "X" : "R");
     detail::appendField(out, QByteArray(1, char(row.dayKind)));
     if (row.dayKind == DayKind::DateTime)
         detail::appendField(out, QByteArray(reinterpret_cast<const char *>(&row.dayValue), sizeof(double)));
     else
         detail::appendField(out, row.dayText.toUtf8());
     detail::appendField(out, row.title.toUtf8());
-    detail::appendField(out, row.description.toUtf8());
+    detail::appendField(out, (damaged ? row.damage : row.description).toUtf8());
     return out;
 }
 
@@ -139,12 +145,13 @@ inline bool parse(const QByteArray &data, Reply *reply)
         cursor.take(*c);
     char letter = 0;
     while (cursor.letter(&letter)) {
-        if (letter == 'R') {
+        if (letter == 'R' || letter == 'X') {
             Row row;
             QByteArray kind;
             QByteArray day;
             if (!cursor.field(&kind) || kind.size() != 1 || !cursor.field(&day)
-                || !cursor.text(&row.title) || !cursor.text(&row.description))
+                || !cursor.text(&row.title) || !cursor.text(letter == 'R' ? &row.description : &row.damage)
+                || (letter == 'X' && row.damage.isEmpty()))
                 return false;
             row.dayKind = DayKind(kind.at(0));
             if (row.dayKind == DayKind::DateTime) {

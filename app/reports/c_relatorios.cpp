@@ -190,8 +190,22 @@ bool c_relatorios::Exportar_listaparaTXT(ReportFile &file, const ListSource &lis
     return true;
 }
 
-QString c_relatorios::csvField(const QString &text) const
+namespace {
+
+// A spreadsheet takes a cell that starts with one of these as a formula (a
+// title such as "=cmd|' /C calc'!A0" would run a program when opened).
+bool opensAsFormula(const QString &text)
 {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+}
+
+} // namespace
+
+QString c_relatorios::csvField(const QString &cell) const
+{
+    // A leading apostrophe makes spreadsheets show the cell as plain text.
+    const QString text = opensAsFormula(cell) ? QLatin1Char('\'') + cell : cell;
     QString enclose = m_encloseCSV;
     if (enclose.isEmpty()) {
         const bool needsQuotes = text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))

@@ -40,6 +40,8 @@ public:
 
     // The headers and then one line per item, in UTF-8 with a byte-order mark
     // and CR LF line ends; the enclosing character is doubled inside a field.
+    // A cell that a spreadsheet would take for a formula (it starts with =, +,
+    // -, @, a tab or a carriage return) is written after an apostrophe.
     QByteArray Exportar_listaparaCSV(const ListSource &list);
 
     // The letter repeated n times, and never fewer than once.

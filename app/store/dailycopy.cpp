@@ -1,5 +1,8 @@
 #include "store/dailycopy.h"
 
+#include "store/leftovers.h"
+#include "store/removalontermination.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -79,6 +82,7 @@ bool DailyCopy::make(const QString &databasePath, const QDate &day, QString *err
                      const std::atomic_bool *cancel)
 {
     const QDir folder(folderFor(databasePath));
+    leftovers::removeUnfinishedCopies(folder.path());
     const QString target = folder.filePath(fileNameFor(day));
     if (QFileInfo::exists(target))
         return true;
@@ -97,6 +101,8 @@ bool DailyCopy::make(const QString &databasePath, const QDate &day, QString *err
     // time never has its unfinished copy taken for this one's.
     const QString partial = target + QStringLiteral(".parcial-%1").arg(QCoreApplication::applicationPid());
     QFile::remove(partial);
+    // Ended by a logout or a kill, the process takes its unfinished copy with it.
+    const RemovalOnTermination removal(partial);
     QString why;
     {
         const SqlitePtr copy = openDatabase(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);

@@ -15,6 +15,16 @@ QString errorOf(const QSqlQuery &query)
     return text.isEmpty() ? QStringLiteral("erro desconhecido do banco de dados.") : text;
 }
 
+// The tables this program makes: lembrete and its search index (lembrete_busca
+// and the tables the full-text engine keeps for it), the sync state (sincronia,
+// sincronia_conta). New tables keep to these two prefixes.
+bool isOwnTable(const QString &name)
+{
+    const QString lower = name.toLower();
+    return lower == QLatin1String("lembrete") || lower.startsWith(QLatin1String("lembrete_"))
+        || lower == QLatin1String("sincronia") || lower.startsWith(QLatin1String("sincronia_"));
+}
+
 } // namespace
 
 Shape shapeOf(const QSqlDatabase &db, QString *problem)
@@ -39,6 +49,15 @@ Shape shapeOf(const QSqlDatabase &db, QString *problem)
         *problem = QStringLiteral("o arquivo %1 é um banco de dados de outro programa (tem as tabelas "
                                   "%2 e não a tabela lembrete). O arquivo foi mantido como estava.")
                        .arg(db.databaseName(), tables.join(QStringLiteral(", ")));
+        return Shape::Foreign;
+    }
+    QStringList others = tables;
+    others.removeIf(isOwnTable);
+    if (!others.isEmpty()) {
+        *problem = QStringLiteral("o arquivo %1 é um banco de dados de outro programa (além da tabela "
+                                  "lembrete, tem as tabelas %2, que este programa não cria). O arquivo "
+                                  "foi mantido como estava.")
+                       .arg(db.databaseName(), others.join(QStringLiteral(", ")));
         return Shape::Foreign;
     }
     QStringList columns;

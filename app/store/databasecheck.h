@@ -12,8 +12,8 @@ namespace databasecheck {
 enum class Shape { Reminders, NoTables, Foreign };
 
 // Only a database without any table may become a reminder database; one with
-// other tables and no lembrete, or a lembrete without the reminder columns,
-// belongs to someone else.
+// a table this program does not make (beside lembrete or without it), or a
+// lembrete without the reminder columns, belongs to someone else.
 Shape shapeOf(const QSqlDatabase &db, QString *problem);
 
 // SQLite's own check of the file's structure (the quick form: it reads every

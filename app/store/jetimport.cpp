@@ -5,6 +5,7 @@
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/importwriting.h"
+#include "store/leftovers.h"
 #include "store/oldformatprocess.h"
 
 #include <QAtomicInt>
@@ -41,6 +42,7 @@ struct OldRow
     QString title;
     QString description;
     QString reason; // why the row is set aside; empty when it is imported
+    bool damaged = false; // its texts could not all be read whole
 };
 
 QString oldDayFromDateTime(double value, QString *asFound, QString *reason)
@@ -128,6 +130,10 @@ bool readOldRows(const QString &path, QList<OldRow> *rows, QString *error)
             row.reason = QStringLiteral("o lembrete não tem data.");
             break;
         }
+        // Damage outweighs a day or title that is missing only because of it.
+        row.damaged = !old.damage.isEmpty();
+        if (row.damaged)
+            row.reason = old.damage;
         if (row.reason.isEmpty() && row.title.isEmpty())
             row.reason = QStringLiteral("o lembrete não tem título.");
         if (!row.reason.isEmpty())
@@ -202,8 +208,11 @@ bool writeRejectFile(const QString &path, const QString &oldFile, const QList<Ol
                                                         << " da tabela lembrete ===\n"
                                                         << "Motivo: " << row.reason << '\n'
                                                         << "Data como estava: " << row.dayAsFound << '\n'
-                                                        << "Título: " << row.title << '\n'
-                                                        << "Descrição:\n" << row.description << '\n';
+                                                        << "Título: " << row.title << '\n';
+                                                    if (row.damaged)
+                                                        out << "Descrição: (não pôde ser lida)\n";
+                                                    else
+                                                        out << "Descrição:\n" << row.description << '\n';
                                                 }
                                             },
                                             error);
@@ -261,7 +270,12 @@ bool checkDestination(const QString &databasePath, QString *error, QString *copy
     {
         ScopedConnection connection(databasePath);
         QSqlDatabase db = connection.database();
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+        // A journal left by a write that was killed midway must be played
+        // back before the file can be read, which a read-only connection
+        // cannot do; any other connection does it on its first read.
+        const bool journalLeft = QFileInfo::exists(databasePath + QStringLiteral("-journal"));
+        db.setConnectOptions(journalLeft ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")
+                                         : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
             *error = describe(QStringLiteral("o banco de dados de lembretes %1 não pôde ser aberto")
                                   .arg(databasePath),
@@ -364,6 +378,7 @@ JetImportResult JetImport::run()
                             .arg(m_oldFile));
     if (!folder.exists())
         return failWith(QStringLiteral("a pasta %1 não existe.").arg(m_destinationFolder));
+    leftovers::removeUnfinishedImports(m_destinationFolder, kDatabaseName);
 
     QList<OldRow> rows;
     QString error;
@@ -405,11 +420,13 @@ JetImportResult JetImport::run()
     // A new database is built under a temporary name and only then put in
     // place, so that dados.mdb is at every moment either the old file or the
     // complete new one.
-    QTemporaryFile fresh(folder.filePath(kDatabaseName + QStringLiteral(".XXXXXX.novo")));
+    // It stays open, held, until it is put in place: a later run removes it
+    // only once this one has ended without doing so.
+    QTemporaryFile fresh(folder.filePath(leftovers::unfinishedImportTemplate(kDatabaseName)));
     if (!fresh.open())
         return failWith(QStringLiteral("não foi possível criar o novo banco de dados na pasta %1 (%2).")
                             .arg(m_destinationFolder, fresh.errorString()));
-    fresh.close();
+    leftovers::holdWhileOpen(fresh.handle());
     fresh.setPermissions(replacing ? QFile::permissions(m_oldFile)
                                    : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
                                          | QFile::ReadOther);
@@ -460,12 +477,12 @@ QString JetImport::summary(const JetImportResult &result)
     if (result.setAside > 0) {
         const QString where = QDir::toNativeSeparators(result.rejectFile);
         text += result.setAside == 1
-            ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data ou o título "
-                             "não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %1.")
+            ? QStringLiteral("\n\n1 lembrete não pôde ser trazido porque a data, o título ou a "
+                             "descrição não pôde ser lido. Ele foi gravado, com o motivo, no arquivo %1.")
                   .arg(where)
-            : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data ou o "
-                             "título não pôde ser lido. Eles foram gravados, com o motivo, "
-                             "no arquivo %2.")
+            : QStringLiteral("\n\n%1 lembretes não puderam ser trazidos porque a data, o "
+                             "título ou a descrição não pôde ser lido. Eles foram gravados, com o "
+                             "motivo, no arquivo %2.")
                   .arg(QString::number(result.setAside), where);
     }
     if (!result.copyWarning.isEmpty())

@@ -16,8 +16,9 @@ class Platform;
 // Every row of the old table lembrete is read before anything is written. The
 // day is converted to "yyyy/mm/dd" from a date/time column or from a text that
 // holds year/month/day or day/month/year; title and description come over
-// unchanged. A row whose day (or title) cannot be used is not written to the
-// database but set aside, with the reason, in a text file in the destination
+// unchanged. A row whose day (or title) cannot be used, or whose texts the
+// reader could not read whole, is not written to the database but set aside,
+// with the reason and what could be read, in a text file in the destination
 // folder. All rows go into the database in one transaction.
 //
 // Where the reminders go depends on what the destination holds:

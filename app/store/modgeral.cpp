@@ -7,6 +7,7 @@
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
+#include "store/leftovers.h"
 #include "store/reminderindexes.h"
 #include "store/uidcolumn.h"
 
@@ -256,6 +257,8 @@ void modgeral::makeDailyCopyAhead()
     if (m_dailyCopyDay == today || !isOpen() || isReadOnly())
         return;
     const QString database = m_platform.dataFile(databaseFileName());
+    // Partial copies of runs that were killed midway go at each start.
+    leftovers::removeUnfinishedCopies(DailyCopy::folderFor(database));
     if (QFileInfo::exists(QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(today))))
         return;
     m_dailyCopyAhead->start(database, today);

@@ -150,6 +150,32 @@ private slots:
                      + (head + "\r\n" + written + separator + tail + "\r\n").toUtf8());
     }
 
+    void cellsThatWouldOpenAsFormulasAreWrittenAsText_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("command") << "=cmd|' /C calc'!A0" << "x" << "'=cmd|' /C calc'!A0;x";
+        QTest::newRow("plus, minus, at") << "+1+1" << "-2" << "'+1+1;'-2";
+        QTest::newRow("at in description") << "t" << "@SOMA(A1)" << "t;'@SOMA(A1)";
+        QTest::newRow("tab") << "\t=1" << "x" << "'\t=1;x";
+        QTest::newRow("carriage return") << "\r=1" << "x" << "\"'\r=1\";x";
+        QTest::newRow("quotes inside") << "=HIPERLINK(\"http://x\")" << "x"
+                                       << "\"'=HIPERLINK(\"\"http://x\"\")\";x";
+        QTest::newRow("not at the start") << "a=b" << "1-2" << "a=b;1-2";
+    }
+
+    void cellsThatWouldOpenAsFormulasAreWrittenAsText()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, description);
+        QFETCH(QString, written);
+        auto tree = makeList({"Título", "Descrição"}, {{title, description}});
+        c_relatorios exporter;
+        QCOMPARE(exporter.Exportar_listaparaCSV(ViewListSource(tree.get())),
+                 QByteArray("\xEF\xBB\xBF") + (QStringLiteral("Título;Descrição\r\n") + written + "\r\n").toUtf8());
+    }
+
     void anEmptyListWritesNothingAndReportsFalse()
     {
         auto tree = makeReminderList({});

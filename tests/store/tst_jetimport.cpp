@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QtEndian>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -127,6 +128,36 @@ QJsonArray sampleRows()
     });
 }
 
+// Damages the description of one row in place: "length" makes the length
+// field of a description kept on a page of its own one byte short, "chain"
+// wipes a page in the middle of the longest description's chain.
+void damageDescription(const QString &path, const QString &damage, const QString &description, bool jet3)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray content = file.readAll();
+    if (damage == QLatin1String("length")) {
+        // Jet 4 keeps such a short text compressed: FF FE, then a byte per letter.
+        const quint32 length = quint32(description.size() + (jet3 ? 0 : 2));
+        const quint32 header = qToLittleEndian(length | 0x40000000u);
+        const QByteArray field(reinterpret_cast<const char *>(&header), 4);
+        const qsizetype at = content.indexOf(field);
+        QVERIFY(at > 0 && content.indexOf(field, at + 1) < 0);
+        content[at] = char(content.at(at) - 1);
+    } else {
+        const int pageSize = jet3 ? 2048 : 4096;
+        QList<qint64> chainPages;
+        for (qint64 at = pageSize; at < content.size(); at += pageSize) {
+            if (content.mid(at + 4, 4) == "LVAL")
+                chainPages.append(at);
+        }
+        QVERIFY(chainPages.size() > 2);
+        content.replace(chainPages[chainPages.size() - 2], pageSize, QByteArray(pageSize, '\0'));
+    }
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(content), content.size());
+}
+
 QList<Reminder> sampleReminders()
 {
     return {
@@ -150,6 +181,8 @@ private slots:
     void yesBringsEveryRowOver();
     void dateTimeDayColumn();
     void unreadableRowsAreSetAsideNotDropped();
+    void damagedRowsAreSetAsideAndTheOthersCome_data();
+    void damagedRowsAreSetAsideAndTheOthersCome();
     void failedImportLeavesFolderAsItWas_data();
     void failedImportLeavesFolderAsItWas();
     void fullDiskLeavesFolderAsItWas();
@@ -263,6 +296,66 @@ void tst_JetImport::unreadableRowsAreSetAsideNotDropped()
     QVERIFY(!text.contains(QStringLiteral("Este vem")));
 }
 
+void tst_JetImport::damagedRowsAreSetAsideAndTheOthersCome_data()
+{
+    QTest::addColumn<bool>("jet3");
+    QTest::addColumn<QStringList>("damages");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<QList<int>>("damagedRows"); // from 1, in the order of damages
+    QTest::newRow("length one short") << false << QStringList{"length"} << 3 << QList<int>{2};
+    QTest::newRow("Jet 3 length one short") << true << QStringList{"length"} << 3 << QList<int>{2};
+    QTest::newRow("six of eight rows whole") << false << QStringList{"length", "chain"} << 8
+                                             << QList<int>{3, 7};
+}
+
+void tst_JetImport::damagedRowsAreSetAsideAndTheOthersCome()
+{
+    QFETCH(bool, jet3);
+    QFETCH(QStringList, damages);
+    QFETCH(int, rowCount);
+    QFETCH(QList<int>, damagedRows);
+    // A description on a page of its own (70 letters), and one on a chain of pages.
+    const QString shortOne = QStringLiteral("Descrição de uma página só, que termina em ponto final sem faltar nada.");
+    QJsonArray rows;
+    QList<Reminder> whole;
+    for (int n = 1; n <= rowCount; ++n) {
+        const QString day = QStringLiteral("2024/01/%1").arg(n, 2, 10, QLatin1Char('0'));
+        const QString title = QStringLiteral("Lembrete %1").arg(n);
+        const int damage = int(damagedRows.indexOf(n));
+        const QString description = damage < 0 ? QStringLiteral("d%1").arg(n)
+            : damages.at(damage) == QLatin1String("length") ? shortOne
+                                                            : longDescription();
+        rows.append(QJsonArray{day, title, description});
+        if (damage < 0)
+            whole.append({day, title, description});
+    }
+    QTemporaryDir folder;
+    const QString old = folder.filePath(QStringLiteral("velho.mdb"));
+    makeOldFile(old, rows, jet3 ? QStringList{QStringLiteral("--jet3")} : QStringList());
+    for (const QString &damage : damages)
+        damageDescription(old, damage, shortOne, jet3);
+
+    const JetImportResult result = JetImport(old, folder.path()).run();
+
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(remindersIn(folder.filePath(QStringLiteral("dados.mdb"))), whole);
+    QCOMPARE(result.setAside, damagedRows.size());
+    QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
+    QFile reject(result.rejectFile);
+    QVERIFY(reject.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(reject.readAll());
+    for (const int n : damagedRows) {
+        for (const QString &expected :
+             {QStringLiteral("=== Linha %1 da tabela lembrete ===\nMotivo: o texto da coluna descricao não pôde "
+                             "ser lido por inteiro").arg(n),
+              QStringLiteral("Data como estava: 2024/01/%1\nTítulo: Lembrete %2\n").arg(n, 2, 10, QLatin1Char('0')).arg(n)})
+            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
+    }
+    // Nothing of a description that could not be read whole is passed off as it.
+    QVERIFY(!text.contains(shortOne.left(20)));
+    QVERIFY(!text.contains(longDescription().left(20)));
+}
+
 void tst_JetImport::failedImportLeavesFolderAsItWas_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -282,9 +375,6 @@ void tst_JetImport::failedImportLeavesFolderAsItWas_data()
     // Whole pages missing at the end: the rows and the long description.
     QTest::newRow("last pages missing") << QStringList() << qint64(-3 * 4096)
                                         << QStringLiteral("danificado ou incompleto");
-    // 1 wipes one page in the middle of the long description's chain.
-    QTest::newRow("long description damaged") << QStringList() << qint64(1)
-                                              << QStringLiteral("não pôde ser lido por inteiro");
 }
 
 void tst_JetImport::failedImportLeavesFolderAsItWas()
@@ -299,19 +389,7 @@ void tst_JetImport::failedImportLeavesFolderAsItWas()
     else if (options.contains(QStringLiteral("data:text:10,texto:memo")))
         rows = rowsOf({QJsonArray{"2024/01/15", "d"}});
     makeOldFile(fake.databasePath(), rows, options);
-    if (truncateTo == 1) {
-        QFile file(fake.databasePath());
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        const QByteArray content = file.readAll();
-        QList<qint64> chainPages;
-        for (qint64 at = 4096; at < content.size(); at += 4096) {
-            if (content.mid(at + 4, 4) == "LVAL")
-                chainPages.append(at);
-        }
-        QVERIFY(chainPages.size() > 2);
-        QVERIFY(file.seek(chainPages[chainPages.size() / 2]));
-        file.write(QByteArray(4096, '\0'));
-    } else if (truncateTo != 0) {
+    if (truncateTo != 0) {
         QFile file(fake.databasePath());
         QVERIFY(file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
     }

@@ -147,6 +147,12 @@ private slots:
         QTest::newRow("another program's database")
             << sqliteFile({QStringLiteral("create table outra (x integer)")})
             << QStringLiteral("de outro programa");
+        QTest::newRow("a lembrete table beside another program's tables")
+            << sqliteFile({QStringLiteral("create table lembrete (id integer primary key, data text, "
+                                          "titulo text, descricao text)"),
+                           QStringLiteral("create table clientes (nome text)"),
+                           QStringLiteral("insert into lembrete values (1, '2006/03/10', 't', 'd')")})
+            << QStringLiteral("tem as tabelas clientes");
         QTest::newRow("a lembrete table of another shape")
             << sqliteFile({QStringLiteral("create table lembrete (quando text, oque text)")})
             << QStringLiteral("faltam as colunas data, titulo, descricao");
