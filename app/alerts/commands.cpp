@@ -6,6 +6,7 @@
 #include "alerts/singleinstance.h"
 #include "runtime/commandline.h"
 #include "runtime/consolemessages.h"
+#include "runtime/plaintext.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "store/modgeral.h"
@@ -26,7 +27,8 @@ int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &n
     const QList<Notice> notices = announcer.announceAll(&delivered);
     if (delivered)
         return 0;
-    out << noticesAsText(notices);
+    // Titles may come from imported files: nothing in them may drive the terminal.
+    out << runtime::withoutControls(noticesAsText(notices));
     out.flush();
     return 1;
 }
