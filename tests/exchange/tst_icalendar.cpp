@@ -167,7 +167,8 @@ private slots:
         const QByteArray event = "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Evento\r\nEND:VEVENT\r\n";
         const QByteArray tenMegabytes(10 * 1024 * 1024, 'a');
         QTest::newRow("100,000 nested calendars")
-            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) + event << 0 << QStringList{} << 1
+            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) + event + QByteArray("END:VCALENDAR\r\n").repeated(100000)
+            << 0 << QStringList{} << 1
             << QStringList{"trecho a partir da linha 11: os componentes do arquivo estão aninhados em mais de 10 "
                            "níveis; o que está dentro deles não foi lido."} << false;
         QTest::newRow("10 MB without a line break")
@@ -228,6 +229,7 @@ private slots:
         // margin is for a busy one.
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed()) + " ms"));
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QVERIFY(icalendar::looksLikeCalendar(data.left(256))); // what the import recognises a calendar by
         QCOMPARE(lines(result.items, firstItems.size()), firstItems);
         QCOMPARE(result.items.size(), itemCount);
         QStringList asideLines;

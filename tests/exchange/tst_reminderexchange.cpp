@@ -415,7 +415,8 @@ private slots:
             << calendar("BEGIN:VJOURNAL\r\nSUMMARY:Nota\r\nEND:VJOURNAL\r\n" + event("b", "")) << QList<int>{0, 0, 0, 0}
             << QList<int>{0, 0, 0, 0} << "nenhum dos 2 itens do calendário pôde ser trazido";
         QTest::newRow("calendars nested 100,000 deep")
-            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) << QList<int>{0, 0, 0, 0} << QList<int>{0, 0, 0, 0}
+            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) + QByteArray("END:VCALENDAR\r\n").repeated(100000)
+            << QList<int>{0, 0, 0, 0} << QList<int>{0, 0, 0, 0}
             << "aninhados em mais de 10 níveis";
     }
 
