@@ -13,6 +13,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -138,9 +139,12 @@ QString decodedText(const scan::RawText &raw, QString *problem)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return runtime::withoutControls(text);
+    // Windows-1252 leaves five bytes undefined; they come out as C1 controls.
     QStringDecoder windows("windows-1252");
     text = windows.isValid() ? QString(windows.decode(bytes)) : QString::fromLatin1(bytes);
-    if (!windows.isValid() || windows.hasError())
+    const bool undefined = std::any_of(text.cbegin(), text.cend(),
+                                       [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9f; });
+    if (!windows.isValid() || windows.hasError() || undefined)
         *problem = raw.charset.isEmpty()
             ? QStringLiteral("um texto do item não está em UTF-8 nem em Windows-1252.")
             : QStringLiteral("um texto do item não está no conjunto de caracteres declarado (%1), "

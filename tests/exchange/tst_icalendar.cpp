@@ -186,8 +186,11 @@ private slots:
             << 20 << QStringList{"2026-03-05|Reunião||n", "2026-03-01|Evento||e"} << 0 << QStringList{} << false;
         QTest::newRow("a charset that lies, and control characters")
             << calendarOf("BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Reuni\xc3\xa3o\x1b]0;t\x07\r\n"
-                          "DESCRIPTION:a\\nb\x01z\r\nEND:VEVENT\r\n")
-            << 1 << QStringList{"2026-03-01|Reunião]0;t|a\nbz|c"} << 0 << QStringList{} << false;
+                          "DESCRIPTION:a\\nb\x01z\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Caf\x81\r\nEND:VEVENT\r\n")
+            << 1 << QStringList{"2026-03-01|Reunião]0;t|a\nbz|c"} << 1
+            << QStringList{"Caf: um texto do item não está no conjunto de caracteres declarado (UTF-16), nem em UTF-8 "
+                           "ou Windows-1252."} << false;
         QTest::newRow("blanks and control characters, exported and read back")
             << icalendar::calendarFile({{QDate(2026, 3, 1), " Título com espaços ", "\tlinha 1 \r\nlinha 2\x1b[31m \n ",
                                          QStringLiteral("b"), QString()}}, QDateTime::currentDateTimeUtc())
