@@ -9,6 +9,7 @@
 #include "runtime/commandline.h"
 #include "runtime/consolemessages.h"
 #include "runtime/firstpaint.h"
+#include "runtime/plaintext.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "runtime/windowmanager.h"
@@ -31,7 +32,8 @@ int runAnnounceCommand(modgeral &store, const runtime::Clock &clock, Notifier &n
     const QList<Notice> notices = announcer.announceAll(&delivered);
     if (delivered)
         return 0;
-    out << noticesAsText(notices);
+    // Titles may come from imported files: nothing in them may drive the terminal.
+    out << runtime::withoutControls(noticesAsText(notices));
     out.flush();
     return 1;
 }

@@ -1,14 +1,21 @@
 #include "exchange/icalendar.h"
 
+#include "exchange/icalrecurrence.h"
+#include "exchange/icalscan.h"
+#include "runtime/plaintext.h"
+
+#include <QHash>
+#include <QLocale>
 #include <QSet>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QUuid>
 
 #include <libical/ical.h>
 
 #include <algorithm>
 #include <memory>
-#include <tuple>
+#include <optional>
 #include <vector>
 
 namespace icalendar {
@@ -21,12 +28,6 @@ struct ComponentDeleter
     void operator()(icalcomponent *component) const { icalcomponent_free(component); }
 };
 using ComponentPtr = std::unique_ptr<icalcomponent, ComponentDeleter>;
-
-struct IteratorDeleter
-{
-    void operator()(icalrecur_iterator *iterator) const { icalrecur_iterator_free(iterator); }
-};
-using IteratorPtr = std::unique_ptr<icalrecur_iterator, IteratorDeleter>;
 
 // libical aborts the process on some errors unless told otherwise; a damaged
 // file must only be reported.
@@ -78,17 +79,24 @@ icalcomponent *newAlarm(const QByteArray &title)
     return alarm;
 }
 
+// Control characters are not allowed in calendar text; stored reminders may
+// hold some (typed, or from an older import), so they are left out here.
+QByteArray calendarText(const QString &text)
+{
+    return runtime::withoutControls(text).toUtf8();
+}
+
 icalcomponent *newEvent(const Item &item, const icaltimetype &stamp)
 {
-    const QByteArray title = item.title.toUtf8();
+    const QByteArray title = calendarText(item.title);
     icalcomponent *event = icalcomponent_new_vevent();
-    icalcomponent_add_property(event, icalproperty_new_uid(storedUid(item).toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_uid(calendarText(storedUid(item)).constData()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(item.day)));
     icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(item.day.addDays(1))));
     icalcomponent_add_property(event, icalproperty_new_summary(title.constData()));
     icalcomponent_add_property(event,
-                               icalproperty_new_description(item.description.toUtf8().constData()));
+                               icalproperty_new_description(calendarText(item.description).constData()));
     icalcomponent_add_component(event, newAlarm(title));
     return event;
 }
@@ -103,71 +111,46 @@ QByteArray serialised(icalcomponent *component)
 
 // ---------------------------------------------------------------- reading
 
-QString decodedText(const char *bytes, icalproperty *property)
+using recurrence::dayOf;
+using recurrence::Expansion;
+using recurrence::timeText;
+using recurrence::Window;
+
+// A charset that does not write "BEGIN:;" as ASCII cannot be the charset of
+// a line in a calendar file, whatever the file says.
+bool fitsCalendarLines(const QByteArray &charset)
 {
-    if (!bytes)
-        return QString();
-    const QByteArray raw(bytes);
-    if (icalparameter *charset = icalproperty_get_first_parameter(property, ICAL_CHARSET_PARAMETER)) {
-        QStringDecoder declared(icalparameter_get_charset(charset));
-        if (declared.isValid()) {
-            const QString text = declared.decode(raw);
-            if (!declared.hasError())
-                return text;
-        }
+    QStringEncoder encoder(charset.constData());
+    return encoder.isValid() && QByteArray(encoder.encode(u"BEGIN:;,=\\ az09")) == "BEGIN:;,=\\ az09";
+}
+
+// The text of a property: its declared charset when that reads the bytes
+// cleanly, else UTF-8, else Windows-1252 (what Windows programs write).
+QString decodedText(const scan::RawText &raw, QString *problem)
+{
+    const QByteArray bytes = scan::unescaped(raw.value);
+    if (!raw.charset.isEmpty() && fitsCalendarLines(raw.charset)) {
+        QStringDecoder declared(raw.charset.constData());
+        const QString text = declared.decode(bytes);
+        if (!declared.hasError())
+            return runtime::withoutControls(text);
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(raw);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError())
-        return text;
-    // Files that declare nothing and are not UTF-8 come from Windows programs.
+        return runtime::withoutControls(text);
+    // Windows-1252 leaves five bytes undefined; they come out as C1 controls.
     QStringDecoder windows("windows-1252");
-    return windows.isValid() ? QString(windows.decode(raw)) : QString::fromLatin1(raw);
-}
-
-QString textOf(icalcomponent *component, icalproperty_kind kind)
-{
-    icalproperty *property = icalcomponent_get_first_property(component, kind);
-    if (!property)
-        return QString();
-    icalvalue *value = icalproperty_get_value(property);
-    if (!value)
-        return QString();
-    const char *text = icalvalue_isa(value) == ICAL_TEXT_VALUE
-        ? icalvalue_get_text(value)
-        : icalproperty_get_value_as_string(property);
-    return decodedText(text, property);
-}
-
-QString timeText(const icaltimetype &time)
-{
-    char *text = icaltime_as_ical_string_r(time);
-    const QString result = QString::fromLatin1(text);
-    icalmemory_free_buffer(text);
-    return result;
-}
-
-QDate dayOf(const icaltimetype &time)
-{
-    return QDate(time.year, time.month, time.day);
-}
-
-bool sameInstant(const icaltimetype &a, const icaltimetype &b)
-{
-    if (a.is_date || b.is_date)
-        return dayOf(a) == dayOf(b);
-    const bool aFloating = !a.zone && !icaltime_is_utc(a);
-    const bool bFloating = !b.zone && !icaltime_is_utc(b);
-    if (aFloating != bFloating) // nothing to convert with: compare as written
-        return dayOf(a) == dayOf(b) && a.hour == b.hour && a.minute == b.minute
-            && a.second == b.second;
-    return icaltime_compare(a, b) == 0;
-}
-
-bool earlier(const icaltimetype &a, const icaltimetype &b)
-{
-    return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second)
-        < std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);
+    text = windows.isValid() ? QString(windows.decode(bytes)) : QString::fromLatin1(bytes);
+    const bool undefined = std::any_of(text.cbegin(), text.cend(),
+                                       [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9f; });
+    if (!windows.isValid() || windows.hasError() || undefined)
+        *problem = raw.charset.isEmpty()
+            ? QStringLiteral("um texto do item não está em UTF-8 nem em Windows-1252.")
+            : QStringLiteral("um texto do item não está no conjunto de caracteres declarado (%1), "
+                             "nem em UTF-8 ou Windows-1252.")
+                  .arg(QString::fromLatin1(raw.charset));
+    return runtime::withoutControls(text);
 }
 
 // The property the item's day comes from: DTSTART for events, DUE (else
@@ -180,176 +163,218 @@ icalproperty *dayProperty(icalcomponent *component)
     return icalcomponent_get_first_property(component, ICAL_DTSTART_PROPERTY);
 }
 
-struct Window
+// The day of a value plainDateTime() accepted (QDate::fromString is slow for
+// a file of many items).
+QDate plainDay(const QByteArray &plain)
 {
-    QDate first;
-    QDate last;
-};
+    if (plain.isEmpty())
+        return QDate();
+    const auto number = [&plain](int from, int length) {
+        int value = 0;
+        for (int at = from; at < from + length; ++at)
+            value = value * 10 + (plain.at(at) - '0');
+        return value;
+    };
+    return QDate(number(0, 4), number(4, 2), number(6, 2));
+}
 
-// Every occurrence of a recurring component within the window, in time order.
-class Expansion
+// What an item is read from: the scanned texts decoded, and its place.
+struct Pending
 {
-public:
-    Expansion(icalcomponent *component, icalproperty *start, const Window &window)
-        : m_component(component), m_window(window)
-    {
-        m_base = icalproperty_get_datetime_with_component(start, component);
-    }
-
-    static bool isRecurring(icalcomponent *component)
-    {
-        return icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY)
-            || icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY);
-    }
-
-    std::vector<icaltimetype> occurrences()
-    {
-        const int wanted = maxOccurrences + excluded() + 1;
-        addIfInWindow(m_base);
-        for (icalproperty *rule = icalcomponent_get_first_property(m_component, ICAL_RRULE_PROPERTY);
-             rule; rule = icalcomponent_get_next_property(m_component, ICAL_RRULE_PROPERTY))
-            expandRule(icalproperty_get_rrule(rule), wanted);
-        for (icalproperty *date = icalcomponent_get_first_property(m_component, ICAL_RDATE_PROPERTY);
-             date; date = icalcomponent_get_next_property(m_component, ICAL_RDATE_PROPERTY)) {
-            const icaldatetimeperiodtype value = icalproperty_get_rdate(date);
-            icaltimetype time = icaltime_is_null_time(value.time) ? value.period.start : value.time;
-            time.zone = m_base.zone;
-            addIfInWindow(time);
-        }
-        removeExcluded();
-        std::sort(m_found.begin(), m_found.end(), earlier);
-        m_found.erase(std::unique(m_found.begin(), m_found.end(),
-                                  [](const icaltimetype &a, const icaltimetype &b) {
-                                      return !earlier(a, b) && !earlier(b, a);
-                                  }),
-                      m_found.end());
-        return m_found;
-    }
-
-    bool unreadable() const { return m_gaveUp; }
-
-private:
-    // A rule is stepped from its start; a rule that starts long before the
-    // window and steps by seconds would otherwise keep the import busy.
-    static constexpr int kMaxSteps = 200000;
-
-    int excluded() const
-    {
-        return icalcomponent_count_properties(m_component, ICAL_EXDATE_PROPERTY);
-    }
-
-    void addIfInWindow(const icaltimetype &time)
-    {
-        const QDate day = dayOf(time);
-        if (day.isValid() && day >= m_window.first && day <= m_window.last)
-            m_found.push_back(time);
-    }
-
-    void expandRule(const icalrecurrencetype &rule, int wanted)
-    {
-        IteratorPtr iterator(icalrecur_iterator_new(rule, m_base));
-        if (!iterator) {
-            m_gaveUp = true;
-            return;
-        }
-        if (rule.count == 0 && dayOf(m_base) < m_window.first) {
-            icaltimetype from = m_base;
-            from.year = m_window.first.year();
-            from.month = m_window.first.month();
-            from.day = m_window.first.day();
-            icalrecur_iterator_set_start(iterator.get(), from);
-        }
-        int inWindow = 0;
-        for (int step = 0;; ++step) {
-            if (step == kMaxSteps) {
-                m_gaveUp = true;
-                return;
-            }
-            const icaltimetype next = icalrecur_iterator_next(iterator.get());
-            if (icaltime_is_null_time(next) || dayOf(next) > m_window.last)
-                return;
-            if (dayOf(next) >= m_window.first) {
-                m_found.push_back(next);
-                if (++inWindow == wanted)
-                    return;
-            }
-        }
-    }
-
-    void removeExcluded()
-    {
-        for (icalproperty *property = icalcomponent_get_first_property(m_component, ICAL_EXDATE_PROPERTY);
-             property; property = icalcomponent_get_next_property(m_component, ICAL_EXDATE_PROPERTY)) {
-            const icaltimetype excluded = icalproperty_get_datetime_with_component(property, m_component);
-            std::erase_if(m_found, [&](const icaltimetype &time) { return sameInstant(time, excluded); });
-        }
-    }
-
-    icalcomponent *m_component;
-    Window m_window;
-    icaltimetype m_base;
-    std::vector<icaltimetype> m_found;
-    bool m_gaveUp = false;
+    const scan::ScannedItem *scanned = nullptr;
+    Item item;
 };
 
 class Reader
 {
 public:
-    Reader(const QDate &today) : m_window{today.addYears(-yearsBack), today.addYears(yearsAhead)} {}
+    explicit Reader(const QDate &today) : m_window{today.addYears(-yearsBack), today.addYears(yearsAhead)} {}
 
-    // Reads one parsed calendar, or one piece of one.
-    void read(icalcomponent *root)
+    ParseResult read(const scan::Result &scanned)
     {
-        m_components.clear();
-        collect(root);
-        noteOverrides();
-        for (icalcomponent *component : m_components)
-            readComponent(component);
+        m_outcomes.resize(scanned.items.size());
+        QList<Pending> batch;
+        for (const scan::ScannedItem &item : scanned.items) {
+            Pending pending{&item, Item()};
+            if (!prepare(pending))
+                continue;
+            batch.append(pending);
+            if (batch.size() == kBatchSize) {
+                readRecurring(batch, scanned.zones);
+                batch.clear();
+            }
+        }
+        readRecurring(batch, scanned.zones);
+        if (scanned.deepLine > 0)
+            m_deep = {QStringLiteral("trecho a partir da linha %1").arg(scanned.deepLine),
+                      QStringLiteral("os componentes do arquivo estão aninhados em mais de %1 níveis; o "
+                                     "que está dentro deles não foi lido.")
+                          .arg(scan::maxDepth)};
+        return finish(scanned.deepLine > 0);
+    }
+
+private:
+    // Recurring items are read by libical in batches of this size.
+    static constexpr int kBatchSize = 500;
+    // The rule steps one file may take in all: a step of a rule by seconds
+    // costs libical several microseconds, and a rule with COUNT is stepped
+    // from its start, however long ago.
+    static constexpr qint64 kMaxStepsPerFile = 250000;
+
+    struct Outcome
+    {
+        QList<Item> items;
+        bool expanded = false;
+        std::optional<SetAside> setAside;
+    };
+
+    // Reads what needs no libical; false when the item is done with (read or
+    // set aside), true when its repetition is still to be read.
+    bool prepare(Pending &pending)
+    {
+        const scan::ScannedItem &scanned = *pending.scanned;
+        Item &item = pending.item;
+        QString problem = scanned.problem;
+        item.title = decodedText(scanned.summary, &problem);
+        item.description = decodedText(scanned.description, &problem);
+        item.uid = decodedText(scanned.uid, &problem);
+        if (scanned.kind == "VJOURNAL")
+            return setAside(pending, QStringLiteral("é uma anotação (VJOURNAL), não um evento nem uma tarefa."));
+        if (!problem.isEmpty())
+            return setAside(pending, problem);
+        if (item.title.trimmed().isEmpty())
+            return setAside(pending, QStringLiteral("o item não tem título (SUMMARY)."));
+        const QByteArray &startValue = scanned.kind == "VTODO" && !scanned.due.isEmpty() ? scanned.due : scanned.start;
+        if (startValue.isEmpty())
+            return setAside(pending, QStringLiteral("o item não tem data (DTSTART ou DUE)."));
+        if (!scanned.occurrence.isEmpty()) {
+            const QByteArray plain = scan::plainDateTime(scanned.occurrence);
+            item.occurrence = QString::fromLatin1(plain.isEmpty() ? scanned.occurrence.toUpper() : plain);
+            m_overrides.insert(overrideKey(item.uid, item.occurrence));
+        } else if (scanned.recurring) {
+            if (m_recurringLeft <= 0)
+                return setAside(pending, capReason());
+            if (m_stepsLeft <= 0)
+                return setAside(pending, tooMuchWork());
+            return true;
+        }
+        item.day = plainDay(scan::plainDateTime(startValue));
+        if (!item.day.isValid())
+            return setAside(pending, QStringLiteral("a data do item não pôde ser lida."));
+        outcome(pending).items.append(item);
+        return false;
+    }
+
+    void readRecurring(const QList<Pending> &batch, const QByteArray &zones)
+    {
+        if (batch.isEmpty())
+            return;
+        QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + zones;
+        for (const Pending &pending : batch) {
+            const QByteArray kind = pending.scanned->kind;
+            text += "BEGIN:" + kind + "\r\n" + kPositionProperty + ":" + QByteArray::number(pending.scanned->position)
+                + "\r\n" + pending.scanned->ruleLines + "END:" + kind + "\r\n";
+        }
+        text += "END:VCALENDAR\r\n";
+        ComponentPtr root(icalparser_parse_string(text.constData()));
+        QHash<int, icalcomponent *> byPosition;
+        for (icalcomponent *component = root ? icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT)
+                                             : nullptr;
+             component; component = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT))
+            byPosition.insert(positionOf(component), component);
+        for (const Pending &pending : batch) {
+            if (m_recurringLeft <= 0)
+                setAside(pending, capReason());
+            else if (icalcomponent *component = byPosition.value(pending.scanned->position))
+                expand(component, pending);
+            else
+                setAside(pending, QStringLiteral("a data ou a repetição do item não pôde ser lida."));
+        }
+    }
+
+    static int positionOf(icalcomponent *component)
+    {
+        for (icalproperty *property = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); property;
+             property = icalcomponent_get_next_property(component, ICAL_X_PROPERTY))
+            if (qstrcmp(icalproperty_get_x_name(property), kPositionProperty) == 0)
+                return QByteArray(icalproperty_get_x(property)).toInt();
+        return 0;
+    }
+
+    void expand(icalcomponent *component, const Pending &pending)
+    {
+        icalproperty *start = dayProperty(component);
+        const icaltimetype time = start ? icalproperty_get_datetime_with_component(start, component)
+                                        : icaltime_null_time();
+        if (!start || icaltime_is_null_time(time) || !dayOf(time).isValid()) {
+            setAside(pending, QStringLiteral("a data do item não pôde ser lida."));
+            return;
+        }
+        Expansion expansion(component, start, m_window, &m_stepsLeft);
+        std::vector<icaltimetype> occurrences = expansion.occurrences(maxOccurrences);
+        if (expansion.outOfSteps()) {
+            setAside(pending, tooMuchWork());
+            return;
+        }
+        if (occurrences.empty()) {
+            setAside(pending,
+                     expansion.unreadable()
+                         ? QStringLiteral("a repetição do item não pôde ser lida.")
+                         : QStringLiteral("o item se repete, mas nenhuma vez entre %1 e %2.")
+                               .arg(m_window.first.toString(QStringLiteral("dd/MM/yyyy")),
+                                    m_window.last.toString(QStringLiteral("dd/MM/yyyy"))));
+            --m_recurringLeft;
+            return;
+        }
+        if (occurrences.size() > size_t(maxOccurrences)) {
+            occurrences.resize(maxOccurrences);
+            ++m_result.cappedRecurrences;
+        }
+        if (qsizetype(occurrences.size()) > m_recurringLeft) {
+            m_recurringLeft = 0;
+            setAside(pending, capReason());
+            return;
+        }
+        m_recurringLeft -= qsizetype(occurrences.size());
+        Outcome &result = outcome(pending);
+        result.expanded = true;
+        for (const icaltimetype &occurrenceTime : occurrences) {
+            Item occurrence = pending.item;
+            occurrence.day = dayOf(occurrenceTime);
+            occurrence.occurrence = timeText(occurrenceTime);
+            result.items.append(occurrence);
+        }
+    }
+
+    static QString capReason()
+    {
+        static const QString reason =
+            QStringLiteral("o arquivo já deu %1 lembretes de itens que se repetem, o máximo de uma "
+                           "importação; este item não foi trazido.")
+                .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(maxOccurrencesPerFile));
+        return reason;
+    }
+
+    static QString tooMuchWork()
+    {
+        return QStringLiteral("a repetição do item pede cálculo demais depois das outras do arquivo; ele não "
+                              "foi trazido.");
     }
 
     // Occurrences rewritten on their own (with RECURRENCE-ID) replace the
     // ones their recurring item gives, wherever in the file they were.
-    ParseResult finish()
+    ParseResult finish(bool deep)
     {
-        QList<Item> kept;
-        kept.reserve(m_result.items.size());
-        for (qsizetype i = 0; i < m_result.items.size(); ++i) {
-            const Item &item = m_result.items.at(i);
-            if (!m_expanded.at(i) || !m_overrides.contains(overrideKey(item.uid, item.occurrence)))
-                kept.append(item);
+        for (Outcome &outcome : m_outcomes) {
+            if (outcome.setAside)
+                m_result.setAside.append(*outcome.setAside);
+            for (const Item &item : std::as_const(outcome.items))
+                if (!outcome.expanded || !m_overrides.contains(overrideKey(item.uid, item.occurrence)))
+                    m_result.items.append(item);
         }
-        m_result.items = std::move(kept);
+        if (deep)
+            m_result.setAside.append(m_deep);
         return std::move(m_result);
-    }
-
-private:
-    void collect(icalcomponent *component)
-    {
-        switch (icalcomponent_isa(component)) {
-        case ICAL_XROOT_COMPONENT:
-        case ICAL_VCALENDAR_COMPONENT:
-            for (icalcomponent *child = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT);
-                 child; child = icalcomponent_get_next_component(component, ICAL_ANY_COMPONENT))
-                collect(child);
-            break;
-        case ICAL_VEVENT_COMPONENT:
-        case ICAL_VTODO_COMPONENT:
-            m_components.push_back(component);
-            break;
-        case ICAL_VJOURNAL_COMPONENT:
-            setAside(component, QStringLiteral("é uma anotação (VJOURNAL), não um evento nem uma tarefa."));
-            break;
-        default: // time zones, free/busy and the like carry no reminder
-            break;
-        }
-    }
-
-    void noteOverrides()
-    {
-        for (icalcomponent *component : m_components)
-            if (icalproperty *id = icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY))
-                m_overrides.insert(overrideKey(textOf(component, ICAL_UID_PROPERTY),
-                                               timeText(icalproperty_get_recurrenceid(id))));
     }
 
     static QString overrideKey(const QString &uid, const QString &occurrence)
@@ -357,176 +382,37 @@ private:
         return uid + QLatin1Char('\n') + occurrence;
     }
 
-    void setAside(icalcomponent *component, const QString &reason)
+    Outcome &outcome(const Pending &pending) { return m_outcomes[pending.scanned->position - 1]; }
+
+    // Named by its title, else its UID, else its start, else its place in the file.
+    bool setAside(const Pending &pending, const QString &reason)
     {
-        QString summary = textOf(component, ICAL_SUMMARY_PROPERTY);
-        if (summary.isEmpty())
-            summary = textOf(component, ICAL_UID_PROPERTY);
-        m_result.setAside.append({summary, reason});
+        const scan::ScannedItem &scanned = *pending.scanned;
+        QString name = pending.item.title.trimmed().isEmpty() ? pending.item.uid : pending.item.title;
+        const QByteArray start = scanned.start.isEmpty() ? scanned.due : scanned.start;
+        if (name.trimmed().isEmpty() && !start.isEmpty()) {
+            const QDate day = plainDay(scan::plainDateTime(start));
+            name = day.isValid() ? QStringLiteral("item de %1").arg(day.toString(QStringLiteral("dd/MM/yyyy")))
+                                 : QStringLiteral("item de %1").arg(QString::fromLatin1(start.left(40)));
+        }
+        if (name.trimmed().isEmpty())
+            name = QStringLiteral("item %1 do arquivo").arg(scanned.position);
+        if (name.size() > kMaxNameLength)
+            name = name.left(kMaxNameLength) + QChar(0x2026);
+        outcome(pending).setAside = SetAside{name, reason};
+        return false;
     }
 
-    void readComponent(icalcomponent *component)
-    {
-        Item item;
-        item.title = textOf(component, ICAL_SUMMARY_PROPERTY);
-        item.description = textOf(component, ICAL_DESCRIPTION_PROPERTY);
-        item.uid = textOf(component, ICAL_UID_PROPERTY);
-        if (item.title.trimmed().isEmpty()) {
-            setAside(component, QStringLiteral("o item não tem título (SUMMARY)."));
-            return;
-        }
-        icalproperty *start = dayProperty(component);
-        const icaltimetype time = start ? icalproperty_get_datetime_with_component(start, component)
-                                        : icaltime_null_time();
-        if (!start || icaltime_is_null_time(time) || !dayOf(time).isValid()) {
-            setAside(component, start ? QStringLiteral("a data do item não pôde ser lida.")
-                                      : QStringLiteral("o item não tem data (DTSTART ou DUE)."));
-            return;
-        }
-        if (icalproperty *id = icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY)) {
-            item.occurrence = timeText(icalproperty_get_recurrenceid(id));
-        } else if (Expansion::isRecurring(component)) {
-            expand(component, start, item);
-            return;
-        }
-        item.day = dayOf(time);
-        m_result.items.append(item);
-        m_expanded.push_back(false);
-    }
-
-    void expand(icalcomponent *component, icalproperty *start, const Item &item)
-    {
-        Expansion expansion(component, start, m_window);
-        std::vector<icaltimetype> occurrences = expansion.occurrences();
-        if (occurrences.empty()) {
-            setAside(component,
-                     expansion.unreadable()
-                         ? QStringLiteral("a repetição do item não pôde ser lida.")
-                         : QStringLiteral("o item se repete, mas nenhuma vez entre %1 e %2.")
-                               .arg(m_window.first.toString(QStringLiteral("dd/MM/yyyy")),
-                                    m_window.last.toString(QStringLiteral("dd/MM/yyyy"))));
-            return;
-        }
-        if (occurrences.size() > size_t(maxOccurrences)) {
-            occurrences.resize(maxOccurrences);
-            ++m_result.cappedRecurrences;
-        }
-        for (const icaltimetype &time : occurrences) {
-            Item occurrence = item;
-            occurrence.day = dayOf(time);
-            occurrence.occurrence = timeText(time);
-            m_result.items.append(occurrence);
-            m_expanded.push_back(true);
-        }
-    }
+    static constexpr char kPositionProperty[] = "X-ZEDOZARIR-POSICAO";
+    static constexpr int kMaxNameLength = 80; // of a set-aside item's heading
 
     Window m_window;
-    std::vector<icalcomponent *> m_components;
+    std::vector<Outcome> m_outcomes;
     QSet<QString> m_overrides;
-    std::vector<bool> m_expanded; // per item: an occurrence of a recurring item
+    qsizetype m_recurringLeft = maxOccurrencesPerFile;
+    qint64 m_stepsLeft = kMaxStepsPerFile;
+    SetAside m_deep;
     ParseResult m_result;
-};
-
-// A calendar file cut into pieces of at most kPieceSize components, each
-// piece with its calendar's own lines and time zones, so that libical never
-// holds the whole file at once: a large file reads about a third faster.
-// Empty when the text is not laid out as this expects; it is then read whole.
-class Pieces
-{
-public:
-    static constexpr int kPieceSize = 500;
-
-    explicit Pieces(const QByteArray &text) : m_text(text) { m_ok = split(); }
-
-    bool ok() const { return m_ok && !m_pieces.isEmpty(); }
-    qsizetype count() const { return m_pieces.size(); }
-
-    QByteArray piece(qsizetype index) const
-    {
-        const Piece &piece = m_pieces.at(index);
-        QByteArray text = piece.header;
-        for (const Span &span : piece.components)
-            text.append(QByteArrayView(m_text).sliced(span.from, span.to - span.from));
-        text.append("END:VCALENDAR\r\n");
-        return text;
-    }
-
-private:
-    struct Span
-    {
-        qsizetype from;
-        qsizetype to;
-    };
-    struct Piece
-    {
-        QByteArray header;
-        QList<Span> components;
-    };
-
-    static QByteArray nameAfter(QByteArrayView line, QByteArrayView keyword)
-    {
-        if (line.size() < keyword.size()
-            || qstrnicmp(line.data(), keyword.size(), keyword.data(), keyword.size()) != 0)
-            return QByteArray();
-        return line.sliced(keyword.size()).trimmed().toByteArray().toUpper();
-    }
-
-    void closeCalendar(const QByteArray &header, const QList<Span> &components)
-    {
-        for (qsizetype first = 0; first < components.size(); first += kPieceSize)
-            m_pieces.append({header, components.mid(first, kPieceSize)});
-    }
-
-    bool split()
-    {
-        QByteArray header;
-        QList<Span> components;
-        int depth = 0;
-        qsizetype componentStart = 0;
-        bool inZone = false;
-        for (qsizetype at = 0; at < m_text.size();) {
-            qsizetype end = m_text.indexOf('\n', at);
-            end = end < 0 ? m_text.size() : end + 1;
-            const QByteArrayView raw = QByteArrayView(m_text).sliced(at, end - at);
-            const bool continued = raw.front() == ' ' || raw.front() == '\t';
-            const QByteArrayView line = raw.trimmed();
-            const QByteArray begins = continued ? QByteArray() : nameAfter(line, "BEGIN:");
-            const QByteArray ends = continued ? QByteArray() : nameAfter(line, "END:");
-            if (!begins.isEmpty()) {
-                if (depth == 0 && begins != "VCALENDAR")
-                    return false;
-                if (depth == 0)
-                    header = raw.toByteArray();
-                if (depth == 1) {
-                    componentStart = at;
-                    inZone = begins == "VTIMEZONE";
-                }
-                ++depth;
-            } else if (!ends.isEmpty()) {
-                if (--depth < 0)
-                    return false;
-                if (depth == 1) {
-                    if (inZone)
-                        header.append(QByteArrayView(m_text).sliced(componentStart, end - componentStart));
-                    else
-                        components.append({componentStart, end});
-                } else if (depth == 0) {
-                    closeCalendar(header, components);
-                    components.clear();
-                }
-            } else if (depth == 1) {
-                header.append(raw); // the calendar's own lines
-            } else if (depth == 0 && !line.isEmpty()) {
-                return false;
-            }
-            at = end;
-        }
-        return depth == 0;
-    }
-
-    const QByteArray &m_text;
-    QList<Piece> m_pieces;
-    bool m_ok = false;
 };
 
 QByteArray withoutByteOrderMark(const QByteArray &data)
@@ -569,36 +455,24 @@ QByteArray calendarFile(const QList<Item> &items, const QDateTime &stamp)
 ParseResult parse(const QByteArray &data, const QDate &today)
 {
     keepErrorsNonFatal();
-    ParseResult result;
-    // libical reads up to the first NUL; what follows one is no calendar text.
-    const QByteArray text = withoutByteOrderMark(data);
-    Reader reader(today);
-    const Pieces pieces(text);
-    if (pieces.ok()) {
-        for (qsizetype i = 0; i < pieces.count(); ++i) {
-            const QByteArray piece = pieces.piece(i);
-            if (ComponentPtr root{icalparser_parse_string(piece.constData())})
-                reader.read(root.get());
-        }
-        return reader.finish();
-    }
-    ComponentPtr root(icalparser_parse_string(text.constData()));
-    if (!root) {
+    const scan::Result scanned = scan::scan(withoutByteOrderMark(data));
+    if (!scanned.calendar) {
+        ParseResult result;
         result.error = QStringLiteral("o arquivo não contém um calendário iCalendar.");
         return result;
     }
-    reader.read(root.get());
-    result = reader.finish();
-    if (result.items.isEmpty() && result.setAside.isEmpty()
-        && icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT
-        && icalcomponent_isa(root.get()) != ICAL_XROOT_COMPONENT)
-        result.error = QStringLiteral("o arquivo não contém um calendário iCalendar.");
-    return result;
+    return Reader(today).read(scanned);
 }
 
 bool looksLikeCalendar(const QByteArray &data)
 {
-    return withoutByteOrderMark(data).trimmed().left(15).toUpper() == "BEGIN:VCALENDAR";
+    const QByteArray text = withoutByteOrderMark(data).trimmed();
+    qsizetype end = 0;
+    while (end < text.size() && text.at(end) != '\r' && text.at(end) != '\n')
+        ++end;
+    const QByteArray first = text.first(end).trimmed().toUpper();
+    return first == "BEGIN:VCALENDAR" || first == "BEGIN:VEVENT" || first == "BEGIN:VTODO"
+        || first == "BEGIN:VJOURNAL";
 }
 
 QString storedUid(const Item &item)

@@ -41,6 +41,9 @@ struct ParseResult
 constexpr int yearsBack = 1;
 constexpr int yearsAhead = 2;
 constexpr int maxOccurrences = 1000;
+// How many reminders the recurring items of one file may give in all; the
+// items past it are set aside with the reason.
+constexpr int maxOccurrencesPerFile = 20000;
 
 // One VCALENDAR holding one all-day VEVENT: DTSTART;VALUE=DATE, DTEND the next
 // day, SUMMARY, DESCRIPTION, UID, DTSTAMP and a display VALARM at the start of
@@ -50,15 +53,18 @@ QByteArray eventObject(const Item &item, const QDateTime &stamp);
 // A whole calendar of many reminders, in the order given (the export file).
 QByteArray calendarFile(const QList<Item> &items, const QDateTime &stamp);
 
-// Reads a calendar file or object: VEVENT (its start day as written, so in
-// the event's own time zone) and VTODO (DUE, else DTSTART); folded lines,
-// escaped texts, a CHARSET parameter or UTF-8. RRULE, RDATE and EXDATE are
-// expanded from today - yearsBack to today + yearsAhead, at most
-// maxOccurrences per item.
+// Reads a calendar file or object, with or without its VCALENDAR: VEVENT (its
+// start day as written, so in the event's own time zone) and VTODO (DUE,
+// else DTSTART); folded lines, escaped texts, a CHARSET parameter or UTF-8.
+// Texts keep their blanks and lose control characters. RRULE, RDATE and
+// EXDATE are expanded from today - yearsBack to today + yearsAhead, at most
+// maxOccurrences per item and maxOccurrencesPerFile in all. Every item ends
+// in items or setAside, in the file's order; time and memory grow with the
+// data's size only.
 ParseResult parse(const QByteArray &data, const QDate &today);
 
-// True when data looks like iCalendar (starts with BEGIN:VCALENDAR, blanks
-// and a byte-order mark aside).
+// True when data looks like iCalendar (starts with BEGIN:VCALENDAR, or a bare
+// BEGIN:VEVENT, VTODO or VJOURNAL, blanks and a byte-order mark aside).
 bool looksLikeCalendar(const QByteArray &data);
 
 // The UID an item is exported with and remembered under: its own UID, with

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QSet>
@@ -36,6 +37,10 @@ struct Row
 
 using importwriting::describe;
 using importwriting::freeName;
+
+// Far more than any calendar of reminders (100,000 of them export to about
+// 40 MB); the file is read whole, and this bounds the memory that takes.
+constexpr qint64 kMaxCalendarBytes = 100 * 1024 * 1024;
 
 // Reads every reminder in day and title order; rows added together keep the
 // order they were added in, so a file imported and exported again keeps its own.
@@ -172,6 +177,97 @@ QSet<QString> knownUids(const QSqlDatabase &db)
     return uids;
 }
 
+QString contentKey(const QString &storedDay, const QString &title, const QString &description)
+{
+    return storedDay + QChar(0x1f) + title + QChar(0x1f) + description;
+}
+
+// How many reminders hold each day, title and description: an item without
+// a UID is known only by these.
+QHash<QString, int> knownContents(const QSqlDatabase &db)
+{
+    QHash<QString, int> contents;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (query.exec(QStringLiteral("select data, titulo, coalesce(descricao, '') from lembrete")))
+        while (query.next())
+            ++contents[contentKey(query.value(0).toString(), query.value(1).toString(), query.value(2).toString())];
+    return contents;
+}
+
+// Splits the file's items into new ones, ones the database already holds
+// (by UID, else by day, title and description) and second items with a UID
+// already taken in this file, which are set aside.
+class ItemSorter
+{
+public:
+    explicit ItemSorter(const QSqlDatabase &db) : m_db(db), m_known(knownUids(db)) {}
+
+    void sort(const QList<icalendar::Item> &items, ImportResult *result, QList<icalendar::Item> *fresh,
+              QList<icalendar::SetAside> *setAside)
+    {
+        for (const icalendar::Item &item : items) {
+            const QString uid = icalendar::storedUid(item);
+            if (!item.uid.isEmpty() && m_inFile.contains(uid)) {
+                setAside->append({item.title, sameUid(item)});
+                continue;
+            }
+            m_inFile.insert(uid);
+            if (item.uid.isEmpty() ? knownByContent(item) : m_known.contains(uid)) {
+                ++result->alreadyPresent;
+                continue;
+            }
+            fresh->append(item);
+            if (!item.occurrence.isEmpty())
+                ++result->recurring;
+        }
+    }
+
+private:
+    bool knownByContent(const icalendar::Item &item)
+    {
+        if (!m_contentsRead) {
+            m_contents = knownContents(m_db);
+            m_contentsRead = true;
+        }
+        auto found = m_contents.find(contentKey(daytext::stored(item.day), item.title, item.description));
+        if (found == m_contents.end() || *found == 0)
+            return false;
+        --*found; // two equal items in a file match two equal reminders
+        return true;
+    }
+
+    static QString sameUid(const icalendar::Item &item)
+    {
+        return QStringLiteral("outro item deste arquivo tem o mesmo identificador (UID %1) e foi lido antes "
+                              "dele; só o primeiro foi considerado.")
+            .arg(icalendar::storedUid(item));
+    }
+
+    const QSqlDatabase &m_db;
+    QSet<QString> m_known;
+    QSet<QString> m_inFile;
+    QHash<QString, int> m_contents;
+    bool m_contentsRead = false;
+};
+
+// The import took nothing from a calendar that had items: a failure that
+// still leaves the reasons in the set-aside file.
+QString nothingTaken(const QString &rejectPath, const QString &source,
+                     const QList<icalendar::SetAside> &setAside)
+{
+    QString error;
+    if (!writeRejectFile(rejectPath, source, setAside, &error))
+        return error;
+    const QString file = QDir::toNativeSeparators(rejectPath);
+    if (setAside.size() == 1)
+        return QStringLiteral("nada do calendário pôde ser trazido. %1: %2 O motivo foi gravado no arquivo %3.")
+            .arg(setAside.constFirst().summary, setAside.constFirst().reason, file);
+    return QStringLiteral("nenhum dos %1 itens do calendário pôde ser trazido. Eles foram gravados, com o "
+                          "motivo, no arquivo %2.")
+        .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(setAside.size()), file);
+}
+
 // The new items go in one transaction; the reject file is written before the
 // commit so that either both hold their items or neither is left.
 bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QString &rejectPath,
@@ -292,6 +388,13 @@ ImportResult importCalendar(modgeral &store, const QString &path, const QDate &t
                            .arg(QDir::toNativeSeparators(path), file.errorString());
         return result;
     }
+    if (file.size() > kMaxCalendarBytes) {
+        result.error = QStringLiteral("o arquivo %1 tem mais de %2 MB, mais do que um calendário de lembretes "
+                                      "pode ter; ele não foi lido.")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(kMaxCalendarBytes / (1024 * 1024));
+        return result;
+    }
     const icalendar::ParseResult parsed = icalendar::parse(file.readAll(), today);
     if (!parsed.error.isEmpty()) {
         result.error = parsed.error;
@@ -308,28 +411,23 @@ ImportResult importCalendar(modgeral &store, const QString &path, const QDate &t
                                 db.lastError());
         return result;
     }
-    QSet<QString> known = knownUids(db);
     QList<icalendar::Item> fresh;
     fresh.reserve(parsed.items.size());
-    for (const icalendar::Item &item : parsed.items) {
-        const QString uid = icalendar::storedUid(item);
-        // Items without a UID cannot be recognised again; they are always added.
-        if (!item.uid.isEmpty() && known.contains(uid)) {
-            ++result.alreadyPresent;
-            continue;
-        }
-        known.insert(uid);
-        fresh.append(item);
-        if (!item.occurrence.isEmpty())
-            ++result.recurring;
-    }
-    const QString rejectPath = parsed.setAside.isEmpty()
+    QList<icalendar::SetAside> setAside = parsed.setAside;
+    ItemSorter(db).sort(parsed.items, &result, &fresh, &setAside);
+    const QString rejectPath = setAside.isEmpty()
         ? QString()
         : freeName(rejectFolder, QStringLiteral("itens-de-calendario-nao-importados"), QStringLiteral(".txt"));
-    if (!insertItems(db, fresh, rejectPath, QDir::toNativeSeparators(path), parsed.setAside, &result.error))
+    const QString source = QDir::toNativeSeparators(path);
+    if (fresh.isEmpty() && result.alreadyPresent == 0 && !setAside.isEmpty()) {
+        result.error = nothingTaken(rejectPath, source, setAside);
+        result.alreadyPresent = result.recurring = 0;
+        return result;
+    }
+    if (!insertItems(db, fresh, rejectPath, source, setAside, &result.error))
         return result;
     result.imported = int(fresh.size());
-    result.setAside = int(parsed.setAside.size());
+    result.setAside = int(setAside.size());
     result.capped = parsed.cappedRecurrences;
     result.rejectFile = rejectPath;
     result.ok = true;

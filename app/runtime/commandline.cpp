@@ -15,6 +15,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace runtime {
@@ -45,6 +46,13 @@ int importCommand(const CommandContext &context)
     if (exchange::isCalendarFile(context.value))
         return exchange::runCalendarImportCommand(context.value, context.layout.executableFolder(),
                                                   context.out, context.err);
+    const QFileInfo info(context.value);
+    if (info.isFile() && info.isReadable() && !JetImport::isOlderEngineFile(context.value)) {
+        context.err << "Erro: o arquivo " << context.value
+                    << " não é um calendário iCalendar nem um banco de dados do programa antigo; "
+                       "nada foi importado.\n";
+        return 1;
+    }
     // The import writes its database itself; the folder must be there.
     context.layout.prepareDataFolder();
     return runImportCommand({QStringLiteral("lembrete"), QStringLiteral("--importar"), context.value},

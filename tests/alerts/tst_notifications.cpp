@@ -180,14 +180,15 @@ private slots:
 
     void withoutAServiceTheTextsArePrintedAndTheCommandFails()
     {
-        Seeded s = seeded({"Dentista", "A & B"}, {"Feira"});
+        // A title from an imported file that would retitle the terminal.
+        Seeded s = seeded({"Dentista", "A & B\x1b]0;t\x07"}, {"Feira"});
         alerts::DesktopNotifier notifier(false, QDBusConnection(QStringLiteral("no bus")));
         QString printed;
         QTextStream out(&printed);
 
         QCOMPARE(alerts::runAnnounceCommand(*s.store, *s.fake->clock, notifier, out), 1);
 
-        QCOMPARE(printed, QStringLiteral("Hoje: 2 lembretes\nA & B\nDentista\n\n"
+        QCOMPARE(printed, QStringLiteral("Hoje: 2 lembretes\nA & B]0;t\nDentista\n\n"
                                          "Amanhã: 1 lembrete\nFeira\n"));
     }
 

@@ -22,6 +22,23 @@ QByteArray calendarOf(const QByteArray &body)
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//PT\r\n" + body + "END:VCALENDAR\r\n";
 }
 
+// Bytes of a literal, NUL bytes included.
+template<qsizetype N>
+QByteArray bytes(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
+
+// A DESCRIPTION of about size bytes, folded every 70 as writers do.
+QByteArray foldedDescription(qsizetype size)
+{
+    QByteArray line = "DESCRIPTION:";
+    line.reserve(size + size / 20);
+    for (qsizetype written = 0; written < size; written += 70)
+        line += QByteArray(70, 'a') + "\r\n ";
+    return line + "a\r\n";
+}
+
 QString line(const Item &item)
 {
     return item.day.toString(Qt::ISODate) + QLatin1Char('|') + item.title + QLatin1Char('|')
@@ -136,12 +153,105 @@ private slots:
         QCOMPARE(result.cappedRecurrences, capped);
     }
 
+    // Files from outside, careless or hostile: each item is read or set aside
+    // with its reason, quickly, whatever the file's shape.
+    void hostileAndOddFilesAreReadOrSetAsideQuickly_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("itemCount");
+        QTest::addColumn<QStringList>("firstItems");
+        QTest::addColumn<int>("setAsideCount");
+        QTest::addColumn<QStringList>("firstSetAside"); // "name: reason"
+        QTest::addColumn<bool>("written"); // by this program: no control characters allowed
+
+        const QByteArray event = "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Evento\r\nEND:VEVENT\r\n";
+        const QByteArray tenMegabytes(10 * 1024 * 1024, 'a');
+        QTest::newRow("100,000 nested calendars")
+            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) + event + QByteArray("END:VCALENDAR\r\n").repeated(100000)
+            << 0 << QStringList{} << 1
+            << QStringList{"trecho a partir da linha 11: os componentes do arquivo estão aninhados em mais de 10 "
+                           "níveis; o que está dentro deles não foi lido."} << false;
+        QTest::newRow("10 MB without a line break")
+            << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:" + tenMegabytes
+            << 0 << QStringList{} << 1 << QStringList{"x: a linha SUMMARY do item passa de 1 MB."} << false;
+        QTest::newRow("a 10 MB property line, folded, between two events")
+            << calendarOf(event + "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260302\r\nSUMMARY:Longo\r\n"
+                          + foldedDescription(tenMegabytes.size()) + "END:VEVENT\r\n" + event)
+            << 2 << QStringList{"2026-03-01|Evento||e", "2026-03-01|Evento||e"} << 1
+            << QStringList{"Longo: a linha DESCRIPTION do item passa de 1 MB."} << false;
+        QTest::newRow("NUL in the header and in a title")
+            << calendarOf(bytes("X-WR-CALNAME:Agenda\0 pessoal\r\n")
+                          + bytes("BEGIN:VEVENT\r\nUID:n\r\nDTSTART;VALUE=DATE:20260305\r\nSUMMARY:Re\0uni\xc3\xa3o\r\nEND:VEVENT\r\n")
+                          + event.repeated(19))
+            << 20 << QStringList{"2026-03-05|Reunião||n", "2026-03-01|Evento||e"} << 0 << QStringList{} << false;
+        QTest::newRow("a charset that lies, and control characters")
+            << calendarOf("BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Reuni\xc3\xa3o\x1b]0;t\x07\r\n"
+                          "DESCRIPTION:a\\nb\x01z\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Caf\x81\r\nEND:VEVENT\r\n")
+            << 1 << QStringList{"2026-03-01|Reunião]0;t|a\nbz|c"} << 1
+            << QStringList{"Caf: um texto do item não está no conjunto de caracteres declarado (UTF-16), nem em UTF-8 "
+                           "ou Windows-1252."} << false;
+        QTest::newRow("blanks and control characters, exported and read back")
+            << icalendar::calendarFile({{QDate(2026, 3, 1), " Título com espaços ", "\tlinha 1 \r\nlinha 2\x1b[31m \n ",
+                                         QStringLiteral("b"), QString()}}, QDateTime::currentDateTimeUtc())
+            << 1 << QStringList{"2026-03-01| Título com espaços |\tlinha 1 \nlinha 2[31m \n |b"} << 0 << QStringList{}
+            << true;
+        QByteArray runaway;
+        for (int i = 0; i < 1000; ++i)
+            runaway += "BEGIN:VEVENT\r\nUID:s" + QByteArray::number(i) + "\r\nDTSTART:19700101T000000\r\n"
+                       "RRULE:FREQ=SECONDLY\r\nSUMMARY:Tique\r\nEND:VEVENT\r\n";
+        QTest::newRow("1,000 items repeating every second")
+            << calendarOf(runaway) << 20000 << QStringList{"2025-03-10|Tique||s0/20250310T000000"} << 980
+            << QStringList{"Tique: o arquivo já deu 20.000 lembretes de itens que se repetem, o máximo de uma "
+                           "importação; este item não foi trazido."} << false;
+        QTest::newRow("bare items without a calendar")
+            << QByteArray("BEGIN:VTODO\nUID:t\nDUE:20260310T120000\nSUMMARY:Tarefa\nEND:VTODO\n") + event
+            << 2 << QStringList{"2026-03-10|Tarefa||t", "2026-03-01|Evento||e"} << 0 << QStringList{} << false;
+        QTest::newRow("untitled items are named by UID, start or place")
+            << calendarOf("BEGIN:VEVENT\r\nUID:u\r\nDTSTART;VALUE=DATE:20260301\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260302\r\nSUMMARY: \r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nEND:VEVENT\r\n")
+            << 0 << QStringList{} << 3
+            << QStringList{"u: o item não tem título (SUMMARY).", "item de 02/03/2026: o item não tem título (SUMMARY).",
+                           "item 3 do arquivo: o item não tem título (SUMMARY)."} << false;
+    }
+
+    void hostileAndOddFilesAreReadOrSetAsideQuickly()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, itemCount);
+        QFETCH(QStringList, firstItems);
+        QFETCH(int, setAsideCount);
+        QFETCH(QStringList, firstSetAside);
+        QFETCH(bool, written);
+
+        QElapsedTimer timer;
+        timer.start();
+        const icalendar::ParseResult result = icalendar::parse(data, kToday);
+        // Well under a second on an idle machine (bench_icalleitura); the
+        // margin is for a busy one.
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QVERIFY(icalendar::looksLikeCalendar(data.left(256))); // what the import recognises a calendar by
+        QCOMPARE(lines(result.items, firstItems.size()), firstItems);
+        QCOMPARE(result.items.size(), itemCount);
+        QStringList asideLines;
+        for (const icalendar::SetAside &item : result.setAside.first(qMin(result.setAside.size(), firstSetAside.size())))
+            asideLines << item.summary + QStringLiteral(": ") + item.reason;
+        QCOMPARE(asideLines, firstSetAside);
+        QCOMPARE(result.setAside.size(), setAsideCount);
+        if (written)
+            for (const char c : data)
+                QVERIFY2(uchar(c) >= 0x20 || c == '\r' || c == '\n' || c == '\t', "a control character was written");
+    }
+
     void dataThatIsNoCalendarIsReportedWithoutItems_data()
     {
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("text") << QByteArray("Data;Título\r\n10/03/2006;Consulta\r\n");
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+        QTest::newRow("10 MB on one line") << "BEGIN:VCALENDAR" + QByteArray(10 * 1024 * 1024, 'x');
     }
 
     void dataThatIsNoCalendarIsReportedWithoutItems()

@@ -124,6 +124,27 @@ QStringList readByCalcurse(const QString &file, const QString &folder, QString *
     return lines;
 }
 
+// The reminders exported by this program, imported into calcurse and
+// exported by it again: a calendar without UIDs.
+QByteArray exportedByCalcurse(QString *failure)
+{
+    OpenStore source(kReminders);
+    const QString file = source.path(QStringLiteral("lembretes.ics"));
+    QTemporaryDir home;
+    if (!exchange::exportCalendar(source.store, file, kStamp).ok || readByCalcurse(file, home.path(), failure).isEmpty())
+        return QByteArray();
+    QProcess calcurse;
+    calcurse.start(QStringLiteral("calcurse"), {QStringLiteral("-D"), home.path(), QStringLiteral("-x")});
+    if (!calcurse.waitForFinished(30000) || calcurse.exitCode() != 0) {
+        *failure = QStringLiteral("calcurse did not export: ") + calcurse.errorString();
+        return QByteArray();
+    }
+    const QByteArray exported = calcurse.readAllStandardOutput();
+    if (exported.contains("UID:"))
+        *failure = QStringLiteral("calcurse wrote UIDs");
+    return exported;
+}
+
 // What Python's icalendar reads, with the event's length in days and its alarm.
 QStringList readByPythonIcalendar(const QString &file, QString *failure)
 {
@@ -364,6 +385,59 @@ private slots:
         QCOMPARE(target.store.recordset().value(0).toInt(), 1000);
     }
 
+    // What one import and the same import again say and keep, for files that
+    // re-importing, duplicated UIDs or unreadable items could make lie.
+    void importingTwiceTellsTheTruthAboutEveryItem_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<int>>("first");  // ok, imported, already present, set aside
+        QTest::addColumn<QList<int>>("second"); // the same, importing the file again
+        QTest::addColumn<QString>("told");      // in the set-aside file, else in the error
+
+        const auto event = [](const QByteArray &uid, const QByteArray &title) {
+            return "BEGIN:VEVENT\r\n" + (uid.isEmpty() ? QByteArray() : "UID:" + uid + "\r\n")
+                + "DTSTART;VALUE=DATE:20060310\r\nSUMMARY:" + title + "\r\nEND:VEVENT\r\n";
+        };
+        const auto calendar = [](const QByteArray &body) { return "BEGIN:VCALENDAR\r\n" + body + "END:VCALENDAR\r\n"; };
+        QTest::newRow("items without UID, two of them alike")
+            << calendar(event("", "Pilates") + event("", "Pilates") + event("", "Yoga")) << QList<int>{1, 3, 0, 0}
+            << QList<int>{1, 0, 3, 0} << QString();
+        QString failure;
+        QTest::newRow("a calcurse export, without UIDs")
+            << exportedByCalcurse(&failure) << QList<int>{1, int(kReminders.size()), 0, 0}
+            << QList<int>{1, 0, int(kReminders.size()), 0} << failure;
+        QTest::newRow("one UID twice in the file")
+            << calendar(event("a", "Primeiro") + event("a", "Segundo")) << QList<int>{1, 1, 0, 1}
+            << QList<int>{1, 0, 1, 1}
+            << "=== Segundo ===\nMotivo: outro item deste arquivo tem o mesmo identificador (UID a) e foi lido "
+               "antes dele; só o primeiro foi considerado.";
+        QTest::newRow("nothing in the calendar could be read")
+            << calendar("BEGIN:VJOURNAL\r\nSUMMARY:Nota\r\nEND:VJOURNAL\r\n" + event("b", "")) << QList<int>{0, 0, 0, 0}
+            << QList<int>{0, 0, 0, 0} << "nenhum dos 2 itens do calendário pôde ser trazido";
+        QTest::newRow("calendars nested 100,000 deep")
+            << QByteArray("BEGIN:VCALENDAR\r\n").repeated(100000) + QByteArray("END:VCALENDAR\r\n").repeated(100000)
+            << QList<int>{0, 0, 0, 0} << QList<int>{0, 0, 0, 0}
+            << "aninhados em mais de 10 níveis";
+    }
+
+    void importingTwiceTellsTheTruthAboutEveryItem()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<int>, first);
+        QFETCH(QList<int>, second);
+        QFETCH(QString, told);
+        OpenStore target;
+        const QString path = target.path(QStringLiteral("agenda.ics"));
+        writeFile(path, file);
+        for (const QList<int> &expected : {first, second}) {
+            const exchange::ImportResult result =
+                exchange::importCalendar(target.store, path, QDate(2006, 3, 10), target.fake.folder());
+            QCOMPARE((QList<int>{result.ok, result.imported, result.alreadyPresent, result.setAside}), expected);
+            const QString reasons = result.rejectFile.isEmpty() ? QString() : QString::fromUtf8(readAll(result.rejectFile));
+            QVERIFY2((result.ok ? reasons : result.error).contains(told), qPrintable(result.error + reasons));
+        }
+    }
+
     void theCommandLineExportsByNameAndImportsByContent_data()
     {
         QTest::addColumn<QStringList>("arguments"); // %1 is the program's folder
@@ -379,8 +453,11 @@ private slots:
                              << QByteArray("BEGIN:VCALENDAR\r\n");
         QTest::newRow("import by content, whatever the name")
             << QStringList{"--importar", "%1/entrada.txt"} << 0 << "1 lembrete foi importado" << QByteArray();
-        QTest::newRow("a file that is no calendar goes to the old-format import")
-            << QStringList{"--importar", "%1/dados.mdb"} << 1 << "Erro: a importação de" << QByteArray();
+        QTest::newRow("bare events without a calendar")
+            << QStringList{"--importar", "%1/solto.txt"} << 0 << "1 lembrete foi importado" << QByteArray();
+        QTest::newRow("a file that is neither a calendar nor an old-format database")
+            << QStringList{"--importar", "%1/dados.mdb"} << 1
+            << "não é um calendário iCalendar nem um banco de dados do programa antigo" << QByteArray();
         QTest::newRow("neither .ics nor .csv") << QStringList{"--exportar", "%1/saida.txt"} << 2
                                                << "deve terminar em .ics (iCalendar) ou .csv" << QByteArray();
         QTest::newRow("a folder that does not exist")
@@ -400,6 +477,8 @@ private slots:
             writeFile(source.path(QStringLiteral("entrada.txt")),
                       "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20060311T090000\r\nSUMMARY:Novo\r\n"
                       "END:VEVENT\r\nEND:VCALENDAR\r\n");
+            writeFile(source.path(QStringLiteral("solto.txt")),
+                      "\r\nBEGIN:VEVENT\r\nDTSTART:20060312\r\nSUMMARY:Solto\r\nEND:VEVENT\r\n");
             for (QString &argument : arguments)
                 argument.replace(QStringLiteral("%1"), folder);
             QString text;
