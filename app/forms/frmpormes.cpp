@@ -14,6 +14,7 @@
 #include <almanaqlib.h>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -28,6 +29,8 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     ui->setupUi(this);
     ui->lstlista->setModel(m_rows);
     fitColumns();
+    ui->lstlista->installEventFilter(this);
+    connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmpormes::lstlista_DblClick);
     createCalendar();
     WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
@@ -82,6 +85,24 @@ void frmpormes::calendario_Click()
                                    QStringLiteral("Ocorreu o seguinte erro: ") + m_lastError,
                                    QStringLiteral("Erro"));
     }
+}
+
+void frmpormes::lstlista_DblClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        emit abrirLembrete(m_rows->key(index.row()));
+}
+
+bool frmpormes::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lstlista_DblClick(ui->lstlista->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool frmpormes::fail(const QString &description)

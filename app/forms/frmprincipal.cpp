@@ -31,8 +31,6 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -69,6 +67,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     , m_platform(platform)
     , m_store(store)
     , m_rows(new ReminderListModel(this))
+    , m_commands(platform, store)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Sistema de Zedozarir  -  ") + QString::fromUtf8(buildconfig::webAddress));
@@ -222,24 +221,9 @@ void frmprincipal::Form_Load()
     m_messagePanel->setText(kWelcome);
 }
 
-Statement frmprincipal::statementForFilter(const QString &filter) const
-{
-    const QDate today = m_platform.clock().today();
-    if (filter == QLatin1String("hoje"))
-        return modgeral::oneDay(today);
-    if (filter == QLatin1String("amanha"))
-        return modgeral::oneDay(today.addDays(1));
-    if (filter == QLatin1String("7dias"))
-        return modgeral::dateRange(today, today.addDays(7));
-    if (filter == QLatin1String("15dias"))
-        return modgeral::dateRange(today, today.addDays(15));
-    // "todos", and any stored value that is none of the five.
-    return modgeral::allReminders();
-}
-
 void frmprincipal::carregarlista()
 {
-    const ChosenReminder chosen = chosenReminder();
+    const qint64 chosen = chosenKey();
     m_rows->clear();
     const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
     m_store.abrirbanco();
@@ -288,22 +272,20 @@ void frmprincipal::showRows(ReminderRows rows)
     ui->barraprogresso->setVisible(false);
 }
 
-frmprincipal::ChosenReminder frmprincipal::chosenReminder() const
+qint64 frmprincipal::chosenKey() const
 {
     const QModelIndex current = ui->lstlista->currentIndex();
-    if (!current.isValid())
-        return {};
-    return {m_rows->storedDay(current.row()), m_rows->title(current.row())};
+    return current.isValid() ? m_rows->key(current.row()) : -1;
 }
 
 // The row with the keyboard focus is also the selected one, so the commands
 // act on the row that looks chosen: the reminder chosen before the load when
 // it is still listed, else the first row.
-void frmprincipal::chooseAfterLoad(const ChosenReminder &before)
+void frmprincipal::chooseAfterLoad(qint64 before)
 {
     if (m_rows->rowCount() == 0)
         return;
-    const int found = before.title.isNull() ? -1 : m_rows->rowOf(before.storedDay, before.title);
+    const int found = before < 0 ? -1 : m_rows->rowOf(before);
     chooseRow(std::max(found, 0));
 }
 
@@ -320,68 +302,6 @@ void frmprincipal::showLoadError(const QString &description)
     m_platform.messages().show(this, runtime::MessageIcon::Critical,
                                QStringLiteral("Ocorreu o seguinte erro: ") + description,
                                QStringLiteral("Erro"));
-}
-
-frmprincipal::ViewFilterChoice frmprincipal::viewFilterChoice(const QString &filter) const
-{
-    const QDate today = m_platform.clock().today();
-    const QString only = QStringLiteral("Estatus: Mostrando apenas lembretes de ");
-    if (filter == QLatin1String("todos"))
-        return {ui->mnutodos, settings::viewfilter::Todos, QStringLiteral("Estatus: Mostrando todos os lembretes")};
-    if (filter == QLatin1String("hoje"))
-        return {ui->mnuhoje, settings::viewfilter::Hoje,
-                only + QStringLiteral("hoje ") + daytext::shown(m_platform.clock().now().date())};
-    if (filter == QLatin1String("amanha"))
-        return {ui->mnuamanha, settings::viewfilter::Amanha,
-                only + QStringLiteral("amanhã ") + daytext::shown(today.addDays(1))};
-    if (filter == QLatin1String("7dias"))
-        return {ui->mnu7dias, settings::viewfilter::SeteDias,
-                only + QStringLiteral("até 7 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
-                    + daytext::shown(today.addDays(7))};
-    if (filter == QLatin1String("15dias"))
-        return {ui->mnu15dias, settings::viewfilter::QuinzeDias,
-                only + QStringLiteral("até 15 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
-                    + daytext::shown(today.addDays(15))};
-    return {};
-}
-
-void frmprincipal::markViewFilter(const ViewFilterChoice &choice)
-{
-    for (QAction *filter : {ui->mnutodos, ui->mnuhoje, ui->mnuamanha, ui->mnu7dias, ui->mnu15dias})
-        filter->setChecked(filter == choice.item);
-    settings::write(m_platform.settings(), settings::keys::Exibir, choice.savedValue);
-    ui->lblestatus->setText(choice.statusText);
-}
-
-void frmprincipal::applyViewFilter(const ViewFilterChoice &choice)
-{
-    markViewFilter(choice);
-    carregarlista();
-}
-
-void frmprincipal::mnutodos_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("todos")));
-}
-
-void frmprincipal::mnuhoje_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("hoje")));
-}
-
-void frmprincipal::mnuamanha_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("amanha")));
-}
-
-void frmprincipal::mnu7dias_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("7dias")));
-}
-
-void frmprincipal::mnu15dias_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("15dias")));
 }
 
 void frmprincipal::CarregarConfigSoft()
@@ -493,45 +413,21 @@ void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
-    editar(m_rows->title(selectedRow()));
+    editar(m_rows->key(selectedRow()));
 }
 
-void frmprincipal::editar(const QString &title)
+void frmprincipal::editar(qint64 key)
 {
-    // Showing the editor first lets its load open the database.
-    frmlembretesys *editor = frmlembretesys::showFor(*this, m_platform, m_store);
-    const QString caption = QStringLiteral("Editar lembrete");
-    editor->setWindowTitle(caption);
-    editor->setActionCaption(caption);
-    m_store.setEditStatement(modgeral::titleQuery(title));
-    if (!m_store.openRecordset(m_store.editStatement())) {
-        showLoadError(m_store.lastError());
-        return;
-    }
-    QSqlQuery &recordset = m_store.recordset();
-    if (recordset.next()) {
-        const QString stored = recordset.value(1).toString();
-        const QDate day = daytext::fromStored(stored);
-        editor->fill(day.isValid() ? daytext::shown(day) : stored, recordset.value(2).toString(),
-                     recordset.value(3).toString());
-    }
-    m_store.closeRecordset();
+    m_commands.edit(*this, key);
 }
 
 void frmprincipal::mnuremover_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Remover")))
         return;
-    const QString title = m_rows->title(selectedRow());
-    const runtime::MessageAnswer answer = m_platform.messages().show(
-        this, runtime::MessageIcon::Question,
-        QStringLiteral("Tem certeza que deseja remover o lembrete ") + title + QLatin1Char('?'),
-        QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
-    if (answer != runtime::MessageAnswer::Yes)
+    const int row = selectedRow();
+    if (!m_commands.remove(this, m_rows->key(row), m_rows->title(row), m_rows->storedDay(row)))
         return;
-    QString error;
-    if (!m_removal.remove(m_store, title, &error))
-        showLoadError(error);
     enableUndo();
     carregarlista();
 }
@@ -547,16 +443,14 @@ void frmprincipal::mnuprocurar_Click()
 
 void frmprincipal::mnudesfazer_Click()
 {
-    QString error;
-    if (!m_removal.undo(m_store, &error))
-        showLoadError(error);
+    m_commands.undo(this);
     enableUndo();
     carregarlista();
 }
 
 void frmprincipal::enableUndo()
 {
-    const bool possible = m_removal.canUndo();
+    const bool possible = m_commands.canUndo();
     ui->mnudesfazer->setEnabled(possible);
     m_popupUndo->setEnabled(possible);
 }
@@ -588,7 +482,11 @@ void frmprincipal::mnudias_Click()
 
 void frmprincipal::mnulembretesdata_Click()
 {
-    m_platform.windows().show<frmpormes>([this] { return new frmpormes(m_platform, m_store, this); });
+    m_platform.windows().show<frmpormes>([this] {
+        auto *view = new frmpormes(m_platform, m_store, this);
+        connect(view, &frmpormes::abrirLembrete, this, &frmprincipal::editar);
+        return view;
+    });
 }
 
 void frmprincipal::mnusoftware_Click()

@@ -193,21 +193,6 @@ private slots:
         QVERIFY(!f.editor());
     }
 
-    void editingASharedTitleRewritesOnlyItsFirstRow()
-    {
-        Fixture f({"2006/03/20|Pagar conta|primeira", "2006/03/11|pagar CONTA|segunda"});
-        // The row picked in the list is the later-entered one; the edit still
-        // loads and rewrites the first row its title finds.
-        QCOMPARE(f.listed().constFirst(), QStringLiteral("11/03/2006|pagar CONTA|1 dias"));
-        REQUIRE_ROWS(f.window->list(), 1);
-        f.openEdit(0);
-        QCOMPARE(f.txtdata()->text(), QStringLiteral("20/03/2006"));
-        QCOMPARE(f.txtdesc()->toPlainText(), QStringLiteral("primeira"));
-        f.txttitulo()->setText(QStringLiteral("Pagar luz"));
-        f.press();
-        QCOMPARE(f.stored(), (QStringList{"2006/03/20|Pagar luz|primeira", "2006/03/11|pagar CONTA|segunda"}));
-    }
-
     void anEditWhoseReminderWasRemovedMeanwhileWritesNothing()
     {
         Fixture f({"2006/03/12|Consulta|x", "2006/03/13|Fica|y"});
