@@ -7,6 +7,8 @@
 
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
+#include "runtime/windowplacement.h"
+#include "settings/settingsstore.h"
 #include "store/daytext.h"
 #include "store/listreader.h"
 #include "store/modgeral.h"
@@ -33,11 +35,20 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmpormes::lstlista_DblClick);
     createCalendar();
     WindowKeys::install(*this, nullptr, true);
-    setFixedSize(sizeHint());
+    // The designed size is the smallest; the list takes the room gained.
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+    runtime::windowplacement::restore(*this, settings::read(platform.settings(), settings::keys::JanelaPorData));
     Form_Load();
 }
 
 frmpormes::~frmpormes() = default;
+
+void frmpormes::closeEvent(QCloseEvent *event)
+{
+    settings::write(m_platform.settings(), settings::keys::JanelaPorData, runtime::windowplacement::remember(*this));
+    QWidget::closeEvent(event);
+}
 
 // The day column fits a whole date in the list's bold font and the last one
 // its whole header; the title column takes whatever the list has left, so

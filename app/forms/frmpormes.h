@@ -49,6 +49,7 @@ public slots:
     void calendario_Click();
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -11,6 +11,7 @@
 #include "forms/frmpormes.h"
 #include "forms/frmprocurar.h"
 #include "forms/frmsobre.h"
+#include "forms/growingarea.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
 #include "forms/reminderlistmodel.h"
@@ -20,6 +21,7 @@
 #include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
+#include "runtime/windowplacement.h"
 #include "settings/settingsstore.h"
 #include "store/daytext.h"
 #include "store/listreader.h"
@@ -28,7 +30,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -44,6 +45,7 @@ const QString kNothingSelected = QStringLiteral("Nenhum lembrete foi selecionado
 constexpr int kDayColumnWidth = 79;
 constexpr int kTitleColumnWidth = 339;
 constexpr int kDaysColumnWidth = 121;
+constexpr int kListWidth = 545;
 
 struct ToolbarButton
 {
@@ -85,8 +87,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     setMenuIcons();
     connectCommands();
     new SyncMenu(this, ui->mnuprincipal, platform, store, [this] { carregarlista(); });
-    // The window keeps its designed size and positions.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    makeResizable();
     Form_Load();
     // Once the window is up, the day's copy of the file is made on the side.
     runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.makeDailyCopyAhead(); });
@@ -107,6 +108,23 @@ QLabel *frmprincipal::statusLabel() const
 QString frmprincipal::statusMessage() const
 {
     return m_messagePanel->text();
+}
+
+// The designed size is the smallest; the room the window gains goes to the
+// list, and the place the user left it in is where it opens.
+void frmprincipal::makeResizable()
+{
+    QWidget *area = ui->centralwidget;
+    const QSize designed = sizeHint();
+    area->resize(area->minimumSize());
+    GrowingArea *growing = GrowingArea::install(*area);
+    growing->follow(ui->lblestatus, GrowingArea::Wider);
+    growing->follow(ui->lstlista, GrowingArea::Wider | GrowingArea::Taller);
+    growing->follow(ui->barraprogresso, GrowingArea::Wider | GrowingArea::Lower);
+    area->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(designed);
+    resize(designed);
+    runtime::windowplacement::restore(*this, settings::read(m_platform.settings(), settings::keys::JanelaPrincipal));
 }
 
 void frmprincipal::createToolbar()
@@ -312,16 +330,18 @@ void frmprincipal::CarregarConfigSoft()
     QCoreApplication::processEvents();
 }
 
-// The designed widths suit the designed font. A larger font widens the day
-// column just enough to show a whole date, taking the room from the title
-// column, so the three columns still fill the list.
+// The designed widths suit the designed font and size. A larger font widens
+// the day column just enough to show a whole date, taking the room from the
+// title column, so the three columns still fill the list; a wider window
+// gives its room to the title column.
 void frmprincipal::fitDayColumnToFont()
 {
     QTreeView *list = ui->lstlista;
     const int needed = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     const int dayWidth = std::max(kDayColumnWidth, needed);
+    const int gained = std::max(0, list->width() - kListWidth);
     list->setColumnWidth(0, dayWidth);
-    list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth));
+    list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth) + gained);
     list->setColumnWidth(2, kDaysColumnWidth);
 }
 
@@ -336,6 +356,7 @@ void frmprincipal::closeEvent(QCloseEvent *event)
 {
     // Every other window goes first, the most recently loaded first.
     m_platform.windows().unloadAllExcept(this);
+    settings::write(m_platform.settings(), settings::keys::JanelaPrincipal, runtime::windowplacement::remember(*this));
     event->accept();
 }
 
@@ -351,6 +372,8 @@ bool frmprincipal::eventFilter(QObject *watched, QEvent *event)
             lstlista_MouseDown(mouse->globalPosition().toPoint());
             return true;
         }
+    } else if (watched == ui->lstlista && event->type() == QEvent::Resize) {
+        fitDayColumnToFont();
     } else if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Delete && selectedRow() >= 0) {

@@ -77,6 +77,7 @@ protected:
 
 private:
     void Form_Load();
+    void makeResizable();
     void createStatusPanels();
     void fitDayColumnToFont();
     void createToolbar();
