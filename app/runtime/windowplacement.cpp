@@ -103,6 +103,9 @@ void restore(QWidget &window, const QString &remembered)
 
 QString remember(const QWidget &window)
 {
+    // A maximised window is remembered at the size it returns to.
+    if (window.isMaximized() || window.isFullScreen())
+        return text(window.normalGeometry());
     return text(QRect(window.pos(), window.size()));
 }
 
