@@ -261,9 +261,12 @@ void frmprincipal::carregarlista()
     // silently: the user is told the list is incomplete.
     if (!complete)
         showLoadError(modgeral::incompleteList(reader.error(), read));
-    // Every change of the reminders ends in a load: an open search follows it.
+    // Every change of the reminders ends in a load: an open search and an
+    // open by-day view (both open the editor) follow it.
     if (frmprocurar *search = m_platform.windows().find<frmprocurar>())
         search->procurar();
+    if (frmpormes *byDay = m_platform.windows().find<frmpormes>())
+        byDay->carregarlista();
 }
 
 // Shows the rows in about a hundred steps, the progress bar following: it is

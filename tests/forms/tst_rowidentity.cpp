@@ -110,6 +110,8 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(f.stored(), (QStringList{"2006/03/10|Pilates|manhã", "2006/03/10|Yoga|noite",
                                           "2006/03/17|PILATES|outra"}));
+        if (frmpormes *byDay = f.loaded<frmpormes>()) // it shows the change at once
+            QVERIFY(listedRows(byDay->findChild<QTreeView *>(QStringLiteral("lstlista"))).contains("10/03/2006|Yoga|0 dias"));
         f.fake.platform().windows().unloadAllExcept(f.window.get());
         flushDeletes();
     }
