@@ -13,13 +13,14 @@
 
 #include <almanaqlib.h>
 
-#include <QTimer>
 
 
 namespace {
 
 const QString kAddCaption = QStringLiteral("Adicionar lembrete");
-const QString kDescriptionPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete\r\n");
+// Shown greyed while the box is empty; never stored, since descriptions
+// travel to other programs and devices.
+const QString kDescriptionPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete");
 
 } // namespace
 
@@ -30,11 +31,10 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     , m_store(store)
 {
     ui->setupUi(this);
-    ui->txtdesc->setPlainText(kDescriptionPrompt);
+    ui->txtdesc->setPlaceholderText(kDescriptionPrompt);
     connect(ui->cmdacao, &QPushButton::clicked, this, &frmlembretesys::cmdacao_Click);
     connect(ui->cmdcancelar, &QPushButton::clicked, this, &frmlembretesys::cmdcancelar_Click);
     WindowKeys::install(*this, ui->cmdacao, false);
-    ui->txtdesc->installEventFilter(this);
     createCalendar();
     setFixedSize(sizeHint());
     Form_Load();
@@ -87,20 +87,6 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     const daytext::TypedDay typed = ui->txtdata->day();
     if (m_calendar && typed.ok())
         m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
-}
-
-// While the description box still holds the prompt, entering it selects the
-// prompt, so typing replaces it. The selection waits for the click that gave
-// the focus to place the cursor first.
-bool frmlembretesys::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->txtdesc && event->type() == QEvent::FocusIn && description() == kDescriptionPrompt) {
-        QTimer::singleShot(0, ui->txtdesc, [this] {
-            if (description() == kDescriptionPrompt)
-                ui->txtdesc->selectAll();
-        });
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmlembretesys::calendario_Click()

@@ -17,8 +17,8 @@ class frmlembretesys;
 
 // The reminder editor: adds a new reminder or rewrites the one the main
 // window's edit command picked. The window caption is the mode: "Adicionar
-// lembrete" adds, any other caption edits the row the store's edit statement
-// finds first.
+// lembrete" adds, any other caption rewrites the row the store's edit
+// statement names by its key.
 class frmlembretesys : public QWidget
 {
     Q_OBJECT
@@ -50,9 +50,6 @@ public slots:
     void cmdacao_Click();
     void cmdcancelar_Click();
     void calendario_Click();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();

@@ -35,8 +35,9 @@ public:
     QString text(int row, int column) const;
     QString title(int row) const { return m_rows.title(row); }
     QString storedDay(int row) const { return m_rows.storedDay(row); }
-    // The first shown row with this stored day and title, else -1.
-    int rowOf(const QString &storedDay, const QString &title) const;
+    qint64 key(int row) const { return m_rows.key(row); }
+    // The shown row with this key, else -1.
+    int rowOf(qint64 key) const;
 
 private:
     ReminderRows m_rows;

@@ -76,7 +76,7 @@ bool ListReader::read(const Statement &statement, ReminderRows &rows)
     while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
         if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)
             m_firstRowWithoutTitle = rows.size();
-        rows.append(columnText(raw, 1), columnText(raw, 2));
+        rows.append(sqlite3_column_int64(raw, 0), columnText(raw, 1), columnText(raw, 2));
     }
     if (result != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));

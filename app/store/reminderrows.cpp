@@ -4,8 +4,9 @@
 
 #include <limits>
 
-void ReminderRows::append(QByteArrayView storedDay, QByteArrayView title)
+void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView title)
 {
+    m_keys.push_back(key);
     const QDate day = daytext::fromStored(storedDay);
     if (day.isValid() && day.toJulianDay() <= std::numeric_limits<qint32>::max()) {
         m_days.push_back(qint32(day.toJulianDay()));
@@ -26,6 +27,7 @@ void ReminderRows::truncate(qsizetype count)
 {
     if (count >= size())
         return;
+    m_keys.resize(std::size_t(count));
     m_days.resize(std::size_t(count));
     m_titleEnds.resize(std::size_t(count));
     m_titles.truncate(count == 0 ? 0 : qsizetype(m_titleEnds.back()));

@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <vector>
 
-// The rows of a reminder list, kept compactly: each day as a day number and
-// every title in one UTF-8 buffer, so a million reminders cost tens of bytes
-// each. A day text that is not "yyyy/mm/dd" (a file edited by hand) is kept
+// The rows of a reminder list, kept compactly: each row's key, its day as a
+// day number and every title in one UTF-8 buffer, so a million reminders cost
+// tens of bytes each. A day text that is not "yyyy/mm/dd" (a file edited by hand) is kept
 // as it is, to be shown as it is.
 class ReminderRows
 {
@@ -16,7 +16,7 @@ public:
     qsizetype size() const { return qsizetype(m_days.size()); }
     bool isEmpty() const { return m_days.empty(); }
 
-    void append(QByteArrayView storedDay, QByteArrayView title);
+    void append(qint64 key, QByteArrayView storedDay, QByteArrayView title);
     void clear();
     // Keeps the first count rows.
     void truncate(qsizetype count);
@@ -26,8 +26,11 @@ public:
     // The row's day text as stored.
     QString storedDay(qsizetype row) const;
     QString title(qsizetype row) const;
+    // The row's key in the table (its rowid): what commands on the row act on.
+    qint64 key(qsizetype row) const { return m_keys[std::size_t(row)]; }
 
 private:
+    std::vector<qint64> m_keys;
     // A day number (Julian day) when not negative; otherwise -1 - index into m_oddDays.
     std::vector<qint32> m_days;
     // Where each title ends in m_titles; a title starts where the previous one ends.
