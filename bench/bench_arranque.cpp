@@ -105,11 +105,23 @@ int firstOpenOfAnOlderFile(const QString &folder, int count)
         tick.start();
     });
     QObject::connect(&store.startupWork(), &StartupWork::indexesFinished, &loop, &QEventLoop::quit);
+    // A change in the middle of the build: how long the user waits for it.
+    qint64 changeMs = -1;
+    bool changed = false;
+    QObject::connect(&store.startupWork(), &StartupWork::indexProgress, [&](int percent) {
+        if (changeMs >= 0 || percent < 50)
+            return;
+        QElapsedTimer change;
+        change.start();
+        changed = store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Durante a construção"), QString());
+        changeMs = change.elapsed();
+    });
     loop.exec();
     std::printf("primeira abertura de arquivo antigo, %d lembretes: janela pintada em %lld ms "
-                "(busca em preparo: %s); indices prontos em %lld ms; maior pausa da janela: %lld ms\n",
+                "(busca em preparo: %s); indices prontos em %lld ms; maior pausa da janela: %lld ms; "
+                "uma inclusao no meio da construcao: %lld ms (%s)\n",
                 window.list()->model()->rowCount(), painted, searchPendingAtPaint ? "sim" : "nao",
-                timer.elapsed(), longestPause);
+                timer.elapsed(), longestPause, changeMs, changed ? "gravada" : qPrintable(store.lastError()));
     printLoad();
     return 0;
 }
