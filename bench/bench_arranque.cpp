@@ -4,7 +4,18 @@
 // file check alone on the same file.
 //
 //   bench_arranque CAMINHO-DO-BANCO [repeticoes]
+//
+// The first open of a file of an older version (without the indexes the
+// program adds): the time to the painted window, then while the indexes are
+// built on the side, how long the window's event loop went without turning
+// (what a key or click would wait at most) and how long the build took.
+// PASTA gets dados-antigo.mdb with N reminders the first time.
+//
+//   bench_arranque --antigo PASTA N
+#include "reminderdata.h"
 #include "forms/frmprincipal.h"
+#include "runtime/firstpaint.h"
+#include "store/startupwork.h"
 #include "runtime/platform.h"
 #include "runtime/qtservices.h"
 #include "store/modgeral.h"
@@ -17,9 +28,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <cstdio>
 #include <ctime>
@@ -45,12 +58,82 @@ public:
     }
 };
 
+void printLoad()
+{
+    QFile load(QStringLiteral("/proc/loadavg"));
+    if (load.open(QIODevice::ReadOnly))
+        std::printf("carga (loadavg): %s", load.readLine().constData());
+}
+
+int firstOpenOfAnOlderFile(const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    const QString older = QDir(folder).filePath(QStringLiteral("dados-antigo.mdb"));
+    if (!QFile::exists(older) && !benchdata::fill(older, count)) {
+        std::fprintf(stderr, "nao foi possivel criar %s\n", qPrintable(older));
+        return 1;
+    }
+    QTemporaryDir run;
+    if (!QFile::copy(older, run.filePath(modgeral::databaseFileName())))
+        return 1;
+    runtime::Platform platform(run.path());
+    platform.setMessageBoxes(std::make_unique<PrintingMessageBoxes>());
+    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(run.filePath("bench.ini")));
+    printLoad();
+
+    QElapsedTimer timer;
+    timer.start();
+    modgeral store(platform);
+    frmprincipal window(platform, store);
+    qint64 painted = -1;
+    runtime::afterFirstPaint(window.list()->viewport(), [&] { painted = timer.elapsed(); });
+    window.show();
+    QEventLoop loop;
+    // The event loop's longest pause while the work goes on: input waits as long.
+    QElapsedTimer sinceTick;
+    qint64 longestPause = 0;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (sinceTick.isValid())
+            longestPause = std::max(longestPause, sinceTick.elapsed());
+        sinceTick.start();
+    });
+    bool searchPendingAtPaint = false;
+    runtime::afterFirstPaint(window.list()->viewport(), [&] {
+        searchPendingAtPaint = store.startupWork().searchPending();
+        tick.start();
+    });
+    QObject::connect(&store.startupWork(), &StartupWork::indexesFinished, &loop, &QEventLoop::quit);
+    // A change in the middle of the build: how long the user waits for it.
+    qint64 changeMs = -1;
+    bool changed = false;
+    QObject::connect(&store.startupWork(), &StartupWork::indexProgress, [&](int percent) {
+        if (changeMs >= 0 || percent < 50)
+            return;
+        QElapsedTimer change;
+        change.start();
+        changed = store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Durante a construção"), QString());
+        changeMs = change.elapsed();
+    });
+    loop.exec();
+    std::printf("primeira abertura de arquivo antigo, %d lembretes: janela pintada em %lld ms "
+                "(busca em preparo: %s); indices prontos em %lld ms; maior pausa da janela: %lld ms; "
+                "uma inclusao no meio da construcao: %lld ms (%s)\n",
+                window.list()->model()->rowCount(), painted, searchPendingAtPaint ? "sim" : "nao",
+                timer.elapsed(), longestPause, changeMs, changed ? "gravada" : qPrintable(store.lastError()));
+    printLoad();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 3 && qstrcmp(argv[1], "--antigo") == 0)
+        return firstOpenOfAnOlderFile(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     if (argc < 2) {
         std::fprintf(stderr, "uso: bench_arranque CAMINHO-DO-BANCO [repeticoes]\n");
         return 2;

@@ -15,6 +15,7 @@
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
 #include "forms/reminderlistmodel.h"
+#include "forms/startupstatus.h"
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
 #include "reports/viewlistsource.h"
@@ -88,9 +89,11 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     connectCommands();
     new SyncMenu(this, ui->mnuprincipal, platform, store, [this] { carregarlista(); });
     makeResizable();
+    // The window comes up before the file's check and the building of its
+    // indexes, which then go on the side, followed in the status bar.
+    m_store.deferStartupWork();
     Form_Load();
-    // Once the window is up, the day's copy of the file is made on the side.
-    runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.makeDailyCopyAhead(); });
+    runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.continueStartupWork(); });
 }
 
 frmprincipal::~frmprincipal() = default;
@@ -146,6 +149,7 @@ void frmprincipal::createStatusPanels()
     m_messagePanel->setFrameShape(QFrame::Panel);
     m_messagePanel->setFrameShadow(QFrame::Sunken);
     ui->StatusBar->addWidget(m_messagePanel, 1);
+    ui->StatusBar->addWidget(new StartupStatus(m_store.startupWork(), ui->StatusBar));
     const runtime::Clock &clock = m_platform.clock();
     m_datePanel = new StatusClock([&clock] { return daytext::shown(clock.today()); }, ui->StatusBar);
     m_datePanel->setObjectName(QStringLiteral("StatusBarData"));

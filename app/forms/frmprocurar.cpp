@@ -8,6 +8,7 @@
 #include "store/modgeral.h"
 #include "store/reminderindexes.h"
 #include "store/remindersearch.h"
+#include "store/startupwork.h"
 
 #include <QKeyEvent>
 #include <algorithm>
@@ -27,6 +28,13 @@ frmprocurar::frmprocurar(runtime::Platform &platform, modgeral &store, QWidget *
     ui->lstlista->installEventFilter(this);
     connect(ui->txtprocurar, &QLineEdit::textChanged, this, &frmprocurar::procurar);
     connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmprocurar::lstlista_DblClick);
+    // While its index is being built the search says so, and runs once it is ready.
+    const StartupWork &work = m_store.startupWork();
+    connect(&work, &StartupWork::indexProgress, this, [this, &work] {
+        if (work.searchPending())
+            procurar();
+    });
+    connect(&work, &StartupWork::indexesFinished, this, &frmprocurar::procurar);
     WindowKeys::install(*this, nullptr, true);
     setFixedSize(sizeHint());
 }
@@ -47,6 +55,12 @@ void frmprocurar::procurar()
         showResult(0, QStringLiteral("o banco de dados não está aberto."));
         return;
     }
+    if (m_store.startupWork().searchPending()) {
+        m_rows->clear();
+        ui->lblresultado->setText(preparingText(m_store.startupWork().percent()));
+        m_store.continueStartupWork();
+        return;
+    }
     ReminderRows rows;
     ListReader reader(m_store.connection());
     const bool complete = reader.read(statement, rows);
@@ -59,6 +73,13 @@ void frmprocurar::procurar()
                     : QStringLiteral("o índice de busca não pôde ser criado neste arquivo.");
     }
     showResult(m_rows->rowsTaken(), error);
+}
+
+QString frmprocurar::preparingText(int percent)
+{
+    return QStringLiteral("A busca está sendo preparada (%1%); os lembretes encontrados aparecem "
+                          "assim que ela estiver pronta.")
+        .arg(percent);
 }
 
 void frmprocurar::showResult(int count, const QString &error)

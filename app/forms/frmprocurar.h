@@ -29,6 +29,9 @@ public:
     // reminders changed.
     void procurar();
 
+    // What the result line says while the search index is being built.
+    static QString preparingText(int percent);
+
 signals:
     // The user picked this reminder to open in the editor.
     void abrirLembrete(qint64 key);

@@ -1,6 +1,7 @@
 #include "store/modgeral.h"
 #include "exchange/syncstate.h"
 
+#include "runtime/busypointer.h"
 #include "runtime/platform.h"
 #include "store/dailycopy.h"
 #include "store/dailycopyahead.h"
@@ -9,6 +10,8 @@
 #include "store/jetimport.h"
 #include "store/leftovers.h"
 #include "store/reminderindexes.h"
+#include "store/searchindex.h"
+#include "store/startupwork.h"
 #include "store/uidcolumn.h"
 
 #include <QDate>
@@ -19,6 +22,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <sqlite3.h>
 
 namespace {
@@ -65,7 +69,10 @@ QString describe(const QSqlError &error)
 modgeral::modgeral(runtime::Platform &platform)
     : m_platform(platform)
     , m_dailyCopyAhead(std::make_unique<DailyCopyAhead>())
+    , m_startupWork(std::make_unique<StartupWork>())
 {
+    QObject::connect(m_startupWork.get(), &StartupWork::checkFinished, m_startupWork.get(),
+                     [this](const QString &damage) { checkFinished(damage); });
 }
 
 modgeral::~modgeral()
@@ -100,13 +107,19 @@ void modgeral::abrirbanco()
             error = describe(db.lastError());
         else if (!prepareConnection(&error))
             db.close();
+        // Until the indexes are built the search says it is being prepared.
+        else if (m_deferred && !m_startupWork->indexesStarted() && !isReadOnly())
+            m_startupWork->setSearchPending(!searchindex::complete(db));
     }
-    if (!error.isEmpty()) {
-        m_platform.messages().show(
-            nullptr, runtime::MessageIcon::Critical,
-            QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ") + error,
-            QStringLiteral("Erro"));
-    }
+    if (!error.isEmpty())
+        reportOpenError(error);
+}
+
+void modgeral::reportOpenError(const QString &error) const
+{
+    m_platform.messages().show(nullptr, runtime::MessageIcon::Critical,
+                               QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ") + error,
+                               QStringLiteral("Erro"));
 }
 
 // Refuses anything that is not a reminder database before SQLite sees it:
@@ -153,7 +166,7 @@ bool modgeral::prepareConnection(QString *error)
         *error = QStringLiteral("não foi possível preparar a conexão com o banco de dados.");
         return false;
     }
-    if (!m_integrityChecked)
+    if (!m_integrityChecked && !m_deferred)
         return checkIntegrityOnce(error);
     QString problem;
     switch (databasecheck::shapeOf(db, &problem)) {
@@ -161,6 +174,9 @@ bool modgeral::prepareConnection(QString *error)
         *error = problem.isEmpty() ? describe(db.lastError()) : problem;
         return false;
     case databasecheck::Shape::NoTables: {
+        // A file without tables is checked at once: it is tiny.
+        if (!m_integrityChecked)
+            return checkIntegrityOnce(error);
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("create table lembrete ("
                                        "id integer primary key autoincrement, "
@@ -175,24 +191,38 @@ bool modgeral::prepareConnection(QString *error)
     case databasecheck::Shape::Reminders:
         break;
     }
-    // Keeps the list's order and the day filters fast; a read-only folder
-    // (or a damaged file) still lets the reminders be read without it.
-    if (m_damage.isEmpty())
-        QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
-    uidcolumn::ensure(db);
-    syncstate::ensure(db);
-    return reminderindexes::prepare(db, m_damage.isEmpty(), error);
+    // Nothing is written to a file before its check has passed; a read-only
+    // folder still lets the reminders be read without the new columns.
+    const bool writable = m_integrityChecked && m_damage.isEmpty();
+    if (writable) {
+        uidcolumn::ensure(db);
+        syncstate::ensure(db);
+    }
+    if (!reminderindexes::prepare(db, writable, error))
+        return false;
+    if (writable && !m_deferred) {
+        StepGate gate;
+        reminderindexes::build(db, gate, [](int) {});
+    }
+    return true;
 }
 
 // Once per run, before anything is written: a damaged file is reported and
 // opened again read-only, so what can still be read is shown and kept.
 bool modgeral::checkIntegrityOnce(QString *error)
 {
+    return applyCheck(databasecheck::damageOf(connection()), error);
+}
+
+bool modgeral::applyCheck(const QString &damage, QString *error)
+{
     m_integrityChecked = true;
+    m_damage = damage;
     QSqlDatabase db = connection();
-    m_damage = databasecheck::damageOf(db);
     if (m_damage.isEmpty())
         return prepareConnection(error);
+    m_startupWork->setSearchPending(false);
+    m_recordset.reset();
     db.close();
     db.setConnectOptions(connectOptions());
     m_platform.messages().show(
@@ -210,6 +240,67 @@ bool modgeral::checkIntegrityOnce(QString *error)
     return prepareConnection(error);
 }
 
+void modgeral::deferStartupWork()
+{
+    m_deferred = true;
+}
+
+void modgeral::continueStartupWork()
+{
+    if (!m_deferred || !isOpen() || isReadOnly())
+        return;
+    const QString database = m_platform.dataFile(databaseFileName());
+    if (!m_integrityChecked) {
+        m_startupWork->startCheck(database); // checkFinished() carries on
+        return;
+    }
+    if (m_startupWork->indexesStarted())
+        return;
+    if (!m_copyAheadAsked) {
+        m_copyAheadAsked = true;
+        makeDailyCopyAhead();
+    }
+    // The copy is read in steps that start over whenever the file changes:
+    // the indexes wait for it.
+    if (m_dailyCopyAhead->isRunning()) {
+        QTimer::singleShot(100, m_startupWork.get(), [this] { continueStartupWork(); });
+        return;
+    }
+    if (reminderindexes::complete(connection()))
+        m_startupWork->setSearchPending(false);
+    else
+        m_startupWork->startIndexes(database);
+}
+
+void modgeral::checkFinished(const QString &damage)
+{
+    if (!m_integrityChecked && isOpen()) {
+        QString error;
+        if (!applyCheck(damage, &error))
+            reportOpenError(error);
+    }
+    continueStartupWork();
+}
+
+// A change before the deferred check has ended waits for it: the file is
+// written only once it is known sound.
+bool modgeral::waitForDeferredCheck()
+{
+    if (!m_deferred || m_integrityChecked)
+        return true;
+    m_startupWork->startCheck(m_platform.dataFile(databaseFileName()));
+    QString damage;
+    {
+        const runtime::BusyPointer busy;
+        damage = m_startupWork->waitForCheck();
+    }
+    QString error;
+    if (applyCheck(damage, &error))
+        return true;
+    reportOpenError(error);
+    return failWith(error);
+}
+
 bool modgeral::isReadOnly() const
 {
     return !m_damage.isEmpty();
@@ -219,9 +310,12 @@ bool modgeral::beginChange()
 {
     if (!isOpen())
         return failWith(QStringLiteral("o banco de dados não está aberto."));
+    if (!waitForDeferredCheck())
+        return false;
     if (isReadOnly())
         return failWith(QStringLiteral("o banco de dados de lembretes está danificado e foi aberto "
                                        "somente para leitura; nenhuma alteração foi gravada."));
+    m_startupWork->holdForChange();
     makeDailyCopy();
     return true;
 }
@@ -338,9 +432,9 @@ bool modgeral::execute(const Statement &statement)
 
 bool modgeral::appendReminder(const QString &day, const QString &title, const QString &description)
 {
-    m_recordset = std::make_unique<QSqlQuery>(connection());
     if (!beginChange())
         return false;
+    m_recordset = std::make_unique<QSqlQuery>(connection());
     if (!m_recordset->prepare(QStringLiteral(
             "insert into lembrete (data, titulo, descricao) values (?, ?, ?)")))
         return failWith(describe(m_recordset->lastError()));

@@ -8,6 +8,7 @@
 #include <memory>
 
 class DailyCopyAhead;
+class StartupWork;
 class QSqlDatabase;
 class QSqlQuery;
 class QWidget;
@@ -83,6 +84,18 @@ public:
     // the file is sound; the day's first change then waits for it at most.
     void makeDailyCopyAhead();
 
+    // For the main window: the first open of a run neither checks the file
+    // nor builds its indexes; continueStartupWork() does both on threads of
+    // their own once the window is up. Until the check has passed nothing is
+    // written: a change waits for the check (and is refused if the file is
+    // found damaged), and a damaged file is then opened read-only as always.
+    void deferStartupWork();
+    // Starts, or carries on with, what deferStartupWork() put off: the check,
+    // then today's copy, then the indexes. Safe to call at any time.
+    void continueStartupWork();
+    // The work's stages and progress, for the status bar and the search.
+    StartupWork &startupWork() const { return *m_startupWork; }
+
     // The description of the last failure of a statement, in words for the user.
     QString lastError() const { return m_lastError; }
 
@@ -112,6 +125,10 @@ private:
     QString connectOptions() const;
     bool prepareConnection(QString *error);
     bool checkIntegrityOnce(QString *error);
+    bool applyCheck(const QString &damage, QString *error);
+    void checkFinished(const QString &damage);
+    bool waitForDeferredCheck();
+    void reportOpenError(const QString &error) const;
     void makeDailyCopy();
     void releaseConnection();
     bool failWith(const QString &description);
@@ -129,4 +146,7 @@ private:
     QDate m_dailyCopyDay;            // the day whose copy exists
     bool m_dailyCopyFailureTold = false;
     std::unique_ptr<DailyCopyAhead> m_dailyCopyAhead;
+    bool m_deferred = false;           // the main window's start: check and indexes after its first paint
+    bool m_copyAheadAsked = false;     // the deferred work asked for today's copy
+    std::unique_ptr<StartupWork> m_startupWork; // declared last: its threads end first
 };

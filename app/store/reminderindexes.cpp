@@ -1,14 +1,22 @@
 #include "store/reminderindexes.h"
 
+#include "store/indexsteps.h"
+#include "store/searchindex.h"
+
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace reminderindexes {
 
 namespace {
+
+using indexsteps::has;
+using indexsteps::number;
 
 sqlite3 *handleOf(const QSqlDatabase &db)
 {
@@ -37,39 +45,23 @@ bool run(QSqlQuery &query, const QString &statement)
     return query.exec(statement);
 }
 
-bool has(QSqlQuery &query, const QString &type, const QString &name)
-{
-    query.prepare(QStringLiteral("select count(*) from sqlite_master where type = ? and name = ?"));
-    query.addBindValue(type);
-    query.addBindValue(name);
-    return query.exec() && query.next() && query.value(0).toInt() > 0;
-}
-
-qint64 number(QSqlQuery &query, const QString &statement)
-{
-    return query.exec(statement) && query.next() ? query.value(0).toLongLong() : -1;
-}
-
 bool hasTitleKeyColumn(QSqlQuery &query)
 {
-    if (!query.exec(QStringLiteral("pragma main.table_info(lembrete)")))
-        return false;
-    while (query.next()) {
-        if (query.value(1).toString() == QLatin1String("titulo_chave"))
-            return true;
+    bool found = false;
+    if (query.exec(QStringLiteral("pragma main.table_info(lembrete)"))) {
+        while (!found && query.next())
+            found = query.value(1).toString() == QLatin1String("titulo_chave");
     }
-    return false;
+    query.finish();
+    return found;
 }
 
+// The column and what keeps it right; filling it is left to build().
 bool prepareTitleKey(QSqlQuery &query)
 {
     if (!hasTitleKeyColumn(query)
         && !run(query, QStringLiteral("alter table lembrete add column titulo_chave text")))
         return false;
-    // Keys first, index after: building an index from sorted keys is far
-    // cheaper than growing it one random key at a time.
-    run(query, QStringLiteral("update lembrete set titulo_chave = chave_titulo(titulo) where titulo_chave is null"));
-    run(query, QStringLiteral("create index if not exists lembrete_titulo_chave on lembrete (titulo_chave)"));
     // Another program that retitles a row empties its key; the row is then
     // found by its title until the program fills the key again.
     run(query, QStringLiteral("create trigger if not exists lembrete_titulo_alterado "
@@ -89,51 +81,64 @@ bool prepareTitleKey(QSqlQuery &query)
     return true;
 }
 
-const QStringList kSearchTriggers{
-    QStringLiteral("create trigger if not exists lembrete_busca_inclui after insert on lembrete begin "
-                   "insert into lembrete_busca (rowid, titulo, descricao) "
-                   "values (new.rowid, new.titulo, new.descricao); end"),
-    QStringLiteral("create trigger if not exists lembrete_busca_remove after delete on lembrete begin "
-                   "insert into lembrete_busca (lembrete_busca, rowid, titulo, descricao) "
-                   "values ('delete', old.rowid, old.titulo, old.descricao); end"),
-    QStringLiteral("create trigger if not exists lembrete_busca_altera "
-                   "after update of titulo, descricao on lembrete begin "
-                   "insert into lembrete_busca (lembrete_busca, rowid, titulo, descricao) "
-                   "values ('delete', old.rowid, old.titulo, old.descricao); "
-                   "insert into lembrete_busca (rowid, titulo, descricao) "
-                   "values (new.rowid, new.titulo, new.descricao); end"),
-};
-
-void prepareSearch(QSqlQuery &query)
+bool emptyKeysLeft(QSqlQuery &query)
 {
-    bool rebuild = false;
-    if (!has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca"))) {
-        // Only positions of words are kept (detail=none); the prefixes of up to
-        // eight letters have their own lists, so a word being typed is found
-        // without merging the lists of every word it begins.
-        if (!run(query, QStringLiteral("create virtual table lembrete_busca using fts5("
-                                       "titulo, descricao, content='lembrete', "
-                                       "tokenize='unicode61 remove_diacritics 2', "
-                                       "detail=none, prefix='1 2 3 4 5 6 7 8')")))
-            return;
-        rebuild = true;
+    return number(query, QStringLiteral("select exists (select 1 from lembrete where titulo_chave is null)")) != 0;
+}
+
+bool dayIndexed(QSqlQuery &query)
+{
+    return has(query, QStringLiteral("index"), QStringLiteral("lembrete_data"));
+}
+
+bool titleKeysDone(QSqlQuery &query)
+{
+    return !hasTitleKeyColumn(query)
+           || (has(query, QStringLiteral("index"), QStringLiteral("lembrete_titulo_chave")) && !emptyKeysLeft(query));
+}
+
+StepGate::Outcome one(QSqlQuery &query, const QString &statement)
+{
+    return indexsteps::inTransaction(query, [&] {
+        return run(query, statement) ? StepGate::Outcome::Done : StepGate::Outcome::Failed;
+    });
+}
+
+// Keys first, index after: building an index from sorted keys is far cheaper
+// than growing it one random key at a time. Without the index every empty key
+// is sought through the whole table, so the keys go in rowid ranges.
+bool buildTitleKeys(QSqlQuery &query, StepGate &gate, const std::function<void(double)> &progress)
+{
+    if (titleKeysDone(query))
+        return true;
+    if (has(query, QStringLiteral("index"), QStringLiteral("lembrete_titulo_chave")))
+        return gate.run([&] {
+            return one(query, QStringLiteral("update lembrete set titulo_chave = chave_titulo(titulo) "
+                                             "where titulo_chave is null"));
+        });
+    const qint64 last = number(query, QStringLiteral("select coalesce(max(rowid), 0) from lembrete"));
+    indexsteps::StepSize size;
+    for (qint64 done = 0; done < last;) {
+        QElapsedTimer timer;
+        timer.start();
+        const qint64 upTo = std::min(last, done + size.rows());
+        if (!gate.run([&] {
+                return indexsteps::inTransaction(query, [&] {
+                    query.prepare(QStringLiteral("update lembrete set titulo_chave = chave_titulo(titulo) "
+                                                 "where rowid > ? and rowid <= ? and titulo_chave is null"));
+                    query.addBindValue(done);
+                    query.addBindValue(upTo);
+                    return query.exec() ? StepGate::Outcome::Done : StepGate::Outcome::Failed;
+                });
+            }))
+            return false;
+        done = upTo;
+        size.took(timer.elapsed());
+        progress(0.9 * double(done) / double(last));
     }
-    for (const char *name : {"lembrete_busca_inclui", "lembrete_busca_remove", "lembrete_busca_altera"}) {
-        if (!has(query, QStringLiteral("trigger"), QLatin1String(name)))
-            rebuild = true;
-    }
-    if (rebuild) {
-        for (const QString &trigger : kSearchTriggers) {
-            if (!run(query, trigger))
-                return;
-        }
-    }
-    // Rows added while the triggers were missing leave the index behind the
-    // table; comparing the newest row of each costs two index seeks.
-    if (rebuild
-        || number(query, QStringLiteral("select coalesce(max(rowid), 0) from lembrete"))
-               != number(query, QStringLiteral("select coalesce(max(id), 0) from lembrete_busca_docsize")))
-        run(query, QStringLiteral("insert into lembrete_busca (lembrete_busca) values ('rebuild')"));
+    return gate.run([&] {
+        return one(query, QStringLiteral("create index if not exists lembrete_titulo_chave on lembrete (titulo_chave)"));
+    });
 }
 
 } // namespace
@@ -148,13 +153,19 @@ QString titleKey(const QString &title)
     return QString::fromUcs4(folded.constData(), folded.size());
 }
 
-bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
+bool registerFunctions(const QSqlDatabase &connection)
 {
     sqlite3 *handle = handleOf(connection);
-    if (!handle
-        || sqlite3_create_function_v2(handle, "chave_titulo", 1,
-                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                      titleKeyFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return handle
+           && sqlite3_create_function_v2(handle, "chave_titulo", 1,
+                                         SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                         titleKeyFunction, nullptr, nullptr, nullptr)
+                  == SQLITE_OK;
+}
+
+bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
+{
+    if (!registerFunctions(connection)) {
         *error = QStringLiteral("não foi possível preparar a conexão com o banco de dados.");
         return false;
     }
@@ -162,20 +173,42 @@ bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
     // The connection's own triggers and views need no file of their own.
     run(query, QStringLiteral("pragma temp_store = memory"));
     const bool keyed = writable ? prepareTitleKey(query) : hasTitleKeyColumn(query);
-    // The title statements read through this view, with or without the key column.
-    run(query, QStringLiteral("create temp view if not exists lembrete_titulos as "
+    // The title statements read through this view, with or without the key
+    // column; made again when a later prepare has added the column.
+    run(query, QStringLiteral("drop view if exists temp.lembrete_titulos"));
+    run(query, QStringLiteral("create temp view lembrete_titulos as "
                               "select rowid as chave, data, titulo, descricao, %1 as titulo_chave "
                               "from main.lembrete")
                    .arg(keyed ? QStringLiteral("titulo_chave") : QStringLiteral("chave_titulo(titulo)")));
-    if (writable)
-        prepareSearch(query);
     return true;
+}
+
+bool complete(const QSqlDatabase &connection)
+{
+    QSqlQuery query(connection);
+    return dayIndexed(query) && hasTitleKeyColumn(query) && titleKeysDone(query)
+           && searchindex::complete(connection);
+}
+
+bool build(const QSqlDatabase &connection, StepGate &gate, const std::function<void(int)> &progress)
+{
+    QSqlQuery query(connection);
+    // Keeps the list's order and the day filters fast; the list is read in
+    // the same order without it, only slower.
+    if (!dayIndexed(query)
+        && !gate.run([&] { return one(query, QStringLiteral("create index if not exists lembrete_data "
+                                                            "on lembrete (data, titulo)")); }))
+        return false;
+    progress(5);
+    if (!buildTitleKeys(query, gate, [&](double share) { progress(5 + int(share * 35)); }))
+        return false;
+    progress(40);
+    return searchindex::build(connection, gate, [&](double share) { progress(40 + int(share * 60)); });
 }
 
 bool searchable(const QSqlDatabase &connection)
 {
-    QSqlQuery query(connection);
-    return has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca"));
+    return searchindex::exists(connection);
 }
 
 } // namespace reminderindexes

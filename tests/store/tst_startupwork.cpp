@@ -1,0 +1,146 @@
+#include "store/listreader.h"
+#include "store/modgeral.h"
+#include "store/reminderindexes.h"
+#include "store/reminderrows.h"
+#include "store/remindersearch.h"
+#include "store/searchindex.h"
+#include "store/startupwork.h"
+#include "support/fakeplatform.h"
+#include "support/startupfiles.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+QByteArray checksum(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList found(const QSqlDatabase &db, const QString &typed)
+{
+    ReminderRows rows;
+    ListReader reader(db);
+    if (!reader.read(remindersearch::statement(remindersearch::words(typed)), rows))
+        return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
+    QStringList titles;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        titles << rows.title(i);
+    titles.sort();
+    return titles;
+}
+
+} // namespace
+
+class StartupWorkTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aChangeBeforeTheCheckHasEndedWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("checkStarted");
+        QTest::newRow("sound, check not yet started") << false << false;
+        QTest::newRow("sound, check running") << false << true;
+        QTest::newRow("damaged, check not yet started") << true << false;
+        QTest::newRow("damaged, check running") << true << true;
+    }
+
+    // The window's start: nothing is written or told before the check; a
+    // change then waits for it and goes in only on a sound file.
+    void aChangeBeforeTheCheckHasEndedWaitsForIt()
+    {
+        QFETCH(bool, damaged);
+        QFETCH(bool, checkStarted);
+        FakePlatform fake;
+        writeFile(fake.databasePath(), startupfiles::reminders(3000, damaged));
+        const QByteArray before = checksum(fake.databasePath());
+        modgeral store(fake.platform());
+        store.deferStartupWork();
+        store.abrirbanco();
+        QVERIFY(store.isOpen());
+        QVERIFY(!store.isReadOnly());
+        QVERIFY(fake.messages->shown.isEmpty());
+        QCOMPARE(checksum(fake.databasePath()), before);
+        if (checkStarted) {
+            store.continueStartupWork();
+            QCOMPARE(store.startupWork().stage(), StartupWork::Stage::Checking);
+        }
+
+        const bool added = store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString());
+        QCOMPARE(added, !damaged);
+        QCOMPARE(store.isReadOnly(), damaged);
+        if (damaged) {
+            QVERIFY2(store.lastError().contains(QStringLiteral("somente para leitura")), qPrintable(store.lastError()));
+            QCOMPARE(fake.messages->shown.size(), 1);
+            QVERIFY(fake.messages->shown[0].text.contains(QStringLiteral("está danificado")));
+            QCOMPARE(checksum(fake.databasePath()), before);
+        } else {
+            QVERIFY(fake.messages->shown.isEmpty());
+            QSqlQuery query(QStringLiteral("select count(*) from lembrete where titulo = 'novo'"), store.connection());
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+        }
+    }
+
+    // Built in steps while others write: rows added, edited and removed on
+    // both sides of the step's mark are all indexed exactly once.
+    void rowsChangedWhileTheSearchIndexIsBuiltAreFoundAsTheyAre()
+    {
+        FakePlatform fake;
+        writeFile(fake.databasePath(), startupfiles::reminders(12000, false));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("construcao"));
+        db.setDatabaseName(fake.databasePath());
+        QVERIFY(db.open() && reminderindexes::registerFunctions(db));
+        StepGate gate;
+        int steps = 0;
+        QString failed;
+        const bool built = reminderindexes::build(db, gate, [&](int) {
+            if (!searchindex::exists(db) || steps >= 6)
+                return;
+            ++steps;
+            const QString n = QString::number(steps);
+            startupfiles::asAnotherProgram(
+                fake.databasePath(),
+                {QStringLiteral("insert into lembrete (data, titulo, descricao) values ('2006/03/10', 'Novo%1', 'x')").arg(n),
+                 QStringLiteral("update lembrete set descricao = 'baixo%1' where id = %2").arg(n).arg(steps * 3),
+                 QStringLiteral("update lembrete set descricao = 'alto%1' where id = %2").arg(n).arg(8000 + steps),
+                 QStringLiteral("delete from lembrete where id in (%1, %2)").arg(100 + steps).arg(8500 + steps)},
+                &failed);
+        });
+        QVERIFY2(built && failed.isEmpty(), qPrintable(failed));
+        QVERIFY(steps >= 3); // the changes fell between several steps
+        QVERIFY(searchindex::complete(db));
+        // Against the table too (rank 1): every row indexed once, as it is now.
+        QSqlQuery check(db);
+        QVERIFY2(check.exec(QStringLiteral("insert into lembrete_busca (lembrete_busca, rank) values ('integrity-check', 1)")),
+                 qPrintable(check.lastError().text()));
+        QCOMPARE(found(db, QStringLiteral("novo2")), QStringList{"Novo2"});
+        QCOMPARE(found(db, QStringLiteral("baixo1")), QStringList{"Lembrete 0002"});
+        QCOMPARE(found(db, QStringLiteral("alto2")), QStringList{"Lembrete 8001"});
+        QCOMPARE(found(db, QStringLiteral("lembrete 0100")), QStringList());
+        QCOMPARE(found(db, QStringLiteral("lembrete 8500")), QStringList());
+        QCOMPARE(found(db, QStringLiteral("lembrete 0099")), QStringList{"Lembrete 0099"});
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("construcao"));
+    }
+};
+
+QTEST_MAIN(StartupWorkTest)
+#include "tst_startupwork.moc"

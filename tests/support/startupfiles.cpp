@@ -1,0 +1,64 @@
+#include "support/startupfiles.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace startupfiles {
+
+bool asAnotherProgram(const QString &path, const QStringList &statements, QString *failed)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outro-programa"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        for (const QString &statement : statements) {
+            if (ok && !query.exec(statement)) {
+                ok = false;
+                if (failed)
+                    *failed = statement;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("outro-programa"));
+    return ok;
+}
+
+QByteArray reminders(int rows, bool damaged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.db"));
+    QStringList statements{QStringLiteral("create table lembrete (id integer primary key autoincrement, "
+                                          "data text not null, titulo text not null, "
+                                          "descricao text not null default '')"),
+                           QStringLiteral("begin")};
+    for (int i = 0; i < rows; ++i)
+        statements << QStringLiteral("insert into lembrete (data, titulo, descricao) values "
+                                     "('2006/%1/%2', 'Lembrete %3', '%4')")
+                          .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                          .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                          .arg(i, 4, 10, QLatin1Char('0'))
+                          .arg(QString(200, QLatin1Char('x')));
+    statements << QStringLiteral("commit") << QStringLiteral("create index lembrete_data on lembrete (data, titulo)");
+    asAnotherProgram(path, statements);
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QByteArray bytes = file.readAll();
+    if (damaged) {
+        const qsizetype page = (bytes.size() / 4096 - 4) * 4096;
+        bytes.replace(page + 100, 3900, QByteArray(3900, '\x55'));
+    }
+    return bytes;
+}
+
+QStringList withoutNewIndexes()
+{
+    return {QStringLiteral("drop trigger lembrete_busca_inclui"), QStringLiteral("drop trigger lembrete_busca_remove"),
+            QStringLiteral("drop trigger lembrete_busca_altera"), QStringLiteral("drop table lembrete_busca"),
+            QStringLiteral("drop index lembrete_titulo_chave")};
+}
+
+} // namespace startupfiles
