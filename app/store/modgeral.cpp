@@ -7,6 +7,7 @@
 #include "store/databasecheck.h"
 #include "store/daytext.h"
 #include "store/jetimport.h"
+#include "store/recurrencecolumns.h"
 #include "store/reminderindexes.h"
 #include "store/uidcolumn.h"
 
@@ -179,6 +180,7 @@ bool modgeral::prepareConnection(QString *error)
     if (m_damage.isEmpty())
         QSqlQuery(db).exec(QStringLiteral("create index if not exists lembrete_data on lembrete (data, titulo)"));
     uidcolumn::ensure(db);
+    recurrencecolumns::ensure(db);
     syncstate::ensure(db);
     return reminderindexes::prepare(db, m_damage.isEmpty(), error);
 }
