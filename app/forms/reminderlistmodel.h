@@ -35,6 +35,11 @@ public:
     QString text(int row, int column) const;
     QString title(int row) const { return m_rows.title(row); }
     QString storedDay(int row) const { return m_rows.storedDay(row); }
+    // The row's day (for a repeating reminder, the day of that occurrence).
+    QDate day(int row) const { return m_rows.day(row); }
+    bool repeats(int row) const { return m_rows.repeats(row); }
+    // Whether any row shows a time or a repetition mark, which need a wider day column.
+    bool hasScheduled() const { return m_rows.hasScheduled(); }
     // The first shown row with this stored day and title, else -1.
     int rowOf(const QString &storedDay, const QString &title) const;
 

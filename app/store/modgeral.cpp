@@ -9,6 +9,7 @@
 #include "store/jetimport.h"
 #include "store/recurrencecolumns.h"
 #include "store/reminderindexes.h"
+#include "store/schedule.h"
 #include "store/uidcolumn.h"
 
 #include <QDate>
@@ -65,6 +66,7 @@ QString describe(const QSqlError &error)
 modgeral::modgeral(runtime::Platform &platform)
     : m_platform(platform)
     , m_dailyCopyAhead(std::make_unique<DailyCopyAhead>())
+    , m_schedule(std::make_unique<Schedule>())
 {
 }
 
@@ -223,6 +225,8 @@ bool modgeral::beginChange()
     if (isReadOnly())
         return failWith(QStringLiteral("o banco de dados de lembretes está danificado e foi aberto "
                                        "somente para leitura; nenhuma alteração foi gravada."));
+    // A change may keep the file's size and time to the millisecond.
+    m_schedule->invalidate();
     makeDailyCopy();
     return true;
 }
@@ -250,6 +254,17 @@ void modgeral::makeDailyCopy()
                                error.left(1).toUpper() + error.mid(1)
                                    + QStringLiteral(" A alteração será gravada mesmo assim."),
                                QStringLiteral("Cópia do dia"));
+}
+
+bool modgeral::refreshSchedule()
+{
+    if (!isOpen())
+        return failWith(QStringLiteral("o banco de dados não está aberto."));
+    QString error;
+    if (!m_schedule->refresh(connection(), m_platform.dataFile(databaseFileName()), m_platform.clock().today(),
+                             &error))
+        return failWith(error);
+    return true;
 }
 
 void modgeral::makeDailyCopyAhead()

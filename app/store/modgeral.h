@@ -8,6 +8,7 @@
 #include <memory>
 
 class DailyCopyAhead;
+class Schedule;
 class QSqlDatabase;
 class QSqlQuery;
 class QWidget;
@@ -63,6 +64,12 @@ public:
     // nothing, when that statement yields no row any more.
     bool updateReminder(const QString &day, const QString &title, const QString &description);
 
+    // The reminders with a time or a repetition, read again when the file
+    // changed and counted from today. False, with lastError(), when they
+    // cannot be read; the lists then show the day-only reminders alone.
+    bool refreshSchedule();
+    const Schedule &schedule() const { return *m_schedule; }
+
     // Signals every reminder added or edited through this store.
     StoreEvents &events() const { return *m_events; }
 
@@ -83,6 +90,8 @@ public:
 
     // The description of the last failure of a statement, in words for the user.
     QString lastError() const { return m_lastError; }
+    // For the writers beside the store that fail in their own words.
+    void setLastError(const QString &description) { m_lastError = description; }
 
     // What a list says when its read stopped midway after rowsRead rows.
     static QString incompleteList(const QString &error, int rowsRead);
@@ -123,4 +132,5 @@ private:
     QDate m_dailyCopyDay;            // the day whose copy exists
     bool m_dailyCopyFailureTold = false;
     std::unique_ptr<DailyCopyAhead> m_dailyCopyAhead;
+    std::unique_ptr<Schedule> m_schedule;
 };

@@ -1,6 +1,7 @@
 #include "store/recurrencecolumns.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
@@ -30,7 +31,45 @@ QStringList columnsOf(const QSqlDatabase &db)
     return names;
 }
 
+QVariant nullWhenEmpty(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
 } // namespace
+
+bool write(const QSqlDatabase &db, qint64 key, const Timing &timing, QString *error)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(QStringLiteral("update lembrete set hora = ?, repeticao = ?, antecedencia = ? where rowid = ?"))) {
+        *error = query.lastError().text();
+        return false;
+    }
+    query.addBindValue(nullWhenEmpty(timing.hora));
+    query.addBindValue(nullWhenEmpty(timing.repeticao));
+    query.addBindValue(nullWhenEmpty(timing.antecedencia));
+    query.addBindValue(key);
+    if (!query.exec()) {
+        *error = query.lastError().text();
+        return false;
+    }
+    if (query.numRowsAffected() != 1) {
+        *error = QStringLiteral("o lembrete não foi encontrado; ele pode ter sido removido.");
+        return false;
+    }
+    return true;
+}
+
+Timing read(const QSqlDatabase &db, qint64 key)
+{
+    QSqlQuery query(db);
+    if (!exist(db) || !query.prepare(QStringLiteral("select hora, repeticao, antecedencia from lembrete where rowid = ?")))
+        return {};
+    query.addBindValue(key);
+    if (!query.exec() || !query.next())
+        return {};
+    return {query.value(0).toString(), query.value(1).toString(), query.value(2).toString()};
+}
 
 QString specialCondition()
 {
