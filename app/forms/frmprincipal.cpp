@@ -13,6 +13,7 @@
 #include "forms/frmsobre.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
+#include "forms/listschedule.h"
 #include "forms/reminderlistmodel.h"
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
@@ -34,6 +35,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -241,13 +243,17 @@ void frmprincipal::carregarlista()
 {
     const ChosenReminder chosen = chosenReminder();
     m_rows->clear();
-    const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
+    const QString filter = settings::viewFilter(m_platform.settings());
+    const Statement statement = statementForFilter(filter);
     m_store.abrirbanco();
     if (!m_store.isOpen())
         return; // the open routine has told the user already
     ReminderRows rows;
     ListReader reader(m_store.connection());
-    const bool complete = reader.read(statement, rows);
+    // Unread, the reminders with a time or a repetition show as day-only ones on their first day.
+    m_store.refreshSchedule();
+    const Schedule &schedule = m_store.schedule();
+    const bool complete = reader.read(statement, rows, schedule, scheduledFor(schedule, filter, m_platform.clock().today()));
     if (!reader.started()) {
         showLoadError(reader.error());
         return;
@@ -276,6 +282,7 @@ void frmprincipal::showRows(ReminderRows rows)
     // Today is read once per load: asking the clock for every row cost more
     // than the rest of the load put together.
     m_rows->setRows(std::move(rows), m_platform.clock().today());
+    fitDayColumnToFont();
     const int step = std::max(1, count / 100);
     // The bar repaints itself on every step and, lying over the list, would
     // repaint the list too, laying out every row shown so far each time.
@@ -398,7 +405,10 @@ void frmprincipal::CarregarConfigSoft()
 void frmprincipal::fitDayColumnToFont()
 {
     QTreeView *list = ui->lstlista;
-    const int needed = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    // Times and the repetition mark widen it only while the list has them.
+    const int needed = m_rows->hasScheduled()
+        ? list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00")) + 20 + list->style()->pixelMetric(QStyle::PM_SmallIconSize)
+        : list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     const int dayWidth = std::max(kDayColumnWidth, needed);
     list->setColumnWidth(0, dayWidth);
     list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth));

@@ -139,6 +139,18 @@ QList<QDate> occurrencesBetween(const Series &series, const QDate &from, const Q
     return days;
 }
 
+QList<QDate> upcoming(const Series &series, const QDate &from, const QDate &through)
+{
+    QList<QDate> days;
+    if (!from.isValid() || !through.isValid())
+        return days;
+    walk(series, from, [&](const QDate &day) {
+        days.append(day);
+        return day <= through;
+    });
+    return days;
+}
+
 QDate nextOccurrence(const Series &series, const QDate &from)
 {
     QDate next;

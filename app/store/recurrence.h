@@ -28,6 +28,9 @@ bool isValidRule(const QString &rule);
 // reminder is never lost from the lists over a rule it cannot compute.
 QList<QDate> occurrencesBetween(const Series &series, const QDate &from, const QDate &to,
                                 int limit = 4000);
+// The days in [from, through] and the first day after through, in order, in
+// one pass of libical (its setting up of a rule is what costs).
+QList<QDate> upcoming(const Series &series, const QDate &from, const QDate &through);
 // The first day on or after from on which the series happens; invalid when none is left.
 QDate nextOccurrence(const Series &series, const QDate &from);
 // The last day of a series that ends; invalid for one that repeats for ever.

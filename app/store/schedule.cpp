@@ -8,6 +8,7 @@
 #include <QSqlDriver>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <sqlite3.h>
 #include <thread>
@@ -160,18 +161,41 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
 
 void Schedule::count(const QDate &today)
 {
-    const QDate horizon = today.addDays(kSoonDays - 1);
-    forEachRow(m_rows, [&](Row &row) {
-        row.next = recurrence::nextOccurrence(row.series, today);
-        row.last = row.next.isValid() ? QDate() : recurrence::lastOccurrence(row.series);
-        row.soon = 0;
-        if (!row.next.isValid() || row.next > horizon)
-            return;
-        const QList<QDate> days = recurrence::occurrencesBetween(row.series, row.next, horizon);
-        for (const QDate &day : days)
-            row.soon |= 1u << today.daysTo(day);
-    });
+    forEachRow(m_rows, [&](Row &row) { countRow(row, today); });
     m_counted = today;
+}
+
+// One pass of libical over the days from today to kAheadDays later, and the
+// first day after them, which is the next day when none comes sooner.
+void Schedule::stepAhead(Row &row, const QDate &today)
+{
+    const QDate through = today.addDays(kAheadDays);
+    const QList<QDate> days = recurrence::upcoming(row.series, today, through);
+    row.ahead.clear();
+    for (const QDate &day : days)
+        row.ahead.push_back(qint32(day.toJulianDay()));
+    row.ended = days.isEmpty() || days.constLast() <= through;
+    row.from = qint32(today.toJulianDay());
+    row.known = row.ended ? std::numeric_limits<qint32>::max() : row.ahead.back();
+}
+
+void Schedule::countRow(Row &row, const QDate &today)
+{
+    const qint32 first = qint32(today.toJulianDay());
+    const qint32 horizon = first + kSoonDays - 1;
+    // The days found before still answer while they reach past the days listed.
+    if (row.from < 0 || first < row.from || row.known < horizon)
+        stepAhead(row, today);
+    std::erase_if(row.ahead, [first](qint32 day) { return day < first; });
+    row.next = row.ahead.empty() ? QDate() : QDate::fromJulianDay(row.ahead.front());
+    if (row.next.isValid())
+        row.last = QDate();
+    else if (!row.last.isValid())
+        row.last = recurrence::lastOccurrence(row.series); // once: an ended series stays ended
+    row.soon = 0;
+    for (const qint32 day : row.ahead)
+        if (day <= horizon)
+            row.soon |= 1u << (day - first);
 }
 
 bool Schedule::contains(qint64 key) const

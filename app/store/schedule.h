@@ -26,6 +26,13 @@ public:
         QDate next;           // the next day on or after the counted day; invalid when none
         QDate last;           // the last day of a series that ended before the counted day
         quint32 soon = 0;     // bit i: happens on the counted day + i
+        // The days found ahead when the rule was last stepped through, so
+        // the next days need not ask libical again: every day the series
+        // happens on up to known (all of them once the series has ended).
+        std::vector<qint32> ahead; // day numbers, in order
+        qint32 from = -1;          // day number the days ahead were found from; -1: none yet
+        qint32 known = -1;         // day number up to which every day of the series is in ahead
+        bool ended = false;        // the series has no days after those in ahead
     };
     // One line of a list: a row on one of its days.
     struct Entry
@@ -36,6 +43,9 @@ public:
 
     // How many days from the counted day on the soon bits cover: the longest range listed.
     static constexpr int kSoonDays = 16;
+    // How far ahead the rules are stepped at once: stepping is what costs
+    // (libical), so a change of day within this reuses the days found.
+    static constexpr int kAheadDays = 40;
 
     // Reads the rows again when the file changed since they were read (its
     // size or time of change, or changes the program made), and counts their
@@ -75,6 +85,8 @@ private:
     static Stamp stampOf(const QString &path);
     bool read(const QSqlDatabase &db, QString *error);
     void count(const QDate &today);
+    static void countRow(Row &row, const QDate &today);
+    static void stepAhead(Row &row, const QDate &today);
     void sortEntries(std::vector<Entry> &entries) const;
 
     std::vector<Row> m_rows;
