@@ -17,13 +17,14 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTimer>
 
 
 namespace {
 
 const QString kAddCaption = QStringLiteral("Adicionar lembrete");
-const QString kDescriptionPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete\r\n");
+// Shown greyed while the box is empty; never stored, since descriptions
+// travel to other programs and devices.
+const QString kDescriptionPrompt = QStringLiteral("Digite aqui uma descrição para seu lembrete");
 
 } // namespace
 
@@ -34,7 +35,7 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     , m_store(store)
 {
     ui->setupUi(this);
-    ui->txtdesc->setPlainText(kDescriptionPrompt);
+    ui->txtdesc->setPlaceholderText(kDescriptionPrompt);
     connect(ui->cmdacao, &QPushButton::clicked, this, &frmlembretesys::cmdacao_Click);
     connect(ui->cmdcancelar, &QPushButton::clicked, this, &frmlembretesys::cmdcancelar_Click);
     // The time, repetition and warning go below the description, above the buttons.
@@ -43,7 +44,6 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     setTabOrder(ui->txtdesc, m_when);
     setTabOrder(m_when, ui->cmdacao);
     WindowKeys::install(*this, ui->cmdacao, false);
-    ui->txtdesc->installEventFilter(this);
     createCalendar();
     setFixedSize(sizeHint());
     Form_Load();
@@ -99,20 +99,6 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     const daytext::TypedDay typed = ui->txtdata->day();
     if (m_calendar && typed.ok())
         m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
-}
-
-// While the description box still holds the prompt, entering it selects the
-// prompt, so typing replaces it. The selection waits for the click that gave
-// the focus to place the cursor first.
-bool frmlembretesys::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->txtdesc && event->type() == QEvent::FocusIn && description() == kDescriptionPrompt) {
-        QTimer::singleShot(0, ui->txtdesc, [this] {
-            if (description() == kDescriptionPrompt)
-                ui->txtdesc->selectAll();
-        });
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmlembretesys::fillTiming(const recurrencecolumns::Timing &timing)

@@ -60,9 +60,6 @@ public slots:
     void cmdcancelar_Click();
     void calendario_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void Form_Load();
     void createCalendar();

@@ -7,6 +7,8 @@
 
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
+#include "runtime/windowplacement.h"
+#include "settings/settingsstore.h"
 #include "store/daytext.h"
 #include "store/listreader.h"
 #include "store/modgeral.h"
@@ -14,6 +16,7 @@
 #include <almanaqlib.h>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -28,13 +31,24 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     ui->setupUi(this);
     ui->lstlista->setModel(m_rows);
     fitColumns();
+    ui->lstlista->installEventFilter(this);
+    connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmpormes::lstlista_DblClick);
     createCalendar();
     WindowKeys::install(*this, nullptr, true);
-    setFixedSize(sizeHint());
+    // The designed size is the smallest; the list takes the room gained.
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+    runtime::windowplacement::restore(*this, settings::read(platform.settings(), settings::keys::JanelaPorData));
     Form_Load();
 }
 
 frmpormes::~frmpormes() = default;
+
+void frmpormes::closeEvent(QCloseEvent *event)
+{
+    settings::write(m_platform.settings(), settings::keys::JanelaPorData, runtime::windowplacement::remember(*this));
+    QWidget::closeEvent(event);
+}
 
 // The day column fits a whole date in the list's bold font and the last one
 // its whole header; the title column takes whatever the list has left, so
@@ -82,6 +96,24 @@ void frmpormes::calendario_Click()
                                    QStringLiteral("Ocorreu o seguinte erro: ") + m_lastError,
                                    QStringLiteral("Erro"));
     }
+}
+
+void frmpormes::lstlista_DblClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        emit abrirLembrete(m_rows->key(index.row()));
+}
+
+bool frmpormes::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lstlista_DblClick(ui->lstlista->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool frmpormes::fail(const QString &description)

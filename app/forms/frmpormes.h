@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+class QModelIndex;
 class ReminderListModel;
 class modgeral;
 
@@ -17,7 +18,8 @@ class frmpormes;
 }
 
 // The reminders of one day: the day picked on the calendar, and beside it
-// every reminder stored for that day with the days left until it. Reads only.
+// every reminder stored for that day with the days left until it. Reads only;
+// a double click or Enter on a reminder asks for its editor.
 class frmpormes : public QWidget
 {
     Q_OBJECT
@@ -39,10 +41,19 @@ public:
     const QPixmap &picture() const { return m_picture; }
     QWidget *calendarControl() const { return m_calendar; }
 
+signals:
+    // The user picked this reminder to open in the editor.
+    void abrirLembrete(qint64 key);
+
 public slots:
     void calendario_Click();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void lstlista_DblClick(const QModelIndex &index);
     void Form_Load();
     void createCalendar();
     void fitColumns();

@@ -11,9 +11,11 @@
 #include "forms/frmpormes.h"
 #include "forms/frmprocurar.h"
 #include "forms/frmsobre.h"
+#include "forms/growingarea.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
 #include "forms/listschedule.h"
+#include "forms/occurrencescope.h"
 #include "forms/reminderlistmodel.h"
 #include "forms/statusclock.h"
 #include "reports/reportcommands.h"
@@ -21,6 +23,7 @@
 #include "runtime/firstpaint.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
+#include "runtime/windowplacement.h"
 #include "settings/settingsstore.h"
 #include "store/daytext.h"
 #include "store/listreader.h"
@@ -29,11 +32,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
@@ -48,6 +48,7 @@ const QString kNothingSelected = QStringLiteral("Nenhum lembrete foi selecionado
 constexpr int kDayColumnWidth = 79;
 constexpr int kTitleColumnWidth = 339;
 constexpr int kDaysColumnWidth = 121;
+constexpr int kListWidth = 545;
 
 struct ToolbarButton
 {
@@ -71,6 +72,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     , m_platform(platform)
     , m_store(store)
     , m_rows(new ReminderListModel(this))
+    , m_commands(platform, store)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Sistema de Zedozarir  -  ") + QString::fromUtf8(buildconfig::webAddress));
@@ -88,8 +90,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     setMenuIcons();
     connectCommands();
     new SyncMenu(this, ui->mnuprincipal, platform, store, [this] { carregarlista(); });
-    // The window keeps its designed size and positions.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    makeResizable();
     Form_Load();
     // Once the window is up, the day's copy of the file is made on the side.
     runtime::afterFirstPaint(ui->lstlista->viewport(), [this] { m_store.makeDailyCopyAhead(); });
@@ -110,6 +111,23 @@ QLabel *frmprincipal::statusLabel() const
 QString frmprincipal::statusMessage() const
 {
     return m_messagePanel->text();
+}
+
+// The designed size is the smallest; the room the window gains goes to the
+// list, and the place the user left it in is where it opens.
+void frmprincipal::makeResizable()
+{
+    QWidget *area = ui->centralwidget;
+    const QSize designed = sizeHint();
+    area->resize(area->minimumSize());
+    GrowingArea *growing = GrowingArea::install(*area);
+    growing->follow(ui->lblestatus, GrowingArea::Wider);
+    growing->follow(ui->lstlista, GrowingArea::Wider | GrowingArea::Taller);
+    growing->follow(ui->barraprogresso, GrowingArea::Wider | GrowingArea::Lower);
+    area->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(designed);
+    resize(designed);
+    runtime::windowplacement::restore(*this, settings::read(m_platform.settings(), settings::keys::JanelaPrincipal));
 }
 
 void frmprincipal::createToolbar()
@@ -224,24 +242,9 @@ void frmprincipal::Form_Load()
     m_messagePanel->setText(kWelcome);
 }
 
-Statement frmprincipal::statementForFilter(const QString &filter) const
-{
-    const QDate today = m_platform.clock().today();
-    if (filter == QLatin1String("hoje"))
-        return modgeral::oneDay(today);
-    if (filter == QLatin1String("amanha"))
-        return modgeral::oneDay(today.addDays(1));
-    if (filter == QLatin1String("7dias"))
-        return modgeral::dateRange(today, today.addDays(7));
-    if (filter == QLatin1String("15dias"))
-        return modgeral::dateRange(today, today.addDays(15));
-    // "todos", and any stored value that is none of the five.
-    return modgeral::allReminders();
-}
-
 void frmprincipal::carregarlista()
 {
-    const ChosenReminder chosen = chosenReminder();
+    const qint64 chosen = chosenKey();
     m_rows->clear();
     const QString filter = settings::viewFilter(m_platform.settings());
     const Statement statement = statementForFilter(filter);
@@ -295,22 +298,20 @@ void frmprincipal::showRows(ReminderRows rows)
     ui->barraprogresso->setVisible(false);
 }
 
-frmprincipal::ChosenReminder frmprincipal::chosenReminder() const
+qint64 frmprincipal::chosenKey() const
 {
     const QModelIndex current = ui->lstlista->currentIndex();
-    if (!current.isValid())
-        return {};
-    return {m_rows->storedDay(current.row()), m_rows->title(current.row())};
+    return current.isValid() ? m_rows->key(current.row()) : -1;
 }
 
 // The row with the keyboard focus is also the selected one, so the commands
 // act on the row that looks chosen: the reminder chosen before the load when
 // it is still listed, else the first row.
-void frmprincipal::chooseAfterLoad(const ChosenReminder &before)
+void frmprincipal::chooseAfterLoad(qint64 before)
 {
     if (m_rows->rowCount() == 0)
         return;
-    const int found = before.title.isNull() ? -1 : m_rows->rowOf(before.storedDay, before.title);
+    const int found = before < 0 ? -1 : m_rows->rowOf(before);
     chooseRow(std::max(found, 0));
 }
 
@@ -329,68 +330,6 @@ void frmprincipal::showLoadError(const QString &description)
                                QStringLiteral("Erro"));
 }
 
-frmprincipal::ViewFilterChoice frmprincipal::viewFilterChoice(const QString &filter) const
-{
-    const QDate today = m_platform.clock().today();
-    const QString only = QStringLiteral("Estatus: Mostrando apenas lembretes de ");
-    if (filter == QLatin1String("todos"))
-        return {ui->mnutodos, settings::viewfilter::Todos, QStringLiteral("Estatus: Mostrando todos os lembretes")};
-    if (filter == QLatin1String("hoje"))
-        return {ui->mnuhoje, settings::viewfilter::Hoje,
-                only + QStringLiteral("hoje ") + daytext::shown(m_platform.clock().now().date())};
-    if (filter == QLatin1String("amanha"))
-        return {ui->mnuamanha, settings::viewfilter::Amanha,
-                only + QStringLiteral("amanhã ") + daytext::shown(today.addDays(1))};
-    if (filter == QLatin1String("7dias"))
-        return {ui->mnu7dias, settings::viewfilter::SeteDias,
-                only + QStringLiteral("até 7 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
-                    + daytext::shown(today.addDays(7))};
-    if (filter == QLatin1String("15dias"))
-        return {ui->mnu15dias, settings::viewfilter::QuinzeDias,
-                only + QStringLiteral("até 15 dias entre ") + daytext::shown(today) + QStringLiteral(" e ")
-                    + daytext::shown(today.addDays(15))};
-    return {};
-}
-
-void frmprincipal::markViewFilter(const ViewFilterChoice &choice)
-{
-    for (QAction *filter : {ui->mnutodos, ui->mnuhoje, ui->mnuamanha, ui->mnu7dias, ui->mnu15dias})
-        filter->setChecked(filter == choice.item);
-    settings::write(m_platform.settings(), settings::keys::Exibir, choice.savedValue);
-    ui->lblestatus->setText(choice.statusText);
-}
-
-void frmprincipal::applyViewFilter(const ViewFilterChoice &choice)
-{
-    markViewFilter(choice);
-    carregarlista();
-}
-
-void frmprincipal::mnutodos_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("todos")));
-}
-
-void frmprincipal::mnuhoje_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("hoje")));
-}
-
-void frmprincipal::mnuamanha_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("amanha")));
-}
-
-void frmprincipal::mnu7dias_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("7dias")));
-}
-
-void frmprincipal::mnu15dias_Click()
-{
-    applyViewFilter(viewFilterChoice(QStringLiteral("15dias")));
-}
-
 void frmprincipal::CarregarConfigSoft()
 {
     applyListAppearance(*ui->lstlista, m_platform.settings());
@@ -399,9 +338,10 @@ void frmprincipal::CarregarConfigSoft()
     QCoreApplication::processEvents();
 }
 
-// The designed widths suit the designed font. A larger font widens the day
-// column just enough to show a whole date, taking the room from the title
-// column, so the three columns still fill the list.
+// The designed widths suit the designed font and size. A larger font widens
+// the day column just enough to show a whole date, taking the room from the
+// title column, so the three columns still fill the list; a wider window
+// gives its room to the title column.
 void frmprincipal::fitDayColumnToFont()
 {
     QTreeView *list = ui->lstlista;
@@ -410,8 +350,9 @@ void frmprincipal::fitDayColumnToFont()
         ? list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00")) + 20 + list->style()->pixelMetric(QStyle::PM_SmallIconSize)
         : list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     const int dayWidth = std::max(kDayColumnWidth, needed);
+    const int gained = std::max(0, list->width() - kListWidth);
     list->setColumnWidth(0, dayWidth);
-    list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth));
+    list->setColumnWidth(1, kTitleColumnWidth - (dayWidth - kDayColumnWidth) + gained);
     list->setColumnWidth(2, kDaysColumnWidth);
 }
 
@@ -426,6 +367,7 @@ void frmprincipal::closeEvent(QCloseEvent *event)
 {
     // Every other window goes first, the most recently loaded first.
     m_platform.windows().unloadAllExcept(this);
+    settings::write(m_platform.settings(), settings::keys::JanelaPrincipal, runtime::windowplacement::remember(*this));
     event->accept();
 }
 
@@ -441,6 +383,8 @@ bool frmprincipal::eventFilter(QObject *watched, QEvent *event)
             lstlista_MouseDown(mouse->globalPosition().toPoint());
             return true;
         }
+    } else if (watched == ui->lstlista && event->type() == QEvent::Resize) {
+        fitDayColumnToFont();
     } else if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Delete && selectedRow() >= 0) {
@@ -503,45 +447,41 @@ void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
-    editar(m_rows->title(selectedRow()));
+    const int row = selectedRow();
+    if (const std::optional<QDate> occurrence = chooseOccurrence(row, QStringLiteral("Editar"), QStringLiteral("editar")))
+        m_commands.edit(*this, m_rows->key(row), *occurrence);
 }
 
-void frmprincipal::editar(const QString &title)
+// For a row of a repeating reminder, asks whether the command is for its day
+// alone: that day, or an invalid day for the whole series, or none when cancelled.
+std::optional<QDate> frmprincipal::chooseOccurrence(int row, const QString &caption, const QString &action)
 {
-    // Showing the editor first lets its load open the database.
-    frmlembretesys *editor = frmlembretesys::showFor(*this, m_platform, m_store);
-    const QString caption = QStringLiteral("Editar lembrete");
-    editor->setWindowTitle(caption);
-    editor->setActionCaption(caption);
-    m_store.setEditStatement(modgeral::titleQuery(title));
-    if (!m_store.openRecordset(m_store.editStatement())) {
-        showLoadError(m_store.lastError());
-        return;
+    if (!m_rows->repeats(row) || !m_rows->day(row).isValid())
+        return QDate();
+    switch (askOccurrenceScope(m_platform, this, caption, action, m_rows->title(row), m_rows->day(row))) {
+    case OccurrenceScope::Occurrence:
+        return m_rows->day(row);
+    case OccurrenceScope::Series:
+        return QDate();
+    case OccurrenceScope::Cancelled:
+        break;
     }
-    QSqlQuery &recordset = m_store.recordset();
-    if (recordset.next()) {
-        const QString stored = recordset.value(1).toString();
-        const QDate day = daytext::fromStored(stored);
-        editor->fill(day.isValid() ? daytext::shown(day) : stored, recordset.value(2).toString(),
-                     recordset.value(3).toString());
-    }
-    m_store.closeRecordset();
+    return std::nullopt;
+}
+
+void frmprincipal::editar(qint64 key)
+{
+    m_commands.edit(*this, key);
 }
 
 void frmprincipal::mnuremover_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Remover")))
         return;
-    const QString title = m_rows->title(selectedRow());
-    const runtime::MessageAnswer answer = m_platform.messages().show(
-        this, runtime::MessageIcon::Question,
-        QStringLiteral("Tem certeza que deseja remover o lembrete ") + title + QLatin1Char('?'),
-        QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
-    if (answer != runtime::MessageAnswer::Yes)
+    const int row = selectedRow();
+    const std::optional<QDate> occurrence = chooseOccurrence(row, QStringLiteral("Remover"), QStringLiteral("remover"));
+    if (!occurrence || !m_commands.remove(this, m_rows->key(row), m_rows->title(row), m_rows->storedDay(row), *occurrence))
         return;
-    QString error;
-    if (!m_removal.remove(m_store, title, &error))
-        showLoadError(error);
     enableUndo();
     carregarlista();
 }
@@ -557,16 +497,14 @@ void frmprincipal::mnuprocurar_Click()
 
 void frmprincipal::mnudesfazer_Click()
 {
-    QString error;
-    if (!m_removal.undo(m_store, &error))
-        showLoadError(error);
+    m_commands.undo(this);
     enableUndo();
     carregarlista();
 }
 
 void frmprincipal::enableUndo()
 {
-    const bool possible = m_removal.canUndo();
+    const bool possible = m_commands.canUndo();
     ui->mnudesfazer->setEnabled(possible);
     m_popupUndo->setEnabled(possible);
 }
@@ -598,7 +536,11 @@ void frmprincipal::mnudias_Click()
 
 void frmprincipal::mnulembretesdata_Click()
 {
-    m_platform.windows().show<frmpormes>([this] { return new frmpormes(m_platform, m_store, this); });
+    m_platform.windows().show<frmpormes>([this] {
+        auto *view = new frmpormes(m_platform, m_store, this);
+        connect(view, &frmpormes::abrirLembrete, this, &frmprincipal::editar);
+        return view;
+    });
 }
 
 void frmprincipal::mnusoftware_Click()

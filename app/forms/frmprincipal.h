@@ -1,8 +1,10 @@
 #pragma once
 
-#include "store/removalundo.h"
+#include "forms/remindercommands.h"
 
+#include <QDate>
 #include <QMainWindow>
+#include <optional>
 #include <memory>
 
 class QAction;
@@ -48,7 +50,7 @@ public:
     void mnunovo_Click();
     void mnueditar_Click();
     void mnuremover_Click();
-    // Puts back every row the last removal of this run took.
+    // Puts back the row the last removal of this run took.
     void mnudesfazer_Click();
     void mnuprocurar_Click();
     void mnusair_Click();
@@ -77,6 +79,7 @@ protected:
 
 private:
     void Form_Load();
+    void makeResizable();
     void createStatusPanels();
     void fitDayColumnToFont();
     void createToolbar();
@@ -95,19 +98,16 @@ private:
     Statement statementForFilter(const QString &filter) const;
     void showRows(ReminderRows rows);
     void showLoadError(const QString &description);
-    struct ChosenReminder
-    {
-        QString storedDay;
-        QString title;
-    };
-    ChosenReminder chosenReminder() const;
-    void chooseAfterLoad(const ChosenReminder &before);
+    // The key of the row with the keyboard focus, or -1.
+    qint64 chosenKey() const;
+    void chooseAfterLoad(qint64 before);
     void chooseRow(int row);
     // The selected row, or -1 when none is.
     int selectedRow() const;
+    std::optional<QDate> chooseOccurrence(int row, const QString &caption, const QString &action);
     bool warnWhenNothingSelected(const QString &title);
-    // Opens the editor on the first reminder with this title.
-    void editar(const QString &title);
+    // Opens the editor on the reminder with this key.
+    void editar(qint64 key);
     void lstlista_DblClick();
     void lstlista_MouseDown(const QPoint &position);
     void enableUndo();
@@ -118,7 +118,7 @@ private:
     ReminderListModel *m_rows = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupUndo = nullptr;
-    RemovalUndo m_removal;
+    ReminderCommands m_commands;
     QLabel *m_messagePanel = nullptr;
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;

@@ -80,7 +80,7 @@ void frmprocurar::showResult(int count, const QString &error)
 void frmprocurar::lstlista_DblClick(const QModelIndex &index)
 {
     if (index.isValid())
-        emit abrirLembrete(m_rows->title(index.row()));
+        emit abrirLembrete(m_rows->key(index.row()));
 }
 
 void frmprocurar::changeEvent(QEvent *event)

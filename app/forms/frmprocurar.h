@@ -31,7 +31,7 @@ public:
 
 signals:
     // The user picked this reminder to open in the editor.
-    void abrirLembrete(const QString &title);
+    void abrirLembrete(qint64 key);
 
 protected:
     void changeEvent(QEvent *event) override;

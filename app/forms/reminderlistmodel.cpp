@@ -113,13 +113,10 @@ int ReminderListModel::showMore(int count)
     return m_shown;
 }
 
-int ReminderListModel::rowOf(const QString &storedDay, const QString &title) const
+int ReminderListModel::rowOf(qint64 key) const
 {
-    // Days compare as numbers, so only rows of the same day decode their titles.
-    const QDate day = daytext::fromStored(storedDay);
     for (int row = 0; row < m_shown; ++row) {
-        const bool sameDay = day.isValid() ? m_rows.day(row) == day : m_rows.storedDay(row) == storedDay;
-        if (sameDay && m_rows.title(row) == title)
+        if (m_rows.key(row) == key)
             return row;
     }
     return -1;

@@ -40,8 +40,9 @@ public:
     bool repeats(int row) const { return m_rows.repeats(row); }
     // Whether any row shows a time or a repetition mark, which need a wider day column.
     bool hasScheduled() const { return m_rows.hasScheduled(); }
-    // The first shown row with this stored day and title, else -1.
-    int rowOf(const QString &storedDay, const QString &title) const;
+    qint64 key(int row) const { return m_rows.key(row); }
+    // The shown row with this key, else -1.
+    int rowOf(qint64 key) const;
 
 private:
     ReminderRows m_rows;

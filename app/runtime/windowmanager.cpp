@@ -1,5 +1,7 @@
 #include "runtime/windowmanager.h"
 
+#include "runtime/windowplacement.h"
+
 namespace runtime {
 
 void WindowManager::registerLoaded(QWidget *window)
@@ -22,6 +24,12 @@ QList<QWidget *> WindowManager::loaded() const
             result.append(window);
     }
     return result;
+}
+
+void WindowManager::placeOverOwner(QWidget &window)
+{
+    if (const QWidget *owner = window.parentWidget())
+        windowplacement::centreOver(window, *owner);
 }
 
 bool WindowManager::unload(QWidget *window)

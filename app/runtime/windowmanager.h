@@ -42,6 +42,7 @@ public:
             window = create();
             window->setAttribute(Qt::WA_DeleteOnClose); // closing unloads it
             registerLoaded(window);
+            placeOverOwner(*window);
         }
         window->show();
         window->raise();
@@ -57,6 +58,9 @@ public:
     void unloadAllExcept(const QWidget *keep);
 
 private:
+    // A new window opens centred over the window that opened it, on screen.
+    static void placeOverOwner(QWidget &window);
+
     QList<QPointer<QWidget>> m_windows;
 };
 

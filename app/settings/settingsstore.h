@@ -34,6 +34,10 @@ inline const Key Corescolhida{configSection, QStringLiteral("Corescolhida"), QSt
 inline const Key Corescolhida2{configSection, QStringLiteral("Corescolhida2"), QStringLiteral("0")};
 inline const Key Corescolhidafonte{configSection, QStringLiteral("Corescolhidafonte"), QStringLiteral("9")};
 inline const Key Exibir{preferencesSection, QStringLiteral("Exibir"), QStringLiteral("todos")};
+// Where the resizable windows were left, "x,y,width,height"; empty: the
+// designed size, placed by the desktop.
+inline const Key JanelaPrincipal{configSection, QStringLiteral("JanelaPrincipal"), QString()};
+inline const Key JanelaPorData{configSection, QStringLiteral("JanelaPorData"), QString()};
 } // namespace keys
 
 QString read(const runtime::SettingsAccess &access, const Key &key);

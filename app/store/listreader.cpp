@@ -66,7 +66,7 @@ void appendEntry(ReminderRows &rows, const Schedule &schedule, const Schedule::E
 {
     const Schedule::Row &row = schedule.rows()[std::size_t(entry.row)];
     const QByteArray day = entry.day.isValid() ? daytext::stored(entry.day).toUtf8() : row.storedDay;
-    rows.appendScheduled(day, row.title, row.minutes, row.series.repeats());
+    rows.appendScheduled(row.key, day, row.title, row.minutes, row.series.repeats());
 }
 
 } // namespace
@@ -110,7 +110,7 @@ bool ListReader::run(const Statement &statement, ReminderRows &rows, const Sched
         }
         if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)
             m_firstRowWithoutTitle = rows.size();
-        rows.append(day, title);
+        rows.append(sqlite3_column_int64(raw, 0), day, title);
     }
     if (result != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));

@@ -424,6 +424,23 @@ Statement modgeral::dateRange(const QDate &first, const QDate &last)
             {daytext::stored(first), daytext::stored(last)}};
 }
 
+Statement modgeral::keyQuery(qint64 key)
+{
+    return {QStringLiteral("select rowid as chave, data, titulo, descricao from lembrete where rowid = ?"), {key}};
+}
+
+Statement modgeral::keyDelete(qint64 key)
+{
+    return {QStringLiteral("delete from lembrete where rowid = ?"), {key}};
+}
+
+Statement modgeral::otherWithTitle(qint64 key, const QString &title)
+{
+    return {QStringLiteral("select 1 from temp.lembrete_titulos where ") + kTitleMatch
+                + QStringLiteral(" and chave <> ? limit 1"),
+            {title, title, key}};
+}
+
 Statement modgeral::titleQuery(const QString &title)
 {
     // The first row is the one entered first, so an edit always finds the same one.

@@ -30,8 +30,10 @@ struct Statement
 // statement catalogue and the open-document helper.
 //
 // Table lembrete keeps the day as "yyyy/mm/dd" text in data, the title in
-// titulo and the description in descricao. Titles are matched whole and equal
-// without regard to letter case across Unicode, with no wildcards.
+// titulo and the description in descricao. A reminder is found by its rowid,
+// never by its title: many reminders may share one (a weekly meeting brought
+// in from a calendar). Where titles are still compared they are matched whole
+// and equal without regard to letter case across Unicode, with no wildcards.
 class modgeral
 {
 public:
@@ -60,8 +62,8 @@ public:
 
     // Adds a reminder; day is the stored "yyyy/mm/dd" text.
     bool appendReminder(const QString &day, const QString &title, const QString &description);
-    // Rewrites the first row that the edit statement yields. Fails, writing
-    // nothing, when that statement yields no row any more.
+    // Rewrites the row that the edit statement yields (first column its key).
+    // Fails, writing nothing, when that statement yields no row any more.
     bool updateReminder(const QString &day, const QString &title, const QString &description);
 
     // The reminders with a time or a repetition, read again when the file
@@ -101,10 +103,14 @@ public:
 
     // The statement catalogue. The list statements (all reminders, one day, a
     // range of days) yield the columns chave, data, titulo in day and title
-    // order; the title query yields chave, data, titulo, descricao.
+    // order; the key and title queries yield chave, data, titulo, descricao.
     static Statement allReminders();
     static Statement oneDay(const QDate &day);
     static Statement dateRange(const QDate &first, const QDate &last);
+    static Statement keyQuery(qint64 key);
+    static Statement keyDelete(qint64 key);
+    // One row (a 1) when a reminder other than the one with this key has this title.
+    static Statement otherWithTitle(qint64 key, const QString &title);
     static Statement titleQuery(const QString &title);
     static Statement titleDelete(const QString &title);
     // The keys (chave) of the rows the title statements match.

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <limits>
 
-void ReminderRows::append(QByteArrayView storedDay, QByteArrayView title)
+void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView title)
 {
+    m_keys.push_back(key);
     const QDate day = daytext::fromStored(storedDay);
     if (day.isValid() && day.toJulianDay() <= std::numeric_limits<qint32>::max()) {
         m_days.push_back(qint32(day.toJulianDay()));
@@ -18,11 +19,12 @@ void ReminderRows::append(QByteArrayView storedDay, QByteArrayView title)
     m_titleEnds.push_back(quint32(m_titles.size()));
 }
 
-void ReminderRows::appendScheduled(QByteArrayView storedDay, QByteArrayView title, int minutes, bool repeats)
+void ReminderRows::appendScheduled(qint64 key, QByteArrayView storedDay, QByteArrayView title, int minutes,
+                                   bool repeats)
 {
     if (minutes >= 0 || repeats)
         m_marks.push_back({size(), qint16(minutes), repeats});
-    append(storedDay, title);
+    append(key, storedDay, title);
 }
 
 const ReminderRows::Mark *ReminderRows::markOf(qsizetype row) const
@@ -53,6 +55,7 @@ void ReminderRows::truncate(qsizetype count)
 {
     if (count >= size())
         return;
+    m_keys.resize(std::size_t(count));
     m_days.resize(std::size_t(count));
     std::erase_if(m_marks, [count](const Mark &mark) { return mark.row >= count; });
     m_titleEnds.resize(std::size_t(count));

@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <vector>
 
-// The rows of a reminder list, kept compactly: each day as a day number and
-// every title in one UTF-8 buffer, so a million reminders cost tens of bytes
-// each. A day text that is not "yyyy/mm/dd" (a file edited by hand) is kept
+// The rows of a reminder list, kept compactly: each row's key, its day as a
+// day number and every title in one UTF-8 buffer, so a million reminders cost
+// tens of bytes each. A day text that is not "yyyy/mm/dd" (a file edited by hand) is kept
 // as it is, to be shown as it is.
 class ReminderRows
 {
@@ -16,10 +16,10 @@ public:
     qsizetype size() const { return qsizetype(m_days.size()); }
     bool isEmpty() const { return m_days.empty(); }
 
-    void append(QByteArrayView storedDay, QByteArrayView title);
+    void append(qint64 key, QByteArrayView storedDay, QByteArrayView title);
     // A row of a reminder with a time of day (minutes after midnight, or -1)
     // or a repetition, on one of its days.
-    void appendScheduled(QByteArrayView storedDay, QByteArrayView title, int minutes, bool repeats);
+    void appendScheduled(qint64 key, QByteArrayView storedDay, QByteArrayView title, int minutes, bool repeats);
     void clear();
     // Keeps the first count rows.
     void truncate(qsizetype count);
@@ -35,8 +35,11 @@ public:
     bool repeats(qsizetype row) const;
     // Whether any row has a time or repeats.
     bool hasScheduled() const { return !m_marks.empty(); }
+    // The row's key in the table (its rowid): what commands on the row act on.
+    qint64 key(qsizetype row) const { return m_keys[std::size_t(row)]; }
 
 private:
+    std::vector<qint64> m_keys;
     // A day number (Julian day) when not negative; otherwise -1 - index into m_oddDays.
     std::vector<qint32> m_days;
     // Where each title ends in m_titles; a title starts where the previous one ends.

@@ -42,32 +42,28 @@ QString keyAlias(const QSqlDatabase &db)
 
 } // namespace
 
-bool RemovalUndo::remove(modgeral &store, const QString &title, QString *error)
+bool RemovalUndo::remove(modgeral &store, qint64 key, QString *error)
 {
     if (!store.beginChange()) {
         *error = store.lastError();
         return false;
     }
     QSqlDatabase db = store.connection();
-    const Statement removal = modgeral::titleDelete(title);
     QList<QSqlRecord> taken;
     QSqlQuery query(db);
     query.setForwardOnly(true);
     bool ok = db.transaction();
-    // The same match as the removal, every column kept.
-    const Statement keys = modgeral::titleKeys(title);
-    ok = ok && query.prepare(QStringLiteral("select rowid as %1, * from lembrete where rowid in (%2)")
-                                 .arg(kKey, keys.text));
+    ok = ok && query.prepare(QStringLiteral("select rowid as %1, * from lembrete where rowid = ?").arg(kKey));
     if (ok) {
-        for (const QVariant &value : keys.values)
-            query.addBindValue(value);
+        query.addBindValue(key);
         ok = query.exec();
         while (ok && query.next())
             taken.append(query.record());
         ok = ok && !query.lastError().isValid();
     }
-    if (ok) {
+    if (ok && !taken.isEmpty()) {
         query.finish();
+        const Statement removal = modgeral::keyDelete(key);
         ok = query.prepare(removal.text);
         for (const QVariant &value : removal.values)
             query.addBindValue(value);
@@ -78,10 +74,13 @@ bool RemovalUndo::remove(modgeral &store, const QString &title, QString *error)
         db.rollback();
         return false;
     }
-    if (!taken.isEmpty()) {
-        m_rows = taken;
-        m_occurrenceSeries = 0;
+    if (taken.isEmpty()) {
+        *error = QStringLiteral("o lembrete selecionado não existe mais; ele pode ter sido removido "
+                                "por outro programa. Nada foi removido.");
+        return false;
     }
+    m_rows = taken;
+    m_occurrenceSeries = 0;
     return true;
 }
 

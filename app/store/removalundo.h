@@ -7,19 +7,21 @@
 
 class modgeral;
 
-// Removes every reminder with a title (as the remove command always did) and
-// keeps the rows it took, every column and the key included, so that the last
-// removal of the run can be put back exactly as it was.
+// Removes one reminder, found by its key, and keeps the row it took, every
+// column and the key included, so that the last removal of the run can be
+// put back exactly as it was.
 class RemovalUndo
 {
 public:
-    // False, removing nothing, with *error saying why in words for the user.
-    bool remove(modgeral &store, const QString &title, QString *error);
+    // False, removing nothing, with *error saying why in words for the user;
+    // also when no row has this key any more (another program removed it),
+    // and the last removal then stays the one to undo.
+    bool remove(modgeral &store, qint64 key, QString *error);
     // Takes one day out of the repeating reminder with this key; its undo
     // puts the series' excluded days back as they were.
     bool removeOccurrence(modgeral &store, qint64 key, const QDate &day, QString *error);
     bool canUndo() const { return !m_rows.isEmpty() || m_occurrenceSeries != 0; }
-    // Puts the rows back in one transaction; on failure nothing is written and
+    // Puts the row back in one transaction; on failure nothing is written and
     // the rows stay ready for another try.
     bool undo(modgeral &store, QString *error);
 

@@ -285,7 +285,8 @@ private slots:
         QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList());
     }
 
-    void aSharedTitleEditsTheFirstRowAndRemovesBoth()
+    // Reminders sharing a title stay apart: each is found by its key.
+    void aRowIsEditedAndRemovedByItsKeyAndUndoPutsItBack()
     {
         FakePlatform fake;
         fake.createEmptyDatabase();
@@ -293,30 +294,23 @@ private slots:
         store.abrirbanco();
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/12"), QStringLiteral("Pagar"), QStringLiteral("primeiro")));
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("Pagar"), QStringLiteral("segundo")));
-
-        store.setEditStatement(modgeral::titleQuery(QStringLiteral("Pagar")));
-        QVERIFY(store.updateReminder(QStringLiteral("2006/04/01"), QStringLiteral("Pago"), QStringLiteral("novo")));
-        QStringList rows;
-        for (const QString &title : {QStringLiteral("Pagar"), QStringLiteral("Pago")}) {
-            QVERIFY(store.openRecordset(modgeral::titleQuery(title)));
-            while (store.recordset().next())
-                rows << store.recordset().value(1).toString() + QLatin1Char(' ')
-                            + store.recordset().value(2).toString() + QLatin1Char(' ')
-                            + store.recordset().value(3).toString();
-        }
-        QCOMPARE(rows, (QStringList{QStringLiteral("2006/03/11 Pagar segundo"),
-                                    QStringLiteral("2006/04/01 Pago novo")}));
-
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/13"), QStringLiteral("pagar"), QString()));
+
+        store.setEditStatement(modgeral::keyQuery(2));
+        QVERIFY(store.updateReminder(QStringLiteral("2006/04/01"), QStringLiteral("Pago"), QStringLiteral("novo")));
+        QCOMPARE(titlesOf(store, modgeral::titleQuery(QStringLiteral("pago"))), QStringList{QStringLiteral("Pago")});
         const QStringList before = everyRow(store);
         RemovalUndo removal;
         QString error;
         QVERIFY(!removal.canUndo());
-        QVERIFY(removal.remove(store, QStringLiteral("Pagar"), &error));
-        QCOMPARE(titlesOf(store, modgeral::allReminders()), QStringList{QStringLiteral("Pago")});
-
-        // Undo puts both rows back as they were, keys included, and only once.
+        QVERIFY(removal.remove(store, 1, &error));
+        QCOMPARE(titlesOf(store, modgeral::allReminders()), (QStringList{QStringLiteral("pagar"), QStringLiteral("Pago")}));
+        // A key no row has any more removes nothing and keeps the undo.
+        QVERIFY(!removal.remove(store, 1, &error));
+        QVERIFY2(error.contains(QStringLiteral("não existe mais")), qPrintable(error));
         QVERIFY(removal.canUndo());
+
+        // Undo puts the row back as it was, key included, and only once.
         QVERIFY2(removal.undo(store, &error), qPrintable(error));
         QCOMPARE(everyRow(store), before);
         QVERIFY(!removal.canUndo());

@@ -119,7 +119,11 @@ private slots:
 
         RemovalUndo removal;
         QString error;
-        QVERIFY(removal.remove(s.store, QStringLiteral("ortodontista"), &error));
+        QVERIFY(s.store.openRecordset(modgeral::titleQuery(QStringLiteral("ortodontista"))));
+        QVERIFY(s.store.recordset().next());
+        const qint64 key = s.store.recordset().value(0).toLongLong();
+        s.store.closeRecordset();
+        QVERIFY(removal.remove(s.store, key, &error));
         QCOMPARE(s.found(QStringLiteral("aparelho")), QStringList());
         QVERIFY(removal.undo(s.store, &error));
         QCOMPARE(s.found(QStringLiteral("aparelho")), QStringList{"Ortodontista"});
