@@ -4,15 +4,19 @@
 #include "forms/backgroundpicture.h"
 
 #include "forms/frmprincipal.h"
+#include "forms/schedulefields.h"
 #include "forms/windowkeys.h"
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
 #include "store/daytext.h"
 #include "store/modgeral.h"
+#include "store/occurrences.h"
 
 #include <almanaqlib.h>
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 
 namespace {
@@ -34,6 +38,11 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     ui->txtdesc->setPlaceholderText(kDescriptionPrompt);
     connect(ui->cmdacao, &QPushButton::clicked, this, &frmlembretesys::cmdacao_Click);
     connect(ui->cmdcancelar, &QPushButton::clicked, this, &frmlembretesys::cmdcancelar_Click);
+    // The time, repetition and warning go below the description, above the buttons.
+    m_when = new ScheduleFields(this);
+    ui->layoutCampos->insertWidget(ui->layoutCampos->indexOf(ui->txtdesc) + 1, m_when);
+    setTabOrder(ui->txtdesc, m_when);
+    setTabOrder(m_when, ui->cmdacao);
     WindowKeys::install(*this, ui->cmdacao, false);
     createCalendar();
     setFixedSize(sizeHint());
@@ -80,6 +89,9 @@ void frmlembretesys::setActionCaption(const QString &caption)
 
 void frmlembretesys::fill(const QString &day, const QString &title, const QString &description)
 {
+    m_occurrence = QDate();
+    m_seriesKey = 0;
+    fillTiming({});
     ui->txtdata->setText(day);
     ui->txttitulo->setText(title);
     ui->txtdesc->setPlainText(description);
@@ -87,6 +99,18 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     const daytext::TypedDay typed = ui->txtdata->day();
     if (m_calendar && typed.ok())
         m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
+}
+
+void frmlembretesys::fillTiming(const recurrencecolumns::Timing &timing)
+{
+    m_storedTiming = timing;
+    m_when->setValues(timing);
+}
+
+void frmlembretesys::editOccurrence(qint64 seriesKey, const QDate &occurrence)
+{
+    m_seriesKey = seriesKey;
+    m_occurrence = occurrence;
 }
 
 void frmlembretesys::calendario_Click()
@@ -154,11 +178,62 @@ void frmlembretesys::save(WriteReminder write, const QString &successMessage)
         reportSaveError(day.error);
         return;
     }
-    if (!(m_store.*write)(daytext::stored(day.day), ui->txttitulo->text(), description())) {
+    recurrencecolumns::Timing timing;
+    QString error;
+    if (!m_when->read(day.day, &timing, &error)) {
+        reportSaveError(error);
+        return;
+    }
+    const QString stored = daytext::stored(day.day);
+    bool written;
+    if (!isAddMode() && m_occurrence.isValid())
+        written = detachOccurrence(stored, timing);
+    else if (timing.isEmpty() && (isAddMode() || m_storedTiming.isEmpty()))
+        written = (m_store.*write)(stored, ui->txttitulo->text(), description()); // a day-only reminder, as always
+    else
+        written = writeWithTiming(write, stored, timing);
+    if (!written) {
         reportSaveError(m_store.lastError());
         return;
     }
     finishSave(successMessage);
+}
+
+// The row and its time, repetition and warning in one transaction.
+bool frmlembretesys::writeWithTiming(WriteReminder write, const QString &day,
+                                     const recurrencecolumns::Timing &timing)
+{
+    if (!m_store.beginChange())
+        return false;
+    QSqlDatabase db = m_store.connection();
+    qint64 key = 0;
+    if (!isAddMode()) {
+        if (!m_store.openRecordset(m_store.editStatement()))
+            return false;
+        key = m_store.recordset().next() ? m_store.recordset().value(0).toLongLong() : 0;
+        m_store.closeRecordset();
+    }
+    QString error;
+    bool ok = db.transaction() && (m_store.*write)(day, ui->txttitulo->text(), description());
+    if (ok && isAddMode())
+        key = m_store.recordset().lastInsertId().toLongLong();
+    ok = ok && recurrencecolumns::write(db, key, timing, &error) && db.commit();
+    if (!ok) {
+        db.rollback();
+        if (!error.isEmpty())
+            m_store.setLastError(error);
+    }
+    return ok;
+}
+
+bool frmlembretesys::detachOccurrence(const QString &day, const recurrencecolumns::Timing &timing)
+{
+    QString error;
+    const occurrences::Detached reminder{day, ui->txttitulo->text(), description(), timing};
+    if (occurrences::detach(m_store, m_seriesKey, m_occurrence, reminder, &error))
+        return true;
+    m_store.setLastError(error);
+    return false;
 }
 
 // A failed save keeps the window open with what the user typed; pressing the

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "store/recurrencecolumns.h"
+
+#include <QDate>
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
 
+class ScheduleFields;
 class frmprincipal;
 class modgeral;
 
@@ -37,6 +41,11 @@ public:
     void setActionCaption(const QString &caption);
     // Fills the fields with a stored reminder; day is the "dd/mm/yyyy" text.
     void fill(const QString &day, const QString &title, const QString &description);
+    // Fills the time, repetition and warning fields with a stored reminder's.
+    void fillTiming(const recurrencecolumns::Timing &timing);
+    // The edit rewrites no row: it makes the day occurrence of the series
+    // seriesKey a reminder of its own. Until the next fill().
+    void editOccurrence(qint64 seriesKey, const QDate &occurrence);
 
     const QPixmap &picture() const { return m_picture; }
     // The calendar control, or null when its library could not be loaded.
@@ -60,6 +69,8 @@ private:
     using WriteReminder = bool (modgeral::*)(const QString &day, const QString &title,
                                              const QString &description);
     void save(WriteReminder write, const QString &successMessage);
+    bool writeWithTiming(WriteReminder write, const QString &day, const recurrencecolumns::Timing &timing);
+    bool detachOccurrence(const QString &day, const recurrencecolumns::Timing &timing);
     void reportSaveError(const QString &description);
     void finishSave(const QString &message);
 
@@ -68,4 +79,8 @@ private:
     modgeral &m_store;
     QPixmap m_picture;
     QWidget *m_calendar = nullptr;
+    ScheduleFields *m_when = nullptr;
+    recurrencecolumns::Timing m_storedTiming; // what the reminder being edited had
+    qint64 m_seriesKey = 0;
+    QDate m_occurrence; // valid while one day of a series is being edited
 };

@@ -131,7 +131,10 @@ bool frmpormes::carregarlista()
     // Reads through the connection the main window keeps open.
     ReminderRows rows;
     ListReader reader(m_store.connection());
-    const bool complete = reader.read(modgeral::oneDay(day), rows);
+    // Without the reminders that have a time or repeat (a failed read) the day's others still show.
+    m_store.refreshSchedule();
+    const Schedule &schedule = m_store.schedule();
+    const bool complete = reader.read(modgeral::oneDay(day), rows, schedule, schedule.between(day, day));
     const qsizetype untitled = reader.firstRowWithoutTitle();
     if (untitled >= 0)
         rows.truncate(untitled);
@@ -158,13 +161,18 @@ void frmpormes::markDaysWithReminders(const QDate &around)
     query.prepare(QStringLiteral("select distinct data from lembrete where data between ? and ?"));
     query.addBindValue(daytext::stored(around.addYears(-1)));
     query.addBindValue(daytext::stored(around.addYears(1)));
-    QVariantList days;
+    QList<QDate> busy = m_store.schedule().busyDays(around.addYears(-1), around.addYears(1));
     if (query.exec()) {
         while (query.next()) {
             const QDate day = daytext::fromStored(query.value(0).toString());
             if (day.isValid())
-                days.append(almanaq::toAutomationDate(day));
+                busy.append(day);
         }
     }
+    std::sort(busy.begin(), busy.end());
+    busy.erase(std::unique(busy.begin(), busy.end()), busy.end());
+    QVariantList days;
+    for (const QDate &day : busy)
+        days.append(almanaq::toAutomationDate(day));
     m_calendar->setProperty("BoldDays", days);
 }

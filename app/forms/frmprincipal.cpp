@@ -14,6 +14,8 @@
 #include "forms/growingarea.h"
 #include "forms/frmpreferencias.h"
 #include "forms/listappearance.h"
+#include "forms/listschedule.h"
+#include "forms/occurrencescope.h"
 #include "forms/reminderlistmodel.h"
 #include "forms/startupstatus.h"
 #include "forms/statusclock.h"
@@ -34,6 +36,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -247,13 +250,17 @@ void frmprincipal::carregarlista()
 {
     const qint64 chosen = chosenKey();
     m_rows->clear();
-    const Statement statement = statementForFilter(settings::viewFilter(m_platform.settings()));
+    const QString filter = settings::viewFilter(m_platform.settings());
+    const Statement statement = statementForFilter(filter);
     m_store.abrirbanco();
     if (!m_store.isOpen())
         return; // the open routine has told the user already
     ReminderRows rows;
     ListReader reader(m_store.connection());
-    const bool complete = reader.read(statement, rows);
+    // Unread, the reminders with a time or a repetition show as day-only ones on their first day.
+    m_store.refreshSchedule();
+    const Schedule &schedule = m_store.schedule();
+    const bool complete = reader.read(statement, rows, schedule, scheduledFor(schedule, filter, m_platform.clock().today()));
     if (!reader.started()) {
         showLoadError(reader.error());
         return;
@@ -285,6 +292,7 @@ void frmprincipal::showRows(ReminderRows rows)
     // Today is read once per load: asking the clock for every row cost more
     // than the rest of the load put together.
     m_rows->setRows(std::move(rows), m_platform.clock().today());
+    fitDayColumnToFont();
     const int step = std::max(1, count / 100);
     // The bar repaints itself on every step and, lying over the list, would
     // repaint the list too, laying out every row shown so far each time.
@@ -344,7 +352,10 @@ void frmprincipal::CarregarConfigSoft()
 void frmprincipal::fitDayColumnToFont()
 {
     QTreeView *list = ui->lstlista;
-    const int needed = list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    // Times and the repetition mark widen it only while the list has them.
+    const int needed = m_rows->hasScheduled()
+        ? list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00")) + 20 + list->style()->pixelMetric(QStyle::PM_SmallIconSize)
+        : list->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     const int dayWidth = std::max(kDayColumnWidth, needed);
     const int gained = std::max(0, list->width() - kListWidth);
     list->setColumnWidth(0, dayWidth);
@@ -443,7 +454,26 @@ void frmprincipal::mnueditar_Click()
 {
     if (warnWhenNothingSelected(QStringLiteral("Editar")))
         return;
-    editar(m_rows->key(selectedRow()));
+    const int row = selectedRow();
+    if (const std::optional<QDate> occurrence = chooseOccurrence(row, QStringLiteral("Editar"), QStringLiteral("editar")))
+        m_commands.edit(*this, m_rows->key(row), *occurrence);
+}
+
+// For a row of a repeating reminder, asks whether the command is for its day
+// alone: that day, or an invalid day for the whole series, or none when cancelled.
+std::optional<QDate> frmprincipal::chooseOccurrence(int row, const QString &caption, const QString &action)
+{
+    if (!m_rows->repeats(row) || !m_rows->day(row).isValid())
+        return QDate();
+    switch (askOccurrenceScope(m_platform, this, caption, action, m_rows->title(row), m_rows->day(row))) {
+    case OccurrenceScope::Occurrence:
+        return m_rows->day(row);
+    case OccurrenceScope::Series:
+        return QDate();
+    case OccurrenceScope::Cancelled:
+        break;
+    }
+    return std::nullopt;
 }
 
 void frmprincipal::editar(qint64 key)
@@ -456,7 +486,8 @@ void frmprincipal::mnuremover_Click()
     if (warnWhenNothingSelected(QStringLiteral("Remover")))
         return;
     const int row = selectedRow();
-    if (!m_commands.remove(this, m_rows->key(row), m_rows->title(row), m_rows->storedDay(row)))
+    const std::optional<QDate> occurrence = chooseOccurrence(row, QStringLiteral("Remover"), QStringLiteral("remover"));
+    if (!occurrence || !m_commands.remove(this, m_rows->key(row), m_rows->title(row), m_rows->storedDay(row), *occurrence))
         return;
     enableUndo();
     carregarlista();

@@ -2,7 +2,9 @@
 
 #include "forms/remindercommands.h"
 
+#include <QDate>
 #include <QMainWindow>
+#include <optional>
 #include <memory>
 
 class QAction;
@@ -102,6 +104,7 @@ private:
     void chooseRow(int row);
     // The selected row, or -1 when none is.
     int selectedRow() const;
+    std::optional<QDate> chooseOccurrence(int row, const QString &caption, const QString &action);
     bool warnWhenNothingSelected(const QString &title);
     // Opens the editor on the reminder with this key.
     void editar(qint64 key);

@@ -5,6 +5,7 @@
 #include "runtime/platform.h"
 #include "store/daytext.h"
 #include "store/modgeral.h"
+#include "store/recurrencecolumns.h"
 
 #include <QSqlQuery>
 
@@ -14,7 +15,7 @@ ReminderCommands::ReminderCommands(runtime::Platform &platform, modgeral &store)
 {
 }
 
-void ReminderCommands::edit(frmprincipal &mainWindow, qint64 key)
+void ReminderCommands::edit(frmprincipal &mainWindow, qint64 key, const QDate &occurrence)
 {
     const Statement statement = modgeral::keyQuery(key);
     if (!m_store.openRecordset(statement)) {
@@ -42,19 +43,33 @@ void ReminderCommands::edit(frmprincipal &mainWindow, qint64 key)
     editor->setActionCaption(caption);
     // The save rewrites this row whatever its title has become by then.
     m_store.setEditStatement(statement);
-    const QDate day = daytext::fromStored(stored);
+    const QDate day = occurrence.isValid() ? occurrence : daytext::fromStored(stored);
     editor->fill(day.isValid() ? daytext::shown(day) : stored, title, description);
+    recurrencecolumns::Timing timing = recurrencecolumns::read(m_store.connection(), key);
+    if (!occurrence.isValid()) {
+        editor->fillTiming(timing);
+        return;
+    }
+    // The day made a reminder of its own keeps the time and warning, not the repetition.
+    timing.repeticao.clear();
+    editor->fillTiming(timing);
+    editor->editOccurrence(key, occurrence);
 }
 
-bool ReminderCommands::remove(QWidget *owner, qint64 key, const QString &title, const QString &storedDay)
+bool ReminderCommands::remove(QWidget *owner, qint64 key, const QString &title, const QString &storedDay,
+                              const QDate &occurrence)
 {
-    const runtime::MessageAnswer answer =
-        m_platform.messages().show(owner, runtime::MessageIcon::Question, removalQuestion(key, title, storedDay),
-                                   QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
+    const QString question = occurrence.isValid()
+        ? QStringLiteral("Tem certeza que deseja remover o lembrete %1 de %2?").arg(title, daytext::shown(occurrence))
+        : removalQuestion(key, title, storedDay);
+    const runtime::MessageAnswer answer = m_platform.messages().show(
+        owner, runtime::MessageIcon::Question, question, QStringLiteral("Remover"), runtime::MessageButtons::YesNo);
     if (answer != runtime::MessageAnswer::Yes)
         return false;
     QString error;
-    if (!m_removal.remove(m_store, key, &error))
+    const bool removed = occurrence.isValid() ? m_removal.removeOccurrence(m_store, key, occurrence, &error)
+                                              : m_removal.remove(m_store, key, &error);
+    if (!removed)
         showError(owner, error);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "store/removalundo.h"
 
+#include <QDate>
 #include <QString>
 
 class QWidget;
@@ -24,10 +25,14 @@ public:
     // Opens the editor on the reminder with this key. When no row has that
     // key any more (another program removed it) the user is told and the
     // list is read again; nothing else changes.
-    void edit(frmprincipal &mainWindow, qint64 key);
+    // With occurrence valid, the editor opens on that day of the repeating
+    // reminder, to make it a reminder of its own.
+    void edit(frmprincipal &mainWindow, qint64 key, const QDate &occurrence = QDate());
     // Asks first, naming the day too when another reminder has the same
     // title. False when the answer was no; a failed removal is told here.
-    bool remove(QWidget *owner, qint64 key, const QString &title, const QString &storedDay);
+    // With occurrence valid, only that day of the repeating reminder is removed.
+    bool remove(QWidget *owner, qint64 key, const QString &title, const QString &storedDay,
+                const QDate &occurrence = QDate());
     // Puts back the row the last removal took; a failure is told here.
     void undo(QWidget *owner);
     bool canUndo() const { return m_removal.canUndo(); }

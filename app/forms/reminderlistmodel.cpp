@@ -2,6 +2,9 @@
 
 #include "store/daytext.h"
 
+#include <QApplication>
+#include <QStyle>
+#include <QTime>
 #include <algorithm>
 
 ReminderListModel::ReminderListModel(QObject *parent)
@@ -27,7 +30,10 @@ QString ReminderListModel::text(int row, int column) const
     case DayColumn: {
         const QDate day = m_rows.day(row);
         // A day that is not "yyyy/mm/dd" is shown as it is.
-        return day.isValid() ? daytext::shown(day) : m_rows.storedDay(row);
+        const QString shown = day.isValid() ? daytext::shown(day) : m_rows.storedDay(row);
+        const int minutes = m_rows.minutes(row);
+        return minutes < 0 ? shown
+                           : shown + QLatin1Char(' ') + QTime(minutes / 60, minutes % 60).toString(QStringLiteral("HH:mm"));
     }
     case TitleColumn:
         return m_rows.title(row);
@@ -42,9 +48,18 @@ QString ReminderListModel::text(int row, int column) const
 
 QVariant ReminderListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
         return QVariant();
-    return text(index.row(), index.column());
+    if (role == Qt::DisplayRole)
+        return text(index.row(), index.column());
+    // A repeating reminder is marked beside its day; its texts stay those of any reminder.
+    if (index.column() == DayColumn && index.row() < m_shown && m_rows.repeats(index.row())) {
+        if (role == Qt::DecorationRole)
+            return QApplication::style()->standardIcon(QStyle::SP_BrowserReload);
+        if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
+            return QStringLiteral("Lembrete que se repete");
+    }
+    return QVariant();
 }
 
 QVariant ReminderListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -35,6 +35,11 @@ public:
     QString text(int row, int column) const;
     QString title(int row) const { return m_rows.title(row); }
     QString storedDay(int row) const { return m_rows.storedDay(row); }
+    // The row's day (for a repeating reminder, the day of that occurrence).
+    QDate day(int row) const { return m_rows.day(row); }
+    bool repeats(int row) const { return m_rows.repeats(row); }
+    // Whether any row shows a time or a repetition mark, which need a wider day column.
+    bool hasScheduled() const { return m_rows.hasScheduled(); }
     qint64 key(int row) const { return m_rows.key(row); }
     // The shown row with this key, else -1.
     int rowOf(qint64 key) const;

@@ -16,8 +16,10 @@ class WindowManager;
 class PrinterSurface;
 
 enum class MessageIcon { None, Information, Warning, Critical, Question };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// OccurrenceOrAll asks about one day of a repeating reminder: "Somente esta
+// ocorrência", "Todas as ocorrências" or "Cancelar".
+enum class MessageButtons { Ok, YesNo, OccurrenceOrAll };
+enum class MessageAnswer { Ok, Yes, No, ThisOccurrence, AllOccurrences, Cancel };
 
 // Modal message boxes. Tests replace it with a double that answers from a script.
 class MessageBoxes

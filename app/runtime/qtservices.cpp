@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 
@@ -29,6 +30,16 @@ MessageAnswer QtMessageBoxes::show(QWidget *owner, MessageIcon icon, const QStri
                                    const QString &title, MessageButtons buttons)
 {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, owner);
+    if (buttons == MessageButtons::OccurrenceOrAll) {
+        QPushButton *one = box.addButton(QStringLiteral("Somente esta ocorrência"), QMessageBox::AcceptRole);
+        QPushButton *all = box.addButton(QStringLiteral("Todas as ocorrências"), QMessageBox::AcceptRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(one);
+        box.exec();
+        if (box.clickedButton() == one)
+            return MessageAnswer::ThisOccurrence;
+        return box.clickedButton() == all ? MessageAnswer::AllOccurrences : MessageAnswer::Cancel;
+    }
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

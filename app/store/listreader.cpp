@@ -1,6 +1,7 @@
 #include "store/listreader.h"
 
 #include "store/modgeral.h"
+#include "store/daytext.h"
 #include "store/reminderrows.h"
 
 #include <QSqlDatabase>
@@ -50,6 +51,29 @@ ListReader::ListReader(const QSqlDatabase &connection)
 
 bool ListReader::read(const Statement &statement, ReminderRows &rows)
 {
+    return run(statement, rows, nullptr, {});
+}
+
+bool ListReader::read(const Statement &statement, ReminderRows &rows, const Schedule &schedule,
+                      const std::vector<Schedule::Entry> &entries)
+{
+    return run(statement, rows, &schedule, entries);
+}
+
+namespace {
+
+void appendEntry(ReminderRows &rows, const Schedule &schedule, const Schedule::Entry &entry)
+{
+    const Schedule::Row &row = schedule.rows()[std::size_t(entry.row)];
+    const QByteArray day = entry.day.isValid() ? daytext::stored(entry.day).toUtf8() : row.storedDay;
+    rows.appendScheduled(row.key, day, row.title, row.minutes, row.series.repeats());
+}
+
+} // namespace
+
+bool ListReader::run(const Statement &statement, ReminderRows &rows, const Schedule *schedule,
+                     const std::vector<Schedule::Entry> &entries)
+{
     m_error.clear();
     m_firstRowWithoutTitle = -1;
     m_started = false;
@@ -72,15 +96,27 @@ bool ListReader::read(const Statement &statement, ReminderRows &rows)
         }
     }
     m_started = true;
+    std::size_t next = 0;
     int result;
     while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
+        if (schedule && schedule->contains(sqlite3_column_int64(raw, 0)))
+            continue; // listed on its own days, among the entries
+        const QByteArrayView day = columnText(raw, 1);
+        const QByteArrayView title = columnText(raw, 2);
+        if (next < entries.size()) {
+            const QDate parsed = daytext::fromStored(day);
+            while (next < entries.size() && schedule->before(entries[next], parsed, day, title))
+                appendEntry(rows, *schedule, entries[next++]);
+        }
         if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)
             m_firstRowWithoutTitle = rows.size();
-        rows.append(sqlite3_column_int64(raw, 0), columnText(raw, 1), columnText(raw, 2));
+        rows.append(sqlite3_column_int64(raw, 0), day, title);
     }
     if (result != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));
         return false;
     }
+    while (next < entries.size())
+        appendEntry(rows, *schedule, entries[next++]);
     return true;
 }

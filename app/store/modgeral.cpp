@@ -12,6 +12,8 @@
 #include "store/reminderindexes.h"
 #include "store/searchindex.h"
 #include "store/startupwork.h"
+#include "store/recurrencecolumns.h"
+#include "store/schedule.h"
 #include "store/uidcolumn.h"
 
 #include <QDate>
@@ -70,6 +72,7 @@ modgeral::modgeral(runtime::Platform &platform)
     : m_platform(platform)
     , m_dailyCopyAhead(std::make_unique<DailyCopyAhead>())
     , m_startupWork(std::make_unique<StartupWork>())
+    , m_schedule(std::make_unique<Schedule>())
 {
     QObject::connect(m_startupWork.get(), &StartupWork::checkFinished, m_startupWork.get(),
                      [this](const QString &damage) { checkFinished(damage); });
@@ -196,6 +199,7 @@ bool modgeral::prepareConnection(QString *error)
     const bool writable = m_integrityChecked && m_damage.isEmpty();
     if (writable) {
         uidcolumn::ensure(db);
+        recurrencecolumns::ensure(db);
         syncstate::ensure(db);
     }
     if (!reminderindexes::prepare(db, writable, error))
@@ -316,6 +320,8 @@ bool modgeral::beginChange()
         return failWith(QStringLiteral("o banco de dados de lembretes está danificado e foi aberto "
                                        "somente para leitura; nenhuma alteração foi gravada."));
     m_startupWork->holdForChange();
+    // A change may keep the file's size and time to the millisecond.
+    m_schedule->invalidate();
     makeDailyCopy();
     return true;
 }
@@ -343,6 +349,17 @@ void modgeral::makeDailyCopy()
                                error.left(1).toUpper() + error.mid(1)
                                    + QStringLiteral(" A alteração será gravada mesmo assim."),
                                QStringLiteral("Cópia do dia"));
+}
+
+bool modgeral::refreshSchedule()
+{
+    if (!isOpen())
+        return failWith(QStringLiteral("o banco de dados não está aberto."));
+    QString error;
+    if (!m_schedule->refresh(connection(), m_platform.dataFile(databaseFileName()), m_platform.clock().today(),
+                             &error))
+        return failWith(error);
+    return true;
 }
 
 void modgeral::makeDailyCopyAhead()

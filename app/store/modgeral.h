@@ -9,6 +9,7 @@
 
 class DailyCopyAhead;
 class StartupWork;
+class Schedule;
 class QSqlDatabase;
 class QSqlQuery;
 class QWidget;
@@ -66,6 +67,12 @@ public:
     // Fails, writing nothing, when that statement yields no row any more.
     bool updateReminder(const QString &day, const QString &title, const QString &description);
 
+    // The reminders with a time or a repetition, read again when the file
+    // changed and counted from today. False, with lastError(), when they
+    // cannot be read; the lists then show the day-only reminders alone.
+    bool refreshSchedule();
+    const Schedule &schedule() const { return *m_schedule; }
+
     // Signals every reminder added or edited through this store.
     StoreEvents &events() const { return *m_events; }
 
@@ -98,6 +105,8 @@ public:
 
     // The description of the last failure of a statement, in words for the user.
     QString lastError() const { return m_lastError; }
+    // For the writers beside the store that fail in their own words.
+    void setLastError(const QString &description) { m_lastError = description; }
 
     // What a list says when its read stopped midway after rowsRead rows.
     static QString incompleteList(const QString &error, int rowsRead);
@@ -148,5 +157,6 @@ private:
     std::unique_ptr<DailyCopyAhead> m_dailyCopyAhead;
     bool m_deferred = false;           // the main window's start: check and indexes after its first paint
     bool m_copyAheadAsked = false;     // the deferred work asked for today's copy
+    std::unique_ptr<Schedule> m_schedule;
     std::unique_ptr<StartupWork> m_startupWork; // declared last: its threads end first
 };

@@ -2,6 +2,7 @@
 
 #include "store/daytext.h"
 
+#include <algorithm>
 #include <limits>
 
 void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView title)
@@ -18,6 +19,33 @@ void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView t
     m_titleEnds.push_back(quint32(m_titles.size()));
 }
 
+void ReminderRows::appendScheduled(qint64 key, QByteArrayView storedDay, QByteArrayView title, int minutes,
+                                   bool repeats)
+{
+    if (minutes >= 0 || repeats)
+        m_marks.push_back({size(), qint16(minutes), repeats});
+    append(key, storedDay, title);
+}
+
+const ReminderRows::Mark *ReminderRows::markOf(qsizetype row) const
+{
+    const auto found = std::lower_bound(m_marks.cbegin(), m_marks.cend(), row,
+                                        [](const Mark &mark, qsizetype wanted) { return mark.row < wanted; });
+    return found != m_marks.cend() && found->row == row ? &*found : nullptr;
+}
+
+int ReminderRows::minutes(qsizetype row) const
+{
+    const Mark *mark = markOf(row);
+    return mark ? mark->minutes : -1;
+}
+
+bool ReminderRows::repeats(qsizetype row) const
+{
+    const Mark *mark = markOf(row);
+    return mark && mark->repeats;
+}
+
 void ReminderRows::clear()
 {
     *this = ReminderRows();
@@ -29,6 +57,7 @@ void ReminderRows::truncate(qsizetype count)
         return;
     m_keys.resize(std::size_t(count));
     m_days.resize(std::size_t(count));
+    std::erase_if(m_marks, [count](const Mark &mark) { return mark.row >= count; });
     m_titleEnds.resize(std::size_t(count));
     m_titles.truncate(count == 0 ? 0 : qsizetype(m_titleEnds.back()));
 }

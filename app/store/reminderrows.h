@@ -17,6 +17,9 @@ public:
     bool isEmpty() const { return m_days.empty(); }
 
     void append(qint64 key, QByteArrayView storedDay, QByteArrayView title);
+    // A row of a reminder with a time of day (minutes after midnight, or -1)
+    // or a repetition, on one of its days.
+    void appendScheduled(qint64 key, QByteArrayView storedDay, QByteArrayView title, int minutes, bool repeats);
     void clear();
     // Keeps the first count rows.
     void truncate(qsizetype count);
@@ -26,6 +29,12 @@ public:
     // The row's day text as stored.
     QString storedDay(qsizetype row) const;
     QString title(qsizetype row) const;
+    // The row's time of day in minutes after midnight; -1 for the whole day.
+    int minutes(qsizetype row) const;
+    // Whether the row is one day of a repeating reminder.
+    bool repeats(qsizetype row) const;
+    // Whether any row has a time or repeats.
+    bool hasScheduled() const { return !m_marks.empty(); }
     // The row's key in the table (its rowid): what commands on the row act on.
     qint64 key(qsizetype row) const { return m_keys[std::size_t(row)]; }
 
@@ -37,4 +46,13 @@ private:
     std::vector<quint32> m_titleEnds;
     QByteArray m_titles;
     QStringList m_oddDays;
+    // Only the rows with a time or a repetition, in row order: day-only rows cost nothing more.
+    struct Mark
+    {
+        qsizetype row;
+        qint16 minutes;
+        bool repeats;
+    };
+    std::vector<Mark> m_marks;
+    const Mark *markOf(qsizetype row) const;
 };

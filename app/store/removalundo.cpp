@@ -1,6 +1,7 @@
 #include "store/removalundo.h"
 
 #include "store/modgeral.h"
+#include "store/occurrences.h"
 #include "store/storeevents.h"
 
 #include <QSqlDatabase>
@@ -79,6 +80,27 @@ bool RemovalUndo::remove(modgeral &store, qint64 key, QString *error)
         return false;
     }
     m_rows = taken;
+    m_occurrenceSeries = 0;
+    return true;
+}
+
+bool RemovalUndo::removeOccurrence(modgeral &store, qint64 key, const QDate &day, QString *error)
+{
+    QString before;
+    if (!occurrences::exclude(store, key, day, &before, error))
+        return false;
+    m_rows.clear();
+    m_occurrenceSeries = key;
+    m_exclusionsBefore = before;
+    return true;
+}
+
+bool RemovalUndo::undoOccurrence(modgeral &store, QString *error)
+{
+    if (!occurrences::restoreExclusions(store, m_occurrenceSeries, m_exclusionsBefore, error))
+        return false;
+    m_occurrenceSeries = 0;
+    m_exclusionsBefore.clear();
     return true;
 }
 
@@ -88,6 +110,8 @@ bool RemovalUndo::undo(modgeral &store, QString *error)
         *error = QStringLiteral("não há remoção a desfazer.");
         return false;
     }
+    if (m_occurrenceSeries != 0)
+        return undoOccurrence(store, error);
     if (!store.beginChange()) {
         *error = store.lastError();
         return false;

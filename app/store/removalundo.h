@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -16,11 +17,18 @@ public:
     // also when no row has this key any more (another program removed it),
     // and the last removal then stays the one to undo.
     bool remove(modgeral &store, qint64 key, QString *error);
-    bool canUndo() const { return !m_rows.isEmpty(); }
+    // Takes one day out of the repeating reminder with this key; its undo
+    // puts the series' excluded days back as they were.
+    bool removeOccurrence(modgeral &store, qint64 key, const QDate &day, QString *error);
+    bool canUndo() const { return !m_rows.isEmpty() || m_occurrenceSeries != 0; }
     // Puts the row back in one transaction; on failure nothing is written and
     // the rows stay ready for another try.
     bool undo(modgeral &store, QString *error);
 
 private:
+    bool undoOccurrence(modgeral &store, QString *error);
+
     QList<QSqlRecord> m_rows;
+    qint64 m_occurrenceSeries = 0; // the series whose day the last removal took, or 0
+    QString m_exclusionsBefore;
 };

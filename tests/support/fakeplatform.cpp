@@ -11,6 +11,8 @@ runtime::MessageAnswer ScriptedMessageBoxes::show(QWidget *, runtime::MessageIco
     shown.append({icon, text, title, buttons});
     if (!answers.isEmpty())
         return answers.dequeue();
+    if (buttons == runtime::MessageButtons::OccurrenceOrAll)
+        return runtime::MessageAnswer::Cancel;
     return buttons == runtime::MessageButtons::YesNo ? runtime::MessageAnswer::No
                                                      : runtime::MessageAnswer::Ok;
 }

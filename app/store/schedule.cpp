@@ -1,0 +1,298 @@
+#include "store/schedule.h"
+
+#include "store/daytext.h"
+#include "store/recurrencecolumns.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <sqlite3.h>
+#include <thread>
+
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+QByteArray columnBytes(sqlite3_stmt *statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return text ? QByteArray(text, sqlite3_column_bytes(statement, column)) : QByteArray();
+}
+
+// SQLite orders texts by their bytes, unsigned.
+int compareBytes(QByteArrayView a, QByteArrayView b)
+{
+    const int common = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
+    if (common != 0)
+        return common;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+struct Finalizer
+{
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+
+// Spreads the counting of many rows over two threads; a few are counted at once.
+template<class Work>
+void forEachRow(std::vector<Schedule::Row> &rows, Work work)
+{
+    const size_t half = rows.size() / 2;
+    if (rows.size() < 20000) {
+        for (Schedule::Row &row : rows)
+            work(row);
+        return;
+    }
+    std::thread other([&] {
+        for (size_t i = half; i < rows.size(); ++i)
+            work(rows[i]);
+    });
+    for (size_t i = 0; i < half; ++i)
+        work(rows[i]);
+    other.join();
+}
+
+} // namespace
+
+Schedule::Stamp Schedule::stampOf(const QString &path)
+{
+    Stamp stamp;
+    stamp.path = path;
+    const QFileInfo file(path);
+    if (file.exists()) {
+        stamp.size = file.size();
+        stamp.changed = file.lastModified().toMSecsSinceEpoch();
+    }
+    for (const char *suffix : {"-wal", "-journal"}) {
+        const QFileInfo journal(path + QLatin1String(suffix));
+        if (journal.exists()) {
+            stamp.journalSize += journal.size();
+            stamp.journalChanged = std::max(stamp.journalChanged, journal.lastModified().toMSecsSinceEpoch());
+        }
+    }
+    return stamp;
+}
+
+void Schedule::invalidate()
+{
+    m_read = false;
+    m_rows.clear();
+    m_keys.clear();
+    m_counted = QDate();
+}
+
+bool Schedule::refresh(const QSqlDatabase &db, const QString &path, const QDate &today, QString *error)
+{
+    const Stamp stamp = stampOf(path);
+    if (!m_read || !(stamp == m_stamp)) {
+        invalidate();
+        if (!read(db, error))
+            return false;
+        m_stamp = stamp;
+        m_read = true;
+    }
+    if (m_counted != today)
+        count(today);
+    return true;
+}
+
+bool Schedule::read(const QSqlDatabase &db, QString *error)
+{
+    sqlite3 *handle = handleOf(db);
+    if (!handle) {
+        *error = QStringLiteral("o banco de dados não está aberto.");
+        return false;
+    }
+    if (!recurrencecolumns::exist(db))
+        return true; // a read-only file of an older version: every reminder is day-only
+    const QByteArray text = (QStringLiteral("select rowid, data, titulo, hora, repeticao, excecoes from lembrete "
+                                            "where ")
+                             + recurrencecolumns::specialCondition())
+                                .toUtf8();
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(handle));
+        return false;
+    }
+    const std::unique_ptr<sqlite3_stmt, Finalizer> statement(raw);
+    int result;
+    while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
+        Row row;
+        row.key = sqlite3_column_int64(raw, 0);
+        row.storedDay = columnBytes(raw, 1);
+        row.title = columnBytes(raw, 2);
+        const QTime time = recurrence::timeFromText(QString::fromUtf8(columnBytes(raw, 3)));
+        row.minutes = time.isValid() ? time.hour() * 60 + time.minute() : -1;
+        row.series.firstDay = daytext::fromStored(QByteArrayView(row.storedDay));
+        row.series.rule = QString::fromUtf8(columnBytes(raw, 4));
+        row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(columnBytes(raw, 5)));
+        m_rows.push_back(std::move(row));
+    }
+    if (result != SQLITE_DONE) {
+        *error = QString::fromUtf8(sqlite3_errmsg(handle));
+        m_rows.clear();
+        return false;
+    }
+    // Kept in list order within a day once, so the lists need not sort them again.
+    std::sort(m_rows.begin(), m_rows.end(), [](const Row &a, const Row &b) {
+        if (a.minutes != b.minutes)
+            return a.minutes < b.minutes;
+        const int titles = compareBytes(a.title, b.title);
+        return titles != 0 ? titles < 0 : a.key < b.key;
+    });
+    m_keys.reserve(m_rows.size());
+    for (const Row &row : m_rows)
+        m_keys.push_back(row.key);
+    std::sort(m_keys.begin(), m_keys.end());
+    return true;
+}
+
+void Schedule::count(const QDate &today)
+{
+    forEachRow(m_rows, [&](Row &row) { countRow(row, today); });
+    m_counted = today;
+}
+
+// One pass of libical over the days from today to kAheadDays later, and the
+// first day after them, which is the next day when none comes sooner.
+void Schedule::stepAhead(Row &row, const QDate &today)
+{
+    const QDate through = today.addDays(kAheadDays);
+    const QList<QDate> days = recurrence::upcoming(row.series, today, through);
+    row.ahead.clear();
+    for (const QDate &day : days)
+        row.ahead.push_back(qint32(day.toJulianDay()));
+    row.ended = days.isEmpty() || days.constLast() <= through;
+    row.from = qint32(today.toJulianDay());
+    row.known = row.ended ? std::numeric_limits<qint32>::max() : row.ahead.back();
+}
+
+void Schedule::countRow(Row &row, const QDate &today)
+{
+    const qint32 first = qint32(today.toJulianDay());
+    const qint32 horizon = first + kSoonDays - 1;
+    // The days found before still answer while they reach past the days listed.
+    if (row.from < 0 || first < row.from || row.known < horizon)
+        stepAhead(row, today);
+    std::erase_if(row.ahead, [first](qint32 day) { return day < first; });
+    row.next = row.ahead.empty() ? QDate() : QDate::fromJulianDay(row.ahead.front());
+    if (row.next.isValid())
+        row.last = QDate();
+    else if (!row.last.isValid())
+        row.last = recurrence::lastOccurrence(row.series); // once: an ended series stays ended
+    row.soon = 0;
+    for (const qint32 day : row.ahead)
+        if (day <= horizon)
+            row.soon |= 1u << (day - first);
+}
+
+bool Schedule::contains(qint64 key) const
+{
+    return std::binary_search(m_keys.cbegin(), m_keys.cend(), key);
+}
+
+void Schedule::sortEntries(std::vector<Entry> &entries) const
+{
+    // The entries come in time and title order; only the days are to be ordered.
+    std::stable_sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+        if (a.day.isValid() && b.day.isValid())
+            return a.day < b.day;
+        const QByteArray left = a.day.isValid() ? daytext::stored(a.day).toUtf8() : m_rows[size_t(a.row)].storedDay;
+        const QByteArray right = b.day.isValid() ? daytext::stored(b.day).toUtf8() : m_rows[size_t(b.row)].storedDay;
+        return compareBytes(left, right) < 0;
+    });
+}
+
+std::vector<Schedule::Entry> Schedule::listed() const
+{
+    std::vector<Entry> entries;
+    entries.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const Row &row = m_rows[i];
+        const QDate day = row.next.isValid() ? row.next : (row.last.isValid() ? row.last : row.series.firstDay);
+        entries.push_back({int(i), day});
+    }
+    sortEntries(entries);
+    return entries;
+}
+
+std::vector<Schedule::Entry> Schedule::between(const QDate &from, const QDate &to) const
+{
+    std::vector<Entry> entries;
+    if (!from.isValid() || !to.isValid() || to < from)
+        return entries;
+    if (m_counted.isValid() && from >= m_counted && m_counted.daysTo(to) < kSoonDays) {
+        // Within the days counted ahead: the soon bits, day after day, rows in order.
+        for (qint64 offset = m_counted.daysTo(from); offset <= m_counted.daysTo(to); ++offset) {
+            const quint32 bit = 1u << offset;
+            const QDate day = m_counted.addDays(offset);
+            for (size_t i = 0; i < m_rows.size(); ++i)
+                if (m_rows[i].soon & bit)
+                    entries.push_back({int(i), day});
+        }
+        return entries;
+    }
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const Row &row = m_rows[i];
+        // Counted from a day before from, a next day after to means none in range.
+        if (m_counted.isValid() && m_counted <= from && (!row.next.isValid() || row.next > to))
+            continue;
+        for (const QDate &day : recurrence::occurrencesBetween(row.series, from, to))
+            entries.push_back({int(i), day});
+    }
+    sortEntries(entries);
+    return entries;
+}
+
+bool Schedule::before(const Entry &entry, const QDate &day, QByteArrayView storedDay, QByteArrayView title) const
+{
+    const Row &row = m_rows[size_t(entry.row)];
+    if (entry.day.isValid() && day.isValid()) {
+        if (entry.day != day)
+            return entry.day < day;
+    } else {
+        const QByteArray own = entry.day.isValid() ? daytext::stored(entry.day).toUtf8() : row.storedDay;
+        const int days = compareBytes(own, storedDay);
+        if (days != 0)
+            return days < 0;
+    }
+    // A time comes after every reminder of the whole day.
+    return row.minutes < 0 && compareBytes(row.title, title) < 0;
+}
+
+QList<QDate> Schedule::busyDays(const QDate &from, const QDate &to) const
+{
+    QList<QDate> days;
+    if (!from.isValid() || !to.isValid() || to < from)
+        return days;
+    const qint64 span = from.daysTo(to) + 1;
+    std::vector<bool> busy(size_t(span), false);
+    qint64 marked = 0;
+    for (const Row &row : m_rows) {
+        if (marked == span)
+            break; // every day is bold already
+        for (const QDate &day : recurrence::occurrencesBetween(row.series, from, to, int(span))) {
+            const size_t offset = size_t(from.daysTo(day));
+            if (!busy[offset]) {
+                busy[offset] = true;
+                ++marked;
+            }
+        }
+    }
+    for (qint64 offset = 0; offset < span; ++offset)
+        if (busy[size_t(offset)])
+            days.append(from.addDays(offset));
+    return days;
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "store/recurrence.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <vector>
+
+class QSqlDatabase;
+
+// The reminders with a time of day or a repetition, kept apart from the
+// day-only ones: read once per change of the file, their next days counted
+// once per day, so the lists add them to the day-only rows that SQLite reads
+// in order without stepping through a hundred thousand rules every time.
+class Schedule
+{
+public:
+    struct Row
+    {
+        qint64 key = 0;
+        QByteArray title;     // UTF-8, as stored
+        QByteArray storedDay; // the first day's text as stored
+        int minutes = -1;     // the time of day in minutes after midnight; -1 for the whole day
+        recurrence::Series series;
+        QDate next;           // the next day on or after the counted day; invalid when none
+        QDate last;           // the last day of a series that ended before the counted day
+        quint32 soon = 0;     // bit i: happens on the counted day + i
+        // The days found ahead when the rule was last stepped through, so
+        // the next days need not ask libical again: every day the series
+        // happens on up to known (all of them once the series has ended).
+        std::vector<qint32> ahead; // day numbers, in order
+        qint32 from = -1;          // day number the days ahead were found from; -1: none yet
+        qint32 known = -1;         // day number up to which every day of the series is in ahead
+        bool ended = false;        // the series has no days after those in ahead
+    };
+    // One line of a list: a row on one of its days.
+    struct Entry
+    {
+        int row;  // index into rows()
+        QDate day; // invalid only for a first day that does not read, listed as stored
+    };
+
+    // How many days from the counted day on the soon bits cover: the longest range listed.
+    static constexpr int kSoonDays = 16;
+    // How far ahead the rules are stepped at once: stepping is what costs
+    // (libical), so a change of day within this reuses the days found.
+    static constexpr int kAheadDays = 40;
+
+    // Reads the rows again when the file changed since they were read (its
+    // size or time of change, or changes the program made), and counts their
+    // days again when today is another day. False, keeping nothing, when the
+    // rows cannot be read; a table without the columns has no such rows.
+    bool refresh(const QSqlDatabase &db, const QString &path, const QDate &today, QString *error);
+    // Forgets the rows: the next refresh reads them again.
+    void invalidate();
+
+    const std::vector<Row> &rows() const { return m_rows; }
+    // Whether the row with this key is one of these (and so not listed as a day-only row).
+    bool contains(qint64 key) const;
+
+    // One entry per row, on its next day from the counted day (or its last,
+    // or its first), in list order: day, the whole day before times, time, title.
+    std::vector<Entry> listed() const;
+    // One entry per day in [from, to] a row happens on, in list order.
+    std::vector<Entry> between(const QDate &from, const QDate &to) const;
+
+    // The days in [from, to] on which any row happens, in order.
+    QList<QDate> busyDays(const QDate &from, const QDate &to) const;
+
+    // Whether entry goes before a day-only row listed with this stored day
+    // and UTF-8 title (as SQLite orders them: by day text, then title bytes).
+    bool before(const Entry &entry, const QDate &day, QByteArrayView storedDay, QByteArrayView title) const;
+
+private:
+    struct Stamp
+    {
+        QString path;
+        qint64 size = -1;
+        qint64 changed = -1;
+        qint64 journalSize = -1;
+        qint64 journalChanged = -1;
+        bool operator==(const Stamp &) const = default;
+    };
+    static Stamp stampOf(const QString &path);
+    bool read(const QSqlDatabase &db, QString *error);
+    void count(const QDate &today);
+    static void countRow(Row &row, const QDate &today);
+    static void stepAhead(Row &row, const QDate &today);
+    void sortEntries(std::vector<Entry> &entries) const;
+
+    std::vector<Row> m_rows;
+    std::vector<qint64> m_keys; // sorted
+    Stamp m_stamp;
+    QDate m_counted;
+    bool m_read = false;
+};
