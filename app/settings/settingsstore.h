@@ -34,6 +34,9 @@ inline const Key Corescolhida{configSection, QStringLiteral("Corescolhida"), QSt
 inline const Key Corescolhida2{configSection, QStringLiteral("Corescolhida2"), QStringLiteral("0")};
 inline const Key Corescolhidafonte{configSection, QStringLiteral("Corescolhidafonte"), QStringLiteral("9")};
 inline const Key Exibir{preferencesSection, QStringLiteral("Exibir"), QStringLiteral("todos")};
+// The wall-clock time "yyyy-MM-dd HH:mm:ss" up to which the resident program
+// announced reminders with a time; empty before its first run.
+inline const Key AvisadoAte{configSection, QStringLiteral("AvisadoAte"), QString()};
 } // namespace keys
 
 QString read(const runtime::SettingsAccess &access, const Key &key);
