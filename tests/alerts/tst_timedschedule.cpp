@@ -123,26 +123,6 @@ private slots:
         QCOMPARE(run(schedule, readings), expected);
     }
 
-    void theNextLookIsAtTheNextWarning_data()
-    {
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<QString>("next");
-        QTest::newRow("before the lead") << "10 10:00" << "10 14:15";
-        QTest::newRow("between") << "10 14:15" << "10 16:00";
-        QTest::newRow("next day") << "10 16:00" << "11 08:00";
-        QTest::newRow("none left") << "11 08:00" << "";
-    }
-
-    void theNextLookIsAtTheNextWarning()
-    {
-        QFETCH(QString, now);
-        QFETCH(QString, next);
-        TimedSchedule schedule(wall(now));
-        schedule.advance(wall(now), occurrences(), offsetOf(now));
-        const QDateTime due = schedule.nextDue(wall(now), occurrences());
-        QCOMPARE(due, next.isEmpty() ? QDateTime() : wall(next));
-    }
-
     void aReminderAddedAfterItsWarningWarnsUntilItsTime_data()
     {
         QTest::addColumn<QString>("now");
