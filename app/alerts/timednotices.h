@@ -39,9 +39,6 @@ public:
     // Reads the reminders, announces what was missed and what is due, and waits for the next.
     void start();
 
-    // How long until the next look at the clock; -1 before start.
-    int waitMs() const { return m_timer.isActive() ? m_timer.remainingTime() : -1; }
-
 public slots:
     // Reads the reminders again (one was added, changed or removed) and looks.
     void reload();

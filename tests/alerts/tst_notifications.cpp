@@ -64,12 +64,12 @@ private:
 
     // "Título@HH:MM@RULE@N" (no time: the whole day; no rule: once) beginning N
     // days after day, warned lead minutes before.
-    static void addTimed(modgeral &store, const QDate &day, const QString &spec, const QString &lead = {})
+    static void addTimed(modgeral &store, const QDate &day, const QString &entry, const QString &lead = {})
     {
         QVERIFY(store.execute({"insert into lembrete (data, titulo, descricao, hora, repeticao, antecedencia) "
                                "values (?, ?, '', ?, ?, ?)",
-                               {daytext::stored(day.addDays(spec.section('@', 3, 3).toInt())),
-                                spec.section('@', 0, 0), spec.section('@', 1, 1), spec.section('@', 2, 2), lead}}));
+                               {daytext::stored(day.addDays(entry.section('@', 3, 3).toInt())),
+                                entry.section('@', 0, 0), entry.section('@', 1, 1), entry.section('@', 2, 2), lead}}));
     }
 
     // Waits until a notice is on screen; how late that was after expected, on the clock.
@@ -208,8 +208,8 @@ private slots:
         QFETCH(QStringList, today);
         QFETCH(QStringList, expected);
         Seeded s = seeded({}, {});
-        for (const QString &spec : today)
-            addTimed(*s.store, s.fake->clock->day, spec);
+        for (const QString &entry : today)
+            addTimed(*s.store, s.fake->clock->day, entry);
         alerts::DesktopNotifier notifier(false, m_server.bus());
         QString printed;
         QTextStream out(&printed);
@@ -280,8 +280,8 @@ private slots:
         QFETCH(QStringList, missed);
         Seeded s = seeded({}, {});
         const QDate day = s.fake->clock->day; // at 14:30
-        for (const QString &spec : {"Remédio@09:00@FREQ=DAILY@-30", "Almoço & café@12:00", "Depois@16:00"})
-            addTimed(*s.store, day, spec);
+        for (const QString &entry : {"Remédio@09:00@FREQ=DAILY@-30", "Almoço & café@12:00", "Depois@16:00"})
+            addTimed(*s.store, day, entry);
         addTimed(*s.store, day.addDays(-1), "Reunião@11:00");
         if (!lastRun.isEmpty())
             s.fake->platform().settings().write("Configurações", "AvisadoAte", lastRun);
