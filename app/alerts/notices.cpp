@@ -1,17 +1,13 @@
 #include "alerts/notices.h"
 
-#include "store/modgeral.h"
-
-#include <QSqlDatabase>
-#include <QSqlQuery>
-
 namespace alerts {
 
 QStringList DueDay::titles() const
 {
     QStringList result;
     for (const DueReminder &reminder : reminders)
-        result.append(reminder.title);
+        result.append(reminder.time.isEmpty() ? reminder.title
+                                              : reminder.time + QLatin1Char(' ') + reminder.title);
     return result;
 }
 
@@ -54,25 +50,6 @@ QString noticesAsText(const QList<Notice> &notices)
     for (const Notice &notice : notices)
         blocks.append(notice.summary + QLatin1Char('\n') + notice.body + QLatin1Char('\n'));
     return blocks.join(QLatin1Char('\n'));
-}
-
-DueDay readDueDay(const modgeral &store, const QDate &day)
-{
-    DueDay due{day, {}};
-    if (!store.isOpen())
-        return due;
-    const Statement statement = modgeral::oneDay(day);
-    QSqlQuery query(store.connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(statement.text))
-        return due;
-    for (const QVariant &value : statement.values)
-        query.addBindValue(value);
-    if (!query.exec())
-        return due;
-    while (query.next())
-        due.reminders.append({query.value(0).toLongLong(), query.value(2).toString()});
-    return due;
 }
 
 } // namespace alerts

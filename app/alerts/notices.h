@@ -14,14 +14,17 @@ struct DueReminder
 {
     qint64 key = 0;
     QString title;
+    QString time; // "HH:MM"; empty for a reminder of the whole day
 };
 
-// The reminders of one day, in the list's title order.
+// The reminders of one day: those of the whole day in the list's title order,
+// then those with a time, by time.
 struct DueDay
 {
     QDate day;
     QList<DueReminder> reminders;
 
+    // One a line, a timed one after its time: "14:30 Dentista".
     QStringList titles() const;
 };
 
@@ -32,6 +35,7 @@ struct Notice
     QDate day;
     QString summary;
     QString body;
+    bool offersSnooze = false; // "Adiar 10 minutos", for a reminder at its time
 };
 
 // "Hoje: 2 lembretes", "Amanhã: 1 lembrete". Empty for any other day.
@@ -49,7 +53,8 @@ QString escapedForMarkup(const QString &text);
 // The notices as printed when no notification service answers.
 QString noticesAsText(const QList<Notice> &notices);
 
-// Reads a day's reminders from the store's open connection; empty when it is not open.
+// Reads a day's reminders from the store's open connection, repeating ones
+// included on the days they happen; empty when it is not open.
 DueDay readDueDay(const modgeral &store, const QDate &day);
 
 } // namespace alerts

@@ -16,6 +16,7 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kOpenAction = QStringLiteral("abrir");
+const QString kSnoozeAction = QStringLiteral("adiar");
 // A service that hangs must not hold the program (or a scheduler's run) for long.
 constexpr int kCallTimeoutMs = 5000;
 
@@ -84,6 +85,8 @@ uint DesktopNotifier::show(const Notice &notice, uint replaces)
         // "default" is what a click on the notice itself sends.
         actions << QStringLiteral("default") << QStringLiteral("Abrir")
                 << kOpenAction << QStringLiteral("Abrir");
+        if (notice.offersSnooze)
+            actions << kSnoozeAction << QStringLiteral("Adiar 10 minutos");
     }
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), desktopId());
@@ -106,8 +109,12 @@ uint DesktopNotifier::show(const Notice &notice, uint replaces)
 void DesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
 {
     // Some services send it to every listener: only this program's notices count.
-    if (m_shown.contains(id) && (actionKey == kOpenAction || actionKey == QLatin1String("default")))
+    if (!m_shown.contains(id))
+        return;
+    if (actionKey == kOpenAction || actionKey == QLatin1String("default"))
         emit openRequested();
+    else if (actionKey == kSnoozeAction)
+        emit snoozeRequested(id);
 }
 
 void DesktopNotifier::onNotificationClosed(uint id, uint)

@@ -23,6 +23,8 @@ public:
 signals:
     // The user chose "Abrir" on one of this notifier's notices.
     void openRequested();
+    // The user chose "Adiar 10 minutos" on the notice with this id.
+    void snoozeRequested(uint id);
 };
 
 // The freedesktop org.freedesktop.Notifications service on a D-Bus connection.
@@ -30,8 +32,9 @@ class DesktopNotifier final : public Notifier
 {
     Q_OBJECT
 public:
-    // offerOpen adds the "Abrir" action; only a program that stays running to
-    // hear the answer should offer it.
+    // offerOpen adds the "Abrir" action, and "Adiar 10 minutos" to a notice
+    // that offers it; only a program that stays running to hear the answer
+    // should offer them.
     explicit DesktopNotifier(bool offerOpen, const QDBusConnection &bus = QDBusConnection::sessionBus(),
                              QObject *parent = nullptr);
 

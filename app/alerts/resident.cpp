@@ -23,10 +23,14 @@ ResidentProgram::ResidentProgram(runtime::Platform &platform, modgeral &store, N
     , m_store(store)
     , m_announcer(store, platform.clock(), notifier)
     , m_dayWatch(platform.clock(), checkIntervalMs)
+    , m_timedNotices(store, platform.clock(), platform.settings(), notifier)
 {
     m_settle.setSingleShot(true);
     m_settle.setInterval(300);
-    connect(&m_settle, &QTimer::timeout, this, [this] { m_announcer.announceAdded(); });
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_announcer.announceAdded();
+        m_timedNotices.reload();
+    });
     connect(&m_dayWatch, &DayWatch::dayChanged, this, &ResidentProgram::announceNow);
     // The timer also catches what the file watcher cannot see (a database
     // written by another program while this one was busy).
@@ -54,6 +58,7 @@ void ResidentProgram::start()
     // one, as happens when the session starts this program before its panel.
     createTray();
     m_announcer.announceAll();
+    m_timedNotices.start();
 }
 
 void ResidentProgram::createTray()

@@ -2,6 +2,7 @@
 
 #include "alerts/announcer.h"
 #include "alerts/daywatch.h"
+#include "alerts/timednotices.h"
 #include "forms/frmprincipal.h"
 
 #include <QFileSystemWatcher>
@@ -27,7 +28,8 @@ class Notifier;
 
 // The program staying resident without its main window: a tray icon where the
 // desktop has a tray, notices at start, on a new day and when a reminder for
-// today or tomorrow appears, and the main window on request.
+// today or tomorrow appears, a notice at each reminder's time, and the main
+// window on request.
 class ResidentProgram : public QObject
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     QMenu *trayMenu() const { return m_menu.get(); }
     DayWatch &dayWatch() { return m_dayWatch; }
+    TimedNotices &timedNotices() { return m_timedNotices; }
     frmprincipal *mainWindow() const { return m_mainWindow; }
 
     // Announces now when this program keeps its reminders in database (another
@@ -64,6 +67,7 @@ private:
     modgeral &m_store;
     Announcer m_announcer;
     DayWatch m_dayWatch;
+    TimedNotices m_timedNotices;
     QFileSystemWatcher m_databaseWatcher;
     QTimer m_settle; // a save touches the file several times: look once it is done
     std::unique_ptr<QMenu> m_menu; // a tray's menu has no parent widget

@@ -38,6 +38,9 @@ inline const Key Exibir{preferencesSection, QStringLiteral("Exibir"), QStringLit
 // designed size, placed by the desktop.
 inline const Key JanelaPrincipal{configSection, QStringLiteral("JanelaPrincipal"), QString()};
 inline const Key JanelaPorData{configSection, QStringLiteral("JanelaPorData"), QString()};
+// The wall-clock time "yyyy-MM-dd HH:mm:ss" up to which the resident program
+// announced reminders with a time; empty before its first run.
+inline const Key AvisadoAte{configSection, QStringLiteral("AvisadoAte"), QString()};
 } // namespace keys
 
 QString read(const runtime::SettingsAccess &access, const Key &key);

@@ -62,6 +62,24 @@ private:
         return texts;
     }
 
+    // "Título@HH:MM@RULE@N" (no time: the whole day; no rule: once) beginning N
+    // days after day, warned lead minutes before.
+    static void addTimed(modgeral &store, const QDate &day, const QString &entry, const QString &lead = {})
+    {
+        QVERIFY(store.execute({"insert into lembrete (data, titulo, descricao, hora, repeticao, antecedencia) "
+                               "values (?, ?, '', ?, ?, ?)",
+                               {daytext::stored(day.addDays(entry.section('@', 3, 3).toInt())),
+                                entry.section('@', 0, 0), entry.section('@', 1, 1), entry.section('@', 2, 2), lead}}));
+    }
+
+    // Waits until a notice is on screen; how late that was after expected, on the clock.
+    qint64 lateness(const FixedClock &clock, const QDateTime &expected)
+    {
+        if (!QTest::qWaitFor([&] { return m_server.displayedCount() > 0; }, 20000))
+            return -999999;
+        return expected.msecsTo(clock.now());
+    }
+
     NotificationServer m_server;
 
 private slots:
@@ -166,6 +184,118 @@ private slots:
         QVERIFY(m_server.invokeDefaultAction());
         QTRY_VERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
         QCOMPARE(arrived(), arrivedTexts);
+    }
+
+    void theDayNoticesListTimedRemindersWithTheirTimes_data()
+    {
+        QTest::addColumn<QStringList>("today");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("whole day only, as before")
+            << QStringList{"Pagar a luz@", "A & B@"} << QStringList{"Hoje: 2 lembretes|A &amp; B\nPagar a luz"};
+        QTest::newRow("timed ones after, by time")
+            << QStringList{"Dentista@14:30", "Pagar a luz@", "Consulta@09:00"}
+            << QStringList{"Hoje: 3 lembretes|Pagar a luz\n09:00 Consulta\n14:30 Dentista"};
+        QTest::newRow("a time that does not read is the whole day")
+            << QStringList{"Aula@08:00", "Feira@25:99"} << QStringList{"Hoje: 2 lembretes|Feira\n08:00 Aula"};
+        QTest::newRow("repeating ones on their days only")
+            << QStringList{"Aula@19:00@FREQ=WEEKLY@-21", "Plantão@@FREQ=WEEKLY;COUNT=3@-14", "Ioga@07:00@FREQ=WEEKLY@-20",
+                           "Fim@@FREQ=DAILY;COUNT=2@-7"}
+            << QStringList{"Hoje: 2 lembretes|Plantão\n19:00 Aula", "Amanhã: 1 lembrete|07:00 Ioga"};
+    }
+
+    void theDayNoticesListTimedRemindersWithTheirTimes()
+    {
+        QFETCH(QStringList, today);
+        QFETCH(QStringList, expected);
+        Seeded s = seeded({}, {});
+        for (const QString &entry : today)
+            addTimed(*s.store, s.fake->clock->day, entry);
+        alerts::DesktopNotifier notifier(false, m_server.bus());
+        QString printed;
+        QTextStream out(&printed);
+
+        QCOMPARE(alerts::runAnnounceCommand(*s.store, *s.fake->clock, notifier, out), 0);
+
+        QCOMPARE(arrived(), expected);
+    }
+
+    void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay_data()
+    {
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("lead");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("at its time") << "14:30" << "" << "Hoje às 14:30";
+        QTest::newRow("fifteen minutes before") << "14:45" << "15" << "Hoje às 14:45";
+    }
+
+    // On a clock running with real time from a few seconds before the notice is due.
+    void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay()
+    {
+        QFETCH(QString, time);
+        QFETCH(QString, lead);
+        QFETCH(QString, body);
+        Seeded s = seeded({}, {});
+        const QDate day = s.fake->clock->day;
+        addTimed(*s.store, day, "Dentista@" + time, lead);
+        const QDateTime due(day, QTime(14, 30));
+        s.fake->clock->runFrom(due.addSecs(-5));
+        alerts::DesktopNotifier notifier(true, m_server.bus());
+        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+        resident.start();
+        QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|" + time + " Dentista"});
+
+        const qint64 late = lateness(*s.fake->clock, due);
+        QVERIFY2(late >= 0 && late <= 2000, qPrintable(QString("%1 ms after its time").arg(late)));
+        QSignalSpy snoozed(&notifier, &alerts::Notifier::snoozeRequested);
+        QVERIFY(m_server.invokeAction("Adiar 10 minutos"));
+        QVERIFY(snoozed.wait(10000));
+        const QDateTime snoozedAt = s.fake->clock->now();
+        QCOMPARE(arrived(), QStringList{"Dentista|" + body});
+
+        // Ten minutes on: the clock is set forward, as after a sleep.
+        s.fake->clock->runFrom(snoozedAt.addSecs(600 - 3));
+        resident.timedNotices().check();
+        const qint64 lateAgain = lateness(*s.fake->clock, snoozedAt.addSecs(600));
+        QVERIFY2(lateAgain >= -100 && lateAgain <= 2000, qPrintable(QString("%1 ms after").arg(lateAgain)));
+        QCOMPARE(arrived(), QStringList{"Dentista|" + body});
+    }
+
+    void missedRemindersAreAnnouncedOnceAtTheNextStart_data()
+    {
+        QTest::addColumn<QString>("lastRun");
+        QTest::addColumn<QStringList>("missed");
+        QTest::newRow("first run: none") << "" << QStringList{};
+        QTest::newRow("off since the morning")
+            << "2006-03-10 08:00:00"
+            << QStringList{"Perdidos enquanto desligado: 2 lembretes|10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
+        QTest::newRow("off since yesterday")
+            << "2006-03-09 08:00:00"
+            << QStringList{"Perdidos enquanto desligado: 4 lembretes|09/03 09:00 Remédio\n09/03 11:00 Reunião\n"
+                           "10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
+    }
+
+    void missedRemindersAreAnnouncedOnceAtTheNextStart()
+    {
+        QFETCH(QString, lastRun);
+        QFETCH(QStringList, missed);
+        Seeded s = seeded({}, {});
+        const QDate day = s.fake->clock->day; // at 14:30
+        for (const QString &entry : {"Remédio@09:00@FREQ=DAILY@-30", "Almoço & café@12:00", "Depois@16:00"})
+            addTimed(*s.store, day, entry);
+        addTimed(*s.store, day.addDays(-1), "Reunião@11:00");
+        if (!lastRun.isEmpty())
+            s.fake->platform().settings().write("Configurações", "AvisadoAte", lastRun);
+        const QStringList summaries{"Hoje: 3 lembretes|09:00 Remédio\n12:00 Almoço &amp; café\n16:00 Depois",
+                                    "Amanhã: 1 lembrete|09:00 Remédio"};
+        alerts::DesktopNotifier notifier(true, m_server.bus());
+        {
+            alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+            resident.start();
+            QCOMPARE(arrived(), summaries + missed);
+        }
+        alerts::ResidentProgram again(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+        again.start();
+        QCOMPARE(arrived(), summaries);
     }
 
     void noticesCarryTheProgramsNameAndIcon()

@@ -2,6 +2,7 @@
 
 #include "runtime/platform.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QQueue>
 #include <QStringList>
@@ -62,15 +63,30 @@ public:
     bool result = true;
 };
 
+// Stands at day, 14:30, until runFrom() makes it run on with real time from
+// a given moment (a settable offset from the system's clock).
 class FixedClock final : public runtime::Clock
 {
 public:
     explicit FixedClock(const QDate &day) : day(day) {}
-    QDate today() const override { return day; }
-    QDateTime now() const override { return QDateTime(day, QTime(14, 30, 0)); }
+    QDate today() const override { return m_runFrom.isValid() ? now().date() : day; }
+    QDateTime now() const override
+    {
+        return m_runFrom.isValid() ? m_runFrom.addMSecs(m_running.elapsed()) : QDateTime(day, QTime(14, 30, 0));
+    }
     QLocale locale() const override { return QLocale(QLocale::Portuguese, QLocale::Brazil); }
 
+    void runFrom(const QDateTime &moment)
+    {
+        m_runFrom = moment;
+        m_running.start();
+    }
+
     QDate day;
+
+private:
+    QDateTime m_runFrom;
+    QElapsedTimer m_running;
 };
 
 // A platform whose program folder and settings live in a temporary folder,

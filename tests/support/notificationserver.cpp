@@ -109,10 +109,21 @@ bool NotificationServer::start()
         return false;
     }
 
+    // The context menu's chooser picks the line naming the action invokeAction() asks for.
+    QFile chooser(m_dir.filePath(QStringLiteral("escolher")));
+    if (!chooser.open(QIODevice::WriteOnly)
+        || chooser.write("#!/bin/sh\nexec grep -m1 -F -f '" + m_dir.filePath(QStringLiteral("escolha")).toUtf8()
+                         + "'\n") < 0
+        || !chooser.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+        m_error = QStringLiteral("cannot write the context menu's chooser");
+        return false;
+    }
+    chooser.close();
     QFile config(m_dir.filePath(QStringLiteral("dunstrc")));
     if (!config.open(QIODevice::WriteOnly)
         || config.write("[global]\n    markup = full\n    history_length = 10000\n"
-                        "    idle_threshold = 0\n    sticky_history = yes\n") < 0) {
+                        "    idle_threshold = 0\n    sticky_history = yes\n"
+                        "    dmenu = " + chooser.fileName().toUtf8() + "\n") < 0) {
         m_error = QStringLiteral("cannot write the dunst configuration");
         return false;
     }
@@ -197,6 +208,23 @@ QList<ArrivedNotice> NotificationServer::closeAllAndReadHistory()
 bool NotificationServer::invokeDefaultAction()
 {
     return runDunstctl({QStringLiteral("action"), QStringLiteral("0")});
+}
+
+bool NotificationServer::invokeAction(const QString &label)
+{
+    QFile choice(m_dir.filePath(QStringLiteral("escolha")));
+    if (!choice.open(QIODevice::WriteOnly) || choice.write(label.toUtf8() + '\n') < 0)
+        return false;
+    choice.close();
+    return runDunstctl({QStringLiteral("context")});
+}
+
+int NotificationServer::displayedCount()
+{
+    QByteArray count;
+    if (!runDunstctl({QStringLiteral("count"), QStringLiteral("displayed")}, &count))
+        return -1;
+    return count.trimmed().toInt();
 }
 
 void NotificationServer::forgetHistory()

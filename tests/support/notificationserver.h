@@ -43,6 +43,11 @@ public:
     QList<ArrivedNotice> closeAllAndReadHistory();
     // Runs the default action of the newest notice on screen.
     bool invokeDefaultAction();
+    // Chooses the action with this label in the context menu of what is on
+    // screen, as a user would; the menu is shown at once, the choice comes after.
+    bool invokeAction(const QString &label);
+    // How many notices are on screen; -1 when dunst did not answer.
+    int displayedCount();
     // Leaves what arrived so far out of the next readings.
     void forgetHistory();
 

@@ -1,0 +1,147 @@
+#include "alerts/timedschedule.h"
+
+#include <QTest>
+
+using alerts::TimedOccurrence;
+using alerts::TimedSchedule;
+
+// When the notices of reminders with a time go out as the clock moves, jumps
+// and changes zone. Clock readings are "DD HH:MM[:SS] [offset]": a day of March
+// 2006 on the wall clock and the zone's offset from UTC in hours (-3 unless given).
+class tst_timedschedule : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QDateTime wall(const QString &reading)
+    {
+        const QStringList parts = reading.split(' ');
+        const QTime time = QTime::fromString(parts.at(1), parts.at(1).size() == 5 ? "HH:mm" : "HH:mm:ss");
+        return QDateTime(QDate(2006, 3, parts.at(0).toInt()), time, Qt::UTC);
+    }
+
+    static int offsetOf(const QString &reading)
+    {
+        const QStringList parts = reading.split(' ');
+        return 3600 * (parts.size() > 2 ? parts.at(2).toInt() : -3);
+    }
+
+    // A at 09:00, B at 14:30 warned 15 minutes before, C at 16:00, D the next day at 08:00.
+    static QList<TimedOccurrence> occurrences()
+    {
+        return {{1, "A", wall("10 09:00"), 0}, {2, "B", wall("10 14:30"), 15},
+                {3, "C", wall("10 16:00"), 0}, {4, "D", wall("11 08:00"), 0}};
+    }
+
+    // "B,!A": B on time, A in the notice of missed ones.
+    static QString said(const TimedSchedule::Round &round)
+    {
+        QStringList titles;
+        for (const TimedOccurrence &occurrence : round.onTime)
+            titles << occurrence.title;
+        for (const TimedOccurrence &occurrence : round.missed)
+            titles << '!' + occurrence.title;
+        return titles.join(',');
+    }
+
+    static QStringList run(TimedSchedule &schedule, const QStringList &readings)
+    {
+        QStringList rounds;
+        for (const QString &reading : readings)
+            rounds << said(schedule.advance(wall(reading), occurrences(), offsetOf(reading)));
+        return rounds;
+    }
+
+private slots:
+    void eachNoticeGoesOutOnceAsTheClockMoves_data()
+    {
+        QTest::addColumn<QString>("lastLooked");
+        QTest::addColumn<QStringList>("readings");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("first run: nothing that already passed")
+            << "" << QStringList{"10 14:00", "10 14:14:59", "10 14:15", "10 14:16"}
+            << QStringList{"", "", "B", ""};
+        QTest::newRow("at the time, and the lead before it")
+            << "10 08:00" << QStringList{"10 08:59:59", "10 09:00", "10 14:15", "10 15:59:59", "10 16:00:01"}
+            << QStringList{"", "A", "B", "", "C"};
+        QTest::newRow("missed while off: one notice, once")
+            << "10 08:00" << QStringList{"10 14:25", "10 14:26", "10 16:00"}
+            << QStringList{"!A,!B", "", "C"};
+        QTest::newRow("a start just after the time rings it")
+            << "10 08:00" << QStringList{"10 09:03"} << QStringList{"A"};
+        QTest::newRow("asleep across midnight")
+            << "10 15:00" << QStringList{"11 09:00", "11 09:01"} << QStringList{"!C,!D", ""};
+        QTest::newRow("clock set forward a little")
+            << "10 08:58" << QStringList{"10 08:58", "10 09:02"} << QStringList{"", "A"};
+        QTest::newRow("clock set forward over reminders")
+            << "10 12:59" << QStringList{"10 13:00", "10 16:30"} << QStringList{"", "!B,!C"};
+        QTest::newRow("clock set back: no second notice")
+            << "10 08:30" << QStringList{"10 09:00", "10 09:30", "10 08:30", "10 09:01", "10 14:15"}
+            << QStringList{"A", "", "", "", "B"};
+        QTest::newRow("summer time ends: the hour again")
+            << "10 08:30" << QStringList{"10 08:59 -2", "10 09:00 -2", "10 08:01 -3", "10 09:00 -3"}
+            << QStringList{"", "A", "", ""};
+        QTest::newRow("zone moves east: passed over, rung on time")
+            << "10 13:00" << QStringList{"10 13:00 -5", "10 15:00 -3", "10 16:00 -3"}
+            << QStringList{"", "B", "C"};
+        QTest::newRow("zone moves west: nothing twice, later ones on time")
+            << "10 08:00" << QStringList{"10 09:00 -3", "10 07:00 -5", "10 09:00 -5", "10 14:15 -5"}
+            << QStringList{"A", "", "", "B"};
+        QTest::newRow("clock put right after running two days ahead")
+            << "12 18:00" << QStringList{"10 08:00", "10 09:00"} << QStringList{"", "A"};
+    }
+
+    void eachNoticeGoesOutOnceAsTheClockMoves()
+    {
+        QFETCH(QString, lastLooked);
+        QFETCH(QStringList, readings);
+        QFETCH(QStringList, expected);
+        TimedSchedule schedule(lastLooked.isEmpty() ? QDateTime() : wall(lastLooked));
+        QCOMPARE(run(schedule, readings), expected);
+    }
+
+    void aSnoozedNoticeComesBackTenMinutesLater_data()
+    {
+        QTest::addColumn<QStringList>("readings");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("ten minutes later")
+            << QStringList{"10 14:24:59", "10 14:25", "10 14:40"} << QStringList{"", "B", ""};
+        QTest::newRow("clock set back meanwhile: still ten minutes")
+            << QStringList{"10 13:20", "10 13:29:59", "10 13:30"} << QStringList{"", "", "B"};
+        QTest::newRow("asleep past it: at once, as itself")
+            << QStringList{"10 15:00"} << QStringList{"B"};
+    }
+
+    void aSnoozedNoticeComesBackTenMinutesLater()
+    {
+        QFETCH(QStringList, readings);
+        QFETCH(QStringList, expected);
+        TimedSchedule schedule(wall("10 14:00"));
+        const TimedSchedule::Round first = schedule.advance(wall("10 14:15"), occurrences(), offsetOf("10 14:15"));
+        QCOMPARE(said(first), "B");
+        schedule.snooze(first.onTime.first(), wall("10 14:15"));
+        QCOMPARE(run(schedule, readings), expected);
+    }
+
+    void aReminderAddedAfterItsWarningWarnsUntilItsTime_data()
+    {
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("within the lead") << "10 14:20" << "E";
+        QTest::newRow("after its time") << "10 14:31" << "";
+    }
+
+    void aReminderAddedAfterItsWarningWarnsUntilItsTime()
+    {
+        QFETCH(QString, now);
+        QFETCH(QString, expected);
+        TimedSchedule schedule(wall("10 14:00"));
+        schedule.advance(wall(now), {}, offsetOf(now));
+        const TimedOccurrence added{5, "E", wall("10 14:30"), 15};
+        QCOMPARE(said(schedule.advance(wall(now).addSecs(1), {added}, offsetOf(now))), expected);
+        QCOMPARE(said(schedule.advance(wall(now).addSecs(2), {added}, offsetOf(now))), QString());
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_timedschedule)
+#include "tst_timedschedule.moc"
