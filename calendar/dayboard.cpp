@@ -3,31 +3,20 @@
 #include "arrowbitmap.h"
 #include "daterules.h"
 #include "daycell.h"
-#include "frmabout.h"
 #include "libraryinfo.h"
+#include "twips.h"
 
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QKeyEvent>
-#include <QResizeEvent>
-
-#include <cmath>
 
 namespace almanaq {
 
 namespace {
 
-// Positions and sizes are kept in twips, as the layout was designed; the
-// screen gets them at 15 twips to the pixel.
-constexpr int TwipsPerPixel = 15;
+// The design size, in twips.
 constexpr int DesignWidthTwips = 3720;
 constexpr int DesignHeightTwips = 3540;
-
-int toPixels(double twips)
-{
-    return int(std::lround(twips / TwipsPerPixel));
-}
 
 // Colours are given as 0x00BBGGRR.
 QColor fromBgr(quint32 bgr)
@@ -466,223 +455,5 @@ void Dayboard::btHoje_Click()
     GoToToday();
 }
 
-// ---- Properties -------------------------------------------------------------------
-
-void Dayboard::setBorderStyle(int mNewBorderStyle)
-{
-    // The surface knows only these two styles; anything else leaves it as it is.
-    if (mNewBorderStyle != None && mNewBorderStyle != FixedSingle)
-        return;
-    m_borderStyle = qint16(mNewBorderStyle);
-    update();
-    if (m_site)
-        m_site->propertyChanged(QStringLiteral("BorderStyle"));
-}
-
-QString Dayboard::TodayCaption() const
-{
-    return m_todayButton->text();
-}
-
-void Dayboard::setTodayCaption(const QString &New_TodayCaption)
-{
-    m_todayButton->setText(New_TodayCaption);
-    if (m_site)
-        m_site->propertyChanged(QStringLiteral("TodayCaption"));
-}
-
-void Dayboard::setSelectedDate(double New_Date)
-{
-    // A value that is no date at all would leave nothing to show.
-    if (!automationDateDay(New_Date).isValid())
-        return;
-    if (m_site && !m_site->canPropertyChange(QStringLiteral("SelectedDate")))
-        return;
-    m_selectedDate = New_Date;
-    ShowMonth(New_Date);
-    if (m_site)
-        m_site->propertyChanged(QStringLiteral("SelectedDate"));
-    emit SelectedDateChanged();
-}
-
-QVariantList Dayboard::BoldDays() const
-{
-    QVariantList days;
-    for (const QDate &day : m_boldDays)
-        days.append(toAutomationDate(day));
-    return days;
-}
-
-void Dayboard::setBoldDays(const QVariantList &days)
-{
-    m_boldDays.clear();
-    for (const QVariant &value : days) {
-        bool ok = false;
-        const QDate day = automationDateDay(value.toDouble(&ok));
-        if (ok && day.isValid())
-            m_boldDays.append(day);
-    }
-    markBoldDays();
-}
-
-void Dayboard::AboutBox()
-{
-    frmAbout::showModal(this);
-}
-
-// ---- Lifecycle ---------------------------------------------------------------------
-
-void Dayboard::initProperties()
-{
-    m_sizeLocked = true;
-    m_initialWidth = widthTwips();
-    m_initialHeight = heightTwips();
-    m_selectedDate = toAutomationDate(now().date());
-    m_todayButton->setText(QString::fromLatin1(DefaultTodayCaption));
-}
-
-void Dayboard::readProperties(const PropertyBag &bag)
-{
-    const double defaultDate = roundedNow();
-    bool ok = false;
-    const double date = bag.read(QLatin1String(DateKey), defaultDate).toDouble(&ok);
-    m_selectedDate = ok && automationDateDay(date).isValid() ? date : defaultDate;
-
-    m_todayButton->setText(
-            bag.read(QLatin1String(TodayCaptionKey), QString::fromLatin1(DefaultTodayCaption)).toString());
-    m_todayButton->setToolTip(locale().toString(now().date(), QLocale::LongFormat));
-
-    const int border = bag.read(QLatin1String(BorderStyleKey), DefaultBorderStyle).toInt(&ok);
-    if (ok && (border == None || border == FixedSingle)) {
-        m_borderStyle = qint16(border);
-        update();
-    }
-}
-
-void Dayboard::writeProperties(PropertyBag &bag) const
-{
-    bag.write(QLatin1String(DateKey), m_selectedDate, roundedNow());
-    bag.write(QLatin1String(TodayCaptionKey), TodayCaption(), QString::fromLatin1(DefaultTodayCaption));
-    bag.write(QLatin1String(BorderStyleKey), QVariant::fromValue<qint16>(m_borderStyle),
-              DefaultBorderStyle);
-}
-
-// ---- Layout and scaling ---------------------------------------------------------------
-
-int Dayboard::widthTwips() const
-{
-    return width() * TwipsPerPixel;
-}
-
-int Dayboard::heightTwips() const
-{
-    return height() * TwipsPerPixel;
-}
-
-QSize Dayboard::sizeHint() const
-{
-    return QSize(toPixels(m_designWidth), toPixels(m_designHeight));
-}
-
-QSize Dayboard::minimumSizeHint() const
-{
-    return QSize(toPixels(m_designWidth / 2.0), toPixels(m_designHeight / 2.0));
-}
-
-void Dayboard::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    UserControl_Resize();
-}
-
-void Dayboard::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    UserControl_Show();
-}
-
-void Dayboard::UserControl_Resize()
-{
-    if (m_sizeLocked) {
-        // A freshly placed instance keeps its initial size until it is first shown.
-        resize(toPixels(m_initialWidth), toPixels(m_initialHeight));
-        return;
-    }
-    ScaleControls();
-}
-
-void Dayboard::UserControl_Show()
-{
-    m_sizeLocked = false;
-}
-
-void Dayboard::ScaleControls()
-{
-    // Drawing waits until every control has its new place; a nested run (the
-    // floors below resize the control again) restores what it found.
-    const bool updatesWereEnabled = updatesEnabled();
-    setUpdatesEnabled(false);
-
-    if (m_layoutPending) {
-        CaptureLayout();
-        m_layoutPending = false;
-    }
-
-    // Never smaller than half the design size in either direction.
-    if (float(m_designHeight / 2.0) > float(heightTwips()))
-        resize(width(), toPixels(m_designHeight / 2.0));
-    if (float(m_designWidth / 2.0) > float(widthTwips()))
-        resize(toPixels(m_designWidth / 2.0), height());
-
-    const double rH = m_designHeight * 1.0 / heightTwips();
-    const double rW = m_designWidth * 1.0 / widthTwips();
-
-    const QList<QWidget *> controls = constituentControls();
-    for (qsizetype k = 0; k < controls.size() && k < m_controlLayout.size(); ++k) {
-        QWidget *control = controls[k];
-        const ControlRecord &L = m_controlLayout[k];
-        control->setGeometry(toPixels(std::floor(L.left / rW)), toPixels(std::floor(L.top / rH)),
-                             toPixels(std::floor(L.width / rW)), toPixels(std::floor(L.height / rH)));
-        // Whole points, raised to the next even size when odd.
-        const int m = int(std::floor(L.fontSize / rW));
-        const int size = m + m % 2;
-        if (size > 0) {
-            QFont font = control->font();
-            font.setPointSize(size);
-            control->setFont(font);
-        }
-    }
-
-    setUpdatesEnabled(updatesWereEnabled);
-}
-
-void Dayboard::CaptureLayout()
-{
-    const QList<QWidget *> controls = constituentControls();
-    m_controlLayout.clear();
-    m_controlLayout.resize(controls.size());
-    for (qsizetype k = 0; k < controls.size(); ++k) {
-        const QRect geometry = controls[k]->geometry();
-        ControlRecord &record = m_controlLayout[k];
-        record.top = qint16(geometry.y() * TwipsPerPixel);
-        record.left = qint16(geometry.x() * TwipsPerPixel);
-        record.height = qint16(geometry.height() * TwipsPerPixel);
-        record.width = qint16(geometry.width() * TwipsPerPixel);
-        const double points = controls[k]->font().pointSizeF();
-        record.fontSize = points > 0 ? qint16(std::lround(points)) : qint16(0);
-    }
-}
-
-// ---- Drawing ---------------------------------------------------------------------------
-
-void Dayboard::paintEvent(QPaintEvent *event)
-{
-    QWidget::paintEvent(event);
-    if (m_borderStyle == FixedSingle) {
-        QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::WindowText), 0));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-}
-
 } // namespace almanaq
+
