@@ -3,6 +3,7 @@
 #include "runtime/commandline.h"
 #include "runtime/platform.h"
 #include "runtime/translations.h"
+#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
@@ -29,6 +30,8 @@ int main(int argc, char *argv[])
 
     runtime::Platform platform(QApplication::applicationDirPath());
     modgeral store(platform);
+    // A dados.mdb of the earlier Windows program is offered, once, to be brought over.
+    store.setOpenFallback(olderEngineImportOffer(platform));
     if (commandLine.isGiven(QStringLiteral("bandeja")))
         return alerts::runResidentCommand(platform, store);
     return alerts::runWindowCommand(platform, store);

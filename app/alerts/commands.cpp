@@ -6,13 +6,14 @@
 #include "alerts/singleinstance.h"
 #include "alerts/windowrefresh.h"
 #include "forms/frmprincipal.h"
-#include "runtime/commandline.h"
+#include "runtime/commandcontext.h"
 #include "runtime/consolemessages.h"
 #include "runtime/firstpaint.h"
 #include "runtime/plaintext.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
 #include "runtime/windowmanager.h"
+#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ int announceCommand(const runtime::CommandContext &context)
     runtime::Platform platform(context.layout.executableFolder());
     platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(context.err));
     modgeral store(platform);
+    store.setOpenFallback(olderEngineImportOffer(platform));
     // The service sends the answer to a notice's "Abrir" only to the program
     // that showed it: when the resident one runs, it shows them and stays to answer.
     const QString database = platform.dataFile(modgeral::databaseFileName());

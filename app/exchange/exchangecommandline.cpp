@@ -4,6 +4,7 @@
 #include "runtime/consolemessages.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
+#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QFileInfo>
@@ -18,6 +19,7 @@ struct ConsoleStore
     ConsoleStore(const QString &executableFolder, QTextStream &err) : platform(executableFolder)
     {
         platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(err));
+        store.setOpenFallback(olderEngineImportOffer(platform));
         store.abrirbanco();
     }
     runtime::Platform platform;

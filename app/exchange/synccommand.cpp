@@ -4,6 +4,7 @@
 #include "exchange/syncsettings.h"
 #include "runtime/consolemessages.h"
 #include "runtime/platform.h"
+#include "store/jetimport.h"
 #include "store/modgeral.h"
 
 #include <QSqlDatabase>
@@ -39,6 +40,7 @@ int runSyncCommand(runtime::Platform &platform, PasswordVault &vault, const QStr
     }
     platform.setMessageBoxes(std::make_unique<runtime::ConsoleMessages>(err));
     modgeral store(platform);
+    store.setOpenFallback(olderEngineImportOffer(platform));
     store.abrirbanco();
     if (!store.isOpen())
         return 1;

@@ -75,6 +75,7 @@ int listCommand(const CommandContext &context)
     Platform platform(context.layout.executableFolder());
     platform.setMessageBoxes(std::make_unique<ConsoleMessages>(context.err));
     modgeral store(platform);
+    store.setOpenFallback(olderEngineImportOffer(platform));
     const auto format = context.format == QLatin1String("tsv") ? remindercommands::ListFormat::Tsv
                                                                : remindercommands::ListFormat::Text;
     return remindercommands::listReminders(store, platform, context.arguments.value(0), format, context.out,
@@ -86,6 +87,7 @@ int addCommand(const CommandContext &context)
     Platform platform(context.layout.executableFolder());
     platform.setMessageBoxes(std::make_unique<ConsoleMessages>(context.err));
     modgeral store(platform);
+    store.setOpenFallback(olderEngineImportOffer(platform));
     const int status = remindercommands::addReminder(store, platform, context.arguments.value(0),
                                                      context.arguments.value(1), context.arguments.value(2),
                                                      context.out, context.err);

@@ -490,8 +490,10 @@ QString JetImport::summary(const JetImportResult &result)
     return text;
 }
 
-bool offerOlderEngineImport(runtime::Platform &platform, const QString &databasePath,
-                            bool *offered, QString *error)
+namespace {
+
+bool offerOlderEngineImport(runtime::Platform &platform, const QString &databasePath, bool *offered,
+                            QString *error)
 {
     if (*offered || !JetImport::isOlderEngineFile(databasePath))
         return false;
@@ -518,6 +520,15 @@ bool offerOlderEngineImport(runtime::Platform &platform, const QString &database
     platform.messages().show(nullptr, runtime::MessageIcon::Information, JetImport::summary(result),
                              QStringLiteral("Lembretes da versão anterior"));
     return true;
+}
+
+} // namespace
+
+std::function<bool(const QString &, QString *)> olderEngineImportOffer(runtime::Platform &platform)
+{
+    return [&platform, offered = false](const QString &databasePath, QString *error) mutable {
+        return offerOlderEngineImport(platform, databasePath, &offered, error);
+    };
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTextStream;
 
@@ -61,13 +62,14 @@ private:
     QString m_destinationFolder;
 };
 
-// Called by the open routine when dados.mdb cannot be opened. For a file of
-// the older engine it asks, once per run (*offered keeps track), whether to
-// bring the reminders over. Returns true when the new database has taken the
-// old file's place; on a failed import *error describes the failure; after a
-// No, or for any other file, *error is left as it was.
-bool offerOlderEngineImport(runtime::Platform &platform, const QString &databasePath,
-                            bool *offered, QString *error);
+// The open routine's fallback (modgeral::setOpenFallback) that offers a
+// dados.mdb of the earlier Windows program to be brought over into a new
+// reminder database. For a file of the older engine it asks, once for the
+// store it is given to, whether to bring the reminders over; true when the new
+// database has taken the old file's place. On a failed import *error describes
+// the failure; after a No, or for any other file, *error is left as it was.
+std::function<bool(const QString &databasePath, QString *error)>
+olderEngineImportOffer(runtime::Platform &platform);
 
 // "lembrete --importar CAMINHO": true when the arguments (program name first)
 // ask for an import.

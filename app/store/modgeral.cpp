@@ -1,5 +1,4 @@
 #include "store/modgeral.h"
-#include "exchange/syncstate.h"
 
 #include "runtime/busypointer.h"
 #include "runtime/platform.h"
@@ -7,11 +6,11 @@
 #include "store/dailycopyahead.h"
 #include "store/databasecheck.h"
 #include "store/daytext.h"
-#include "store/jetimport.h"
 #include "store/leftovers.h"
 #include "store/reminderindexes.h"
 #include "store/searchindex.h"
 #include "store/startupwork.h"
+#include "store/synctables.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedule.h"
 #include "store/uidcolumn.h"
@@ -98,9 +97,7 @@ void modgeral::abrirbanco()
     QString error = m_platform.layout().prepareDatabase(databaseFileName());
     if (error.isEmpty())
         error = checkDatabaseFile(path);
-    // A dados.mdb of the earlier Windows program: offered once per run to be
-    // brought over into a new reminder database that then opens as usual.
-    if (!error.isEmpty() && offerOlderEngineImport(m_platform, path, &m_olderEngineImportOffered, &error))
+    if (!error.isEmpty() && m_openFallback && m_openFallback(path, &error))
         error = checkDatabaseFile(path);
     if (error.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -200,7 +197,7 @@ bool modgeral::prepareConnection(QString *error)
     if (writable) {
         uidcolumn::ensure(db);
         recurrencecolumns::ensure(db);
-        syncstate::ensure(db);
+        synctables::ensure(db);
     }
     if (!reminderindexes::prepare(db, writable, error))
         return false;

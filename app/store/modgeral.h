@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 class DailyCopyAhead;
@@ -49,6 +50,13 @@ public:
     // shared connection.
     // Failures are reported to the user here; callers go on either way.
     void abrirbanco();
+    // Asked by abrirbanco when dados.mdb cannot be opened, with its path and
+    // the reason: true when a reminder database has taken the file's place
+    // (it is then checked and opened as usual); it may reword the reason.
+    // The program sets it where it makes its store, to offer the import of
+    // the earlier program's file; the store itself knows nothing of imports.
+    using OpenFallback = std::function<bool(const QString &path, QString *error)>;
+    void setOpenFallback(OpenFallback fallback) { m_openFallback = std::move(fallback); }
     bool isOpen() const;
     QSqlDatabase connection() const;
 
@@ -149,7 +157,7 @@ private:
     Statement m_editStatement;
     QString m_lastError;
     std::unique_ptr<StoreEvents> m_events = std::make_unique<StoreEvents>();
-    bool m_olderEngineImportOffered = false; // the import question is asked once per run
+    OpenFallback m_openFallback;
     bool m_integrityChecked = false; // the file's structure is checked at the first open of a run
     QString m_damage;                // what that check found; empty for a sound file
     QDate m_dailyCopyDay;            // the day whose copy exists

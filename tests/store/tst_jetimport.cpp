@@ -220,6 +220,7 @@ void tst_JetImport::yesBringsEveryRowOver()
 
     fake.messages->answers.enqueue(MessageAnswer::Yes);
     modgeral store(fake.platform());
+    store.setOpenFallback(olderEngineImportOffer(fake.platform()));
     store.abrirbanco();
 
     QVERIFY2(store.isOpen(), qPrintable(fake.messages->shown.last().text));
@@ -275,6 +276,7 @@ void tst_JetImport::unreadableRowsAreSetAsideNotDropped()
                 {QStringLiteral("--columns"), QStringLiteral("data:text:30,titulo:text:255,descricao:memo")});
     fake.messages->answers.enqueue(MessageAnswer::Yes);
     modgeral store(fake.platform());
+    store.setOpenFallback(olderEngineImportOffer(fake.platform()));
     store.abrirbanco();
 
     QVERIFY(store.isOpen());
@@ -397,6 +399,7 @@ void tst_JetImport::failedImportLeavesFolderAsItWas()
 
     fake.messages->answers.enqueue(MessageAnswer::Yes);
     modgeral store(fake.platform());
+    store.setOpenFallback(olderEngineImportOffer(fake.platform()));
     store.abrirbanco();
 
     QVERIFY(!store.isOpen());
@@ -439,6 +442,7 @@ void tst_JetImport::answerNoKeepsFileAndIsNotAskedAgain()
     const QByteArray original = checksum(fake.databasePath());
     fake.messages->answers.enqueue(MessageAnswer::No);
     modgeral store(fake.platform());
+    store.setOpenFallback(olderEngineImportOffer(fake.platform()));
 
     store.abrirbanco();
     store.abrirbanco();
@@ -469,6 +473,7 @@ void tst_JetImport::takenBackupNameIsNeverOverwritten()
     }
     fake.messages->answers.enqueue(MessageAnswer::Yes);
     modgeral store(fake.platform());
+    store.setOpenFallback(olderEngineImportOffer(fake.platform()));
     store.abrirbanco();
 
     QVERIFY(store.isOpen());
