@@ -12,9 +12,9 @@ class QSqlDatabase;
 // is gone was removed here.
 namespace syncstate {
 
-// Adds the tables to a reminder database that lacks them; the reminder table
-// stays as it is. False when the file cannot be changed (read-only): the
-// reminders can still be read, only the sync then fails with a message.
+// Adds the tables to a reminder database that lacks them (store/synctables.h);
+// the reminder table stays as it is. False when the file cannot be changed
+// (read-only): the reminders can still be read, only the sync then fails.
 bool ensure(const QSqlDatabase &db);
 
 // The content of a reminder as compared between syncs.
