@@ -1,25 +1,12 @@
 #pragma once
 
+#include "runtime/commandcontext.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-class QTextStream;
-
 namespace runtime {
-
-class ProgramLayout;
-
-// What a command given on the command line gets to work with.
-struct CommandContext
-{
-    QString value;                // the option's value, when it takes one
-    const ProgramLayout &layout;  // where the user's reminders are
-    QTextStream &out;
-    QTextStream &err;
-    QStringList arguments = {};   // the arguments after the option (--novo DIA TITULO ...)
-    QString format = {};          // --formato, for the commands that print a list
-};
 
 // A command that runs without the window; returns the exit status.
 using CommandFunction = std::function<int(const CommandContext &)>;
