@@ -1,5 +1,4 @@
 #include "forms/frmprincipal.h"
-#include "exchange/syncmenu.h"
 #include "ui_frmprincipal.h"
 
 #include "buildconfig.h"
@@ -19,6 +18,7 @@
 #include "forms/reminderlistmodel.h"
 #include "forms/startupstatus.h"
 #include "forms/statusclock.h"
+#include "forms/syncmenu.h"
 #include "reports/reportcommands.h"
 #include "reports/viewlistsource.h"
 #include "runtime/firstpaint.h"

@@ -1,4 +1,4 @@
-#include "exchange/syncmenu.h"
+#include "forms/syncmenu.h"
 
 #include "exchange/passwordvault.h"
 #include "exchange/synccontroller.h"
