@@ -65,8 +65,10 @@ namespace {
 void appendEntry(ReminderRows &rows, const Schedule &schedule, const Schedule::Entry &entry)
 {
     const Schedule::Row &row = schedule.rows()[std::size_t(entry.row)];
-    const QByteArray day = entry.day.isValid() ? daytext::stored(entry.day).toUtf8() : row.storedDay;
-    rows.appendScheduled(row.key, day, row.title, row.minutes, row.series.repeats());
+    if (entry.day.isValid())
+        rows.appendScheduled(row.key, entry.day, row.title, row.minutes, row.series.repeats());
+    else
+        rows.appendScheduled(row.key, row.storedDay, row.title, row.minutes, row.series.repeats());
 }
 
 } // namespace
