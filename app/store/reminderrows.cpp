@@ -7,8 +7,12 @@
 
 void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView title)
 {
+    append(key, storedDay, daytext::fromStored(storedDay), title);
+}
+
+void ReminderRows::append(qint64 key, QByteArrayView storedDay, const QDate &day, QByteArrayView title)
+{
     m_keys.push_back(key);
-    const QDate day = daytext::fromStored(storedDay);
     if (day.isValid() && day.toJulianDay() <= std::numeric_limits<qint32>::max()) {
         m_days.push_back(qint32(day.toJulianDay()));
     } else {

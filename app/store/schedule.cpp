@@ -135,6 +135,7 @@ void Schedule::invalidate()
     m_rows.clear();
     m_stepCursor = 0;
     m_keys.clear();
+    m_keyBits.clear();
     m_counted = QDate();
 }
 
@@ -213,6 +214,12 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
     for (const Row &row : m_rows)
         m_keys.push_back(row.key);
     std::sort(m_keys.begin(), m_keys.end());
+    constexpr qint64 kMostBits = qint64(1) << 27; // 16 MB
+    if (!m_keys.empty() && m_keys.front() >= 0 && m_keys.back() < kMostBits) {
+        m_keyBits.assign(size_t(m_keys.back()) + 1, false);
+        for (const qint64 key : m_keys)
+            m_keyBits[size_t(key)] = true;
+    }
     return true;
 }
 
@@ -329,6 +336,8 @@ void Schedule::countRow(Row &row, const QDate &today)
 
 bool Schedule::contains(qint64 key) const
 {
+    if (!m_keyBits.empty())
+        return key >= 0 && key < qint64(m_keyBits.size()) && m_keyBits[size_t(key)];
     return std::binary_search(m_keys.cbegin(), m_keys.cend(), key);
 }
 

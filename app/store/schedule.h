@@ -107,6 +107,9 @@ private:
 
     std::vector<Row> m_rows;
     std::vector<qint64> m_keys; // sorted
+    // One bit per key up to the largest, when keys are small enough for it:
+    // the lists ask about every row they read.
+    std::vector<bool> m_keyBits;
     std::vector<Row> m_previous; // the rows before an invalidate(), by key, until the next read
     size_t m_stepCursor = 0;
     Stamp m_stamp;
