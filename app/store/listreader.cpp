@@ -65,8 +65,10 @@ namespace {
 void appendEntry(ReminderRows &rows, const Schedule &schedule, const Schedule::Entry &entry)
 {
     const Schedule::Row &row = schedule.rows()[std::size_t(entry.row)];
-    const QByteArray day = entry.day.isValid() ? daytext::stored(entry.day).toUtf8() : row.storedDay;
-    rows.appendScheduled(row.key, day, row.title, row.minutes, row.series.repeats());
+    if (entry.day.isValid())
+        rows.appendScheduled(row.key, entry.day, row.title, row.minutes, row.series.repeats());
+    else
+        rows.appendScheduled(row.key, row.storedDay, row.title, row.minutes, row.series.repeats());
 }
 
 } // namespace
@@ -103,14 +105,13 @@ bool ListReader::run(const Statement &statement, ReminderRows &rows, const Sched
             continue; // listed on its own days, among the entries
         const QByteArrayView day = columnText(raw, 1);
         const QByteArrayView title = columnText(raw, 2);
-        if (next < entries.size()) {
-            const QDate parsed = daytext::fromStored(day);
-            while (next < entries.size() && schedule->before(entries[next], parsed, day, title))
-                appendEntry(rows, *schedule, entries[next++]);
-        }
+        // The day is read once, for the entries and the row alike.
+        const QDate parsed = daytext::fromStored(day);
+        while (next < entries.size() && schedule->before(entries[next], parsed, day, title))
+            appendEntry(rows, *schedule, entries[next++]);
         if (m_firstRowWithoutTitle < 0 && sqlite3_column_type(raw, 2) == SQLITE_NULL)
             m_firstRowWithoutTitle = rows.size();
-        rows.append(sqlite3_column_int64(raw, 0), day, title);
+        rows.append(sqlite3_column_int64(raw, 0), day, parsed, title);
     }
     if (result != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));

@@ -13,6 +13,8 @@
 #include "store/synctables.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedule.h"
+#include "store/schedulecache.h"
+#include "store/scheduleupkeep.h"
 #include "store/uidcolumn.h"
 
 #include <QDate>
@@ -73,6 +75,8 @@ modgeral::modgeral(runtime::Platform &platform)
     , m_startupWork(std::make_unique<StartupWork>())
     , m_schedule(std::make_unique<Schedule>())
 {
+    m_scheduleUpkeep = std::make_unique<ScheduleUpkeep>(
+        *m_schedule, [this] { return connection(); }, [this] { return scheduleWriting(); });
     QObject::connect(m_startupWork.get(), &StartupWork::checkFinished, m_startupWork.get(),
                      [this](const QString &damage) { checkFinished(damage); });
 }
@@ -197,6 +201,7 @@ bool modgeral::prepareConnection(QString *error)
     if (writable) {
         uidcolumn::ensure(db);
         recurrencecolumns::ensure(db);
+        schedulecache::ensure(db);
         synctables::ensure(db);
     }
     if (!reminderindexes::prepare(db, writable, error))
@@ -356,7 +361,19 @@ bool modgeral::refreshSchedule()
     if (!m_schedule->refresh(connection(), m_platform.dataFile(databaseFileName()), m_platform.clock().today(),
                              &error))
         return failWith(error);
+    m_scheduleUpkeep->wake();
     return true;
+}
+
+// The days found go to the file after its check, and not while the start-up
+// work reads or builds in it.
+ScheduleUpkeep::Writing modgeral::scheduleWriting() const
+{
+    if (!isOpen() || isReadOnly() || !QFileInfo(m_platform.dataFile(databaseFileName())).isWritable())
+        return ScheduleUpkeep::Writing::Never;
+    if (!m_integrityChecked || m_startupWork->stage() != StartupWork::Stage::Idle || m_dailyCopyAhead->isRunning())
+        return ScheduleUpkeep::Writing::Later;
+    return ScheduleUpkeep::Writing::Now;
 }
 
 void modgeral::makeDailyCopyAhead()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/scheduleupkeep.h"
 #include "store/storeevents.h"
 
 #include <QDate>
@@ -147,6 +148,7 @@ private:
     bool waitForDeferredCheck();
     void reportOpenError(const QString &error) const;
     void makeDailyCopy();
+    ScheduleUpkeep::Writing scheduleWriting() const;
     void releaseConnection();
     bool failWith(const QString &description);
 
@@ -166,5 +168,6 @@ private:
     bool m_deferred = false;           // the main window's start: check and indexes after its first paint
     bool m_copyAheadAsked = false;     // the deferred work asked for today's copy
     std::unique_ptr<Schedule> m_schedule;
+    std::unique_ptr<ScheduleUpkeep> m_scheduleUpkeep;
     std::unique_ptr<StartupWork> m_startupWork; // declared last: its threads end first
 };

@@ -7,8 +7,12 @@
 
 void ReminderRows::append(qint64 key, QByteArrayView storedDay, QByteArrayView title)
 {
+    append(key, storedDay, daytext::fromStored(storedDay), title);
+}
+
+void ReminderRows::append(qint64 key, QByteArrayView storedDay, const QDate &day, QByteArrayView title)
+{
     m_keys.push_back(key);
-    const QDate day = daytext::fromStored(storedDay);
     if (day.isValid() && day.toJulianDay() <= std::numeric_limits<qint32>::max()) {
         m_days.push_back(qint32(day.toJulianDay()));
     } else {
@@ -25,6 +29,22 @@ void ReminderRows::appendScheduled(qint64 key, QByteArrayView storedDay, QByteAr
     if (minutes >= 0 || repeats)
         m_marks.push_back({size(), qint16(minutes), repeats});
     append(key, storedDay, title);
+}
+
+void ReminderRows::appendScheduled(qint64 key, const QDate &day, QByteArrayView title, int minutes, bool repeats)
+{
+    // Days whose text has other than four digits of year go the long way, as any stored text does.
+    if (!day.isValid() || day.year() < 1000 || day.year() > 9999) {
+        appendScheduled(key, QByteArrayView(day.isValid() ? daytext::stored(day).toUtf8() : QByteArray()), title,
+                        minutes, repeats);
+        return;
+    }
+    if (minutes >= 0 || repeats)
+        m_marks.push_back({size(), qint16(minutes), repeats});
+    m_keys.push_back(key);
+    m_days.push_back(qint32(day.toJulianDay()));
+    m_titles.append(title.data(), title.size());
+    m_titleEnds.push_back(quint32(m_titles.size()));
 }
 
 const ReminderRows::Mark *ReminderRows::markOf(qsizetype row) const

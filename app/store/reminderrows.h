@@ -17,9 +17,13 @@ public:
     bool isEmpty() const { return m_days.empty(); }
 
     void append(qint64 key, QByteArrayView storedDay, QByteArrayView title);
+    // The same with the day already read from storedDay.
+    void append(qint64 key, QByteArrayView storedDay, const QDate &day, QByteArrayView title);
     // A row of a reminder with a time of day (minutes after midnight, or -1)
     // or a repetition, on one of its days.
     void appendScheduled(qint64 key, QByteArrayView storedDay, QByteArrayView title, int minutes, bool repeats);
+    // The same on a valid day, without going through its text.
+    void appendScheduled(qint64 key, const QDate &day, QByteArrayView title, int minutes, bool repeats);
     void clear();
     // Keeps the first count rows.
     void truncate(qsizetype count);

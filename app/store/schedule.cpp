@@ -2,7 +2,9 @@
 
 #include "store/daytext.h"
 #include "store/recurrencecolumns.h"
+#include "store/schedulecache.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -64,6 +66,44 @@ void forEachRow(std::vector<Schedule::Row> &rows, Work work)
     other.join();
 }
 
+// The days an entry of the file holds, as a row keeps them.
+void applyCached(Schedule::Row &row, const schedulecache::Entry &entry)
+{
+    row.ahead.clear();
+    for (int offset = 0; offset < 64; ++offset)
+        if ((entry.days >> offset) & 1u)
+            row.ahead.push_back(entry.from + offset);
+    row.ended = entry.after < 0;
+    if (!row.ended)
+        row.ahead.push_back(entry.after);
+    row.from = entry.from;
+    row.known = row.ended ? std::numeric_limits<qint32>::max() : entry.after;
+    if (entry.last >= 0)
+        row.last = QDate::fromJulianDay(entry.last);
+}
+
+// The entry for a row counted from counted; false when its days do not fit one.
+bool toCached(const Schedule::Row &row, qint32 counted, schedulecache::Entry *entry)
+{
+    if (row.from < 0 || row.from > counted)
+        return false;
+    entry->key = row.key;
+    entry->signature = row.signature;
+    entry->from = counted;
+    entry->days = 0;
+    entry->after = row.ended ? -1 : row.known;
+    for (const qint32 day : row.ahead) {
+        if (!row.ended && day == row.known)
+            break;
+        const qint32 offset = day - counted;
+        if (offset < 0 || offset >= 64)
+            return false;
+        entry->days |= quint64(1) << offset;
+    }
+    entry->last = row.last.isValid() ? qint32(row.last.toJulianDay()) : -1;
+    return true;
+}
+
 } // namespace
 
 Schedule::Stamp Schedule::stampOf(const QString &path)
@@ -88,8 +128,14 @@ Schedule::Stamp Schedule::stampOf(const QString &path)
 void Schedule::invalidate()
 {
     m_read = false;
+    if (!m_rows.empty()) {
+        m_previous = std::move(m_rows);
+        std::sort(m_previous.begin(), m_previous.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
+    }
     m_rows.clear();
+    m_stepCursor = 0;
     m_keys.clear();
+    m_keyBits.clear();
     m_counted = QDate();
 }
 
@@ -117,9 +163,11 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
     }
     if (!recurrencecolumns::exist(db))
         return true; // a read-only file of an older version: every reminder is day-only
-    const QByteArray text = (QStringLiteral("select rowid, data, titulo, hora, repeticao, excecoes from lembrete "
-                                            "where ")
-                             + recurrencecolumns::specialCondition())
+    const bool cached = schedulecache::exists(handle);
+    const QByteArray text = (QStringLiteral("select lembrete.rowid, data, titulo, hora, repeticao, excecoes")
+                             + (cached ? QStringLiteral(", ") + schedulecache::joinedColumns() : QString())
+                             + QStringLiteral(" from lembrete") + (cached ? schedulecache::join() : QString())
+                             + QStringLiteral(" where ") + recurrencecolumns::specialCondition())
                                 .toUtf8();
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
@@ -137,9 +185,19 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
         row.minutes = time.isValid() ? time.hour() * 60 + time.minute() : -1;
         row.series.firstDay = daytext::fromStored(QByteArrayView(row.storedDay));
         row.series.rule = QString::fromUtf8(columnBytes(raw, 4));
-        row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(columnBytes(raw, 5)));
+        const QByteArray exceptions = columnBytes(raw, 5);
+        row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(exceptions));
+        if (row.series.repeats()) {
+            row.signature = schedulecache::signature(row.storedDay, columnBytes(raw, 4), exceptions);
+            schedulecache::Entry entry;
+            if (cached && schedulecache::fromColumns(raw, 6, &entry) && entry.signature == row.signature)
+                applyCached(row, entry);
+            else
+                reusePrevious(row);
+        }
         m_rows.push_back(std::move(row));
     }
+    m_previous.clear();
     if (result != SQLITE_DONE) {
         *error = QString::fromUtf8(sqlite3_errmsg(handle));
         m_rows.clear();
@@ -156,13 +214,86 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
     for (const Row &row : m_rows)
         m_keys.push_back(row.key);
     std::sort(m_keys.begin(), m_keys.end());
+    constexpr qint64 kMostBits = qint64(1) << 27; // 16 MB
+    if (!m_keys.empty() && m_keys.front() >= 0 && m_keys.back() < kMostBits) {
+        m_keyBits.assign(size_t(m_keys.back()) + 1, false);
+        for (const qint64 key : m_keys)
+            m_keyBits[size_t(key)] = true;
+    }
     return true;
+}
+
+// What was found for the same texts before the rows were read again (the
+// program's own change of another row, before the days reached the file).
+void Schedule::reusePrevious(Row &row) const
+{
+    const auto found = std::lower_bound(m_previous.cbegin(), m_previous.cend(), row.key,
+                                        [](const Row &previous, qint64 key) { return previous.key < key; });
+    if (found == m_previous.cend() || found->key != row.key || found->signature != row.signature || found->from < 0)
+        return;
+    row.ahead = found->ahead;
+    row.from = found->from;
+    row.known = found->known;
+    row.ended = found->ended;
+    row.last = found->last;
+    row.unsaved = found->unsaved;
 }
 
 void Schedule::count(const QDate &today)
 {
     forEachRow(m_rows, [&](Row &row) { countRow(row, today); });
     m_counted = today;
+    m_stepCursor = 0;
+}
+
+bool Schedule::stepSome(int milliseconds)
+{
+    if (!m_counted.isValid())
+        return false;
+    const qint32 soonest = qint32(m_counted.toJulianDay()) + kSoonDays - 1 + kMarginDays;
+    QElapsedTimer timer;
+    timer.start();
+    while (m_stepCursor < m_rows.size()) {
+        Row &row = m_rows[m_stepCursor++];
+        if (row.from < 0 || row.known >= soonest)
+            continue;
+        // From the counted day, so its next day and soon days stay as listed.
+        stepAhead(row, m_counted);
+        countRow(row, m_counted);
+        if (timer.elapsed() >= milliseconds)
+            break;
+    }
+    return m_stepCursor < m_rows.size();
+}
+
+bool Schedule::hasUnsaved() const
+{
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved; });
+}
+
+bool Schedule::save(const QSqlDatabase &db, QString *error)
+{
+    sqlite3 *handle = handleOf(db);
+    if (!handle || !m_counted.isValid()) {
+        *error = QStringLiteral("o banco de dados não está aberto.");
+        return false;
+    }
+    const qint32 counted = qint32(m_counted.toJulianDay());
+    std::vector<schedulecache::Entry> entries;
+    for (const Row &row : m_rows) {
+        schedulecache::Entry entry;
+        if (row.unsaved && toCached(row, counted, &entry))
+            entries.push_back(entry);
+    }
+    // The program's own write is no change to read again for, unless another came before it.
+    const bool unchanged = m_read && stampOf(m_stamp.path) == m_stamp;
+    if (!schedulecache::write(handle, entries, error))
+        return false;
+    for (Row &row : m_rows)
+        row.unsaved = false;
+    if (unchanged)
+        m_stamp = stampOf(m_stamp.path);
+    return true;
 }
 
 // One pass of libical over the days from today to kAheadDays later, and the
@@ -176,6 +307,7 @@ void Schedule::stepAhead(Row &row, const QDate &today)
         row.ahead.push_back(qint32(day.toJulianDay()));
     row.ended = days.isEmpty() || days.constLast() <= through;
     row.from = qint32(today.toJulianDay());
+    row.unsaved = row.series.repeats();
     row.known = row.ended ? std::numeric_limits<qint32>::max() : row.ahead.back();
 }
 
@@ -187,11 +319,15 @@ void Schedule::countRow(Row &row, const QDate &today)
     if (row.from < 0 || first < row.from || row.known < horizon)
         stepAhead(row, today);
     std::erase_if(row.ahead, [first](qint32 day) { return day < first; });
+    // What is kept now starts at first: a clock set back before it must step again.
+    row.from = std::max(row.from, first);
     row.next = row.ahead.empty() ? QDate() : QDate::fromJulianDay(row.ahead.front());
     if (row.next.isValid())
         row.last = QDate();
-    else if (!row.last.isValid())
+    else if (!row.last.isValid()) {
         row.last = recurrence::lastOccurrence(row.series); // once: an ended series stays ended
+        row.unsaved = row.series.repeats();
+    }
     row.soon = 0;
     for (const qint32 day : row.ahead)
         if (day <= horizon)
@@ -200,6 +336,8 @@ void Schedule::countRow(Row &row, const QDate &today)
 
 bool Schedule::contains(qint64 key) const
 {
+    if (!m_keyBits.empty())
+        return key >= 0 && key < qint64(m_keyBits.size()) && m_keyBits[size_t(key)];
     return std::binary_search(m_keys.cbegin(), m_keys.cend(), key);
 }
 

@@ -33,6 +33,8 @@ public:
         qint32 from = -1;          // day number the days ahead were found from; -1: none yet
         qint32 known = -1;         // day number up to which every day of the series is in ahead
         bool ended = false;        // the series has no days after those in ahead
+        quint64 signature = 0;     // of the texts the days are found from (see schedulecache)
+        bool unsaved = false;      // days found here that the file does not hold yet
     };
     // One line of a list: a row on one of its days.
     struct Entry
@@ -46,14 +48,27 @@ public:
     // How far ahead the rules are stepped at once: stepping is what costs
     // (libical), so a change of day within this reuses the days found.
     static constexpr int kAheadDays = 40;
+    // Rules whose days found run out within this many days past those listed
+    // are stepped again bit by bit beforehand, so no day finds them all due at once.
+    static constexpr int kMarginDays = 10;
 
     // Reads the rows again when the file changed since they were read (its
     // size or time of change, or changes the program made), and counts their
     // days again when today is another day. False, keeping nothing, when the
     // rows cannot be read; a table without the columns has no such rows.
     bool refresh(const QSqlDatabase &db, const QString &path, const QDate &today, QString *error);
-    // Forgets the rows: the next refresh reads them again.
+    // Forgets the rows: the next refresh reads them again (keeping the days
+    // found for those whose first day, rule and excluded days stay the same).
     void invalidate();
+
+    // Steps again, for about this long, the rules soon to run out of days
+    // found. True while some are left.
+    bool stepSome(int milliseconds);
+    // Whether some days found are not in the file yet.
+    bool hasUnsaved() const;
+    // Writes the days found to the file (table lembrete_proxima, which must
+    // exist), so the next start reads them instead of stepping the rules.
+    bool save(const QSqlDatabase &db, QString *error);
 
     const std::vector<Row> &rows() const { return m_rows; }
     // Whether the row with this key is one of these (and so not listed as a day-only row).
@@ -87,10 +102,16 @@ private:
     void count(const QDate &today);
     static void countRow(Row &row, const QDate &today);
     static void stepAhead(Row &row, const QDate &today);
+    void reusePrevious(Row &row) const;
     void sortEntries(std::vector<Entry> &entries) const;
 
     std::vector<Row> m_rows;
     std::vector<qint64> m_keys; // sorted
+    // One bit per key up to the largest, when keys are small enough for it:
+    // the lists ask about every row they read.
+    std::vector<bool> m_keyBits;
+    std::vector<Row> m_previous; // the rows before an invalidate(), by key, until the next read
+    size_t m_stepCursor = 0;
     Stamp m_stamp;
     QDate m_counted;
     bool m_read = false;

@@ -1,0 +1,150 @@
+// The days found ahead for repeating reminders, kept in the file between
+// runs: what a start reads from it lists the same rows as stepping every
+// rule from scratch, whatever changed in between.
+#include "store/modgeral.h"
+#include "store/schedule.h"
+#include "support/fakeplatform.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+QDate day(const char *text)
+{
+    return QDate::fromString(QLatin1String(text), QStringLiteral("yyyy/MM/dd"));
+}
+
+struct Store
+{
+    Store()
+    {
+        fake.createEmptyDatabase();
+        store.abrirbanco();
+    }
+
+    bool exec(const QString &text)
+    {
+        QSqlQuery query(store.connection());
+        if (query.exec(text))
+            return true;
+        qWarning() << text << query.lastError().text();
+        return false;
+    }
+
+    void add(const char *first, const char *title, const char *rule, const char *exceptions = "")
+    {
+        exec(QStringLiteral("insert into lembrete (data, titulo, descricao, repeticao, excecoes) "
+                            "values ('%1', '%2', '', nullif('%3', ''), nullif('%4', ''))")
+                 .arg(QLatin1String(first), QString::fromUtf8(title), QLatin1String(rule), QLatin1String(exceptions)));
+    }
+
+    int cachedRows()
+    {
+        QSqlQuery query(store.connection());
+        query.exec(QStringLiteral("select count(*) from lembrete_proxima"));
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+
+    FakePlatform fake;
+    modgeral store{fake.platform()};
+};
+
+// Every way the lists take the rows: all of them, the next weeks, further on.
+QStringList listsOf(const Schedule &schedule, const QDate &today)
+{
+    QStringList lines;
+    const auto add = [&](const char *list, const std::vector<Schedule::Entry> &entries) {
+        for (const Schedule::Entry &entry : entries)
+            lines << QLatin1String(list) + entry.day.toString(QStringLiteral(" yyyy/MM/dd "))
+                    + QString::fromUtf8(schedule.rows()[size_t(entry.row)].title);
+    };
+    add("todos", schedule.listed());
+    add("15 dias", schedule.between(today, today.addDays(15)));
+    add("adiante", schedule.between(today.addDays(20), today.addDays(70)));
+    return lines;
+}
+
+} // namespace
+
+class tst_schedulecache : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cachedDaysListTheSameAsSteppingTheRules_data();
+    void cachedDaysListTheSameAsSteppingTheRules();
+};
+
+void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules_data()
+{
+    QTest::addColumn<QDate>("midway"); // a day the running program saw in between, if any
+    QTest::addColumn<QDate>("later");
+    QTest::addColumn<QString>("change"); // what the file undergoes between the two runs
+    QTest::addColumn<bool>("stepped");   // whether the later run must step some rule again
+    const QDate saved = day("2006/03/10");
+    QTest::newRow("the next day") << QDate() << saved.addDays(1) << QString() << false;
+    QTest::newRow("past the days found") << QDate() << day("2006/04/25") << QString() << true;
+    QTest::newRow("series ended since") << QDate() << day("2006/09/01") << QString() << true;
+    QTest::newRow("clock set back") << day("2006/03/20") << day("2006/03/15") << QString() << false;
+    QTest::newRow("rule edited") << QDate() << saved.addDays(2)
+                                 << "update lembrete set repeticao = 'FREQ=WEEKLY;BYDAY=SA' where titulo = 'Diário'"
+                                 << true;
+    QTest::newRow("day excluded") << QDate() << saved.addDays(2)
+                                  << "update lembrete set excecoes = '2006/03/13,2006/03/16' where titulo = 'Diário'"
+                                  << true;
+    QTest::newRow("first day moved") << QDate() << saved << "update lembrete set data = '2006/03/09' where titulo = 'Semanal'"
+                                     << true;
+    QTest::newRow("row of another program") << QDate()
+        << saved << "insert into lembrete (data, titulo, descricao, repeticao) values ('2006/03/11', 'Novo', '', "
+                    "'FREQ=DAILY;INTERVAL=2')"
+        << true;
+    QTest::newRow("row removed, key taken again") << QDate()
+        << saved << "delete from lembrete where titulo = 'Mensal'; insert into lembrete (rowid, data, titulo, "
+                    "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
+        << true;
+    QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
+}
+
+void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules()
+{
+    QFETCH(QDate, midway);
+    QFETCH(QDate, later);
+    QFETCH(QString, change);
+    QFETCH(bool, stepped);
+    Store s;
+    s.add("2006/01/02", "Semanal", "FREQ=WEEKLY;COUNT=30");
+    s.add("2006/01/31", "Mensal", "FREQ=MONTHLY;BYMONTHDAY=31");
+    s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
+    s.add("2006/03/01", "Diário", "FREQ=DAILY;INTERVAL=3", "2006/03/19");
+    s.add("2006/01/01", "Acabou", "FREQ=WEEKLY;COUNT=4");
+    s.add("2006/02/01", "Até", "FREQ=DAILY;UNTIL=20060320");
+    QString error;
+    Schedule running;
+    QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), day("2006/03/10"), &error));
+    QVERIFY(running.hasUnsaved());
+    QVERIFY2(running.save(s.store.connection(), &error), qPrintable(error));
+    QVERIFY(!running.hasUnsaved());
+    QCOMPARE(s.cachedRows(), 6);
+    if (midway.isValid())
+        QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), midway, &error));
+    for (const QString &statement : change.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+        QVERIFY(s.exec(statement));
+    if (!change.isEmpty())
+        running.invalidate(); // as after the program's own change
+
+    Schedule cached;
+    QVERIFY(cached.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+    QCOMPARE(cached.hasUnsaved(), stepped);
+    QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+
+    QVERIFY(s.exec(QStringLiteral("delete from lembrete_proxima")));
+    Schedule fresh;
+    QVERIFY(fresh.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+    const QStringList expected = listsOf(fresh, later);
+    QCOMPARE(listsOf(cached, later), expected);
+    QCOMPARE(listsOf(running, later), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_schedulecache)
+#include "tst_schedulecache.moc"
