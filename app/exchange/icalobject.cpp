@@ -86,6 +86,14 @@ QString Object::uid() const
     return m_main ? textOf(icalcomponent_get_uid(m_main)) : QString();
 }
 
+QString Object::location(const QDate &day) const
+{
+    icalcomponent *item = day.isValid() ? overrideFor(day) : nullptr;
+    if (!item)
+        item = m_main;
+    return item ? textOf(icalcomponent_get_location(item)) : QString();
+}
+
 Fields Object::fields() const
 {
     return m_main ? fieldsOf(m_main) : Fields();

@@ -35,6 +35,9 @@ public:
 
     bool isValid() const { return m_main != nullptr; }
     QString uid() const;
+    // The place (LOCATION) of the main component, or of the occurrence
+    // rewritten on its own for day when there is one; empty when none.
+    QString location(const QDate &day = QDate()) const;
     // What the main component (the one without RECURRENCE-ID) says now.
     Fields fields() const;
 

@@ -66,6 +66,7 @@ bool SyncEngine::push()
         QString uid;
         qint64 rowId = 0; // sincronia row for an edit, reminder for an addition
         QString content;
+        QByteArray object = {}; // sent whole, with the series' occurrences
     };
     QList<caldav::Request> requests;
     QList<Sent> sent;
@@ -124,7 +125,7 @@ bool SyncEngine::push()
             if (!patched.isEmpty()) {
                 whole.insert(href);
                 requests.append(m_client.put(href, patched, query.value(2).toString()));
-                sent.append({Sent::Whole, href, query.value(3).toString(), series, QString::fromUtf8(patched)});
+                sent.append({Sent::Whole, href, query.value(3).toString(), series, QString(), patched});
                 continue;
             }
             const bool single = query.value(4).toString().isEmpty() && query.value(9).toInt() == 1;
@@ -159,7 +160,7 @@ bool SyncEngine::push()
             "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, ''), "
             "coalesce(l.hora, ''), coalesce(l.repeticao, ''), coalesce(l.excecoes, ''), coalesce(l.antecedencia, '') "
             "from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid) "
-            "and not exists (select 1 from sincronia s where l.serie is not null and s.chave = l.serie) "
+            "and not (l.serie is not null and l.serie in (select rowid from lembrete)) "
             "order by l.rowid"));
         const QString folder = m_client.collectionPath();
         while (query.next()) {
@@ -180,7 +181,7 @@ bool SyncEngine::push()
             // A reminder whose object is kept (one put back by undo) goes back as that object.
             const QByteArray kept = syncobject::patched(m_db, query.value(0).toLongLong(), uid);
             requests.append(m_client.put(href, kept.isEmpty() ? icalendar::eventObject(item, m_now) : kept, QString()));
-            sent.append({Sent::Addition, href, uid, query.value(0).toLongLong(), contentOf(item)});
+            sent.append({Sent::Addition, href, uid, query.value(0).toLongLong(), contentOf(item), kept});
         }
     }
     if (!commit())
@@ -217,11 +218,13 @@ bool SyncEngine::push()
                 ++m_outcome.sent;
                 break;
             case Sent::Whole:
-                agreeWhole(change.href, reply.etag, change.uid, change.rowId, change.content.toUtf8());
+                agreeWhole(change.href, reply.etag, change.uid, change.rowId, change.object);
                 ++m_outcome.sent;
                 break;
             case Sent::Addition:
                 insertRow(change.href, reply.etag, change.uid, QString(), change.rowId, change.content);
+                if (!change.object.isEmpty())
+                    agreeWhole(change.href, reply.etag, change.uid, change.rowId, change.object);
                 ++m_outcome.sent;
                 break;
             }

@@ -104,6 +104,10 @@ elif op == "remove":
     cal.event_by_uid(args[0]).delete()
 elif op == "raw":
     cal.save_event(sys.stdin.read())
+elif op == "get":
+    sys.stdout.write(cal.event_by_uid(args[0]).data)
+elif op == "count":
+    print(len(cal.events()))
 )PY";
 }
 
