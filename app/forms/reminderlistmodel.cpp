@@ -54,8 +54,11 @@ QVariant ReminderListModel::data(const QModelIndex &index, int role) const
         return text(index.row(), index.column());
     // A repeating reminder is marked beside its day; its texts stay those of any reminder.
     if (index.column() == DayColumn && index.row() < m_shown && m_rows.repeats(index.row())) {
-        if (role == Qt::DecorationRole)
-            return QApplication::style()->standardIcon(QStyle::SP_BrowserReload);
+        if (role == Qt::DecorationRole) {
+            if (m_repeatIcon.isNull())
+                m_repeatIcon = QApplication::style()->standardIcon(QStyle::SP_BrowserReload);
+            return m_repeatIcon;
+        }
         if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
             return QStringLiteral("Lembrete que se repete");
     }

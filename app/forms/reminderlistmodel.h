@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QDate>
+#include <QIcon>
 
 // The three columns of a reminder list (Data, Título do lembrete, Dias
 // restantes) over compact rows. The texts are made when a row is shown, so
@@ -48,4 +49,5 @@ private:
     ReminderRows m_rows;
     QDate m_today;
     int m_shown = 0;
+    mutable QIcon m_repeatIcon; // the mark of a repeating reminder, made when first shown
 };
