@@ -63,34 +63,46 @@ class tst_syncobjects : public QObject
     Q_OBJECT
 
 private:
-    RadicaleServer m_server;
+    RadicaleServer m_radicale;
+    RadicaleServer m_xandikos;
+    RadicaleServer *m_current = &m_radicale;
     int m_collections = 0;
 
     SyncOutcome sync(Device &device)
     {
-        caldav::Client client({m_server.collection(), QLatin1String(RadicaleServer::user),
+        caldav::Client client({m_current->collection(), QLatin1String(RadicaleServer::user),
                                QLatin1String(RadicaleServer::password)},
                               10000);
-        SyncEngine engine(device.db(), client, m_server.collection().toString(), QDate(2026, 3, 10),
+        SyncEngine engine(device.db(), client, m_current->collection().toString(), QDate(2026, 3, 10),
                           QDateTime(QDate(2026, 3, 10), QTime(9, 0)));
         return engine.run();
     }
-    QString object(const QString &uid) const { return m_server.client({QStringLiteral("get"), uid}); }
-    int resources() const { return m_server.client({QStringLiteral("count")}).toInt(); }
+    QString object(const QString &uid) const { return m_current->client({QStringLiteral("get"), uid}); }
+    int resources() const { return m_current->client({QStringLiteral("count")}).toInt(); }
 
 private slots:
+    // Every test runs against both servers Debian has.
+    void initTestCase_data()
+    {
+        QTest::addColumn<bool>("xandikos");
+        QTest::newRow("radicale") << false;
+        QTest::newRow("xandikos") << true;
+    }
     void initTestCase()
     {
         qputenv("TZ", "America/Sao_Paulo");
         tzset();
-        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+        QVERIFY2(m_radicale.start(), qPrintable(m_radicale.error()));
+        QVERIFY2(m_xandikos.startXandikos(), qPrintable(m_xandikos.error()));
     }
     void init()
     {
-        QVERIFY2(m_server.useCollection(QStringLiteral("objetos%1").arg(++m_collections)),
-                 qPrintable(m_server.error()));
-        QCOMPARE(m_server.client({QStringLiteral("raw")}, kMeeting), QString());
-        QCOMPARE(m_server.client({QStringLiteral("raw")}, kClass), QString());
+        QFETCH_GLOBAL(bool, xandikos);
+        m_current = xandikos ? &m_xandikos : &m_radicale;
+        QVERIFY2(m_current->useCollection(QStringLiteral("objetos%1").arg(++m_collections)),
+                 qPrintable(m_current->error()));
+        QCOMPARE(m_current->client({QStringLiteral("raw")}, kMeeting), QString());
+        QCOMPARE(m_current->client({QStringLiteral("raw")}, kClass), QString());
     }
 
     // What is changed here reaches the other device; everything else it made stays.
