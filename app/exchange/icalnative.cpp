@@ -175,11 +175,16 @@ icaltimetype valueFor(const QDate &day, const QString &time, icalproperty *refer
                                          : icaltime_null_time();
     if (!shape.is_date && shape.zone) {
         const qint64 secs = QDateTime(day, clock).toSecsSinceEpoch();
-        return icaltime_from_timet_with_zone(secs, 0, const_cast<icaltimezone *>(shape.zone));
+        icaltimetype converted = icaltime_from_timet_with_zone(secs, 0, const_cast<icaltimezone *>(shape.zone));
+        // The fields are in the zone; the property's TZID says which (UTC is written with Z).
+        if (shape.zone != icaltimezone_get_utc_timezone())
+            converted.zone = nullptr;
+        return converted;
     }
     value.is_date = 0;
     value.hour = clock.hour();
     value.minute = clock.minute();
+    value.second = 0;
     return value;
 }
 
