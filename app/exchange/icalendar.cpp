@@ -327,12 +327,20 @@ private:
         }
     }
 
-    // Only RDATE, which no rule of this program holds, and an item whose text
-    // was too long to keep, still become one reminder per occurrence.
+    // Only RDATE, which no rule of this program holds, rules finer than a
+    // day (a reminder happens at most once a day), and an item whose text was
+    // too long to keep, still become one reminder per occurrence.
     static bool expands(icalcomponent *component, const Pending &pending)
     {
-        return pending.scanned->occurrence.isEmpty() && pending.scanned->recurring
-            && (pending.scanned->text.isEmpty() || icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY));
+        if (!pending.scanned->occurrence.isEmpty() || !pending.scanned->recurring)
+            return false;
+        if (pending.scanned->text.isEmpty() || icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY))
+            return true;
+        icalproperty *rule = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY);
+        const icalrecurrencetype_frequency frequency =
+            rule ? icalproperty_get_rrule(rule).freq : ICAL_NO_RECURRENCE;
+        return frequency == ICAL_SECONDLY_RECURRENCE || frequency == ICAL_MINUTELY_RECURRENCE
+            || frequency == ICAL_HOURLY_RECURRENCE;
     }
 
     void readNative(icalcomponent *component, const Pending &pending)
