@@ -115,8 +115,10 @@ icalcomponent *newEvent(const Item &item, const icaltimetype &stamp)
     for (const QDate &day : item.exceptions)
         icalcomponent_add_property(event, icalproperty_new_exdate(startValue(day, item.time)));
     icalcomponent_add_property(event, icalproperty_new_summary(title.constData()));
-    icalcomponent_add_property(event,
-                               icalproperty_new_description(calendarText(item.description).constData()));
+    // An empty DESCRIPTION is no text at all to readers (libical drops it).
+    if (!calendarText(item.description).isEmpty())
+        icalcomponent_add_property(event,
+                                   icalproperty_new_description(calendarText(item.description).constData()));
     icalcomponent_add_component(event, newAlarm(title, item.lead.toInt()));
     return event;
 }

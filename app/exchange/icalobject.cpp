@@ -45,6 +45,23 @@ void raiseSequence(icalcomponent *component)
         icalcomponent_add_property(component, icalproperty_new_sequence(1));
 }
 
+// libical notes what it could not read (an empty property, say) as
+// X-LIC-ERROR; those notes are its own, not the other calendar's.
+void removeReadingNotes(icalcomponent *component)
+{
+    QList<icalcomponent *> pending{component};
+    while (!pending.isEmpty()) {
+        icalcomponent *current = pending.takeLast();
+        while (icalproperty *note = icalcomponent_get_first_property(current, ICAL_XLICERROR_PROPERTY)) {
+            icalcomponent_remove_property(current, note);
+            icalproperty_free(note);
+        }
+        for (icalcomponent *child = icalcomponent_get_first_component(current, ICAL_ANY_COMPONENT); child;
+             child = icalcomponent_get_next_component(current, ICAL_ANY_COMPONENT))
+            pending.append(child);
+    }
+}
+
 } // namespace
 
 Fields fieldsOf(icalcomponent *component)
@@ -63,6 +80,7 @@ Object::Object(const QByteArray &text)
     m_root = icalparser_parse_string(text.constData());
     if (!m_root)
         return;
+    removeReadingNotes(m_root);
     if (isItem(m_root)) {
         m_main = m_root; // an item without its calendar
         return;
