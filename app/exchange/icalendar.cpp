@@ -200,6 +200,20 @@ QDate plainDay(const QByteArray &plain)
     return QDate(number(0, 4), number(4, 2), number(6, 2));
 }
 
+// The warning's lead of an alarm whose trigger is a plain duration (most
+// are), read without handing the item to libical.
+bool plainLead(const QByteArray &trigger, QString *lead)
+{
+    if (trigger.isEmpty())
+        return false;
+    const icaldurationtype duration = icaldurationtype_from_string(trigger.constData());
+    if (icaldurationtype_is_bad_duration(duration))
+        return false;
+    const int minutes = -icaldurationtype_as_int(duration) / 60;
+    *lead = minutes > 0 ? QString::number(minutes) : QString();
+    return true;
+}
+
 // What an item is read from: the scanned texts decoded, and its place.
 struct Pending
 {
@@ -274,7 +288,8 @@ private:
         const QByteArray &startValue = scanned.kind == "VTODO" && !scanned.due.isEmpty() ? scanned.due : scanned.start;
         if (startValue.isEmpty())
             return setAside(pending, QStringLiteral("o item não tem data (DTSTART ou DUE)."));
-        item.object = scanned.text;
+        // What the reminder's columns hold whole needs no object kept.
+        item.object = scanned.foreign ? scanned.text : QByteArray();
         if (!scanned.occurrence.isEmpty()) {
             const QByteArray plain = scan::plainDateTime(scanned.occurrence);
             item.occurrence = QString::fromLatin1(plain.isEmpty() ? scanned.occurrence.toUpper() : plain);
@@ -285,7 +300,7 @@ private:
                 return setAside(pending, tooMuchWork());
             return true;
         }
-        if (scanned.timed || scanned.alarm)
+        if (scanned.timed || (scanned.alarm && !plainLead(scanned.plainTrigger, &item.lead)))
             return true;
         item.day = plainDay(scan::plainDateTime(startValue));
         if (!item.day.isValid())

@@ -3,6 +3,9 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <algorithm>
+#include <iterator>
+
 namespace icalendar::scan {
 namespace {
 
@@ -143,6 +146,8 @@ private:
             if (m_item >= 0 && m_skipped == 0) {
                 keep(text, overlong);
                 item().alarm = item().alarm || component == "VALARM";
+                item().foreign = item().foreign || (m_stack.size() > m_itemDepth && component != "VALARM")
+                    || m_stack.size() > m_itemDepth + 1;
             }
             return;
         }
@@ -154,8 +159,16 @@ private:
         }
         if (m_skipped > 0)
             return;
-        if (m_item >= 0 && m_zoneDepth == 0)
+        if (m_item >= 0 && m_zoneDepth == 0) {
             keep(text, overlong);
+            noteForeign(line);
+            if (m_stack.size() == m_itemDepth + 1 && m_stack.last() == "VALARM" && is(line.name, "TRIGGER")
+                && m_triggerSeen != m_item) {
+                m_triggerSeen = m_item;
+                if (line.params.isEmpty())
+                    item().plainTrigger = line.value.trimmed().toByteArray();
+            }
+        }
         if (m_zoneDepth > 0) {
             if (!overlong && text.size() <= maxRuleLineBytes)
                 addZoneLine(text);
@@ -222,6 +235,23 @@ private:
     {
         m_zone.append(text);
         m_zone.append("\r\n");
+    }
+
+    void noteForeign(const Line &line)
+    {
+        static const QByteArrayView own[] = {"UID", "DTSTAMP", "DTSTART", "DTEND", "SUMMARY", "DESCRIPTION",
+                                             "RRULE", "EXDATE"};
+        static const QByteArrayView alarm[] = {"ACTION", "DESCRIPTION", "TRIGGER"};
+        ScannedItem &scanned = item();
+        if (scanned.foreign)
+            return;
+        const bool plainParams = line.params.isEmpty() || is(line.params, ";VALUE=DATE");
+        bool known = false;
+        if (m_stack.size() == m_itemDepth)
+            known = std::any_of(std::begin(own), std::end(own), [&](QByteArrayView name) { return is(line.name, name); });
+        else if (m_stack.size() == m_itemDepth + 1 && m_stack.last() == "VALARM")
+            known = std::any_of(std::begin(alarm), std::end(alarm), [&](QByteArrayView name) { return is(line.name, name); });
+        scanned.foreign = !known || !plainParams;
     }
 
     void keep(const QByteArray &text, bool overlong)
@@ -302,6 +332,7 @@ private:
     int m_zoneDepth = 0; // depth of the open VTIMEZONE
     int m_excluded = 0;  // excluded days of the open item
     int m_dropped = -1;  // the item whose text grew too long to keep
+    int m_triggerSeen = -1; // the item whose first alarm's trigger was seen
     int m_lineNumber = 0; // of the line being taken
     QByteArray m_zone;
 };

@@ -49,6 +49,13 @@ struct ScannedItem
     QByteArray text;       // the whole item, unfolded, alarms included; empty when past maxKeptBytes
     bool timed = false;    // DTSTART or DUE has a time, a zone or UTC
     bool alarm = false;    // holds a VALARM
+    // The first alarm's TRIGGER value when it is a plain duration before the
+    // start (no parameters); empty when it has another form.
+    QByteArray plainTrigger;
+    // Holds something a reminder's own columns do not (a place, people,
+    // other alarms, a zone, parameters, properties of other programs): only
+    // then is the item's text worth keeping.
+    bool foreign = false;
 };
 
 struct Result
