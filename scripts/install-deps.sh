@@ -17,7 +17,7 @@ if [ "${1:-}" != "--pacote" ]; then
     packages+=(
         python3
         calcurse python3-icalendar
-        radicale python3-caldav openssl
+        radicale xandikos python3-caldav openssl
         fonts-dejavu-core
         dbus dunst xvfb  # the notification tests' real server on a private session bus
         desktop-file-utils appstream file

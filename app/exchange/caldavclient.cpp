@@ -344,10 +344,28 @@ Reply Client::changesSince(const QString &token, Delta *delta)
 
 Reply Client::listVersions(QList<ObjectVersion> *versions)
 {
-    Request request{"REPORT", QString(), requestBody([](QXmlStreamWriter &xml) {
+    QList<ObjectData> objects;
+    const Reply reply = query(false, &objects);
+    for (const ObjectData &object : std::as_const(objects))
+        versions->append({object.href, object.etag});
+    return reply;
+}
+
+Reply Client::fetchAll(QList<ObjectData> *objects)
+{
+    return query(true, objects);
+}
+
+// One calendar-query of the whole collection: its ETags, and with data
+// every object too (for the server one request instead of many).
+Reply Client::query(bool withData, QList<ObjectData> *objects)
+{
+    Request request{"REPORT", QString(), requestBody([withData](QXmlStreamWriter &xml) {
                         xml.writeStartElement(kCalDav, QStringLiteral("calendar-query"));
                         xml.writeStartElement(kDav, QStringLiteral("prop"));
                         xml.writeEmptyElement(kDav, QStringLiteral("getetag"));
+                        if (withData)
+                            xml.writeEmptyElement(kCalDav, QStringLiteral("calendar-data"));
                         xml.writeEndElement();
                         xml.writeStartElement(kCalDav, QStringLiteral("filter"));
                         xml.writeStartElement(kCalDav, QStringLiteral("comp-filter"));
@@ -363,10 +381,11 @@ Reply Client::listVersions(QList<ObjectVersion> *versions)
         return reply;
     for (const MultiStatus::Response &response : std::as_const(status.responses)) {
         const QString href = memberPath(response.address);
-        if (href.isEmpty())
+        const auto data = response.found.find(key(kCalDav, QStringLiteral("calendar-data")));
+        if (href.isEmpty() || (withData && data == response.found.end()))
             continue;
-        versions->append({href,
-                          unquotedEtag(response.found.value(key(kDav, QStringLiteral("getetag"))).text)});
+        objects->append({href, unquotedEtag(response.found.value(key(kDav, QStringLiteral("getetag"))).text),
+                         withData ? data->text.toUtf8() : QByteArray()});
     }
     return reply;
 }

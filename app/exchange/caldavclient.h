@@ -133,6 +133,8 @@ public:
     Reply changesSince(const QString &token, Delta *delta);
     Reply listVersions(QList<ObjectVersion> *versions);
     Reply fetch(const QStringList &hrefs, QList<ObjectData> *objects);
+    // Every object of the collection in one calendar-query REPORT.
+    Reply fetchAll(QList<ObjectData> *objects);
 
     Request put(const QString &href, const QByteArray &object, const QString &ifMatch) const;
     Request remove(const QString &href, const QString &ifMatch) const;
@@ -148,6 +150,7 @@ public:
 
 private:
     Reply readMultiStatus(const Request &request, MultiStatus *result);
+    Reply query(bool withData, QList<ObjectData> *objects);
     QString memberPath(const QString &address);
 
     Account m_account;

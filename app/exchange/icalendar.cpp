@@ -1,6 +1,7 @@
 #include "exchange/icalendar.h"
 
 #include "exchange/icalrecurrence.h"
+#include "exchange/icalnative.h"
 #include "exchange/icalscan.h"
 #include "runtime/plaintext.h"
 
@@ -66,7 +67,7 @@ icalcomponent *newCalendar()
     return calendar;
 }
 
-icalcomponent *newAlarm(const QByteArray &title)
+icalcomponent *newAlarm(const QByteArray &title, int lead)
 {
     icalcomponent *alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
@@ -74,7 +75,7 @@ icalcomponent *newAlarm(const QByteArray &title)
     // All-day events start at midnight, so a zero offset is the start of the day.
     icaltriggertype trigger;
     trigger.time = icaltime_null_time();
-    trigger.duration = icaldurationtype_from_int(0);
+    trigger.duration = icaldurationtype_from_int(-lead * 60);
     icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
     return alarm;
 }
@@ -86,18 +87,39 @@ QByteArray calendarText(const QString &text)
     return runtime::withoutControls(text).toUtf8();
 }
 
+// A reminder's time is the user's local time, written as such (floating),
+// so a repeating one keeps its hour across daylight-saving changes.
+icaltimetype startValue(const QDate &day, const QString &time)
+{
+    return native::valueFor(day, time, nullptr, nullptr);
+}
+
 icalcomponent *newEvent(const Item &item, const icaltimetype &stamp)
 {
     const QByteArray title = calendarText(item.title);
+    const bool occurrence = item.replaces.isValid();
     icalcomponent *event = icalcomponent_new_vevent();
-    icalcomponent_add_property(event, icalproperty_new_uid(calendarText(storedUid(item)).constData()));
+    icalcomponent_add_property(
+        event, icalproperty_new_uid(calendarText(occurrence ? item.uid : storedUid(item)).constData()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
-    icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(item.day)));
-    icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(item.day.addDays(1))));
+    const icaltimetype start = startValue(item.day, item.time);
+    icalcomponent_add_property(event, icalproperty_new_dtstart(start));
+    if (item.time.isEmpty())
+        icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(item.day.addDays(1))));
+    if (occurrence)
+        icalcomponent_add_property(
+            event, icalproperty_new_recurrenceid(icaltime_from_string(item.occurrence.toLatin1().constData())));
+    if (!item.rule.isEmpty())
+        icalcomponent_add_property(
+            event, icalproperty_new_rrule(icalrecurrencetype_from_string(item.rule.toUtf8().constData())));
+    for (const QDate &day : item.exceptions)
+        icalcomponent_add_property(event, icalproperty_new_exdate(startValue(day, item.time)));
     icalcomponent_add_property(event, icalproperty_new_summary(title.constData()));
-    icalcomponent_add_property(event,
-                               icalproperty_new_description(calendarText(item.description).constData()));
-    icalcomponent_add_component(event, newAlarm(title));
+    // An empty DESCRIPTION is no text at all to readers (libical drops it).
+    if (!calendarText(item.description).isEmpty())
+        icalcomponent_add_property(event,
+                                   icalproperty_new_description(calendarText(item.description).constData()));
+    icalcomponent_add_component(event, newAlarm(title, item.lead.toInt()));
     return event;
 }
 
@@ -178,6 +200,20 @@ QDate plainDay(const QByteArray &plain)
     return QDate(number(0, 4), number(4, 2), number(6, 2));
 }
 
+// The warning's lead of an alarm whose trigger is a plain duration (most
+// are), read without handing the item to libical.
+bool plainLead(const QByteArray &trigger, QString *lead)
+{
+    if (trigger.isEmpty())
+        return false;
+    const icaldurationtype duration = icaldurationtype_from_string(trigger.constData());
+    if (icaldurationtype_is_bad_duration(duration))
+        return false;
+    const int minutes = -icaldurationtype_as_int(duration) / 60;
+    *lead = minutes > 0 ? QString::number(minutes) : QString();
+    return true;
+}
+
 // What an item is read from: the scanned texts decoded, and its place.
 struct Pending
 {
@@ -194,12 +230,16 @@ public:
     {
         m_outcomes.resize(scanned.items.size());
         QList<Pending> batch;
+        qsizetype batchBytes = 0;
+        m_result.zones = scanned.zones;
         for (const scan::ScannedItem &item : scanned.items) {
             Pending pending{&item, Item()};
             if (!prepare(pending))
                 continue;
             batch.append(pending);
-            if (batch.size() == kBatchSize) {
+            batchBytes += item.text.size() + item.ruleLines.size();
+            if (batch.size() == kBatchSize || batchBytes > kBatchBytes) {
+                batchBytes = 0;
                 readRecurring(batch, scanned.zones);
                 batch.clear();
             }
@@ -216,6 +256,7 @@ public:
 private:
     // Recurring items are read by libical in batches of this size.
     static constexpr int kBatchSize = 500;
+    static constexpr qsizetype kBatchBytes = 4 * 1024 * 1024;
     // The rule steps one file may take in all: a step of a rule by seconds
     // costs libical several microseconds, and a rule with COUNT is stepped
     // from its start, however long ago.
@@ -247,17 +288,20 @@ private:
         const QByteArray &startValue = scanned.kind == "VTODO" && !scanned.due.isEmpty() ? scanned.due : scanned.start;
         if (startValue.isEmpty())
             return setAside(pending, QStringLiteral("o item não tem data (DTSTART ou DUE)."));
+        // What the reminder's columns hold whole needs no object kept.
+        item.object = scanned.foreign ? scanned.text : QByteArray();
         if (!scanned.occurrence.isEmpty()) {
             const QByteArray plain = scan::plainDateTime(scanned.occurrence);
             item.occurrence = QString::fromLatin1(plain.isEmpty() ? scanned.occurrence.toUpper() : plain);
             m_overrides.insert(overrideKey(item.uid, item.occurrence));
+            return true;
         } else if (scanned.recurring) {
-            if (m_recurringLeft <= 0)
-                return setAside(pending, capReason());
             if (m_stepsLeft <= 0)
                 return setAside(pending, tooMuchWork());
             return true;
         }
+        if (scanned.timed || (scanned.alarm && !plainLead(scanned.plainTrigger, &item.lead)))
+            return true;
         item.day = plainDay(scan::plainDateTime(startValue));
         if (!item.day.isValid())
             return setAside(pending, QStringLiteral("a data do item não pôde ser lida."));
@@ -272,8 +316,13 @@ private:
         QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + zones;
         for (const Pending &pending : batch) {
             const QByteArray kind = pending.scanned->kind;
-            text += "BEGIN:" + kind + "\r\n" + kPositionProperty + ":" + QByteArray::number(pending.scanned->position)
-                + "\r\n" + pending.scanned->ruleLines + "END:" + kind + "\r\n";
+            const QByteArray position = kPositionProperty + QByteArray(":")
+                + QByteArray::number(pending.scanned->position) + "\r\n";
+            const QByteArray &whole = pending.scanned->text;
+            if (whole.isEmpty())
+                text += "BEGIN:" + kind + "\r\n" + position + pending.scanned->ruleLines + "END:" + kind + "\r\n";
+            else
+                text += whole.first(whole.indexOf('\n') + 1) + position + whole.sliced(whole.indexOf('\n') + 1);
         }
         text += "END:VCALENDAR\r\n";
         ComponentPtr root(icalparser_parse_string(text.constData()));
@@ -283,13 +332,49 @@ private:
              component; component = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT))
             byPosition.insert(positionOf(component), component);
         for (const Pending &pending : batch) {
-            if (m_recurringLeft <= 0)
+            icalcomponent *component = byPosition.value(pending.scanned->position);
+            if (component && !expands(component, pending))
+                readNative(component, pending);
+            else if (m_recurringLeft <= 0)
                 setAside(pending, capReason());
-            else if (icalcomponent *component = byPosition.value(pending.scanned->position))
+            else if (component)
                 expand(component, pending);
             else
                 setAside(pending, QStringLiteral("a data ou a repetição do item não pôde ser lida."));
         }
+    }
+
+    // Only RDATE, which no rule of this program holds, rules finer than a
+    // day (a reminder happens at most once a day), and an item whose text was
+    // too long to keep, still become one reminder per occurrence.
+    static bool expands(icalcomponent *component, const Pending &pending)
+    {
+        if (!pending.scanned->occurrence.isEmpty() || !pending.scanned->recurring)
+            return false;
+        if (pending.scanned->text.isEmpty() || icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY))
+            return true;
+        icalproperty *rule = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY);
+        const icalrecurrencetype_frequency frequency =
+            rule ? icalproperty_get_rrule(rule).freq : ICAL_NO_RECURRENCE;
+        return frequency == ICAL_SECONDLY_RECURRENCE || frequency == ICAL_MINUTELY_RECURRENCE
+            || frequency == ICAL_HOURLY_RECURRENCE;
+    }
+
+    void readNative(icalcomponent *component, const Pending &pending)
+    {
+        native::Timing timing;
+        if (!native::read(component, &timing) || (!timing.rule.isEmpty() && !timing.day.isValid())) {
+            setAside(pending, QStringLiteral("a data do item não pôde ser lida."));
+            return;
+        }
+        Item item = pending.item;
+        item.day = timing.day;
+        item.time = timing.time;
+        item.rule = timing.rule;
+        item.exceptions = timing.exceptions;
+        item.lead = timing.lead;
+        item.replaces = timing.replaces;
+        outcome(pending).items.append(item);
     }
 
     static int positionOf(icalcomponent *component)
@@ -428,6 +513,21 @@ QByteArray eventObject(const Item &item, const QDateTime &stamp)
     ComponentPtr calendar(newCalendar());
     icalcomponent_add_component(calendar.get(), newEvent(item, stampValue(stamp)));
     return serialised(calendar.get());
+}
+
+QByteArray eventComponent(const Item &item, const QDateTime &stamp)
+{
+    keepErrorsNonFatal();
+    ComponentPtr event(newEvent(item, stampValue(stamp)));
+    return serialised(event.get());
+}
+
+QByteArray calendarHeader()
+{
+    keepErrorsNonFatal();
+    ComponentPtr calendar(newCalendar());
+    const QByteArray envelope = serialised(calendar.get());
+    return envelope.chopped(QByteArrayLiteral("END:VCALENDAR\r\n").size());
 }
 
 QByteArray calendarFile(const QList<Item> &items, const QDateTime &stamp)

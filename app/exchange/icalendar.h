@@ -19,6 +19,18 @@ struct Item
     // Empty, or the occurrence's RECURRENCE-ID text (as written, for example
     // "20260105" or "20260105T090000") for one occurrence of a recurring item.
     QString occurrence;
+    // Read natively (not for occurrences of an expanded item): the start's
+    // local time ("HH:MM", empty for the whole day), the RRULE value, the
+    // excluded days, the warning's lead in minutes and, for an occurrence
+    // rewritten on its own, the day it replaces.
+    QString time;
+    QString rule;
+    QList<QDate> exceptions;
+    QString lead;
+    QDate replaces;
+    // The item's own text as it came (alarms included), empty when it was
+    // not kept; the object written back is made from it.
+    QByteArray object;
 };
 
 // An item of the file that did not become a reminder, and why (in Portuguese).
@@ -34,6 +46,7 @@ struct ParseResult
     QList<SetAside> setAside;
     int cappedRecurrences = 0; // recurring items cut at maxOccurrences
     QString error;             // set when the data is no calendar at all
+    QByteArray zones;          // the file's VTIMEZONEs, for the objects kept
 };
 
 // How far recurring items are expanded around today, and how many
@@ -50,6 +63,13 @@ constexpr int maxOccurrencesPerFile = 20000;
 // its day.
 QByteArray eventObject(const Item &item, const QDateTime &stamp);
 
+// One VEVENT without its calendar (a reminder with a time, a repetition or a
+// warning gets them; one occurrence of a series, replaces set, gets the
+// series' UID and RECURRENCE-ID occurrence), and the lines a calendar file
+// begins with (it ends with END:VCALENDAR).
+QByteArray eventComponent(const Item &item, const QDateTime &stamp);
+QByteArray calendarHeader();
+
 // A whole calendar of many reminders, in the order given (the export file).
 QByteArray calendarFile(const QList<Item> &items, const QDateTime &stamp);
 
@@ -57,7 +77,9 @@ QByteArray calendarFile(const QList<Item> &items, const QDateTime &stamp);
 // start day as written, so in the event's own time zone) and VTODO (DUE,
 // else DTSTART); folded lines, escaped texts, a CHARSET parameter or UTF-8.
 // Texts keep their blanks and lose control characters. RRULE, RDATE and
-// EXDATE are expanded from today - yearsBack to today + yearsAhead, at most
+// EXDATE are kept as they are (a rule, excluded days) and occurrences with
+// RECURRENCE-ID are items of their own; only items with RDATE, which a rule
+// cannot hold, are expanded from today - yearsBack to today + yearsAhead, at most
 // maxOccurrences per item and maxOccurrencesPerFile in all. Every item ends
 // in items or setAside, in the file's order; time and memory grow with the
 // data's size only.

@@ -3,6 +3,9 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <algorithm>
+#include <iterator>
+
 namespace icalendar::scan {
 namespace {
 
@@ -138,15 +141,34 @@ private:
         m_lineNumber = lineNumber;
         const Line line = split(text);
         if (is(line.name, "BEGIN")) {
-            begin(line.value.trimmed().toByteArray().toUpper(), text);
+            const QByteArray component = line.value.trimmed().toByteArray().toUpper();
+            begin(component, text);
+            if (m_item >= 0 && m_skipped == 0) {
+                keep(text, overlong);
+                item().alarm = item().alarm || component == "VALARM";
+                item().foreign = item().foreign || (m_stack.size() > m_itemDepth && component != "VALARM")
+                    || m_stack.size() > m_itemDepth + 1;
+            }
             return;
         }
         if (is(line.name, "END")) {
+            if (m_item >= 0 && m_skipped == 0)
+                keep(text, overlong);
             end(text);
             return;
         }
         if (m_skipped > 0)
             return;
+        if (m_item >= 0 && m_zoneDepth == 0) {
+            keep(text, overlong);
+            noteForeign(line);
+            if (m_stack.size() == m_itemDepth + 1 && m_stack.last() == "VALARM" && is(line.name, "TRIGGER")
+                && m_triggerSeen != m_item) {
+                m_triggerSeen = m_item;
+                if (line.params.isEmpty())
+                    item().plainTrigger = line.value.trimmed().toByteArray();
+            }
+        }
         if (m_zoneDepth > 0) {
             if (!overlong && text.size() <= maxRuleLineBytes)
                 addZoneLine(text);
@@ -215,6 +237,36 @@ private:
         m_zone.append("\r\n");
     }
 
+    void noteForeign(const Line &line)
+    {
+        static const QByteArrayView own[] = {"UID", "DTSTAMP", "DTSTART", "DTEND", "SUMMARY", "DESCRIPTION",
+                                             "RRULE", "EXDATE"};
+        static const QByteArrayView alarm[] = {"ACTION", "DESCRIPTION", "TRIGGER"};
+        ScannedItem &scanned = item();
+        if (scanned.foreign)
+            return;
+        const bool plainParams = line.params.isEmpty() || is(line.params, ";VALUE=DATE");
+        bool known = false;
+        if (m_stack.size() == m_itemDepth)
+            known = std::any_of(std::begin(own), std::end(own), [&](QByteArrayView name) { return is(line.name, name); });
+        else if (m_stack.size() == m_itemDepth + 1 && m_stack.last() == "VALARM")
+            known = std::any_of(std::begin(alarm), std::end(alarm), [&](QByteArrayView name) { return is(line.name, name); });
+        scanned.foreign = !known || !plainParams;
+    }
+
+    void keep(const QByteArray &text, bool overlong)
+    {
+        ScannedItem &scanned = item();
+        if (m_dropped == m_item)
+            return;
+        if (overlong || scanned.text.size() + text.size() + 2 > maxKeptBytes) {
+            scanned.text.clear();
+            m_dropped = m_item;
+            return;
+        }
+        scanned.text.append(text).append("\r\n");
+    }
+
     void noteProblem(const QString &problem)
     {
         if (item().problem.isEmpty())
@@ -230,6 +282,14 @@ private:
         to.charset = parameter(line.params, "CHARSET");
     }
 
+    static QByteArray startValue(ScannedItem &scanned, const Line &line)
+    {
+        const QByteArray value = line.value.trimmed().toByteArray();
+        scanned.timed = scanned.timed || value.contains('T') || value.contains('t')
+            || !parameter(line.params, "TZID").isEmpty();
+        return value;
+    }
+
     void property(const Line &line, const QByteArray &text)
     {
         ScannedItem &scanned = item();
@@ -242,9 +302,9 @@ private:
         else if (is(name, "UID"))
             keepText(scanned.uid, line);
         else if (is(name, "DTSTART") && scanned.start.isEmpty())
-            scanned.start = line.value.trimmed().toByteArray();
+            scanned.start = startValue(scanned, line);
         else if (is(name, "DUE") && scanned.due.isEmpty())
-            scanned.due = line.value.trimmed().toByteArray();
+            scanned.due = startValue(scanned, line);
         else if (is(name, "RECURRENCE-ID") && scanned.occurrence.isEmpty())
             scanned.occurrence = line.value.trimmed().toByteArray();
         else if (is(name, "RRULE") || is(name, "RDATE"))
@@ -271,6 +331,8 @@ private:
     int m_itemDepth = 0;
     int m_zoneDepth = 0; // depth of the open VTIMEZONE
     int m_excluded = 0;  // excluded days of the open item
+    int m_dropped = -1;  // the item whose text grew too long to keep
+    int m_triggerSeen = -1; // the item whose first alarm's trigger was seen
     int m_lineNumber = 0; // of the line being taken
     QByteArray m_zone;
 };

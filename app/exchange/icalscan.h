@@ -20,6 +20,8 @@ constexpr qsizetype maxLineBytes = 1024 * 1024;
 constexpr qsizetype maxRuleLineBytes = 64 * 1024;
 // How many excluded days (EXDATE) one item may list.
 constexpr int maxExcludedDays = 5000;
+// The most of one item kept whole, so that it can be written back as it came.
+constexpr qsizetype maxKeptBytes = 256 * 1024;
 // How much time zone text one file may bring.
 constexpr qsizetype maxZoneBytes = 256 * 1024;
 
@@ -44,6 +46,16 @@ struct ScannedItem
     bool recurring = false; // has RRULE or RDATE
     QByteArray ruleLines;  // DTSTART, DUE, RRULE, RDATE, EXDATE, RECURRENCE-ID lines for libical
     QString problem;       // why the item cannot be read, when the scan found out
+    QByteArray text;       // the whole item, unfolded, alarms included; empty when past maxKeptBytes
+    bool timed = false;    // DTSTART or DUE has a time, a zone or UTC
+    bool alarm = false;    // holds a VALARM
+    // The first alarm's TRIGGER value when it is a plain duration before the
+    // start (no parameters); empty when it has another form.
+    QByteArray plainTrigger;
+    // Holds something a reminder's own columns do not (a place, people,
+    // other alarms, a zone, parameters, properties of other programs): only
+    // then is the item's text worth keeping.
+    bool foreign = false;
 };
 
 struct Result

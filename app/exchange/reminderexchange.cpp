@@ -1,6 +1,8 @@
 #include "exchange/reminderexchange.h"
 
+#include "exchange/calendarexport.h"
 #include "exchange/icalendar.h"
+#include "exchange/importrows.h"
 #include "reports/c_relatorios.h"
 #include "reports/listsource.h"
 #include "store/daytext.h"
@@ -8,7 +10,6 @@
 #include "store/modgeral.h"
 #include "store/uidcolumn.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,17 +93,6 @@ bool uidsMissing(const QSqlDatabase &db)
     QSqlQuery query(db);
     return query.exec(QStringLiteral("select exists (select 1 from lembrete where uid is null or uid = '')"))
         && query.next() && query.value(0).toBool();
-}
-
-// The same row of the same file gets the same UID in every export.
-QString derivedUid(const Row &row)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QString &part : {row.day, row.title, row.description}) {
-        hash.addData(part.toUtf8());
-        hash.addData(QByteArrayView("\0", 1));
-    }
-    return QStringLiteral("%1-%2@zedozarir").arg(row.key).arg(QString::fromLatin1(hash.result().left(8).toHex()));
 }
 
 bool writeFile(const QString &path, const QByteArray &data, QString *error)
@@ -218,7 +208,7 @@ public:
                 continue;
             }
             fresh->append(item);
-            if (!item.occurrence.isEmpty())
+            if (!item.occurrence.isEmpty() && !item.replaces.isValid())
                 ++result->recurring;
         }
     }
@@ -270,7 +260,8 @@ QString nothingTaken(const QString &rejectPath, const QString &source,
 
 // The new items go in one transaction; the reject file is written before the
 // commit so that either both hold their items or neither is left.
-bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QString &rejectPath,
+bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QByteArray &zones,
+                 const QString &rejectPath,
                  const QString &source, const QList<icalendar::SetAside> &setAside, QString *error)
 {
     if (!db.transaction()) {
@@ -278,18 +269,9 @@ bool insertItems(QSqlDatabase db, const QList<icalendar::Item> &items, const QSt
                           db.lastError());
         return false;
     }
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao, uid) values (?, ?, ?, ?)"));
-    for (const icalendar::Item &item : items) {
-        query.addBindValue(daytext::stored(item.day));
-        query.addBindValue(item.title);
-        query.addBindValue(item.description.isNull() ? QStringLiteral("") : item.description);
-        query.addBindValue(icalendar::storedUid(item));
-        if (!query.exec()) {
-            *error = describe(QStringLiteral("os lembretes não puderam ser gravados"), query.lastError());
-            db.rollback();
-            return false;
-        }
+    if (!importrows::insert(db, items, zones, error)) {
+        db.rollback();
+        return false;
     }
     return importwriting::commitWithSetAsideFile(
         db, rejectPath, [&](QString *why) { return writeRejectFile(rejectPath, source, setAside, why); },
@@ -332,23 +314,21 @@ ExportResult exportCalendar(modgeral &store, const QString &path, const QDateTim
     const QSqlDatabase db = store.connection();
     QString ignored;
     result.uidsNotStored = !storeMissingUids(store, &ignored);
-    QList<Row> rows;
-    if (!readAll(db, &rows, &result.error))
+    QSaveFile file(path);
+    calendarexport::Counts counts;
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("o arquivo %1 não pôde ser gravado (%2).")
+                           .arg(QDir::toNativeSeparators(path), file.errorString());
         return result;
-    QList<icalendar::Item> items;
-    items.reserve(rows.size());
-    for (const Row &row : std::as_const(rows)) {
-        const QDate day = daytext::fromStored(row.day);
-        if (!day.isValid()) {
-            ++result.unreadableDays;
-            continue;
-        }
-        items.append({day, row.title, row.description, row.uid.isEmpty() ? derivedUid(row) : row.uid,
-                      QString()});
     }
-    if (!writeFile(path, icalendar::calendarFile(items, stamp), &result.error))
+    if (!calendarexport::write(db, file, stamp, &counts, &result.error) || !file.commit()) {
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("o arquivo %1 não pôde ser gravado (%2).")
+                               .arg(QDir::toNativeSeparators(path), file.errorString());
         return result;
-    result.written = int(items.size());
+    }
+    result.written = counts.written;
+    result.unreadableDays = counts.unreadableDays;
     result.ok = true;
     return result;
 }
@@ -424,7 +404,7 @@ ImportResult importCalendar(modgeral &store, const QString &path, const QDate &t
         result.alreadyPresent = result.recurring = 0;
         return result;
     }
-    if (!insertItems(db, fresh, rejectPath, source, setAside, &result.error))
+    if (!insertItems(db, fresh, parsed.zones, rejectPath, source, setAside, &result.error))
         return result;
     result.imported = int(fresh.size());
     result.setAside = int(setAside.size());

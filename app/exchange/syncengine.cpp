@@ -1,11 +1,18 @@
 #include "exchange/syncengine.h"
 
 #include "exchange/icalendar.h"
+#include "exchange/icalobject.h"
 #include "exchange/objectcheck.h"
+#include "exchange/syncobject.h"
 #include "exchange/syncstate.h"
 #include "store/daytext.h"
+#include "store/icalobjects.h"
+#include "store/recurrence.h"
+#include "store/recurrencecolumns.h"
 
 #include <QSet>
+
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -36,13 +43,38 @@ SyncEngine::SyncEngine(const QSqlDatabase &db, caldav::Client &client, const QSt
 
 QString SyncEngine::contentOf(const icalendar::Item &item)
 {
-    return syncstate::content(daytext::stored(item.day), item.title, item.description);
+    return syncstate::content(daytext::stored(item.day), item.title, item.description)
+        + syncobject::timing(item.time, item.rule, recurrence::exceptionsText(item.exceptions), item.lead);
+}
+
+// The reminder's columns as the item gives them (NULL for what it lacks).
+QVariantList SyncEngine::valuesOf(const icalendar::Item &item)
+{
+    const auto text = [](const QString &value) { return value.isEmpty() ? QVariant() : QVariant(value); };
+    return {daytext::stored(item.day), item.title, item.description, icalendar::storedUid(item),
+            text(item.time), text(item.rule), text(recurrence::exceptionsText(item.exceptions)), text(item.lead)};
+}
+
+void SyncEngine::updateReminder(qint64 key, const icalendar::Item &item)
+{
+    exec(QStringLiteral("update lembrete set data = ?, titulo = ?, descricao = ?, uid = ?, hora = ?, "
+                        "repeticao = ?, excecoes = ?, antecedencia = ? where rowid = ?"),
+         valuesOf(item) << key);
+}
+
+qint64 SyncEngine::insertReminder(const icalendar::Item &item)
+{
+    return exec(QStringLiteral("insert into lembrete (data, titulo, descricao, uid, hora, repeticao, excecoes, "
+                               "antecedencia) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                valuesOf(item))
+        .toLongLong();
 }
 
 SyncOutcome SyncEngine::run()
 {
     m_outcome = SyncOutcome();
-    if (!m_db.isOpen() || !syncstate::ensure(m_db)) {
+    if (!m_db.isOpen() || !syncstate::ensure(m_db) || !recurrencecolumns::ensure(m_db)
+        || !icalobjects::ensure(m_db)) {
         fail(QStringLiteral("O banco de dados de lembretes não pôde ser preparado para a sincronização."));
         return m_outcome;
     }
@@ -157,6 +189,29 @@ bool SyncEngine::pull(const caldav::CollectionInfo &info)
             toFetch.append(version.href);
     }
 
+    // Most of the collection to fetch (a first sync): one calendar-query with
+    // the data costs the server far less than a multiget per batch.
+    if (toFetch.size() > 2 * m_batch && toFetch.size() * 2 > changed.size()) {
+        tell(QStringLiteral("Recebendo %1 objetos do servidor...").arg(toFetch.size()));
+        QList<caldav::ObjectData> objects;
+        if (m_client.fetchAll(&objects).ok()) {
+            const QSet<QString> wanted(toFetch.cbegin(), toFetch.cend());
+            objects.removeIf([&](const caldav::ObjectData &object) { return !wanted.contains(object.href); });
+            for (int first = 0; first < objects.size(); first += m_batch) {
+                if (!begin())
+                    return fail(m_sqlError);
+                for (const caldav::ObjectData &object : objects.mid(first, m_batch))
+                    applyObject(object);
+                if (!commit())
+                    return fail(m_sqlError);
+            }
+            QSet<QString> applied;
+            for (const caldav::ObjectData &object : std::as_const(objects))
+                applied.insert(object.href);
+            // Those that came and went meanwhile are asked for one by one.
+            toFetch.removeIf([&](const QString &href) { return applied.contains(href); });
+        }
+    }
     for (int first = 0; first < toFetch.size(); first += m_batch) {
         tell(QStringLiteral("Recebendo %1 de %2 objetos do servidor...")
                  .arg(qMin(first + m_batch, int(toFetch.size()))).arg(toFetch.size()));
@@ -188,8 +243,8 @@ bool SyncEngine::loadState()
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
             "select s.rowid, s.href, s.etag, s.uid, s.ocorrencia, s.chave, s.conteudo, "
-            "l.rowid is not null, coalesce(l.data, ''), coalesce(l.titulo, ''), coalesce(l.descricao, '') "
-            "from sincronia s left join lembrete l on l.rowid = s.chave"))) {
+            "l.rowid is not null, coalesce(l.data, ''), coalesce(l.titulo, ''), coalesce(l.descricao, ''), ")
+            + syncobject::timingSql(QStringLiteral("l")) + " from sincronia s left join lembrete l on l.rowid = s.chave")) {
         m_sqlError = query.lastError().text();
         return false;
     }
@@ -204,7 +259,8 @@ bool SyncEngine::loadState()
         row.agreed = query.value(6).toString();
         row.present = query.value(7).toBool();
         row.current = syncstate::content(query.value(8).toString(), query.value(9).toString(),
-                                         query.value(10).toString());
+                                         query.value(10).toString())
+            + (row.present ? query.value(11).toString() : QString());
         m_state[row.href].append(row);
     }
     return true;
@@ -219,15 +275,17 @@ bool SyncEngine::loadUnlinked()
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
-            "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, '') "
-            "from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid)"))) {
+            "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, ''), ")
+            + syncobject::timingSql(QStringLiteral("l"))
+            + " from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid)")) {
         m_sqlError = query.lastError().text();
         return false;
     }
     while (query.next()) {
         const qint64 key = query.value(0).toLongLong();
         const QString content = syncstate::content(query.value(2).toString(), query.value(3).toString(),
-                                                   query.value(4).toString());
+                                                   query.value(4).toString())
+            + query.value(5).toString();
         const QString uid = query.value(1).toString();
         if (!uid.isEmpty() && !m_unlinkedByUid.contains(uid)) {
             m_unlinkedByUid.insert(uid, key);
@@ -248,6 +306,7 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
     if (parsed.error.isEmpty())
         parsed = icalendar::parse(object.data, m_today);
     const QList<Row> rows = m_state.take(object.href);
+    keepObject(object, parsed.items);
     if (parsed.items.isEmpty()) {
         const QString reason = !parsed.error.isEmpty() ? parsed.error
             : !parsed.setAside.isEmpty()               ? parsed.setAside.constFirst().reason
@@ -269,6 +328,7 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
         exec(QStringLiteral("delete from sincronia where href = ?"), {object.href});
         for (const icalendar::Item &item : parsed.items)
             linkOrInsert(object.href, object.etag, item);
+        linkOccurrences(parsed.items);
         return;
     }
     const bool single = parsed.items.size() == 1 && parsed.items.constFirst().occurrence.isEmpty()
@@ -277,6 +337,41 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
         replaceSingle(object.etag, parsed.items.constFirst(), rows.constFirst());
     else
         replaceSeries(object.href, object.etag, parsed.items, rows);
+    linkOccurrences(parsed.items);
+}
+
+// The object is kept as it came, under its UID, so what is sent back is it
+// with only the changes made here. The days of its occurrences rewritten on
+// their own are excluded from its series, as when one is edited here, and
+// the series comes before them.
+void SyncEngine::keepObject(const caldav::ObjectData &object, QList<icalendar::Item> &items)
+{
+    QHash<QString, QList<QDate>> replaced;
+    for (const icalendar::Item &item : std::as_const(items))
+        if (item.replaces.isValid())
+            replaced[item.uid].append(item.replaces);
+    std::stable_partition(items.begin(), items.end(),
+                          [](const icalendar::Item &item) { return item.occurrence.isEmpty(); });
+    for (icalendar::Item &item : items) {
+        if (!item.occurrence.isEmpty())
+            break;
+        for (const QDate &day : replaced.value(item.uid))
+            if (!item.exceptions.contains(day))
+                item.exceptions.append(day);
+        std::sort(item.exceptions.begin(), item.exceptions.end());
+        if (!item.object.isEmpty() && object.data.size() <= icalendar::original::maxObjectBytes)
+            exec(QStringLiteral("insert or replace into lembrete_ical (uid, objeto) values (?, ?)"),
+                 {item.uid, object.data});
+    }
+}
+
+void SyncEngine::linkOccurrences(const QList<icalendar::Item> &items)
+{
+    for (const icalendar::Item &item : items)
+        if (item.replaces.isValid())
+            exec(QStringLiteral("update lembrete set serie = (select rowid from lembrete where uid = ? "
+                                "order by rowid limit 1), ocorrencia = ? where uid = ?"),
+                 {item.uid, daytext::stored(item.replaces), icalendar::storedUid(item)});
 }
 
 // An object new to this database: the same reminder already here (by UID, else
@@ -292,7 +387,7 @@ void SyncEngine::linkOrInsert(const QString &href, const QString &etag, const ic
         // The same UID with other content on both sides: the server's version
         // takes its place, the one here stays as a new reminder.
         const QStringList local = m_unlinkedContent.value(key).split(QChar(0x1f));
-        if (local.size() == 3) {
+        if (local.size() >= 3) {
             insertReminder(local.at(0), local.at(1) + kConflictSuffix, local.at(2), QVariant());
             ++m_outcome.conflicts;
         }
@@ -301,10 +396,9 @@ void SyncEngine::linkOrInsert(const QString &href, const QString &etag, const ic
         m_unlinkedByUid.remove(m_unlinkedUid.take(key));
         m_unlinkedByContent.remove(m_unlinkedContent.value(key), key);
         m_unlinkedContent.remove(key);
-        exec(QStringLiteral("update lembrete set data = ?, titulo = ?, descricao = ?, uid = ? where rowid = ?"),
-             {daytext::stored(item.day), item.title, item.description, uid, key});
+        updateReminder(key, item);
     } else {
-        key = insertReminder(daytext::stored(item.day), item.title, item.description, uid);
+        key = insertReminder(item);
         ++m_outcome.received;
     }
     insertRow(href, etag, item.uid, item.occurrence, key, content);
@@ -313,11 +407,10 @@ void SyncEngine::linkOrInsert(const QString &href, const QString &etag, const ic
 void SyncEngine::replaceSingle(const QString &etag, const icalendar::Item &item, const Row &row)
 {
     const QString content = contentOf(item);
-    const QString uid = icalendar::storedUid(item);
     QVariant key = row.key;
     if (!row.present) {
         // Removed here but changed there: the change wins, nothing is lost.
-        key = insertReminder(daytext::stored(item.day), item.title, item.description, uid);
+        key = insertReminder(item);
         ++m_outcome.received;
     } else {
         const bool changedHere = row.current != row.agreed && row.current != content;
@@ -327,8 +420,7 @@ void SyncEngine::replaceSingle(const QString &etag, const icalendar::Item &item,
             ++m_outcome.conflicts;
         }
         if (row.current != content) {
-            exec(QStringLiteral("update lembrete set data = ?, titulo = ?, descricao = ?, uid = ? where rowid = ?"),
-                 {daytext::stored(item.day), item.title, item.description, uid, key});
+            updateReminder(key.toLongLong(), item);
             ++m_outcome.received;
         }
     }
@@ -360,8 +452,7 @@ void SyncEngine::replaceSeries(const QString &href, const QString &etag,
             insertRow(href, etag, item.uid, item.occurrence, QVariant(), QString());
             continue;
         }
-        const qint64 key = insertReminder(daytext::stored(item.day), item.title, item.description,
-                                          icalendar::storedUid(item));
+        const qint64 key = insertReminder(item);
         insertRow(href, etag, item.uid, item.occurrence, key, contentOf(item));
         ++m_outcome.received;
     }

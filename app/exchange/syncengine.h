@@ -82,6 +82,13 @@ private:
     void replaceSeries(const QString &href, const QString &etag, const QList<icalendar::Item> &items,
                        const QList<Row> &rows);
 
+    static QVariantList valuesOf(const icalendar::Item &item);
+    void updateReminder(qint64 key, const icalendar::Item &item);
+    qint64 insertReminder(const icalendar::Item &item);
+    void keepObject(const caldav::ObjectData &object, QList<icalendar::Item> &items);
+    void linkOccurrences(const QList<icalendar::Item> &items);
+    void agreeWhole(const QString &href, const QString &etag, const QString &uid, qint64 series,
+                    const QByteArray &object);
     qint64 insertReminder(const QString &day, const QString &title, const QString &description,
                           const QVariant &uid);
     void insertRow(const QString &href, const QString &etag, const QString &uid,

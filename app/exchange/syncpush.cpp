@@ -1,6 +1,8 @@
 #include "exchange/syncengine.h"
 
 #include "exchange/icalendar.h"
+#include "exchange/syncobject.h"
+#include "store/recurrence.h"
 #include "store/daytext.h"
 
 #include <QCryptographicHash>
@@ -21,7 +23,37 @@ QString fileNameFor(const QString &uid)
         + QStringLiteral(".ics");
 }
 
+QString invalidDay(const QString &title, const QString &day)
+{
+    return QStringLiteral("O lembrete \"%1\" não foi enviado: sua data (%2) não é válida.").arg(title, day);
+}
+
+void setTiming(icalendar::Item &item, const QSqlQuery &query, int first)
+{
+    item.time = query.value(first).toString();
+    item.rule = query.value(first + 1).toString();
+    item.exceptions = recurrence::exceptionsFromText(query.value(first + 2).toString());
+    item.lead = query.value(first + 3).toString();
+}
+
 } // namespace
+
+// The server took the whole object: every reminder of it is agreed as it is
+// now, occurrences made here are linked to it, and the object sent is kept.
+void SyncEngine::agreeWhole(const QString &href, const QString &etag, const QString &uid, qint64 series,
+                            const QByteArray &object)
+{
+    exec(QStringLiteral("insert into sincronia (href, etag, uid, ocorrencia, chave, conteudo) "
+                        "select ?, ?, ?, replace(l.ocorrencia, '/', ''), l.rowid, '' from lembrete l "
+                        "where l.serie = ? and not exists (select 1 from sincronia s where s.chave = l.rowid)"),
+         {href, etag, uid, series});
+    exec(QStringLiteral("update sincronia set etag = ?, conteudo = coalesce((select l.data || char(31) || l.titulo "
+                        "|| char(31) || coalesce(l.descricao, '') || ")
+             + syncobject::timingSql(QStringLiteral("l"))
+             + QStringLiteral(" from lembrete l where l.rowid = sincronia.chave), '') where href = ?"),
+         {etag, href});
+    exec(QStringLiteral("insert or replace into lembrete_ical (uid, objeto) values (?, ?)"), {uid, object});
+}
 
 // --- sending the changes made here -----------------------------------------
 
@@ -29,11 +61,12 @@ bool SyncEngine::push()
 {
     struct Sent
     {
-        enum Kind { Removal, Edit, Addition } kind;
+        enum Kind { Removal, Edit, Addition, Whole } kind;
         QString href;
         QString uid;
         qint64 rowId = 0; // sincronia row for an edit, reminder for an addition
         QString content;
+        QByteArray object = {}; // sent whole, with the series' occurrences
     };
     QList<caldav::Request> requests;
     QList<Sent> sent;
@@ -41,18 +74,21 @@ bool SyncEngine::push()
     if (!begin())
         return fail(m_sqlError);
     {
-        // Removals: an object whose reminders are all gone is deleted on the
-        // server; a recurring one with some left keeps the rest.
+        // Removals: an object whose reminders are all gone, or whose series is,
+        // is deleted on the server; a recurring one with some left keeps the rest.
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         query.exec(QStringLiteral(
             "select s.href, max(s.etag), count(*), "
-            "sum(case when s.chave is null or l.rowid is null then 1 else 0 end) "
+            "sum(case when s.chave is null or l.rowid is null then 1 else 0 end), "
+            "sum(case when s.ocorrencia = '' and s.chave is not null and l.rowid is null then 1 else 0 end) "
             "from sincronia s left join lembrete l on l.rowid = s.chave group by s.href "
             "having sum(case when s.chave is not null and l.rowid is null then 1 else 0 end) > 0"));
         while (query.next()) {
             const QString href = query.value(0).toString();
-            if (query.value(2).toInt() == query.value(3).toInt()) {
+            // The series itself removed here removes the whole object, its
+            // occurrences rewritten on their own included.
+            if (query.value(2).toInt() == query.value(3).toInt() || query.value(4).toInt() > 0) {
                 requests.append(m_client.remove(href, query.value(1).toString()));
                 sent.append({Sent::Removal, href, {}, 0, {}});
             } else {
@@ -63,17 +99,35 @@ bool SyncEngine::push()
         }
     }
     {
-        // Edits: a single object is replaced if the server still has the
-        // version last seen; an edited occurrence of a recurring object
-        // becomes an object of its own, and the occurrence stays removed.
+        // Edits: an object kept from the server goes back whole with the
+        // changes made here patched in (an occurrence edited here as its
+        // RECURRENCE-ID, a removed one as EXDATE), if the server still has
+        // the version last seen. Others: a single object is replaced; an
+        // edited occurrence of an expanded one becomes an object of its own.
+        QSet<QString> whole;
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         query.exec(QStringLiteral(
             "select s.rowid, s.href, s.etag, s.uid, s.ocorrencia, l.rowid, l.data, l.titulo, "
-            "coalesce(l.descricao, ''), (select count(*) from sincronia t where t.href = s.href) "
+            "coalesce(l.descricao, ''), (select count(*) from sincronia t where t.href = s.href), "
+            "coalesce(l.serie, 0), coalesce(l.hora, ''), coalesce(l.repeticao, ''), coalesce(l.excecoes, ''), "
+            "coalesce(l.antecedencia, '') "
             "from sincronia s join lembrete l on l.rowid = s.chave "
-            "where s.conteudo <> l.data || char(31) || l.titulo || char(31) || coalesce(l.descricao, '')"));
+            "where s.conteudo <> l.data || char(31) || l.titulo || char(31) || coalesce(l.descricao, '') || ")
+            + syncobject::timingSql(QStringLiteral("l")));
         while (query.next()) {
+            const QString href = query.value(1).toString();
+            const qint64 series = query.value(10).toLongLong() != 0 ? query.value(10).toLongLong()
+                                                                    : query.value(5).toLongLong();
+            if (whole.contains(href))
+                continue;
+            const QByteArray patched = syncobject::patched(m_db, series, query.value(3).toString());
+            if (!patched.isEmpty()) {
+                whole.insert(href);
+                requests.append(m_client.put(href, patched, query.value(2).toString()));
+                sent.append({Sent::Whole, href, query.value(3).toString(), series, QString(), patched});
+                continue;
+            }
             const bool single = query.value(4).toString().isEmpty() && query.value(9).toInt() == 1;
             if (!single) {
                 exec(QStringLiteral("update sincronia set chave = null where rowid = ?"), {query.value(0)});
@@ -82,17 +136,14 @@ bool SyncEngine::push()
             }
             const QDate day = daytext::fromStored(query.value(6).toString());
             if (!day.isValid()) {
-                m_outcome.warnings.append(QStringLiteral("O lembrete \"%1\" não foi enviado: sua data (%2) "
-                                                         "não é válida.")
-                                              .arg(query.value(7).toString(), query.value(6).toString()));
+                m_outcome.warnings.append(invalidDay(query.value(7).toString(), query.value(6).toString()));
                 continue;
             }
-            const icalendar::Item item{day, query.value(7).toString(), query.value(8).toString(),
-                                       query.value(3).toString(), QString()};
-            requests.append(m_client.put(query.value(1).toString(), icalendar::eventObject(item, m_now),
-                                         query.value(2).toString()));
-            sent.append({Sent::Edit, query.value(1).toString(), item.uid, query.value(0).toLongLong(),
-                         contentOf(item)});
+            icalendar::Item item{day, query.value(7).toString(), query.value(8).toString(),
+                                 query.value(3).toString(), QString()};
+            setTiming(item, query, 11);
+            requests.append(m_client.put(href, icalendar::eventObject(item, m_now), query.value(2).toString()));
+            sent.append({Sent::Edit, href, item.uid, query.value(0).toLongLong(), contentOf(item)});
         }
     }
     {
@@ -106,16 +157,16 @@ bool SyncEngine::push()
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         query.exec(QStringLiteral(
-            "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, '') "
+            "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, ''), "
+            "coalesce(l.hora, ''), coalesce(l.repeticao, ''), coalesce(l.excecoes, ''), coalesce(l.antecedencia, '') "
             "from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid) "
+            "and not (l.serie is not null and l.serie in (select rowid from lembrete)) "
             "order by l.rowid"));
         const QString folder = m_client.collectionPath();
         while (query.next()) {
             const QDate day = daytext::fromStored(query.value(2).toString());
             if (!day.isValid()) {
-                m_outcome.warnings.append(QStringLiteral("O lembrete \"%1\" não foi enviado: sua data (%2) "
-                                                         "não é válida.")
-                                              .arg(query.value(3).toString(), query.value(2).toString()));
+                m_outcome.warnings.append(invalidDay(query.value(3).toString(), query.value(2).toString()));
                 continue;
             }
             QString uid = query.value(1).toString();
@@ -124,11 +175,13 @@ bool SyncEngine::push()
                 exec(QStringLiteral("update lembrete set uid = ? where rowid = ?"), {uid, query.value(0)});
             }
             taken.insert(uid);
-            const icalendar::Item item{day, query.value(3).toString(), query.value(4).toString(), uid,
-                                       QString()};
+            icalendar::Item item{day, query.value(3).toString(), query.value(4).toString(), uid, QString()};
+            setTiming(item, query, 5);
             const QString href = folder + fileNameFor(uid);
-            requests.append(m_client.put(href, icalendar::eventObject(item, m_now), QString()));
-            sent.append({Sent::Addition, href, uid, query.value(0).toLongLong(), contentOf(item)});
+            // A reminder whose object is kept (one put back by undo) goes back as that object.
+            const QByteArray kept = syncobject::patched(m_db, query.value(0).toLongLong(), uid);
+            requests.append(m_client.put(href, kept.isEmpty() ? icalendar::eventObject(item, m_now) : kept, QString()));
+            sent.append({Sent::Addition, href, uid, query.value(0).toLongLong(), contentOf(item), kept});
         }
     }
     if (!commit())
@@ -164,8 +217,14 @@ bool SyncEngine::push()
                      {reply.etag, change.content, change.rowId});
                 ++m_outcome.sent;
                 break;
+            case Sent::Whole:
+                agreeWhole(change.href, reply.etag, change.uid, change.rowId, change.object);
+                ++m_outcome.sent;
+                break;
             case Sent::Addition:
                 insertRow(change.href, reply.etag, change.uid, QString(), change.rowId, change.content);
+                if (!change.object.isEmpty())
+                    agreeWhole(change.href, reply.etag, change.uid, change.rowId, change.object);
                 ++m_outcome.sent;
                 break;
             }

@@ -6,6 +6,8 @@
 #include "forms/frmprincipal.h"
 #include "forms/schedulefields.h"
 #include "forms/windowkeys.h"
+
+#include <QLabel>
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "runtime/windowmanager.h"
@@ -41,6 +43,13 @@ frmlembretesys::frmlembretesys(runtime::Platform &platform, modgeral &store, QWi
     // The time, repetition and warning go below the description, above the buttons.
     m_when = new ScheduleFields(this);
     ui->layoutCampos->insertWidget(ui->layoutCampos->indexOf(ui->txtdesc) + 1, m_when);
+    m_place = new QLabel(this);
+    m_place->setObjectName(QStringLiteral("lbllocal"));
+    m_place->setAccessibleName(QStringLiteral("Local"));
+    m_place->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_place->setWordWrap(true);
+    m_place->hide();
+    ui->layoutCampos->insertWidget(ui->layoutCampos->indexOf(m_when), m_place);
     setTabOrder(ui->txtdesc, m_when);
     setTabOrder(m_when, ui->cmdacao);
     WindowKeys::install(*this, ui->cmdacao, false);
@@ -92,6 +101,7 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     m_occurrence = QDate();
     m_seriesKey = 0;
     fillTiming({});
+    showPlace(QString());
     ui->txtdata->setText(day);
     ui->txttitulo->setText(title);
     ui->txtdesc->setPlainText(description);
@@ -99,6 +109,12 @@ void frmlembretesys::fill(const QString &day, const QString &title, const QStrin
     const daytext::TypedDay typed = ui->txtdata->day();
     if (m_calendar && typed.ok())
         m_calendar->setProperty("SelectedDate", almanaq::toAutomationDate(typed.day));
+}
+
+void frmlembretesys::showPlace(const QString &place)
+{
+    m_place->setText(QStringLiteral("Local: ") + place);
+    m_place->setVisible(!place.isEmpty());
 }
 
 void frmlembretesys::fillTiming(const recurrencecolumns::Timing &timing)

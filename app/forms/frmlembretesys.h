@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+class QLabel;
 class ScheduleFields;
 class frmprincipal;
 class modgeral;
@@ -43,6 +44,8 @@ public:
     void fill(const QString &day, const QString &title, const QString &description);
     // Fills the time, repetition and warning fields with a stored reminder's.
     void fillTiming(const recurrencecolumns::Timing &timing);
+    // The reminder's place from the calendar it came from; hidden when empty.
+    void showPlace(const QString &place);
     // The edit rewrites no row: it makes the day occurrence of the series
     // seriesKey a reminder of its own. Until the next fill().
     void editOccurrence(qint64 seriesKey, const QDate &occurrence);
@@ -80,6 +83,7 @@ private:
     QPixmap m_picture;
     QWidget *m_calendar = nullptr;
     ScheduleFields *m_when = nullptr;
+    QLabel *m_place = nullptr; // the place the other calendar gave, shown only
     recurrencecolumns::Timing m_storedTiming; // what the reminder being edited had
     qint64 m_seriesKey = 0;
     QDate m_occurrence; // valid while one day of a series is being edited

@@ -1,5 +1,6 @@
 #include "forms/remindercommands.h"
 
+#include "exchange/keptplace.h"
 #include "forms/frmlembretesys.h"
 #include "forms/frmprincipal.h"
 #include "runtime/platform.h"
@@ -45,6 +46,7 @@ void ReminderCommands::edit(frmprincipal &mainWindow, qint64 key, const QDate &o
     m_store.setEditStatement(statement);
     const QDate day = occurrence.isValid() ? occurrence : daytext::fromStored(stored);
     editor->fill(day.isValid() ? daytext::shown(day) : stored, title, description);
+    editor->showPlace(keptplace::of(m_store.connection(), key, occurrence));
     recurrencecolumns::Timing timing = recurrencecolumns::read(m_store.connection(), key);
     if (!occurrence.isValid()) {
         editor->fillTiming(timing);

@@ -36,6 +36,9 @@ public:
     // reason in error(). With tls, it serves https with a self-signed
     // certificate that no client should accept.
     bool start(bool tls = false);
+    // The second server from Debian, xandikos (no password, collections under
+    // /user/calendars/), started in place of radicale.
+    bool startXandikos();
     // Makes another collection with MKCALENDAR and works on it from now on.
     bool useCollection(const QString &name);
     // Stops it at once (SIGKILL), as a crash or a pulled cable would.
@@ -67,6 +70,7 @@ private:
     QString m_error;
     QString m_collection = QStringLiteral("agenda");
     bool m_tls = false;
+    bool m_xandikos = false;
     QNetworkAccessManager m_network;
 };
 
@@ -104,6 +108,10 @@ elif op == "remove":
     cal.event_by_uid(args[0]).delete()
 elif op == "raw":
     cal.save_event(sys.stdin.read())
+elif op == "get":
+    sys.stdout.write(cal.event_by_uid(args[0]).data)
+elif op == "count":
+    print(len(cal.events()))
 )PY";
 }
 
@@ -174,6 +182,23 @@ inline bool RadicaleServer::start(bool tls)
     return tls || useCollection(m_collection);
 }
 
+inline bool RadicaleServer::startXandikos()
+{
+    m_xandikos = true;
+    if (!m_dir.isValid() || !QFile::exists(QStringLiteral("/usr/bin/xandikos"))) {
+        m_error = QStringLiteral("/usr/bin/xandikos is missing (Debian package xandikos)");
+        return false;
+    }
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) {
+        m_error = QStringLiteral("no free port on 127.0.0.1");
+        return false;
+    }
+    m_port = probe.serverPort();
+    probe.close();
+    return restart() && useCollection(m_collection);
+}
+
 inline bool RadicaleServer::useCollection(const QString &name)
 {
     m_collection = name;
@@ -188,6 +213,12 @@ inline bool RadicaleServer::useCollection(const QString &name)
 inline bool RadicaleServer::restart()
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    if (m_xandikos)
+        m_process.start(QStringLiteral("/usr/bin/xandikos"),
+                        {QStringLiteral("-d"), m_dir.filePath(QStringLiteral("storage")), QStringLiteral("--defaults"),
+                         QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                         QString::number(m_port)});
+    else
     m_process.start(QStringLiteral("/usr/bin/python3"),
                     {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"),
                      m_dir.filePath(QStringLiteral("config"))});
@@ -233,6 +264,8 @@ inline void RadicaleServer::kill()
 
 inline QUrl RadicaleServer::collection() const
 {
+    if (m_xandikos)
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/user/calendars/%2/").arg(m_port).arg(m_collection));
     return QUrl(QStringLiteral("%1://127.0.0.1:%2/%3/%4/")
                     .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
                     .arg(m_port)

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <ctime>
+
 namespace {
 
 class FakeVault final : public PasswordVault
@@ -138,6 +140,9 @@ private:
 private slots:
     void initTestCase()
     {
+        // Times in a zone are shown in the user's; the tests' user is in São Paulo.
+        qputenv("TZ", "America/Sao_Paulo");
+        tzset();
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     }
 
@@ -421,15 +426,22 @@ private slots:
         QVERIFY2(first.ok, qPrintable(first.message));
         QCOMPARE(first.warnings.size(), 1);
         QVERIFY2(first.message.contains(QStringLiteral("não pôde ser lido")), qPrintable(first.message));
-        QCOMPARE(device.reminders(), QStringList({QStringLiteral("2026/03/02|Aula"), QStringLiteral("2026/03/09|Aula"),
-                                                  QStringLiteral("2026/03/16|Aula")}));
+        // The series is one reminder with its rule, at the local time.
+        QCOMPARE(device.reminders(), QStringList({QStringLiteral("2026/03/02|Aula")}));
+        QSqlQuery timing(QStringLiteral("select hora || '|' || repeticao from lembrete"), device.db());
+        QVERIFY(timing.next());
+        QCOMPARE(timing.value(0).toString(), QStringLiteral("23:00|FREQ=WEEKLY;COUNT=3"));
 
-        // One occurrence removed here stays removed; the series stays on the server.
-        device.run(QStringLiteral("delete from lembrete where data = '2026/03/09'"));
+        // One occurrence removed here is excluded there; the series stays on the server.
+        device.run(QStringLiteral("update lembrete set excecoes = '2026/03/09'"));
         QVERIFY(sync(device).warnings.isEmpty());
         QVERIFY(sync(device).ok);
-        QCOMPARE(device.reminders(), QStringList({QStringLiteral("2026/03/02|Aula"), QStringLiteral("2026/03/16|Aula")}));
         QCOMPARE(serverReminders(), QStringList({QStringLiteral("2026/03/02|Aula")}));
+        const QString there = m_server.client({QStringLiteral("get"), QStringLiteral("semanal")});
+        QVERIFY2(there.contains(QStringLiteral("EXDATE;TZID=America/Sao_Paulo:20260309T230000"))
+                     && there.contains(QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=3"))
+                     && there.contains(QStringLiteral("DURATION:PT1H")),
+                 qPrintable(there));
     }
 
     void commandLineSyncReportsOnStandardError_data()

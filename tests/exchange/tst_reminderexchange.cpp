@@ -352,7 +352,7 @@ private slots:
         OpenStore target;
         const QString file = target.path(QStringLiteral("agenda.ics"));
         writeFile(file, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//PT\r\n"
-                        "BEGIN:VEVENT\r\nUID:r\r\nDTSTART;VALUE=DATE:20000101\r\nRRULE:FREQ=DAILY\r\n"
+                        "BEGIN:VEVENT\r\nUID:r\r\nDTSTART:20000101T080000\r\nRRULE:FREQ=HOURLY\r\n"
                         "SUMMARY:Remédio\r\nEND:VEVENT\r\n"
                         "BEGIN:VTODO\r\nUID:t\r\nSUMMARY:Sem dia\r\nEND:VTODO\r\n"
                         "END:VCALENDAR\r\n");

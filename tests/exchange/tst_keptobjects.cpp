@@ -1,0 +1,221 @@
+#include "exchange/reminderexchange.h"
+#include "store/modgeral.h"
+#include "store/uidcolumn.h"
+#include "support/fakeplatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <ctime>
+
+namespace {
+
+// A reminder database on its own program folder.
+struct Store
+{
+    Store()
+    {
+        fake.createEmptyDatabase();
+        store.abrirbanco();
+    }
+    QString path(const QString &name) const { return QDir(fake.folder()).filePath(name); }
+    exchange::ImportResult import(const QString &file)
+    {
+        return exchange::importCalendar(store, file, QDate(2026, 3, 10), fake.folder());
+    }
+    QByteArray exported()
+    {
+        const exchange::ExportResult result =
+            exchange::exportCalendar(store, path(QStringLiteral("saida.ics")), QDateTime(QDate(2026, 3, 10), QTime(9, 0)));
+        if (!result.ok)
+            qWarning() << result.error;
+        QFile file(path(QStringLiteral("saida.ics")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void run(const QString &sql)
+    {
+        QSqlQuery query(store.connection());
+        QVERIFY2(query.exec(sql), qPrintable(query.lastError().text()));
+    }
+    QStringList rows(const QString &sql) const
+    {
+        QStringList result;
+        QSqlQuery query(sql, store.connection());
+        while (query.next())
+            result.append(query.value(0).toString());
+        return result;
+    }
+    FakePlatform fake;
+    modgeral store{fake.platform()};
+};
+
+// The item blocks of a calendar, each as its sorted unfolded lines, by UID and RECURRENCE-ID.
+QMap<QString, QStringList> components(const QByteArray &data)
+{
+    QByteArray text = data;
+    text.replace("\r\n ", "").replace("\r\n\t", "");
+    QMap<QString, QStringList> blocks;
+    QStringList lines;
+    QString key;
+    int depth = 0;
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw.trimmed());
+        if (line == QLatin1String("BEGIN:VEVENT") || line == QLatin1String("BEGIN:VTIMEZONE"))
+            depth = 1, lines.clear(), key = line.mid(6);
+        else if (depth > 0 && (line == QLatin1String("END:VEVENT") || line == QLatin1String("END:VTIMEZONE"))) {
+            lines.sort();
+            blocks.insert(key, lines);
+            depth = 0;
+        } else if (depth > 0) {
+            if (line.startsWith(QLatin1String("UID:")) || line.startsWith(QLatin1String("RECURRENCE-ID"))
+                || line.startsWith(QLatin1String("TZID:")))
+                key += QLatin1Char('|') + line;
+            lines.append(line);
+        }
+    }
+    return blocks;
+}
+
+QString dataFile(const QString &name)
+{
+    return QFINDTESTDATA(QStringLiteral("data/kept/") + name);
+}
+
+} // namespace
+
+class tst_keptobjects : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // The user's zone decides the local day and time an event is shown on.
+        qputenv("TZ", "America/Sao_Paulo");
+        tzset();
+    }
+
+    void fileComesBackWithEveryPropertyAndTwiceAddsNothing_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("reminders");
+        QTest::newRow("hora, fuso, local, participantes, dois alarmes") << QStringLiteral("meeting.ics") << 1;
+        QTest::newRow("série com exceção e uma vez reescrita, dia inteiro") << QStringLiteral("series.ics") << 3;
+    }
+    void fileComesBackWithEveryPropertyAndTwiceAddsNothing()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, reminders);
+        Store store;
+        QFile input(dataFile(file));
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        const QByteArray original = input.readAll();
+        QVERIFY(store.import(dataFile(file)).ok);
+        QCOMPARE(store.rows(QStringLiteral("select count(*) from lembrete")).value(0).toInt(), reminders);
+        const exchange::ImportResult again = store.import(dataFile(file));
+        QVERIFY(again.ok);
+        QCOMPARE(again.imported, 0);
+        QCOMPARE(store.rows(QStringLiteral("select count(*) from lembrete")).value(0).toInt(), reminders);
+        QCOMPARE(components(store.exported()), components(original));
+    }
+
+    void timesRulesAndOccurrencesAreReadNatively_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("expected");
+        // 12:30 in Tokyo is 00:30 of the same day in São Paulo (12 hours behind).
+        QTest::newRow("fuso") << QStringLiteral("meeting.ics")
+                              << QStringList{QStringLiteral("2026/03/10|00:30|||30|||Reunião de obra")};
+        QTest::newRow("série") << QStringLiteral("series.ics")
+                               << QStringList{QStringLiteral("2026/03/02|09:00|FREQ=WEEKLY;BYDAY=MO|2026/03/09,"
+                                                             "2026/03/16||||Aula"),
+                                              QStringLiteral("2026/03/16|11:00||||2026/03/16|1|Aula (mudou)"),
+                                              QStringLiteral("2026/03/20|||||||Feriado")};
+    }
+    void timesRulesAndOccurrencesAreReadNatively()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, expected);
+        Store store;
+        QVERIFY(store.import(dataFile(file)).ok);
+        QCOMPARE(store.rows(QStringLiteral(
+                     "select data || '|' || coalesce(hora, '') || '|' || coalesce(repeticao, '') || '|' || "
+                     "coalesce(excecoes, '') || '|' || coalesce(antecedencia, '') || '|' || coalesce(ocorrencia, '') "
+                     "|| '|' || coalesce((select 1 from lembrete s where s.rowid = l.serie), '') || '|' || titulo "
+                     "from lembrete l order by data, titulo")),
+                 expected);
+    }
+
+    // Only what was changed here is written into the object; the rest stays.
+    void changesArePatchedIntoTheKeptObject_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        const QStringList kept{QStringLiteral("LOCATION:Sala 2\\, prédio B"),
+                               QStringLiteral("ATTENDEE;CN=Bruno;PARTSTAT=ACCEPTED:mailto:bruno@example.org"),
+                               QStringLiteral("X-OUTRO-APP;X-NIVEL=2:valor próprio"), QStringLiteral("TRIGGER:-P1D"),
+                               QStringLiteral("CATEGORIES:OBRA"), QStringLiteral("SEQUENCE:4")};
+        QTest::newRow("título") << QStringLiteral("titulo = 'Obra'")
+                                << kept + QStringList{QStringLiteral("SUMMARY:Obra"),
+                                                      QStringLiteral("DTSTART;TZID=Asia/Tokyo:20260310T123000"),
+                                                      QStringLiteral("TRIGGER:-PT30M")}
+                                << QStringList{QStringLiteral("SUMMARY:Reunião de obra")};
+        QTest::newRow("hora") << QStringLiteral("hora = '01:00'")
+                              << kept + QStringList{QStringLiteral("DTSTART;TZID=Asia/Tokyo:20260310T130000"),
+                                                    QStringLiteral("DTEND;TZID=Asia/Tokyo:20260310T143000")}
+                              << QStringList{QStringLiteral("DTSTART;TZID=Asia/Tokyo:20260310T123000")};
+        QTest::newRow("dia inteiro") << QStringLiteral("hora = null")
+                                     << kept + QStringList{QStringLiteral("DTSTART;VALUE=DATE:20260310")}
+                                     << QStringList{QStringLiteral("DTSTART;TZID=Asia/Tokyo:20260310T123000")};
+        QTest::newRow("repetição e dia excluído")
+            << QStringLiteral("repeticao = 'FREQ=DAILY;COUNT=5', excecoes = '2026/03/11'")
+            << kept + QStringList{QStringLiteral("RRULE:FREQ=DAILY;COUNT=5"),
+                                  QStringLiteral("EXDATE;TZID=Asia/Tokyo:20260311T123000")}
+            << QStringList();
+        QTest::newRow("aviso") << QStringLiteral("antecedencia = '45'")
+                               << kept + QStringList{QStringLiteral("TRIGGER:-PT45M")}
+                               << QStringList{QStringLiteral("TRIGGER:-PT30M")};
+        QTest::newRow("nada") << QStringLiteral("titulo = titulo")
+                              << QStringList{QStringLiteral("SEQUENCE:3"), QStringLiteral("SUMMARY:Reunião de obra")}
+                              << QStringList{QStringLiteral("SEQUENCE:4")};
+    }
+    void changesArePatchedIntoTheKeptObject()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        Store store;
+        QVERIFY(store.import(dataFile(QStringLiteral("meeting.ics"))).ok);
+        store.run(QStringLiteral("update lembrete set ") + change);
+        const QStringList lines = components(store.exported()).value(QStringLiteral("VEVENT|UID:reuniao-1@outro"));
+        for (const QString &line : present)
+            QVERIFY2(lines.contains(line), qPrintable(line + QLatin1String(" missing from:\n") + lines.join('\n')));
+        for (const QString &line : absent)
+            QVERIFY2(!lines.contains(line), qPrintable(line));
+    }
+
+    // Copies an earlier version made, one per occurrence, become the one series again.
+    void expandedCopiesFoldIntoTheSeries()
+    {
+        Store store;
+        QVERIFY(uidcolumn::ensure(store.store.connection()));
+        store.run(QStringLiteral(
+            "insert into lembrete (data, titulo, descricao, uid) values "
+            "('2026/03/02', 'Aula', '', 'semanal-1@outro/20260302T090000'), "
+            "('2026/03/23', 'Aula', '', 'semanal-1@outro/20260323T090000'), "
+            "('2026/03/30', 'Aula na quadra', '', 'semanal-1@outro/20260330T090000')"));
+        QVERIFY(store.import(dataFile(QStringLiteral("series.ics"))).ok);
+        QCOMPARE(store.rows(QStringLiteral("select titulo || '|' || coalesce(excecoes, '') || '|' || "
+                                           "coalesce(ocorrencia, '') from lembrete order by rowid")),
+                 (QStringList{QStringLiteral("Aula na quadra||2026/03/30"),
+                              QStringLiteral("Aula|2026/03/09,2026/03/16,2026/03/30|"), QStringLiteral("Feriado||"),
+                              QStringLiteral("Aula (mudou)||2026/03/16")}));
+    }
+};
+
+QTEST_MAIN(tst_keptobjects)
+#include "tst_keptobjects.moc"
