@@ -2,6 +2,7 @@
 #include "ui_frmpormes.h"
 
 #include "forms/backgroundpicture.h"
+#include "forms/listenterkey.h"
 #include "forms/reminderlistmodel.h"
 #include "forms/windowkeys.h"
 
@@ -16,7 +17,6 @@
 #include <almanaqlib.h>
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -31,7 +31,7 @@ frmpormes::frmpormes(runtime::Platform &platform, modgeral &store, QWidget *pare
     ui->setupUi(this);
     ui->lstlista->setModel(m_rows);
     fitColumns();
-    ui->lstlista->installEventFilter(this);
+    ListEnterKey::install(*ui->lstlista, [this](const QModelIndex &index) { lstlista_DblClick(index); });
     connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmpormes::lstlista_DblClick);
     createCalendar();
     WindowKeys::install(*this, nullptr, true);
@@ -102,18 +102,6 @@ void frmpormes::lstlista_DblClick(const QModelIndex &index)
 {
     if (index.isValid())
         emit abrirLembrete(m_rows->key(index.row()));
-}
-
-bool frmpormes::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            lstlista_DblClick(ui->lstlista->currentIndex());
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool frmpormes::fail(const QString &description)

@@ -50,7 +50,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void lstlista_DblClick(const QModelIndex &index);

@@ -1,6 +1,7 @@
 #include "forms/frmprocurar.h"
 #include "ui_frmprocurar.h"
 
+#include "forms/listenterkey.h"
 #include "forms/reminderlistmodel.h"
 #include "forms/windowkeys.h"
 #include "runtime/platform.h"
@@ -10,7 +11,6 @@
 #include "store/remindersearch.h"
 #include "store/startupwork.h"
 
-#include <QKeyEvent>
 #include <algorithm>
 
 frmprocurar::frmprocurar(runtime::Platform &platform, modgeral &store, QWidget *parent)
@@ -25,7 +25,7 @@ frmprocurar::frmprocurar(runtime::Platform &platform, modgeral &store, QWidget *
     const int dayWidth = ui->lstlista->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
     ui->lstlista->setColumnWidth(ReminderListModel::DayColumn, std::max(79, dayWidth));
     ui->lstlista->setColumnWidth(ReminderListModel::TitleColumn, 330);
-    ui->lstlista->installEventFilter(this);
+    ListEnterKey::install(*ui->lstlista, [this](const QModelIndex &index) { lstlista_DblClick(index); });
     connect(ui->txtprocurar, &QLineEdit::textChanged, this, &frmprocurar::procurar);
     connect(ui->lstlista, &QAbstractItemView::doubleClicked, this, &frmprocurar::lstlista_DblClick);
     // While its index is being built the search says so, and runs once it is ready.
@@ -110,16 +110,4 @@ void frmprocurar::changeEvent(QEvent *event)
     // Back in the window: other programs may have changed the reminders.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         procurar();
-}
-
-bool frmprocurar::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->lstlista && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            lstlista_DblClick(ui->lstlista->currentIndex());
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -38,7 +38,6 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void lstlista_DblClick(const QModelIndex &index);

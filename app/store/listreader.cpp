@@ -3,6 +3,7 @@
 #include "store/modgeral.h"
 #include "store/daytext.h"
 #include "store/reminderrows.h"
+#include "store/sqlitehandle.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -10,16 +11,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    if (!db.isOpen())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
 
 QByteArrayView columnText(sqlite3_stmt *statement, int column)
 {
@@ -79,7 +70,7 @@ bool ListReader::run(const Statement &statement, ReminderRows &rows, const Sched
     m_error.clear();
     m_firstRowWithoutTitle = -1;
     m_started = false;
-    sqlite3 *db = handleOf(m_connection);
+    sqlite3 *db = sqliteHandleOf(m_connection);
     if (!db) {
         m_error = QStringLiteral("o banco de dados não está aberto.");
         return false;

@@ -2,6 +2,7 @@
 
 #include "store/indexsteps.h"
 #include "store/searchindex.h"
+#include "store/sqlitehandle.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -17,14 +18,6 @@ namespace {
 
 using indexsteps::has;
 using indexsteps::number;
-
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
 
 // chave_titulo(text): the same folding QString::compare applies without
 // regard to case, code point by code point, so two keys are equal exactly
@@ -155,7 +148,7 @@ QString titleKey(const QString &title)
 
 bool registerFunctions(const QSqlDatabase &connection)
 {
-    sqlite3 *handle = handleOf(connection);
+    sqlite3 *handle = sqliteHandleOf(connection);
     return handle
            && sqlite3_create_function_v2(handle, "chave_titulo", 1,
                                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,

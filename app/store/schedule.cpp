@@ -3,6 +3,7 @@
 #include "store/daytext.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedulecache.h"
+#include "store/sqlitehandle.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -16,16 +17,6 @@
 #include <thread>
 
 namespace {
-
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    if (!db.isOpen())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
 
 QByteArray columnBytes(sqlite3_stmt *statement, int column)
 {
@@ -156,7 +147,7 @@ bool Schedule::refresh(const QSqlDatabase &db, const QString &path, const QDate 
 
 bool Schedule::read(const QSqlDatabase &db, QString *error)
 {
-    sqlite3 *handle = handleOf(db);
+    sqlite3 *handle = sqliteHandleOf(db);
     if (!handle) {
         *error = QStringLiteral("o banco de dados não está aberto.");
         return false;
@@ -273,7 +264,7 @@ bool Schedule::hasUnsaved() const
 
 bool Schedule::save(const QSqlDatabase &db, QString *error)
 {
-    sqlite3 *handle = handleOf(db);
+    sqlite3 *handle = sqliteHandleOf(db);
     if (!handle || !m_counted.isValid()) {
         *error = QStringLiteral("o banco de dados não está aberto.");
         return false;
