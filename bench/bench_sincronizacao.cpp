@@ -4,7 +4,9 @@
 //  - a sync with nothing to do at that size,
 //  - the first sync of M local reminders into an empty collection (default
 //    1,000; every new object is one conditional PUT).
-// Usage: bench_sincronizacao [N] [M]
+// Usage: bench_sincronizacao [--xandikos] [--repetidos R] [N] [M]
+//   --xandikos      runs against Debian's xandikos instead of radicale;
+//   --repetidos R   makes every (N/R)th pulled event a weekly series of ten.
 
 #include "exchange/caldavclient.h"
 #include "exchange/icalendar.h"
@@ -15,12 +17,16 @@
 #include "store/modgeral.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -72,36 +78,89 @@ double timedSync(Device &device, const QUrl &collection, SyncOutcome *outcome)
     return clock.elapsed() / 1000.0;
 }
 
+// Lays the objects one PUT each (xandikos takes no whole calendar on the
+// collection), a few at a time; the number answered 201.
+int layOneByOne(const QUrl &collection, const QList<icalendar::Item> &items)
+{
+    QNetworkAccessManager network;
+    QEventLoop loop;
+    const QDateTime stamp = QDateTime::currentDateTimeUtc();
+    int next = 0, pending = 0, created = 0;
+    std::function<void()> send = [&] {
+        while (pending < 6 && next < items.size()) {
+            const icalendar::Item &item = items.at(next++);
+            QUrl url = collection;
+            url.setPath(collection.path() + item.uid + QStringLiteral(".ics"));
+            QNetworkRequest request(url);
+            request.setHeader(QNetworkRequest::ContentTypeHeader, "text/calendar; charset=utf-8");
+            request.setTransferTimeout(60000);
+            QNetworkReply *reply = network.put(request, icalendar::eventObject(item, stamp));
+            ++pending;
+            QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply] {
+                created += reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 201;
+                reply->deleteLater();
+                --pending;
+                send();
+                if (pending == 0)
+                    loop.quit();
+            });
+        }
+    };
+    send();
+    if (pending > 0)
+        loop.exec();
+    return created;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int pulled = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10000;
-    const int pushed = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1000;
+    QStringList arguments = app.arguments().mid(1);
+    const bool xandikos = arguments.removeAll(QStringLiteral("--xandikos")) > 0;
+    int repeating = 0;
+    if (const int at = arguments.indexOf(QStringLiteral("--repetidos")); at >= 0 && at + 1 < arguments.size()) {
+        repeating = arguments.at(at + 1).toInt();
+        arguments.remove(at, 2);
+    }
+    const int pulled = arguments.size() > 0 ? arguments.at(0).toInt() : 10000;
+    const int pushed = arguments.size() > 1 ? arguments.at(1).toInt() : 1000;
     QTextStream out(stdout);
 
     RadicaleServer server;
-    if (!server.start()) {
-        out << "radicale: " << server.error() << '\n';
+    if (!(xandikos ? server.startXandikos() : server.start())) {
+        out << "servidor: " << server.error() << '\n';
         return 1;
     }
 
-    // The server's side is laid in one request (radicale takes a whole
-    // calendar PUT on the collection), so only the sync is timed.
+    // The server's side is laid before the timing: in one request on radicale
+    // (it takes a whole calendar PUT on the collection), one PUT per object on
+    // xandikos.
     QList<icalendar::Item> items;
     const QDate first(2026, 1, 1);
-    for (int index = 0; index < pulled; ++index)
+    const int every = repeating > 0 ? qMax(1, pulled / repeating) : 0;
+    for (int index = 0; index < pulled; ++index) {
         items.append({first.addDays(index % 730), QStringLiteral("Lembrete %1").arg(index),
                       QStringLiteral("Descrição do lembrete %1").arg(index),
                       QStringLiteral("bench-%1@zedozarir").arg(index), QString()});
-    const int laid = server.request("PUT", server.collection().path(),
-                                    icalendar::calendarFile(items, QDateTime::currentDateTimeUtc()),
-                                    "text/calendar; charset=utf-8", 600000);
-    if (laid != 201) {
-        out << "the collection could not be laid: HTTP " << laid << '\n';
+        if (every > 0 && index % every == 0 && index / every < repeating)
+            items.last().rule = QStringLiteral("FREQ=WEEKLY;COUNT=10");
+    }
+    QElapsedTimer laying;
+    laying.start();
+    const bool laidAll = xandikos ? layOneByOne(server.collection(), items) == items.size()
+                                  : server.request("PUT", server.collection().path(),
+                                                   icalendar::calendarFile(items, QDateTime::currentDateTimeUtc()),
+                                                   "text/calendar; charset=utf-8", 600000)
+                                        == 201;
+    if (!laidAll) {
+        out << "the collection could not be laid\n";
         return 1;
     }
+    out << QStringLiteral("(%1: %2 objetos, %3 repetidos, postos em %4 s, fora da medida)\n")
+               .arg(xandikos ? "xandikos" : "radicale").arg(pulled).arg(repeating)
+               .arg(laying.elapsed() / 1000.0, 0, 'f', 2);
 
     // Radicale parses every object of a collection laid whole once, the first
     // time a client syncs with it (objects sent one by one are parsed as they
@@ -132,7 +191,7 @@ int main(int argc, char *argv[])
 
     if (pushed > 0) {
         if (!server.useCollection(QStringLiteral("envio"))) {
-            out << "radicale: " << server.error() << '\n';
+            out << "servidor: " << server.error() << '\n';
             return 1;
         }
         Device local;
