@@ -240,6 +240,7 @@ private slots:
                  QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 &#10003; &#127874; \x9c"));
         QCOMPARE(cp1252::encode(text, cp1252::Unmappable::QuestionMark),
                  QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 ? ? \x9c"));
+        QCOMPARE(cp1252::encode(QStringLiteral("\u0161\u0178\u00ff"), cp1252::Unmappable::QuestionMark), QByteArray("\x9a\x9f\xff"));
         QCOMPARE(cp1252::encode(QString(QChar(0xD800)), cp1252::Unmappable::CharacterReference),
                  QByteArray("&#65533;"));
     }
