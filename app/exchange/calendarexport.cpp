@@ -46,37 +46,106 @@ QString derivedUid(const Row &row)
     return QStringLiteral("%1-%2@zedozarir").arg(row.key).arg(QString::fromLatin1(hash.result().left(8).toHex()));
 }
 
-// In day and title order; rows added together keep the order they were
-// added in. Read without the index, which a damaged file may have lost.
-bool readRows(const QSqlDatabase &db, QList<Row> *rows, QString *error)
+// Reads the rows in day and title order (rows added together keep the order
+// they were added in), one at a time, without the index, which a damaged file
+// may have lost; with each row the object it came from, when one was kept.
+class RowReader
 {
-    const bool timing = recurrencecolumns::exist(db);
-    const QString columns = timing ? QStringLiteral("hora, repeticao, excecoes, antecedencia, serie, ocorrencia")
-                                   : QStringLiteral("null, null, null, null, null, null");
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select rowid, data, titulo, descricao, %1, %2 from lembrete not indexed "
-                                   "order by data, titulo, rowid")
-                        .arg(uidcolumn::exists(db) ? QStringLiteral("uid") : QStringLiteral("null"), columns))) {
-        *error = importwriting::describe(QStringLiteral("os lembretes não puderam ser lidos"), query.lastError());
+public:
+    explicit RowReader(const QSqlDatabase &db) : m_db(db), m_query(db) { m_query.setForwardOnly(true); }
+
+    // where narrows the rows read (an SQL condition on table l, or empty).
+    bool start(const QString &where, QString *error)
+    {
+        const bool timing = recurrencecolumns::exist(m_db);
+        if (!timing && !where.isEmpty())
+            return true; // without the columns there are no series, so no rows
+        const bool uids = uidcolumn::exists(m_db);
+        const bool objects = uids && icalobjects::exists(m_db);
+        const QString columns = timing ? QStringLiteral("l.hora, l.repeticao, l.excecoes, l.antecedencia, l.serie, "
+                                                        "l.ocorrencia")
+                                       : QStringLiteral("null, null, null, null, null, null");
+        const QString sql =
+            QStringLiteral("select l.rowid, l.data, l.titulo, l.descricao, %1, %2, %3 from lembrete l not indexed %4 "
+                           "%5 order by l.data, l.titulo, l.rowid")
+                .arg(uids ? QStringLiteral("l.uid") : QStringLiteral("null"), columns,
+                     objects ? QStringLiteral("o.objeto") : QStringLiteral("null"),
+                     objects ? QStringLiteral("left join lembrete_ical o on o.uid = l.uid") : QString(),
+                     where.isEmpty() ? where : QStringLiteral("where ") + where);
+        m_started = m_query.exec(sql);
+        if (!m_started)
+            *error = importwriting::describe(QStringLiteral("os lembretes não puderam ser lidos"), m_query.lastError());
+        return m_started;
+    }
+
+    // False at the end or on an error (see failed()).
+    bool next(Row *row, QByteArray *object)
+    {
+        while (m_started && m_query.next()) {
+            const qint64 key = m_query.value(0).toLongLong();
+            if (m_count > 0 && key == m_lastKey)
+                continue; // a second object under the same UID in a damaged file
+            m_lastKey = key;
+            ++m_count;
+            *row = Row{key, m_query.value(1).toString(), m_query.value(2).toString(), m_query.value(3).toString(),
+                       m_query.value(4).toString(), m_query.value(5).toString(), m_query.value(6).toString(),
+                       m_query.value(7).toString(), m_query.value(8).toString(), m_query.value(9).toLongLong(),
+                       m_query.value(10).toString()};
+            if (row->uid.isEmpty())
+                row->uid = derivedUid(*row);
+            *object = m_query.value(11).toByteArray();
+            return true;
+        }
         return false;
     }
-    while (query.next()) {
-        Row row{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
-                query.value(3).toString(), query.value(4).toString(), query.value(5).toString(),
-                query.value(6).toString(), query.value(7).toString(), query.value(8).toString(),
-                query.value(9).toLongLong(), query.value(10).toString()};
-        if (row.uid.isEmpty())
-            row.uid = derivedUid(row);
-        rows->append(row);
-    }
-    if (query.lastError().isValid()) {
+
+    bool failed(QString *error) const
+    {
+        if (!m_query.lastError().isValid())
+            return false;
         *error = importwriting::describe(
-            QStringLiteral("a leitura dos lembretes parou depois de %1 deles").arg(rows->size()), query.lastError());
-        return false;
+            QStringLiteral("a leitura dos lembretes parou depois de %1 deles").arg(m_count), m_query.lastError());
+        return true;
     }
-    return true;
-}
+
+private:
+    QSqlDatabase m_db;
+    QSqlQuery m_query;
+    bool m_started = false;
+    qint64 m_lastKey = 0;
+    qint64 m_count = 0;
+};
+
+// The occurrences rewritten on their own, by the key of their series (the
+// most recently read first), and which of those series still exist. Only
+// these rows are held while the others are written one by one.
+struct Occurrences
+{
+    QMultiHash<qint64, Row> bySeries;
+    QSet<qint64> livingSeries;
+
+    bool read(const QSqlDatabase &db, QString *error)
+    {
+        RowReader reader(db);
+        if (!reader.start(QStringLiteral("l.serie is not null"), error))
+            return false;
+        Row row;
+        QByteArray object;
+        while (reader.next(&row, &object))
+            if (row.series != 0)
+                bySeries.insert(row.series, row);
+        if (reader.failed(error))
+            return false;
+        QSqlQuery exists(db);
+        exists.prepare(QStringLiteral("select 1 from lembrete where rowid = ?"));
+        for (const qint64 series : bySeries.uniqueKeys()) {
+            exists.bindValue(0, series);
+            if (exists.exec() && exists.next())
+                livingSeries.insert(series);
+        }
+        return true;
+    }
+};
 
 icalendar::Item itemOf(const Row &row, const QDate &day)
 {
@@ -98,7 +167,11 @@ icalendar::original::Fields fieldsOfItem(const icalendar::Item &item)
 class Writer
 {
 public:
-    Writer(QIODevice &out, const QDateTime &stamp, Counts *counts) : m_out(out), m_stamp(stamp), m_counts(counts) {}
+    // The stamp in UTC: a local one would look the zone up again for every event.
+    Writer(QIODevice &out, const QDateTime &stamp, Counts *counts)
+        : m_out(out), m_stamp(stamp.toUTC()), m_counts(counts)
+    {
+    }
 
     bool series(const icalendar::Item &master, QList<icalendar::Item> occurrences, const QByteArray &object)
     {
@@ -155,21 +228,16 @@ icalendar::original::Fields fieldsOf(const QDate &day, const QString &title, con
 
 bool write(const QSqlDatabase &db, QIODevice &out, const QDateTime &stamp, Counts *counts, QString *error)
 {
-    QList<Row> rows;
-    if (!readRows(db, &rows, error))
+    Occurrences linked;
+    RowReader reader(db);
+    if (!linked.read(db, error) || !reader.start(QString(), error))
         return false;
-    QSet<qint64> keys;
-    QMultiHash<qint64, int> linked;
-    for (int index = 0; index < rows.size(); ++index) {
-        keys.insert(rows.at(index).key);
-        if (rows.at(index).series != 0)
-            linked.insert(rows.at(index).series, index);
-    }
-    const QHash<QString, QByteArray> objects = icalobjects::readAll(db);
     Writer writer(out, stamp, counts);
     bool ok = writer.put(icalendar::calendarHeader());
-    for (const Row &row : std::as_const(rows)) {
-        if (row.series != 0 && keys.contains(row.series))
+    Row row;
+    QByteArray object;
+    while (ok && reader.next(&row, &object)) {
+        if (row.series != 0 && linked.livingSeries.contains(row.series))
             continue; // written with its series
         const QDate day = daytext::fromStored(row.day);
         if (!day.isValid()) {
@@ -177,16 +245,17 @@ bool write(const QSqlDatabase &db, QIODevice &out, const QDateTime &stamp, Count
             continue;
         }
         QList<icalendar::Item> occurrences;
-        for (int index : linked.values(row.key)) {
-            const Row &own = rows.at(index);
+        for (const Row &own : linked.bySeries.values(row.key)) {
             const QDate ownDay = daytext::fromStored(own.day);
             icalendar::Item occurrence = itemOf(own, ownDay);
             occurrence.replaces = daytext::fromStored(own.replaces);
             if (ownDay.isValid() && occurrence.replaces.isValid())
                 occurrences.append(occurrence);
         }
-        ok = ok && writer.series(itemOf(row, day), occurrences, objects.value(row.uid));
+        ok = writer.series(itemOf(row, day), occurrences, object);
     }
+    if (reader.failed(error))
+        return false;
     ok = ok && writer.put("END:VCALENDAR\r\n");
     if (!ok)
         *error = QStringLiteral("o arquivo não pôde ser gravado (%1).").arg(out.errorString());

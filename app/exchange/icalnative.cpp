@@ -168,6 +168,8 @@ icaltimetype valueFor(const QDate &day, const QString &time, icalproperty *refer
     value.year = day.year();
     value.month = day.month();
     value.day = day.day();
+    if (time.isEmpty())
+        return value; // the whole day, as most reminders are (reading no time is not free)
     const QTime clock = QTime::fromString(time, QStringLiteral("HH:mm"));
     if (!clock.isValid())
         return value;
