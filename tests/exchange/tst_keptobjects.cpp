@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ctime>
@@ -82,6 +85,75 @@ QMap<QString, QStringList> components(const QByteArray &data)
 QString dataFile(const QString &name)
 {
     return QFINDTESTDATA(QStringLiteral("data/kept/") + name);
+}
+
+QString run(const QString &program, const QStringList &arguments, QString *failure)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        *failure = program + QStringLiteral(" failed: ") + process.errorString() + QLatin1Char(' ')
+            + QString::fromUtf8(process.readAllStandardError());
+        process.kill();
+        process.waitForFinished();
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Each event as Python's icalendar reads it: UID, RECURRENCE-ID, title, start
+// and end (with their zone), rule, excluded starts, place, attendees, alarms
+// and X- properties.
+QStringList readByPythonIcalendar(const QString &file, QString *failure)
+{
+    const QString script = QStringLiteral(R"(
+import sys, icalendar
+def when(p):
+    zone = getattr(getattr(p.dt, 'tzinfo', None), 'zone', '')
+    return p.dt.isoformat() + (' ' + zone if zone else '')
+def listed(v):
+    return [] if v is None else v if isinstance(v, list) else [v]
+for e in icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read()).walk('VEVENT'):
+    print('|'.join([e['UID'], when(e['RECURRENCE-ID']) if 'RECURRENCE-ID' in e else '', e['SUMMARY'],
+                    when(e['DTSTART']), when(e['DTEND']) if 'DTEND' in e else '',
+                    e['RRULE'].to_ical().decode() if 'RRULE' in e else '',
+                    ','.join(d.dt.isoformat() for x in listed(e.get('EXDATE')) for d in x.dts),
+                    e.get('LOCATION', ''), ','.join(listed(e.get('ATTENDEE'))),
+                    ','.join('%s %s' % (a['ACTION'], a['TRIGGER'].dt) for a in e.walk('VALARM')),
+                    ','.join('%s=%s' % (k, v) for k, v in e.items() if k.startswith('X-'))]))
+)");
+    QStringList lines = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, file}, failure)
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+}
+
+// What calcurse keeps after importing the file: its appointment lines (day,
+// times, repetition with excluded days, alarm mark, title), each note (the
+// description and place) in brackets instead of the note's file name.
+QStringList readByCalcurse(const QString &file, QString *failure)
+{
+    QTemporaryDir home;
+    const QString report =
+        run(QStringLiteral("calcurse"), {QStringLiteral("-D"), home.path(), QStringLiteral("-i"), file}, failure);
+    if (!report.contains(QLatin1String(" 0 skipped")))
+        *failure += QStringLiteral("calcurse skipped part of the file: ") + report;
+    QFile apts(home.filePath(QStringLiteral("apts")));
+    if (!apts.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpression note(QStringLiteral(">([0-9a-f]{40}) ?"));
+    QStringList lines;
+    for (QString line : QString::fromUtf8(apts.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = note.match(line);
+        if (match.hasMatch()) {
+            QFile text(home.filePath(QStringLiteral("notes/") + match.captured(1)));
+            text.open(QIODevice::ReadOnly);
+            const QString content = QString::fromUtf8(text.readAll()).trimmed().replace(QLatin1Char('\n'), " / ");
+            line.replace(match.capturedStart(), match.capturedLength(), QStringLiteral(" [%1] ").arg(content));
+        }
+        lines.append(line.simplified());
+    }
+    lines.sort();
+    return lines;
 }
 
 } // namespace
@@ -196,6 +268,55 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line + QLatin1String(" missing from:\n") + lines.join('\n')));
         for (const QString &line : absent)
             QVERIFY2(!lines.contains(line), qPrintable(line));
+    }
+
+    // Kept objects (zone, place, attendee, alarms, X- properties, a series
+    // with an excluded day and an override, a whole day) and one of this
+    // program's own (a time, a weekly rule, an excluded day, a warning).
+    void otherReadersReadWhatTheySupportFromTheExport_data()
+    {
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("python3-icalendar") << QStringLiteral("python") << QStringList{
+            QStringLiteral("dia-1@outro||Feriado|2026-03-20|2026-03-21||||||X-ALT-DESC=<b>Feriado</b>"),
+            QStringLiteral("remedio-1@zedozarir||Remédio|2026-03-05T08:15:00||FREQ=WEEKLY;UNTIL=20260326T081500|"
+                           "2026-03-12T08:15:00|||DISPLAY -1 day, 23:45:00|"),
+            QStringLiteral("reuniao-1@outro||Reunião de obra|2026-03-10T12:30:00+09:00 Asia/Tokyo|"
+                           "2026-03-10T14:00:00+09:00 Asia/Tokyo|||Sala 2, prédio B|mailto:bruno@example.org|"
+                           "DISPLAY -1 day, 23:30:00,EMAIL -1 day, 0:00:00|X-OUTRO-APP=valor próprio"),
+            QStringLiteral("semanal-1@outro|2026-03-16T09:00:00|Aula (mudou)|2026-03-16T11:00:00|"
+                           "2026-03-16T12:00:00|||Auditório|||"),
+            QStringLiteral("semanal-1@outro||Aula|2026-03-02T09:00:00|2026-03-02T10:00:00|FREQ=WEEKLY;BYDAY=MO|"
+                           "2026-03-09T09:00:00|Escola|||X-COR=verde")};
+        // calcurse shows the Tokyo time in the user's zone (São Paulo, 12
+        // hours behind) and has no overrides: the changed class is one more
+        // appointment beside its series.
+        QTest::newRow("calcurse") << QStringLiteral("calcurse") << QStringList{
+            QStringLiteral("03/02/2026 @ 09:00 -> 03/02/2026 @ 10:00 {1W w1 !03/09/2026} [-- / Location: Escola] |Aula"),
+            QStringLiteral("03/05/2026 @ 08:15 -> 03/05/2026 @ 08:15 {1W -> 03/26/2026 !03/12/2026} "
+                           "[Depois do café] !Remédio"),
+            QStringLiteral("03/10/2026 @ 00:30 -> 03/10/2026 @ 02:00 [Levar as plantas / -- / Location: Sala 2, "
+                           "prédio B / Import: TZID=Asia/Tokyo] !Reunião de obra"),
+            QStringLiteral("03/16/2026 @ 11:00 -> 03/16/2026 @ 12:00 [-- / Location: Auditório] |Aula (mudou)"),
+            QStringLiteral("03/20/2026 [1] Feriado")};
+    }
+    void otherReadersReadWhatTheySupportFromTheExport()
+    {
+        QFETCH(QString, reader);
+        QFETCH(QStringList, expected);
+        Store store;
+        QVERIFY(store.import(dataFile(QStringLiteral("meeting.ics"))).ok);
+        QVERIFY(store.import(dataFile(QStringLiteral("series.ics"))).ok);
+        store.run(QStringLiteral("insert into lembrete (data, titulo, descricao, uid, hora, repeticao, excecoes, "
+                                 "antecedencia) values ('2026/03/05', 'Remédio', 'Depois do café', "
+                                 "'remedio-1@zedozarir', '08:15', 'FREQ=WEEKLY;UNTIL=20260326T081500', '2026/03/12', '15')"));
+        QVERIFY(!store.exported().isEmpty());
+        const QString file = store.path(QStringLiteral("saida.ics"));
+        QString failure;
+        const QStringList lines = reader == QLatin1String("python") ? readByPythonIcalendar(file, &failure)
+                                                                    : readByCalcurse(file, &failure);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(lines, expected);
     }
 
     // Copies an earlier version made, one per occurrence, become the one series again.
