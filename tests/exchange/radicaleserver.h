@@ -49,6 +49,11 @@ public:
     void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
 
     QUrl collection() const;
+    // The folder xandikos keeps the current collection in (a git working tree).
+    QString xandikosCollectionFolder() const
+    {
+        return m_dir.filePath(QStringLiteral("storage/user/calendars/") + m_collection);
+    }
     QString error() const { return m_error; }
 
     // The second client: Python's caldav library runs op with the arguments
