@@ -49,6 +49,7 @@ public:
     void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
 
     QUrl collection() const;
+    qint64 processId() const { return m_process.processId(); }
     // The folder xandikos keeps the current collection in (a git working tree).
     QString xandikosCollectionFolder() const
     {
