@@ -140,7 +140,12 @@ struct Occurrences
         exists.prepare(QStringLiteral("select 1 from lembrete where rowid = ?"));
         for (const qint64 series : bySeries.uniqueKeys()) {
             exists.bindValue(0, series);
-            if (exists.exec() && exists.next())
+            if (!exists.exec()) {
+                *error = importwriting::describe(QStringLiteral("os lembretes não puderam ser lidos"),
+                                                 exists.lastError());
+                return false;
+            }
+            if (exists.next())
                 livingSeries.insert(series);
         }
         return true;
