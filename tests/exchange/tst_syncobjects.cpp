@@ -4,6 +4,7 @@
 #include "store/modgeral.h"
 #include "store/occurrences.h"
 #include "store/removalundo.h"
+#include "store/uidcolumn.h"
 #include "support/fakeplatform.h"
 
 #include <QRegularExpression>
@@ -34,6 +35,58 @@ struct Device
         query.prepare(QStringLiteral("select rowid from lembrete where titulo = ?"));
         query.addBindValue(title);
         return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    }
+    QString uidOf(qint64 key) const
+    {
+        QSqlQuery query(db());
+        query.prepare(QStringLiteral("select coalesce(uid, '') from lembrete where rowid = ?"));
+        query.addBindValue(key);
+        return query.exec() && query.next() ? query.value(0).toString() : QString();
+    }
+    QStringList rows(const QString &sql) const
+    {
+        QStringList result;
+        QSqlQuery query(sql, db());
+        while (query.next())
+            result.append(query.value(0).toString());
+        return result;
+    }
+    // What an earlier version left of the weekly class: one reminder per
+    // occurrence under "UID/occurrence", and no object kept; synced, each with
+    // its row in the sync state, else as an import left them.
+    void expandClass(bool synced)
+    {
+        QVERIFY(uidcolumn::ensure(db()));
+        QSqlQuery query(db());
+        QString href, etag;
+        if (synced) {
+            QVERIFY(query.exec(QStringLiteral("select href, etag from sincronia where uid = 'aula-1'")));
+            QVERIFY(query.next());
+            href = query.value(0).toString();
+            etag = query.value(1).toString();
+            for (const char *sql : {"delete from lembrete where uid = 'aula-1'",
+                                    "delete from sincronia where uid = 'aula-1'",
+                                    "delete from lembrete_ical where uid = 'aula-1'",
+                                    "delete from sincronia_conta where nome = 'copias_juntadas'"})
+                run(QLatin1String(sql));
+        }
+        for (const char *twoDigits : {"02", "09", "16", "23"}) {
+            const QString day = QLatin1String(twoDigits);
+            QVERIFY(query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao, uid) "
+                                                 "values (?, 'Aula', '', ?)")));
+            query.addBindValue(QStringLiteral("2026/03/") + day);
+            query.addBindValue(QStringLiteral("aula-1/202603%1T090000").arg(day));
+            QVERIFY(query.exec());
+            if (!synced)
+                continue;
+            QVERIFY(query.prepare(QStringLiteral("insert into sincronia (href, etag, uid, ocorrencia, chave, conteudo) "
+                                                 "values (?, ?, 'aula-1', ?, last_insert_rowid(), ? || char(31) || "
+                                                 "'Aula' || char(31))")));
+            for (const QString &value : {href, etag, QStringLiteral("202603%1T090000").arg(day),
+                                         QStringLiteral("2026/03/") + day})
+                query.addBindValue(value);
+            QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        }
     }
     FakePlatform fake;
     modgeral store{fake.platform()};
@@ -100,6 +153,7 @@ private slots:
     {
         QFETCH_GLOBAL(bool, xandikos);
         m_current = xandikos ? &m_xandikos : &m_radicale;
+        QVERIFY2(m_current->ensureRunning(), qPrintable(m_current->error()));
         QVERIFY2(m_current->useCollection(QStringLiteral("objetos%1").arg(++m_collections)),
                  qPrintable(m_current->error()));
         QCOMPARE(m_current->client({QStringLiteral("raw")}, kMeeting), QString());
@@ -186,7 +240,7 @@ private slots:
         const QString beforeRemoval = there;
         QVERIFY(removal.remove(device.store, series, &error));
         QVERIFY(sync(device).ok);
-        QCOMPARE(resources(), 1);
+        QCOMPARE(resources(), 2); // the other event, and the occurrence edited here as an object of its own
         QVERIFY(removal.undo(device.store, &error));
         QVERIFY(sync(device).ok);
         QCOMPARE(resources(), 2);
@@ -195,6 +249,130 @@ private slots:
                                     QStringLiteral("LOCATION:Escola"), QStringLiteral("EXDATE:20260323T090000"),
                                     QStringLiteral("RECURRENCE-ID:20260316T090000")})
             QVERIFY2(there.contains(line), qPrintable(line + QLatin1String(" missing:\n") + there));
+    }
+
+    // The copies an earlier version made of the class become the one series
+    // at the next sync, even with the object unchanged on the server.
+    void copiesAnEarlierVersionMadeFoldIntoTheSeries_data()
+    {
+        QTest::addColumn<bool>("synced");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<QStringList>("here"); // title|excluded days|occurrence|linked
+        for (const bool synced : {true, false}) {
+            const QString how = synced ? QStringLiteral(" (sincronizadas)") : QStringLiteral(" (importadas)");
+            QTest::newRow(qPrintable(QStringLiteral("intactas") + how))
+                << synced << QString() << QStringList{QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO")}
+                << QStringList{QStringLiteral("EXDATE"), QStringLiteral("RECURRENCE-ID")}
+                << QStringList{QStringLiteral("Aula|||")};
+            QTest::newRow(qPrintable(QStringLiteral("uma editada") + how))
+                << synced
+                << QStringLiteral("update lembrete set titulo = 'Aula na quadra' where uid = 'aula-1/20260316T090000'")
+                << QStringList{QStringLiteral("RECURRENCE-ID:20260316T090000"),
+                               QStringLiteral("SUMMARY:Aula na quadra"), QStringLiteral("DTSTART:20260316T090000")}
+                << QStringList{QStringLiteral("EXDATE")}
+                << QStringList{QStringLiteral("Aula na quadra||2026/03/16|1"), QStringLiteral("Aula|2026/03/16||")};
+            QTest::newRow(qPrintable(QStringLiteral("uma removida") + how))
+                << synced << QStringLiteral("delete from lembrete where uid = 'aula-1/20260309T090000'")
+                << QStringList{QStringLiteral("EXDATE:20260309T090000")} << QStringList{QStringLiteral("RECURRENCE-ID")}
+                << QStringList{QStringLiteral("Aula|2026/03/09||")};
+        }
+    }
+    void copiesAnEarlierVersionMadeFoldIntoTheSeries()
+    {
+        QFETCH(bool, synced);
+        QFETCH(QString, change);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QFETCH(QStringList, here);
+        Device device;
+        if (synced)
+            QVERIFY(sync(device).ok);
+        device.expandClass(synced);
+        if (!change.isEmpty())
+            device.run(change);
+        const SyncOutcome outcome = sync(device);
+        QVERIFY2(outcome.ok, qPrintable(outcome.message));
+        QCOMPARE(device.rows(QStringLiteral(
+                     "select titulo || '|' || coalesce(excecoes, '') || '|' || coalesce(ocorrencia, '') || '|' || "
+                     "coalesce((select 1 from lembrete s where s.rowid = l.serie), '') from lembrete l "
+                     "where titulo like 'Aula%' order by rowid")),
+                 here);
+        const QString there = object(QStringLiteral("aula-1")).remove(QStringLiteral("\r\n "));
+        for (const QString &line : present + QStringList{QStringLiteral("LOCATION:Escola")})
+            QVERIFY2(there.contains(line), qPrintable(line + QLatin1String(" missing:\n") + there));
+        for (const QString &line : absent)
+            QVERIFY2(!there.contains(line), qPrintable(line + QLatin1String(" present:\n") + there));
+        QCOMPARE(resources(), 2);
+        const SyncOutcome again = sync(device);
+        QVERIFY(again.ok);
+        QCOMPARE(again.sent + again.received, 0);
+        QCOMPARE(object(QStringLiteral("aula-1")).remove(QStringLiteral("\r\n ")), there);
+    }
+
+    // An occurrence edited here goes inside its series' object, and stays a
+    // reminder of its own, with an object of its own, when the series is removed.
+    void anOccurrenceEditedHereTravelsWithItsSeriesAndOutlivesIt_data()
+    {
+        QTest::addColumn<bool>("madeHere");
+        QTest::addColumn<bool>("syncedFirst");
+        QTest::newRow("série daqui, editada antes de enviada") << true << false;
+        QTest::newRow("série daqui, editada depois de enviada") << true << true;
+        QTest::newRow("série do outro aparelho") << false << true;
+    }
+    void anOccurrenceEditedHereTravelsWithItsSeriesAndOutlivesIt()
+    {
+        QFETCH(bool, madeHere);
+        QFETCH(bool, syncedFirst);
+        Device device;
+        if (madeHere)
+            device.run(QStringLiteral("insert into lembrete (data, titulo, descricao, hora, repeticao) values "
+                                      "('2026/03/02', 'Natação', '', '07:00', 'FREQ=WEEKLY;BYDAY=MO')"));
+        if (syncedFirst)
+            QVERIFY(sync(device).ok);
+        const QString title = madeHere ? QStringLiteral("Natação") : QStringLiteral("Aula");
+        const qint64 series = device.keyOf(title);
+        QVERIFY(series > 0);
+        QString error;
+        QVERIFY2(occurrences::detach(device.store, series, QDate(2026, 3, 16),
+                                     {QStringLiteral("2026/03/16"), title + QStringLiteral(" extra"), QString(),
+                                      {QStringLiteral("10:00"), QString(), QString()}},
+                                     &error),
+                 qPrintable(error));
+        SyncOutcome outcome = sync(device);
+        QVERIFY2(outcome.ok, qPrintable(outcome.message));
+        const QString uid = device.uidOf(series);
+        const int count = madeHere ? 3 : 2;
+        QCOMPARE(resources(), count);
+        QString listed = m_current->client({QStringLiteral("list")});
+        const QString there = object(uid);
+        QVERIFY2(listed.contains(uid + QStringLiteral("|20260316|") + title + QStringLiteral(" extra"))
+                     && there.contains(QStringLiteral("RECURRENCE-ID")) && !there.contains(QStringLiteral("EXDATE")),
+                 qPrintable(listed + QLatin1Char('\n') + there));
+
+        RemovalUndo removal;
+        QVERIFY(removal.remove(device.store, series, &error));
+        outcome = sync(device);
+        QVERIFY2(outcome.ok, qPrintable(outcome.message));
+        const QString own = device.uidOf(device.keyOf(title + QStringLiteral(" extra")));
+        listed = m_current->client({QStringLiteral("list")});
+        QVERIFY2(!own.isEmpty() && own != uid && !listed.contains(uid + QLatin1Char('|'))
+                     && listed.contains(own + QStringLiteral("|20260316|") + title + QStringLiteral(" extra")),
+                 qPrintable(own + QLatin1Char('\n') + listed));
+        QVERIFY(!object(own).contains(QStringLiteral("RECURRENCE-ID")));
+        QVERIFY(sync(device).ok);
+        QCOMPARE(resources(), count);
+
+        // Undone: the occurrence goes back inside its series, its own object goes.
+        QVERIFY(removal.undo(device.store, &error));
+        outcome = sync(device);
+        QVERIFY2(outcome.ok, qPrintable(outcome.message));
+        listed = m_current->client({QStringLiteral("list")});
+        QVERIFY2(!listed.contains(own + QLatin1Char('|'))
+                     && listed.contains(uid + QStringLiteral("|20260316|") + title + QStringLiteral(" extra")),
+                 qPrintable(listed));
+        QCOMPARE(resources(), count);
     }
 };
 
