@@ -190,9 +190,13 @@ bool SyncEngine::pull(const caldav::CollectionInfo &info)
     }
     const QStringList toFold = expandedToFold();
     m_toFold = QSet<QString>(toFold.cbegin(), toFold.cend());
-    for (const QString &href : toFold)
-        if (!removed.contains(href) && !toFetch.contains(href))
-            toFetch.append(href);
+    if (!m_toFold.isEmpty()) {
+        QSet<QString> skip(toFetch.cbegin(), toFetch.cend());
+        skip.unite(QSet<QString>(removed.cbegin(), removed.cend()));
+        for (const QString &href : toFold)
+            if (!skip.contains(href))
+                toFetch.append(href);
+    }
 
     // Most of the collection to fetch (a first sync): one calendar-query with
     // the data costs the server far less than a multiget per batch.
@@ -318,7 +322,7 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
     const QList<Row> rows = m_state.take(object.href);
     const bool foldable = isExpanded(rows)
         && std::any_of(parsed.items.cbegin(), parsed.items.cend(),
-                       [](const icalendar::Item &item) { return item.occurrence.isEmpty() && !item.rule.isEmpty(); });
+                       [](const auto &item) { return item.occurrence.isEmpty() && !item.rule.isEmpty(); });
     // Fetched only to fold its copies, and still expanded: nothing to do.
     if (!foldable && m_toFold.contains(object.href) && !rows.isEmpty() && rows.constFirst().etag == object.etag)
         return;
@@ -372,7 +376,7 @@ void SyncEngine::keepObject(const caldav::ObjectData &object, QList<icalendar::I
         if (item.replaces.isValid())
             replaced[item.uid].append(item.replaces);
     std::stable_partition(items.begin(), items.end(),
-                          [](const icalendar::Item &item) { return item.occurrence.isEmpty() && !item.rule.isEmpty(); });
+                          [](const icalendar::Item &item) { return item.occurrence.isEmpty(); });
     for (icalendar::Item &item : items) {
         if (!item.occurrence.isEmpty())
             break;
