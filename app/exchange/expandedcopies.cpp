@@ -69,9 +69,15 @@ bool fold(const QSqlDatabase &db, qint64 seriesKey, const icalendar::Item &serie
     QSqlQuery change(db);
     for (const Copy &copy : std::as_const(copies)) {
         if (copy.edited) {
-            change.prepare(QStringLiteral("update lembrete set serie = ?, ocorrencia = ? where rowid = ?"));
+            // Copies were written without the series' time and warning; they get them back.
+            change.prepare(QStringLiteral("update lembrete set serie = ?, ocorrencia = ?, "
+                                          "hora = case when coalesce(hora, '') = '' then ? else hora end, "
+                                          "antecedencia = case when coalesce(antecedencia, '') = '' then ? "
+                                          "else antecedencia end where rowid = ?"));
             change.addBindValue(seriesKey);
             change.addBindValue(daytext::stored(copy.day));
+            change.addBindValue(series.time.isEmpty() ? QVariant() : QVariant(series.time));
+            change.addBindValue(series.lead.isEmpty() ? QVariant() : QVariant(series.lead));
             if (!exceptions.contains(copy.day))
                 exceptions.append(copy.day);
         } else {

@@ -1,6 +1,7 @@
 #include "exchange/importrows.h"
 
 #include "exchange/expandedcopies.h"
+#include "exchange/icalobject.h"
 #include "store/daytext.h"
 #include "store/icalobjects.h"
 #include "store/importwriting.h"
@@ -69,22 +70,65 @@ private:
     QSqlQuery m_query;
 };
 
-} // namespace
-
-QByteArray calendarOf(const QList<QByteArray> &itemTexts, const QByteArray &zones)
+// The time zones of zones that the item texts name and that are not in had.
+QByteArray zonesNamed(const QList<QByteArray> &itemTexts, const QByteArray &zones, const QByteArray &had = {})
 {
-    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Zedozarir//Lembrete//PT-BR\r\n";
+    QByteArray text;
     for (qsizetype from = zones.indexOf("BEGIN:VTIMEZONE"); from >= 0;) {
         const qsizetype next = zones.indexOf("BEGIN:VTIMEZONE", from + 1);
         const QByteArray zone = zones.mid(from, next < 0 ? -1 : next - from);
         const qsizetype idAt = zone.indexOf("\nTZID:");
         const QByteArray id = idAt < 0 ? QByteArray() : zone.mid(idAt + 6, zone.indexOf('\r', idAt) - idAt - 6);
-        if (!id.isEmpty()
+        if (!id.isEmpty() && !had.contains("\nTZID:" + id + "\r")
             && std::any_of(itemTexts.cbegin(), itemTexts.cend(),
                            [&](const QByteArray &item) { return item.contains("TZID=" + id); }))
             text += zone;
         from = next;
     }
+    return text;
+}
+
+// An occurrence rewritten on its own whose series came in an earlier file:
+// its day leaves the series, and it joins the object kept for the series.
+bool joinEarlierSeries(const QSqlDatabase &db, qint64 master, const icalendar::Item &item,
+                       const QByteArray &zones, QString *error)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("select coalesce(excecoes, '') from lembrete where rowid = ?"));
+    query.addBindValue(master);
+    if (!query.exec() || !query.next())
+        return true;
+    QList<QDate> exceptions = recurrence::exceptionsFromText(query.value(0).toString());
+    if (!exceptions.contains(item.replaces)) {
+        exceptions.append(item.replaces);
+        std::sort(exceptions.begin(), exceptions.end());
+        query.prepare(QStringLiteral("update lembrete set excecoes = ? where rowid = ?"));
+        query.addBindValue(recurrence::exceptionsText(exceptions));
+        query.addBindValue(master);
+        if (!query.exec()) {
+            *error = importwriting::describe(QStringLiteral("os lembretes não puderam ser gravados"),
+                                             query.lastError());
+            return false;
+        }
+    }
+    const QByteArray kept = icalobjects::read(db, item.uid);
+    const qsizetype end = kept.lastIndexOf("END:VCALENDAR");
+    if (item.object.isEmpty() || end < 0)
+        return true;
+    const QByteArray joined = kept.left(end) + zonesNamed({item.object}, zones, kept) + item.object + kept.mid(end);
+    if (joined.size() <= icalendar::original::maxObjectBytes && !icalobjects::write(db, item.uid, joined)) {
+        *error = importwriting::describe(QStringLiteral("os lembretes não puderam ser gravados"), db.lastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray calendarOf(const QList<QByteArray> &itemTexts, const QByteArray &zones)
+{
+    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Zedozarir//Lembrete//PT-BR\r\n";
+    text += zonesNamed(itemTexts, zones);
     for (const QByteArray &item : itemTexts)
         text += item;
     return text + "END:VCALENDAR\r\n";
@@ -133,8 +177,10 @@ bool insert(const QSqlDatabase &db, const QList<icalendar::Item> &items, const Q
     for (const icalendar::Item &item : items) {
         if (!isOverride(item))
             continue;
-        const qint64 master = series.contains(item.uid) ? series.value(item.uid) : keyOf(db, item.uid);
-        if (writer.insert(item, {}, master, error) == 0)
+        const bool earlier = !series.contains(item.uid);
+        const qint64 master = earlier ? keyOf(db, item.uid) : series.value(item.uid);
+        if (writer.insert(item, {}, master, error) == 0
+            || (earlier && master > 0 && !joinEarlierSeries(db, master, item, zones, error)))
             return false;
     }
     return true;

@@ -188,6 +188,15 @@ bool SyncEngine::pull(const caldav::CollectionInfo &info)
         if (known == m_state.cend() || version.etag.isEmpty() || known->constFirst().etag != version.etag)
             toFetch.append(version.href);
     }
+    const QStringList toFold = expandedToFold();
+    m_toFold = QSet<QString>(toFold.cbegin(), toFold.cend());
+    if (!m_toFold.isEmpty()) {
+        QSet<QString> skip(toFetch.cbegin(), toFetch.cend());
+        skip.unite(QSet<QString>(removed.cbegin(), removed.cend()));
+        for (const QString &href : toFold)
+            if (!skip.contains(href))
+                toFetch.append(href);
+    }
 
     // Most of the collection to fetch (a first sync): one calendar-query with
     // the data costs the server far less than a multiget per batch.
@@ -230,6 +239,7 @@ bool SyncEngine::pull(const caldav::CollectionInfo &info)
         return fail(m_sqlError);
     for (const QString &href : std::as_const(removed))
         applyRemoval(href);
+    markFolded();
     // The token moves on only with everything it covers applied.
     if (!newToken.isEmpty())
         saveSetting(QStringLiteral("token"), newToken);
@@ -272,6 +282,7 @@ bool SyncEngine::loadUnlinked()
     m_unlinkedByContent.clear();
     m_unlinkedContent.clear();
     m_unlinkedUid.clear();
+    m_unlinkedCopies.clear();
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
@@ -287,6 +298,9 @@ bool SyncEngine::loadUnlinked()
                                                    query.value(4).toString())
             + query.value(5).toString();
         const QString uid = query.value(1).toString();
+        if (const qsizetype slash = uid.lastIndexOf(QLatin1Char('/'));
+            slash > 0 && QDate::fromString(uid.mid(slash + 1, 8), QStringLiteral("yyyyMMdd")).isValid())
+            m_unlinkedCopies.insert(uid.left(slash), key);
         if (!uid.isEmpty() && !m_unlinkedByUid.contains(uid)) {
             m_unlinkedByUid.insert(uid, key);
             m_unlinkedUid.insert(key, uid);
@@ -306,6 +320,12 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
     if (parsed.error.isEmpty())
         parsed = icalendar::parse(object.data, m_today);
     const QList<Row> rows = m_state.take(object.href);
+    const bool foldable = isExpanded(rows)
+        && std::any_of(parsed.items.cbegin(), parsed.items.cend(),
+                       [](const auto &item) { return item.occurrence.isEmpty() && !item.rule.isEmpty(); });
+    // Fetched only to fold its copies, and still expanded: nothing to do.
+    if (!foldable && m_toFold.contains(object.href) && !rows.isEmpty() && rows.constFirst().etag == object.etag)
+        return;
     keepObject(object, parsed.items);
     if (parsed.items.isEmpty()) {
         const QString reason = !parsed.error.isEmpty() ? parsed.error
@@ -320,6 +340,11 @@ void SyncEngine::applyObject(const caldav::ObjectData &object)
             insertRow(object.href, object.etag, QString(), QString(), QVariant(), QString());
         else
             exec(QStringLiteral("update sincronia set etag = ? where href = ?"), {object.etag, object.href});
+        return;
+    }
+    if (foldable) {
+        foldCopies(object.href, object.etag, parsed.items, rows);
+        linkOccurrences(parsed.items);
         return;
     }
     const bool unknown = rows.isEmpty()
@@ -402,6 +427,8 @@ void SyncEngine::linkOrInsert(const QString &href, const QString &etag, const ic
         ++m_outcome.received;
     }
     insertRow(href, etag, item.uid, item.occurrence, key, content);
+    if (item.occurrence.isEmpty() && !item.rule.isEmpty() && m_unlinkedCopies.contains(item.uid))
+        foldUnlinkedCopies(key, item);
 }
 
 void SyncEngine::replaceSingle(const QString &etag, const icalendar::Item &item, const Row &row)

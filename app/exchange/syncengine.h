@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
@@ -82,6 +83,15 @@ private:
     void replaceSeries(const QString &href, const QString &etag, const QList<icalendar::Item> &items,
                        const QList<Row> &rows);
 
+    // In syncmigration.cpp: objects an earlier version kept as one reminder
+    // per occurrence, and their folding into one series.
+    static bool isExpanded(const QList<Row> &rows);
+    QStringList expandedToFold();
+    void markFolded();
+    void foldUnlinkedCopies(qint64 key, const icalendar::Item &series);
+    void foldCopies(const QString &href, const QString &etag, const QList<icalendar::Item> &items,
+                    const QList<Row> &rows);
+
     static QVariantList valuesOf(const icalendar::Item &item);
     void updateReminder(qint64 key, const icalendar::Item &item);
     qint64 insertReminder(const icalendar::Item &item);
@@ -115,8 +125,10 @@ private:
     bool m_retry = false; // a conditional request was refused: take the server's changes again
 
     QHash<QString, QList<Row>> m_state;
+    QSet<QString> m_toFold; // fetched again only to fold their copies
     QHash<QString, qint64> m_unlinkedByUid;
     QMultiHash<QString, qint64> m_unlinkedByContent;
     QHash<qint64, QString> m_unlinkedContent;
     QHash<qint64, QString> m_unlinkedUid;
+    QMultiHash<QString, qint64> m_unlinkedCopies; // copies an earlier version made, by their series' UID
 };

@@ -1,6 +1,7 @@
 #include "exchange/syncobject.h"
 
 #include "exchange/calendarexport.h"
+#include "exchange/icalendar.h"
 #include "store/daytext.h"
 #include "store/icalobjects.h"
 
@@ -28,12 +29,14 @@ QString timingSql(const QString &alias)
         .arg(parts);
 }
 
-QByteArray patched(const QSqlDatabase &db, qint64 key, const QString &uid)
+namespace {
+
+// base patched with the series with this key and its occurrences rewritten on
+// their own; empty when base is not the series' object, or when withOwn and
+// there are none.
+QByteArray patchedFrom(const QSqlDatabase &db, qint64 key, const QString &uid, const QByteArray &base, bool withOwn)
 {
-    const QByteArray kept = icalobjects::read(db, uid);
-    if (kept.isEmpty())
-        return QByteArray();
-    icalendar::original::Object object(kept);
+    icalendar::original::Object object(base);
     if (!object.isValid() || object.uid() != uid)
         return QByteArray();
     QSqlQuery query(db);
@@ -63,10 +66,25 @@ QByteArray patched(const QSqlDatabase &db, qint64 key, const QString &uid)
             overrides.append(fields);
         }
     }
-    if (!found)
+    if (!found || (withOwn && overrides.isEmpty()))
         return QByteArray();
     object.apply(master, overrides);
     return object.text();
+}
+
+} // namespace
+
+QByteArray patched(const QSqlDatabase &db, qint64 key, const QString &uid)
+{
+    const QByteArray kept = icalobjects::read(db, uid);
+    return kept.isEmpty() ? QByteArray() : patchedFrom(db, key, uid, kept, false);
+}
+
+QByteArray withOccurrences(const QSqlDatabase &db, qint64 key, const icalendar::Item &item, const QDateTime &stamp)
+{
+    if (!item.occurrence.isEmpty() || item.uid.isEmpty())
+        return QByteArray();
+    return patchedFrom(db, key, item.uid, icalendar::eventObject(item, stamp), true);
 }
 
 } // namespace syncobject

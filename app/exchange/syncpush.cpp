@@ -73,6 +73,26 @@ bool SyncEngine::push()
 
     if (!begin())
         return fail(m_sqlError);
+    // Occurrences rewritten on their own whose series was removed stay
+    // reminders of their own: they leave the series' object (removed below)
+    // and are sent as objects of their own under new UIDs (additions), never
+    // under the UID of the object removed. Still linked to the series, they
+    // go back inside it if its removal is undone.
+    exec(QStringLiteral("delete from sincronia where ocorrencia <> '' and chave in (select l.rowid from lembrete l "
+                        "where l.serie is not null and not exists (select 1 from lembrete m where m.rowid = l.serie))"),
+         {});
+    {
+        // Back inside their series (its removal undone): their own objects go.
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        query.exec(QStringLiteral("select s.href, s.etag from sincronia s join lembrete l on l.rowid = s.chave "
+                                  "where s.ocorrencia = '' and l.serie is not null "
+                                  "and exists (select 1 from lembrete m where m.rowid = l.serie)"));
+        while (query.next()) {
+            requests.append(m_client.remove(query.value(0).toString(), query.value(1).toString()));
+            sent.append({Sent::Removal, query.value(0).toString(), {}, 0, {}});
+        }
+    }
     {
         // Removals: an object whose reminders are all gone, or whose series is,
         // is deleted on the server; a recurring one with some left keeps the rest.
@@ -121,7 +141,13 @@ bool SyncEngine::push()
                                                                     : query.value(5).toLongLong();
             if (whole.contains(href))
                 continue;
-            const QByteArray patched = syncobject::patched(m_db, series, query.value(3).toString());
+            const QDate day = daytext::fromStored(query.value(6).toString());
+            icalendar::Item item{day, query.value(7).toString(), query.value(8).toString(),
+                                 query.value(3).toString(), QString()};
+            setTiming(item, query, 11);
+            QByteArray patched = syncobject::patched(m_db, series, item.uid);
+            if (patched.isEmpty() && series == query.value(5).toLongLong() && day.isValid())
+                patched = syncobject::withOccurrences(m_db, series, item, m_now);
             if (!patched.isEmpty()) {
                 whole.insert(href);
                 requests.append(m_client.put(href, patched, query.value(2).toString()));
@@ -134,14 +160,10 @@ bool SyncEngine::push()
                 exec(QStringLiteral("update lembrete set uid = null where rowid = ?"), {query.value(5)});
                 continue;
             }
-            const QDate day = daytext::fromStored(query.value(6).toString());
             if (!day.isValid()) {
                 m_outcome.warnings.append(invalidDay(query.value(7).toString(), query.value(6).toString()));
                 continue;
             }
-            icalendar::Item item{day, query.value(7).toString(), query.value(8).toString(),
-                                 query.value(3).toString(), QString()};
-            setTiming(item, query, 11);
             requests.append(m_client.put(href, icalendar::eventObject(item, m_now), query.value(2).toString()));
             sent.append({Sent::Edit, href, item.uid, query.value(0).toLongLong(), contentOf(item)});
         }
@@ -158,8 +180,8 @@ bool SyncEngine::push()
         query.setForwardOnly(true);
         query.exec(QStringLiteral(
             "select l.rowid, coalesce(l.uid, ''), l.data, l.titulo, coalesce(l.descricao, ''), "
-            "coalesce(l.hora, ''), coalesce(l.repeticao, ''), coalesce(l.excecoes, ''), coalesce(l.antecedencia, '') "
-            "from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid) "
+            "coalesce(l.hora, ''), coalesce(l.repeticao, ''), coalesce(l.excecoes, ''), coalesce(l.antecedencia, ''), "
+            "l.serie is not null from lembrete l where not exists (select 1 from sincronia s where s.chave = l.rowid) "
             "and not (l.serie is not null and l.serie in (select rowid from lembrete)) "
             "order by l.rowid"));
         const QString folder = m_client.collectionPath();
@@ -170,7 +192,8 @@ bool SyncEngine::push()
                 continue;
             }
             QString uid = query.value(1).toString();
-            if (uid.isEmpty() || taken.contains(uid)) {
+            // An occurrence whose series is gone never takes the series' UID.
+            if (uid.isEmpty() || taken.contains(uid) || query.value(9).toBool()) {
                 uid = icalendar::newUid();
                 exec(QStringLiteral("update lembrete set uid = ? where rowid = ?"), {uid, query.value(0)});
             }
@@ -178,8 +201,11 @@ bool SyncEngine::push()
             icalendar::Item item{day, query.value(3).toString(), query.value(4).toString(), uid, QString()};
             setTiming(item, query, 5);
             const QString href = folder + fileNameFor(uid);
-            // A reminder whose object is kept (one put back by undo) goes back as that object.
-            const QByteArray kept = syncobject::patched(m_db, query.value(0).toLongLong(), uid);
+            // A reminder whose object is kept (one put back by undo) goes back as that object;
+            // one with occurrences rewritten on their own goes with them.
+            QByteArray kept = syncobject::patched(m_db, query.value(0).toLongLong(), uid);
+            if (kept.isEmpty())
+                kept = syncobject::withOccurrences(m_db, query.value(0).toLongLong(), item, m_now);
             requests.append(m_client.put(href, kept.isEmpty() ? icalendar::eventObject(item, m_now) : kept, QString()));
             sent.append({Sent::Addition, href, uid, query.value(0).toLongLong(), contentOf(item), kept});
         }

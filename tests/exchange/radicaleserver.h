@@ -45,6 +45,9 @@ public:
     void kill();
     // Starts it again on the same port and storage.
     bool restart();
+    // For a test's init(): a server a failed test left killed or frozen is
+    // woken or started again, so the tests after it do not fail for nothing.
+    bool ensureRunning();
     // Freezes the server (it keeps its port but answers nothing), or wakes it.
     void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
 
@@ -241,6 +244,15 @@ inline bool RadicaleServer::restart()
         return false;
     }
     return true;
+}
+
+inline bool RadicaleServer::ensureRunning()
+{
+    if (m_process.state() == QProcess::Running) {
+        freeze(false);
+        return true;
+    }
+    return restart();
 }
 
 inline bool RadicaleServer::waitUntilListening()

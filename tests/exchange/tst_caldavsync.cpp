@@ -149,6 +149,7 @@ private slots:
     // Every test works on a collection of its own on the same server.
     void init()
     {
+        QVERIFY2(m_server.ensureRunning(), qPrintable(m_server.error()));
         QVERIFY2(m_server.useCollection(QStringLiteral("agenda%1").arg(++m_collections)),
                  qPrintable(m_server.error()));
     }

@@ -336,6 +336,25 @@ private slots:
                               QStringLiteral("Aula|2026/03/09,2026/03/16,2026/03/30|"), QStringLiteral("Feriado||"),
                               QStringLiteral("Aula (mudou)||2026/03/16")}));
     }
+
+    // An occurrence rewritten in a later file takes its day out of the series
+    // imported before, and travels inside the series' object from then on.
+    void aLaterOverrideJoinsTheSeriesImportedBefore()
+    {
+        Store store;
+        QVERIFY(store.import(dataFile(QStringLiteral("series.ics"))).ok);
+        QVERIFY(store.import(dataFile(QStringLiteral("override-later.ics"))).ok);
+        QCOMPARE(store.import(dataFile(QStringLiteral("override-later.ics"))).imported, 0);
+        QCOMPARE(store.rows(QStringLiteral("select excecoes from lembrete where uid = 'semanal-1@outro'")),
+                 QStringList{QStringLiteral("2026/03/09,2026/03/16,2026/03/23")});
+        const QMap<QString, QStringList> exported = components(store.exported());
+        const QStringList moved =
+            exported.value(QStringLiteral("VEVENT|UID:semanal-1@outro|RECURRENCE-ID:20260323T090000"));
+        for (const QString &line : {QStringLiteral("LOCATION:Pátio"), QStringLiteral("SUMMARY:Aula no pátio"),
+                                    QStringLiteral("DTSTART:20260323T093000")})
+            QVERIFY2(moved.contains(line), qPrintable(line + QLatin1String(" missing from:\n") + moved.join('\n')));
+        QVERIFY(!exported.value(QStringLiteral("VEVENT|UID:semanal-1@outro")).join('\n').contains(u"20260323"));
+    }
 };
 
 QTEST_MAIN(tst_keptobjects)

@@ -99,6 +99,10 @@ private slots:
     {
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     }
+    void init()
+    {
+        QVERIFY2(m_server.ensureRunning(), qPrintable(m_server.error()));
+    }
 
     void theDialogKeepsThePasswordOutOfTheSettingsFile_data()
     {
