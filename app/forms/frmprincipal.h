@@ -97,6 +97,7 @@ private:
     void applyViewFilter(const ViewFilterChoice &choice);
     Statement statementForFilter(const QString &filter) const;
     void showRows(ReminderRows rows);
+    void tellFinding(bool finding);
     void showLoadError(const QString &description);
     // The key of the row with the keyboard focus, or -1.
     qint64 chosenKey() const;

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -95,7 +96,37 @@ bool toCached(const Schedule::Row &row, qint32 counted, schedulecache::Entry *en
     return true;
 }
 
+// Whether the days found before no longer reach past the days listed from first.
+bool needsStepping(const Schedule::Row &row, qint32 first)
+{
+    return row.from < 0 || first < row.from || row.known < first + Schedule::kSoonDays - 1;
+}
+
 } // namespace
+
+// A pass over copies of the rows, so the lists and edits go on with the
+// rows themselves meanwhile; matched back by key and signature.
+struct Schedule::Finding
+{
+    QDate day;
+    std::vector<Row> rows; // by key
+    std::atomic<bool> stop = false;
+    std::atomic<bool> done = false;
+};
+
+Schedule::~Schedule()
+{
+    stopFinding();
+}
+
+void Schedule::stopFinding()
+{
+    if (m_finding)
+        m_finding->stop = true;
+    if (m_finder.joinable())
+        m_finder.join();
+    m_finding.reset();
+}
 
 Schedule::Stamp Schedule::stampOf(const QString &path)
 {
@@ -232,9 +263,105 @@ void Schedule::reusePrevious(Row &row) const
 
 void Schedule::count(const QDate &today)
 {
-    forEachRow(m_rows, [&](Row &row) { countRow(row, today); });
     m_counted = today;
     m_stepCursor = 0;
+    const qint32 first = qint32(today.toJulianDay());
+    for (Row &row : m_rows)
+        row.pending = row.series.repeats() && needsStepping(row, first);
+    applyFound();
+    const auto pending = std::count_if(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.pending; });
+    if (size_t(pending) <= kStepAtOnce) {
+        forEachRow(m_rows, [&](Row &row) {
+            row.pending = false;
+            countRow(row, today);
+        });
+        return;
+    }
+    for (Row &row : m_rows) {
+        if (row.pending) {
+            row.next = row.last = QDate();
+            row.soon = 0;
+        } else {
+            countRow(row, today);
+        }
+    }
+    startFinding();
+}
+
+// One pass at a time; rows a running pass does not hold wait for the next.
+void Schedule::startFinding()
+{
+    if (m_finding && !m_finding->done)
+        return;
+    if (m_finder.joinable())
+        m_finder.join();
+    auto finding = std::make_shared<Finding>();
+    finding->day = m_counted;
+    for (const Row &row : m_rows) {
+        if (!row.pending)
+            continue;
+        Row copy;
+        copy.key = row.key;
+        copy.signature = row.signature;
+        copy.series = row.series;
+        finding->rows.push_back(std::move(copy));
+    }
+    if (finding->rows.empty())
+        return;
+    std::sort(finding->rows.begin(), finding->rows.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
+    m_finding = finding;
+    m_finder = std::thread([finding] {
+        forEachRow(finding->rows, [&](Row &row) {
+            if (!finding->stop.load(std::memory_order_relaxed))
+                countRow(row, finding->day);
+        });
+        finding->done = true;
+    });
+}
+
+// Gives the pending rows what an ended pass found for the same texts,
+// counted again when the day listed changed meanwhile.
+bool Schedule::applyFound()
+{
+    if (!m_finding || !m_finding->done)
+        return false;
+    m_finder.join();
+    const std::shared_ptr<Finding> finding = std::move(m_finding);
+    bool applied = false;
+    for (Row &row : m_rows) {
+        if (!row.pending)
+            continue;
+        const auto found = std::lower_bound(finding->rows.cbegin(), finding->rows.cend(), row.key,
+                                            [](const Row &candidate, qint64 key) { return candidate.key < key; });
+        if (found == finding->rows.cend() || found->key != row.key || found->signature != row.signature)
+            continue;
+        row.ahead = found->ahead;
+        row.from = found->from;
+        row.known = found->known;
+        row.ended = found->ended;
+        row.next = found->next;
+        row.last = found->last;
+        row.soon = found->soon;
+        row.unsaved = found->unsaved;
+        row.pending = false;
+        if (m_counted.isValid() && m_counted != finding->day)
+            countRow(row, m_counted);
+        applied = true;
+    }
+    return applied;
+}
+
+bool Schedule::takeFound()
+{
+    if (!m_read || !applyFound())
+        return false;
+    startFinding(); // for rows read after the pass began
+    return true;
+}
+
+bool Schedule::finding() const
+{
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.pending; });
 }
 
 bool Schedule::stepSome(int milliseconds)
@@ -259,7 +386,7 @@ bool Schedule::stepSome(int milliseconds)
 
 bool Schedule::hasUnsaved() const
 {
-    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved; });
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved || row.pending; });
 }
 
 bool Schedule::save(const QSqlDatabase &db, QString *error)
@@ -350,6 +477,8 @@ std::vector<Schedule::Entry> Schedule::listed() const
     entries.reserve(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const Row &row = m_rows[i];
+        if (row.pending)
+            continue;
         const QDate day = row.next.isValid() ? row.next : (row.last.isValid() ? row.last : row.series.firstDay);
         entries.push_back({int(i), day});
     }
@@ -375,6 +504,8 @@ std::vector<Schedule::Entry> Schedule::between(const QDate &from, const QDate &t
     }
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const Row &row = m_rows[i];
+        if (row.pending)
+            continue;
         // Counted from a day before from, a next day after to means none in range.
         if (m_counted.isValid() && m_counted <= from && (!row.next.isValid() || row.next > to))
             continue;

@@ -11,6 +11,7 @@ namespace {
 constexpr int kSliceMilliseconds = 15;
 constexpr int kBetweenSlices = 10;
 constexpr int kWaitForWriting = 250;
+constexpr int kWaitForFinding = 100;
 
 } // namespace
 
@@ -33,8 +34,14 @@ void ScheduleUpkeep::wake()
 
 void ScheduleUpkeep::slice()
 {
+    if (m_schedule.takeFound())
+        emit found();
     if (m_schedule.stepSome(kSliceMilliseconds)) {
         m_timer.start(kBetweenSlices);
+        return;
+    }
+    if (m_schedule.finding()) {
+        m_timer.start(kWaitForFinding);
         return;
     }
     if (m_writeFailed || !m_schedule.hasUnsaved())
