@@ -11,11 +11,15 @@
 #include <QSqlDriver>
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +37,42 @@ int compareBytes(QByteArrayView a, QByteArrayView b)
         return common;
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
+
+QByteArrayView columnView(sqlite3_stmt *statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(statement, column)) : QByteArrayView();
+}
+
+// "HH:MM" in minutes after midnight, as recurrence::timeFromText() reads it; -1 otherwise.
+int minutesOf(QByteArrayView text)
+{
+    const auto digit = [&text](int at) { return text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -100; };
+    if (text.size() != 5 || text[2] != ':')
+        return -1;
+    const int hour = digit(0) * 10 + digit(1);
+    const int minute = digit(3) * 10 + digit(4);
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 ? hour * 60 + minute : -1;
+}
+
+// The few rule texts a file holds, each made a QString once and shared by its rows.
+class RuleTexts
+{
+public:
+    QString text(QByteArrayView bytes)
+    {
+        for (const auto &[known, text] : m_known)
+            if (known == bytes)
+                return text;
+        QString text = QString::fromUtf8(bytes);
+        if (m_known.size() < 32)
+            m_known.emplace_back(bytes.toByteArray(), text);
+        return text;
+    }
+
+private:
+    std::vector<std::pair<QByteArray, QString>> m_known;
+};
 
 struct Finalizer
 {
@@ -62,9 +102,9 @@ void forEachRow(std::vector<Schedule::Row> &rows, Work work)
 void applyCached(Schedule::Row &row, const schedulecache::Entry &entry)
 {
     row.ahead.clear();
-    for (int offset = 0; offset < 64; ++offset)
-        if ((entry.days >> offset) & 1u)
-            row.ahead.push_back(entry.from + offset);
+    row.ahead.reserve(size_t(std::popcount(entry.days)) + 1);
+    for (quint64 days = entry.days; days; days &= days - 1)
+        row.ahead.push_back(entry.from + std::countr_zero(days));
     row.ended = entry.after < 0;
     if (!row.ended)
         row.ahead.push_back(entry.after);
@@ -155,6 +195,7 @@ void Schedule::invalidate()
         std::sort(m_previous.begin(), m_previous.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
     }
     m_rows.clear();
+    m_pending = 0;
     m_stepCursor = 0;
     m_keys.clear();
     m_keyBits.clear();
@@ -185,11 +226,9 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
     }
     if (!recurrencecolumns::exist(db))
         return true; // a read-only file of an older version: every reminder is day-only
-    const bool cached = schedulecache::exists(handle);
-    const QByteArray text = (QStringLiteral("select lembrete.rowid, data, titulo, hora, repeticao, excecoes")
-                             + (cached ? QStringLiteral(", ") + schedulecache::joinedColumns() : QString())
-                             + QStringLiteral(" from lembrete") + (cached ? schedulecache::join() : QString())
-                             + QStringLiteral(" where ") + recurrencecolumns::specialCondition())
+    const std::vector<schedulecache::Entry> cached = schedulecache::readAll(handle);
+    const QByteArray text = (QStringLiteral("select rowid, data, titulo, hora, repeticao, excecoes from lembrete where ")
+                             + recurrencecolumns::specialCondition())
                                 .toUtf8();
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
@@ -197,27 +236,29 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
         return false;
     }
     const std::unique_ptr<sqlite3_stmt, Finalizer> statement(raw);
+    m_rows.reserve(std::max(cached.size(), m_previous.size()));
+    RuleTexts rules;
     int result;
     while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
-        Row row;
+        Row &row = m_rows.emplace_back();
         row.key = sqlite3_column_int64(raw, 0);
         row.storedDay = columnBytes(raw, 1);
         row.title = columnBytes(raw, 2);
-        const QTime time = recurrence::timeFromText(QString::fromUtf8(columnBytes(raw, 3)));
-        row.minutes = time.isValid() ? time.hour() * 60 + time.minute() : -1;
+        row.minutes = minutesOf(columnView(raw, 3));
         row.series.firstDay = daytext::fromStored(QByteArrayView(row.storedDay));
-        row.series.rule = QString::fromUtf8(columnBytes(raw, 4));
-        const QByteArray exceptions = columnBytes(raw, 5);
-        row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(exceptions));
+        const QByteArrayView rule = columnView(raw, 4);
+        row.series.rule = rules.text(rule);
+        const QByteArrayView exceptions = columnView(raw, 5);
+        if (!exceptions.isEmpty())
+            row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(exceptions));
         if (row.series.repeats()) {
-            row.signature = schedulecache::signature(row.storedDay, columnBytes(raw, 4), exceptions);
-            schedulecache::Entry entry;
-            if (cached && schedulecache::fromColumns(raw, 6, &entry) && entry.signature == row.signature)
-                applyCached(row, entry);
+            row.signature = schedulecache::signature(row.storedDay, rule, exceptions);
+            const schedulecache::Entry *entry = schedulecache::find(cached, row.key);
+            if (entry && entry->signature == row.signature)
+                applyCached(row, *entry);
             else
                 reusePrevious(row);
         }
-        m_rows.push_back(std::move(row));
     }
     m_previous.clear();
     if (result != SQLITE_DONE) {
@@ -225,16 +266,27 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
         m_rows.clear();
         return false;
     }
-    // Kept in list order within a day once, so the lists need not sort them again.
-    std::sort(m_rows.begin(), m_rows.end(), [](const Row &a, const Row &b) {
+    // Kept in list order within a day once, so the lists need not sort them
+    // again; the order is found on indexes, which move far cheaper than rows.
+    std::vector<quint32> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = quint32(i);
+    std::sort(order.begin(), order.end(), [this](quint32 left, quint32 right) {
+        const Row &a = m_rows[left];
+        const Row &b = m_rows[right];
         if (a.minutes != b.minutes)
             return a.minutes < b.minutes;
         const int titles = compareBytes(a.title, b.title);
         return titles != 0 ? titles < 0 : a.key < b.key;
     });
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
     m_keys.reserve(m_rows.size());
-    for (const Row &row : m_rows)
-        m_keys.push_back(row.key);
+    for (const quint32 index : order) {
+        m_keys.push_back(m_rows[index].key);
+        sorted.push_back(std::move(m_rows[index]));
+    }
+    m_rows = std::move(sorted);
     std::sort(m_keys.begin(), m_keys.end());
     constexpr qint64 kMostBits = qint64(1) << 27; // 16 MB
     if (!m_keys.empty() && m_keys.front() >= 0 && m_keys.back() < kMostBits) {
@@ -266,11 +318,14 @@ void Schedule::count(const QDate &today)
     m_counted = today;
     m_stepCursor = 0;
     const qint32 first = qint32(today.toJulianDay());
-    for (Row &row : m_rows)
+    m_pending = 0;
+    for (Row &row : m_rows) {
         row.pending = row.series.repeats() && needsStepping(row, first);
+        m_pending += row.pending;
+    }
     applyFound();
-    const auto pending = std::count_if(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.pending; });
-    if (size_t(pending) <= kStepAtOnce) {
+    if (m_pending <= kStepAtOnce) {
+        m_pending = 0;
         forEachRow(m_rows, [&](Row &row) {
             row.pending = false;
             countRow(row, today);
@@ -311,6 +366,9 @@ void Schedule::startFinding()
     std::sort(finding->rows.begin(), finding->rows.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
     m_finding = finding;
     m_finder = std::thread([finding] {
+        // Behind the window's own work on a machine with few cores; the
+        // thread forEachRow() starts inherits this.
+        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
         forEachRow(finding->rows, [&](Row &row) {
             if (!finding->stop.load(std::memory_order_relaxed))
                 countRow(row, finding->day);
@@ -344,6 +402,7 @@ bool Schedule::applyFound()
         row.soon = found->soon;
         row.unsaved = found->unsaved;
         row.pending = false;
+        --m_pending;
         if (m_counted.isValid() && m_counted != finding->day)
             countRow(row, m_counted);
         applied = true;
@@ -361,7 +420,7 @@ bool Schedule::takeFound()
 
 bool Schedule::finding() const
 {
-    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.pending; });
+    return m_pending > 0;
 }
 
 bool Schedule::stepSome(int milliseconds)
@@ -492,13 +551,20 @@ std::vector<Schedule::Entry> Schedule::between(const QDate &from, const QDate &t
     if (!from.isValid() || !to.isValid() || to < from)
         return entries;
     if (m_counted.isValid() && from >= m_counted && m_counted.daysTo(to) < kSoonDays) {
-        // Within the days counted ahead: the soon bits, day after day, rows in order.
-        for (qint64 offset = m_counted.daysTo(from); offset <= m_counted.daysTo(to); ++offset) {
-            const quint32 bit = 1u << offset;
+        // Within the days counted ahead: the soon bits, in one pass over the
+        // rows (in order) into one list per day.
+        const int first = int(m_counted.daysTo(from));
+        const int last = int(m_counted.daysTo(to));
+        const quint32 wanted = (last == 31 ? ~0u : (1u << (last + 1)) - 1) & ~((1u << first) - 1);
+        std::vector<Entry> days[kSoonDays];
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            for (quint32 bits = m_rows[i].soon & wanted; bits; bits &= bits - 1)
+                days[std::countr_zero(bits)].push_back({int(i), QDate()});
+        for (int offset = first; offset <= last; ++offset) {
             const QDate day = m_counted.addDays(offset);
-            for (size_t i = 0; i < m_rows.size(); ++i)
-                if (m_rows[i].soon & bit)
-                    entries.push_back({int(i), day});
+            for (Entry &entry : days[offset])
+                entry.day = day;
+            entries.insert(entries.end(), days[offset].cbegin(), days[offset].cend());
         }
         return entries;
     }

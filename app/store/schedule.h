@@ -133,6 +133,7 @@ private:
     std::vector<bool> m_keyBits;
     std::vector<Row> m_previous; // the rows before an invalidate(), by key, until the next read
     size_t m_stepCursor = 0;
+    size_t m_pending = 0; // rows left out of the lists until the background pass has found their days
     Stamp m_stamp;
     QDate m_counted;
     bool m_read = false;

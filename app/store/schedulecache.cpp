@@ -83,16 +83,10 @@ bool exists(sqlite3 *db)
         == SQLITE_OK;
 }
 
-QString joinedColumns()
-{
-    return QStringLiteral("p.assinatura, p.desde, p.dias, p.depois, p.ultima");
-}
+namespace {
 
-QString join()
-{
-    return QStringLiteral(" left join lembrete_proxima p on p.chave = lembrete.rowid ");
-}
-
+// Whether the columns from column on (assinatura, desde, dias, depois,
+// ultima) hold a usable entry; fills entry (key aside).
 bool fromColumns(sqlite3_stmt *statement, int column, Entry *entry)
 {
     for (int i = 0; i < 3; ++i)
@@ -118,6 +112,33 @@ bool fromColumns(sqlite3_stmt *statement, int column, Entry *entry)
     entry->after = qint32(after);
     entry->last = qint32(last);
     return true;
+}
+
+} // namespace
+
+std::vector<Entry> readAll(sqlite3 *db)
+{
+    std::vector<Entry> entries;
+    if (!exists(db))
+        return entries;
+    const StatementPtr select = prepare(db, "select chave, assinatura, desde, dias, depois, ultima "
+                                            "from lembrete_proxima order by chave");
+    if (!select)
+        return entries;
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        Entry entry;
+        entry.key = sqlite3_column_int64(select.get(), 0);
+        if (fromColumns(select.get(), 1, &entry))
+            entries.push_back(entry);
+    }
+    return entries;
+}
+
+const Entry *find(const std::vector<Entry> &entries, qint64 key)
+{
+    const auto found = std::lower_bound(entries.cbegin(), entries.cend(), key,
+                                        [](const Entry &entry, qint64 wanted) { return entry.key < wanted; });
+    return found != entries.cend() && found->key == key ? &*found : nullptr;
 }
 
 bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error)
