@@ -448,7 +448,7 @@ bool Schedule::hasUnsaved() const
     return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved || row.pending; });
 }
 
-bool Schedule::save(const QSqlDatabase &db, QString *error)
+bool Schedule::save(const QSqlDatabase &db, QString *error, size_t most)
 {
     sqlite3 *handle = sqliteHandleOf(db);
     if (!handle || !m_counted.isValid()) {
@@ -457,17 +457,24 @@ bool Schedule::save(const QSqlDatabase &db, QString *error)
     }
     const qint32 counted = qint32(m_counted.toJulianDay());
     std::vector<schedulecache::Entry> entries;
-    for (const Row &row : m_rows) {
+    std::vector<size_t> taken;
+    size_t next = 0;
+    for (; next < m_rows.size() && entries.size() < most; ++next) {
+        if (!m_rows[next].unsaved)
+            continue;
+        taken.push_back(next);
         schedulecache::Entry entry;
-        if (row.unsaved && toCached(row, counted, &entry))
+        if (toCached(m_rows[next], counted, &entry))
             entries.push_back(entry);
     }
+    const bool last = std::none_of(m_rows.cbegin() + qsizetype(next), m_rows.cend(),
+                                   [](const Row &row) { return row.unsaved; });
     // The program's own write is no change to read again for, unless another came before it.
     const bool unchanged = m_read && stampOf(m_stamp.path) == m_stamp;
-    if (!schedulecache::write(handle, entries, error))
+    if (!schedulecache::write(handle, entries, last, error))
         return false;
-    for (Row &row : m_rows)
-        row.unsaved = false;
+    for (const size_t index : taken)
+        m_rows[index].unsaved = false;
     if (unchanged)
         m_stamp = stampOf(m_stamp.path);
     return true;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -84,8 +85,9 @@ public:
     // rows got their days, so the lists should be loaded again.
     bool takeFound();
     // Writes the days found to the file (table lembrete_proxima, which must
-    // exist), so the next start reads them instead of stepping the rules.
-    bool save(const QSqlDatabase &db, QString *error);
+    // exist), so the next start reads them instead of stepping the rules: at
+    // most most rows' days at a time, hasUnsaved() telling whether more are left.
+    bool save(const QSqlDatabase &db, QString *error, size_t most = std::numeric_limits<size_t>::max());
 
     const std::vector<Row> &rows() const { return m_rows; }
     // Whether the row with this key is one of these (and so not listed as a day-only row).

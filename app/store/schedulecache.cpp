@@ -141,7 +141,7 @@ const Entry *find(const std::vector<Entry> &entries, qint64 key)
     return found != entries.cend() && found->key == key ? &*found : nullptr;
 }
 
-bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error)
+bool write(sqlite3 *db, const std::vector<Entry> &entries, bool dropGone, QString *error)
 {
     const auto fail = [&] {
         *error = QString::fromUtf8(sqlite3_errmsg(db));
@@ -168,9 +168,10 @@ bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error)
             return fail();
         sqlite3_reset(insert.get());
     }
-    if (sqlite3_exec(db, "delete from lembrete_proxima where chave not in (select rowid from lembrete)",
-                     nullptr, nullptr, nullptr)
-            != SQLITE_OK
+    if ((dropGone
+         && sqlite3_exec(db, "delete from lembrete_proxima where chave not in (select rowid from lembrete)",
+                         nullptr, nullptr, nullptr)
+                != SQLITE_OK)
         || sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail();
     return true;

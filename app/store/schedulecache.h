@@ -39,8 +39,8 @@ std::vector<Entry> readAll(sqlite3 *db);
 // The entry for key in entries (as readAll() gives them), or null.
 const Entry *find(const std::vector<Entry> &entries, qint64 key);
 
-// Writes the entries in one transaction and drops those of rows that are
-// gone. False, with the reason, when the file refuses them.
-bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error);
+// Writes the entries in one transaction and, with dropGone, drops those of
+// rows that are gone. False, with the reason, when the file refuses them.
+bool write(sqlite3 *db, const std::vector<Entry> &entries, bool dropGone, QString *error);
 
 } // namespace schedulecache

@@ -12,6 +12,8 @@ constexpr int kSliceMilliseconds = 15;
 constexpr int kBetweenSlices = 10;
 constexpr int kWaitForWriting = 250;
 constexpr int kWaitForFinding = 100;
+// Rows whose days one write takes: a few milliseconds, so typing goes on between writes.
+constexpr size_t kSaveAtOnce = 2000;
 
 } // namespace
 
@@ -56,7 +58,10 @@ void ScheduleUpkeep::slice()
         break;
     }
     QString error;
-    if (!m_schedule.save(m_connection(), &error)) {
+    if (m_schedule.save(m_connection(), &error, kSaveAtOnce)) {
+        if (m_schedule.hasUnsaved())
+            m_timer.start(kBetweenSlices);
+    } else {
         // Only time is lost: the next start steps the rules again.
         m_writeFailed = true;
         qWarning() << "dias seguintes dos lembretes repetidos não gravados:" << error;
