@@ -307,17 +307,6 @@ void frmprincipal::showRows(ReminderRows rows)
     ui->barraprogresso->setVisible(false);
 }
 
-// While the days of many repeating reminders are found in the background
-// they are left out of the list, which loads again once they are found.
-void frmprincipal::tellFinding(bool finding)
-{
-    static const QString text = QStringLiteral("Calculando as datas dos lembretes repetidos…");
-    if (finding)
-        m_messagePanel->setText(text);
-    else if (m_messagePanel->text() == text)
-        m_messagePanel->setText(kWelcome);
-}
-
 qint64 frmprincipal::chosenKey() const
 {
     const QModelIndex current = ui->lstlista->currentIndex();

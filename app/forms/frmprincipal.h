@@ -121,6 +121,7 @@ private:
     QAction *m_popupUndo = nullptr;
     ReminderCommands m_commands;
     QLabel *m_messagePanel = nullptr;
+    QString m_messageBeforeFinding; // shown again once the repeating reminders are listed
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "store/daytext.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedulecache.h"
+#include "store/schedulerows.h"
 #include "store/sqlitehandle.h"
 
 #include <QElapsedTimer>
@@ -10,16 +11,11 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -79,25 +75,6 @@ struct Finalizer
     void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 };
 
-// Spreads the counting of many rows over two threads; a few are counted at once.
-template<class Work>
-void forEachRow(std::vector<Schedule::Row> &rows, Work work)
-{
-    const size_t half = rows.size() / 2;
-    if (rows.size() < 20000) {
-        for (Schedule::Row &row : rows)
-            work(row);
-        return;
-    }
-    std::thread other([&] {
-        for (size_t i = half; i < rows.size(); ++i)
-            work(rows[i]);
-    });
-    for (size_t i = 0; i < half; ++i)
-        work(rows[i]);
-    other.join();
-}
-
 // The days an entry of the file holds, as a row keeps them.
 void applyCached(Schedule::Row &row, const schedulecache::Entry &entry)
 {
@@ -143,30 +120,6 @@ bool needsStepping(const Schedule::Row &row, qint32 first)
 }
 
 } // namespace
-
-// A pass over copies of the rows, so the lists and edits go on with the
-// rows themselves meanwhile; matched back by key and signature.
-struct Schedule::Finding
-{
-    QDate day;
-    std::vector<Row> rows; // by key
-    std::atomic<bool> stop = false;
-    std::atomic<bool> done = false;
-};
-
-Schedule::~Schedule()
-{
-    stopFinding();
-}
-
-void Schedule::stopFinding()
-{
-    if (m_finding)
-        m_finding->stop = true;
-    if (m_finder.joinable())
-        m_finder.join();
-    m_finding.reset();
-}
 
 Schedule::Stamp Schedule::stampOf(const QString &path)
 {
@@ -326,7 +279,7 @@ void Schedule::count(const QDate &today)
     applyFound();
     if (m_pending <= kStepAtOnce) {
         m_pending = 0;
-        forEachRow(m_rows, [&](Row &row) {
+        schedulerows::forEachRow(m_rows, [&](Row &row) {
             row.pending = false;
             countRow(row, today);
         });
@@ -341,86 +294,6 @@ void Schedule::count(const QDate &today)
         }
     }
     startFinding();
-}
-
-// One pass at a time; rows a running pass does not hold wait for the next.
-void Schedule::startFinding()
-{
-    if (m_finding && !m_finding->done)
-        return;
-    if (m_finder.joinable())
-        m_finder.join();
-    auto finding = std::make_shared<Finding>();
-    finding->day = m_counted;
-    for (const Row &row : m_rows) {
-        if (!row.pending)
-            continue;
-        Row copy;
-        copy.key = row.key;
-        copy.signature = row.signature;
-        copy.series = row.series;
-        finding->rows.push_back(std::move(copy));
-    }
-    if (finding->rows.empty())
-        return;
-    std::sort(finding->rows.begin(), finding->rows.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
-    m_finding = finding;
-    m_finder = std::thread([finding] {
-        // Behind the window's own work on a machine with few cores; the
-        // thread forEachRow() starts inherits this.
-        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
-        forEachRow(finding->rows, [&](Row &row) {
-            if (!finding->stop.load(std::memory_order_relaxed))
-                countRow(row, finding->day);
-        });
-        finding->done = true;
-    });
-}
-
-// Gives the pending rows what an ended pass found for the same texts,
-// counted again when the day listed changed meanwhile.
-bool Schedule::applyFound()
-{
-    if (!m_finding || !m_finding->done)
-        return false;
-    m_finder.join();
-    const std::shared_ptr<Finding> finding = std::move(m_finding);
-    bool applied = false;
-    for (Row &row : m_rows) {
-        if (!row.pending)
-            continue;
-        const auto found = std::lower_bound(finding->rows.cbegin(), finding->rows.cend(), row.key,
-                                            [](const Row &candidate, qint64 key) { return candidate.key < key; });
-        if (found == finding->rows.cend() || found->key != row.key || found->signature != row.signature)
-            continue;
-        row.ahead = found->ahead;
-        row.from = found->from;
-        row.known = found->known;
-        row.ended = found->ended;
-        row.next = found->next;
-        row.last = found->last;
-        row.soon = found->soon;
-        row.unsaved = found->unsaved;
-        row.pending = false;
-        --m_pending;
-        if (m_counted.isValid() && m_counted != finding->day)
-            countRow(row, m_counted);
-        applied = true;
-    }
-    return applied;
-}
-
-bool Schedule::takeFound()
-{
-    if (!m_read || !applyFound())
-        return false;
-    startFinding(); // for rows read after the pass began
-    return true;
-}
-
-bool Schedule::finding() const
-{
-    return m_pending > 0;
 }
 
 bool Schedule::stepSome(int milliseconds)
