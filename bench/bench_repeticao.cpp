@@ -3,7 +3,8 @@
 // N with none repeating. Figures: the first start, which steps every rule and
 // writes the days found to the file; the start, from creating the store to the
 // list painted under "Todos", in interleaved runs over both files, and once
-// with the days found taken out of the file; the "7 dias" list once started;
+// with the days found taken out of the file (the repeating reminders then come
+// into the list once found on the side); the "7 dias" list once started;
 // the next days of the R repeating reminders counted again after a change of
 // day, over a month of days, with the stepping in slices between them.
 //

@@ -91,6 +91,7 @@ frmprincipal::frmprincipal(runtime::Platform &platform, modgeral &store, QWidget
     setMenuIcons();
     connectCommands();
     new SyncMenu(this, ui->mnuprincipal, platform, store, [this] { carregarlista(); });
+    connect(&store.events(), &StoreEvents::repetitionsFound, this, [this] { carregarlista(); });
     makeResizable();
     // The window comes up before the file's check and the building of its
     // indexes, which then go on the side, followed in the status bar.
@@ -242,8 +243,8 @@ void frmprincipal::Form_Load()
     const ViewFilterChoice choice = viewFilterChoice(settings::viewFilter(m_platform.settings()));
     if (choice.item)
         markViewFilter(choice);
-    carregarlista();
     m_messagePanel->setText(kWelcome);
+    carregarlista();
 }
 
 void frmprincipal::carregarlista()
@@ -268,6 +269,7 @@ void frmprincipal::carregarlista()
     const int read = int(rows.size());
     showRows(std::move(rows));
     chooseAfterLoad(chosen);
+    tellFinding(schedule.finding());
     // A read that stops midway (a damaged file) shows what was read, never
     // silently: the user is told the list is incomplete.
     if (!complete)

@@ -97,6 +97,7 @@ private:
     void applyViewFilter(const ViewFilterChoice &choice);
     Statement statementForFilter(const QString &filter) const;
     void showRows(ReminderRows rows);
+    void tellFinding(bool finding);
     void showLoadError(const QString &description);
     // The key of the row with the keyboard focus, or -1.
     qint64 chosenKey() const;
@@ -120,6 +121,7 @@ private:
     QAction *m_popupUndo = nullptr;
     ReminderCommands m_commands;
     QLabel *m_messagePanel = nullptr;
+    QString m_messageBeforeFinding; // shown again once the repeating reminders are listed
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
 };

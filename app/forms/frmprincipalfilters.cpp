@@ -9,6 +9,8 @@
 #include "store/modgeral.h"
 #include "store/reminderviews.h"
 
+#include <QLabel>
+
 Statement frmprincipal::statementForFilter(const QString &filter) const
 {
     return reminderviews::statementFor(filter, m_platform.clock().today());
@@ -74,4 +76,17 @@ void frmprincipal::mnu7dias_Click()
 void frmprincipal::mnu15dias_Click()
 {
     applyViewFilter(viewFilterChoice(QStringLiteral("15dias")));
+}
+
+// While the days of many repeating reminders are found in the background
+// they are left out of the list, which loads again once they are found.
+void frmprincipal::tellFinding(bool finding)
+{
+    static const QString text = QStringLiteral("Calculando as datas dos lembretes repetidos…");
+    if (finding && m_messagePanel->text() != text) {
+        m_messageBeforeFinding = m_messagePanel->text();
+        m_messagePanel->setText(text);
+    } else if (!finding && m_messagePanel->text() == text) {
+        m_messagePanel->setText(m_messageBeforeFinding);
+    }
 }

@@ -77,6 +77,7 @@ modgeral::modgeral(runtime::Platform &platform)
 {
     m_scheduleUpkeep = std::make_unique<ScheduleUpkeep>(
         *m_schedule, [this] { return connection(); }, [this] { return scheduleWriting(); });
+    QObject::connect(m_scheduleUpkeep.get(), &ScheduleUpkeep::found, m_events.get(), &StoreEvents::repetitionsFound);
     QObject::connect(m_startupWork.get(), &StartupWork::checkFinished, m_startupWork.get(),
                      [this](const QString &damage) { checkFinished(damage); });
 }

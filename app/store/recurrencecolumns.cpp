@@ -89,17 +89,36 @@ bool ensure(const QSqlDatabase &db)
 {
     const QStringList names = columnsOf(db);
     QSqlQuery query(db);
+    bool added = false;
     for (const Column &column : kColumns) {
         if (names.contains(QLatin1String(column.name)))
             continue;
         if (!query.exec(QStringLiteral("alter table lembrete add column %1 %2")
                             .arg(QLatin1String(column.name), QLatin1String(column.type))))
             return false;
+        added = true;
     }
     // On columns just added every row is NULL and the index is empty: it
-    // costs one pass over the table, once.
-    return query.exec(QStringLiteral("create index if not exists lembrete_especiais on lembrete (data) where ")
-                      + specialCondition());
+    // costs one pass over the table, once. A table that had the columns gets
+    // it from the start-up work, in the background.
+    return !added || query.exec(indexStatement());
+}
+
+QString indexStatement()
+{
+    // Covering: the rows are scattered over the whole file, and reading them
+    // from the table would touch most of its pages.
+    return QStringLiteral("create index if not exists lembrete_especiais_lista on lembrete "
+                          "(data, titulo, hora, repeticao, excecoes, antecedencia) where ")
+        + specialCondition();
+}
+
+bool indexed(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("select 1 from sqlite_master where type = 'index' "
+                                     "and name = 'lembrete_especiais_lista'"))
+        && query.next();
 }
 
 } // namespace recurrencecolumns

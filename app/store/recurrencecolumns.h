@@ -15,8 +15,11 @@ class QSqlDatabase;
 // - serie and ocorrencia, on a reminder made from one day of a series: the
 //   series' key and the day it replaces (written out as that series' override)
 //
-// The index lembrete_especiais holds only the rows with a time or a
-// repetition, so the lists find them without reading every row.
+// The index lembrete_especiais_lista holds only the rows with a time or a
+// repetition, with every column the lists and notices read of them, so they
+// are found without reading the table. It replaces lembrete_especiais (the
+// day alone), which files of earlier versions hold until the start-up work
+// has built the new one.
 namespace recurrencecolumns {
 
 // What the editor sets beyond the day; an empty text is stored as NULL, so
@@ -32,6 +35,10 @@ struct Timing
 // Adds what is missing. False when the table cannot be changed (a read-only
 // file): its reminders are then all day-only and once.
 bool ensure(const QSqlDatabase &db);
+
+// The statement that makes the index, and whether the file holds it.
+QString indexStatement();
+bool indexed(const QSqlDatabase &db);
 
 // Whether the table has the columns, so statements may name them.
 bool exist(const QSqlDatabase &db);

@@ -1,6 +1,7 @@
 #include "store/reminderindexes.h"
 
 #include "store/indexsteps.h"
+#include "store/recurrencecolumns.h"
 #include "store/searchindex.h"
 #include "store/sqlitehandle.h"
 
@@ -77,6 +78,13 @@ bool prepareTitleKey(QSqlQuery &query)
 bool emptyKeysLeft(QSqlQuery &query)
 {
     return number(query, QStringLiteral("select exists (select 1 from lembrete where titulo_chave is null)")) != 0;
+}
+
+// A table without the columns has nothing to index (a file only read, or
+// opened by a version that never added them).
+bool specialIndexed(const QSqlDatabase &connection)
+{
+    return !recurrencecolumns::exist(connection) || recurrencecolumns::indexed(connection);
 }
 
 bool dayIndexed(QSqlQuery &query)
@@ -179,7 +187,7 @@ bool prepare(const QSqlDatabase &connection, bool writable, QString *error)
 bool complete(const QSqlDatabase &connection)
 {
     QSqlQuery query(connection);
-    return dayIndexed(query) && hasTitleKeyColumn(query) && titleKeysDone(query)
+    return dayIndexed(query) && specialIndexed(connection) && hasTitleKeyColumn(query) && titleKeysDone(query)
            && searchindex::complete(connection);
 }
 
@@ -191,6 +199,16 @@ bool build(const QSqlDatabase &connection, StepGate &gate, const std::function<v
     if (!dayIndexed(query)
         && !gate.run([&] { return one(query, QStringLiteral("create index if not exists lembrete_data "
                                                             "on lembrete (data, titulo)")); }))
+        return false;
+    if (!specialIndexed(connection)
+        && !gate.run([&] {
+               return indexsteps::inTransaction(query, [&] {
+                   return run(query, recurrencecolumns::indexStatement())
+                              && run(query, QStringLiteral("drop index if exists lembrete_especiais"))
+                          ? StepGate::Outcome::Done
+                          : StepGate::Outcome::Failed;
+               });
+           }))
         return false;
     progress(5);
     if (!buildTitleKeys(query, gate, [&](double share) { progress(5 + int(share * 35)); }))

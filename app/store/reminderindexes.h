@@ -10,6 +10,7 @@ class QSqlDatabase;
 // The indexes behind finding a reminder fast:
 //
 // - lembrete_data on (data, titulo), the list's order.
+// - lembrete_especiais_lista, the rows with a time or a repetition (see recurrencecolumns.h).
 // - titulo_chave, the title case-folded across Unicode, indexed, so a title is
 //   found without comparing every row. The program's own writes fill it (through
 //   connection-only triggers that call chave_titulo()); a row another program

@@ -34,7 +34,9 @@ void ReminderRows::appendScheduled(qint64 key, QByteArrayView storedDay, QByteAr
 void ReminderRows::appendScheduled(qint64 key, const QDate &day, QByteArrayView title, int minutes, bool repeats)
 {
     // Days whose text has other than four digits of year go the long way, as any stored text does.
-    if (!day.isValid() || day.year() < 1000 || day.year() > 9999) {
+    static const qint64 firstFourDigits = QDate(1000, 1, 1).toJulianDay();
+    static const qint64 lastFourDigits = QDate(9999, 12, 31).toJulianDay();
+    if (!day.isValid() || day.toJulianDay() < firstFourDigits || day.toJulianDay() > lastFourDigits) {
         appendScheduled(key, QByteArrayView(day.isValid() ? daytext::stored(day).toUtf8() : QByteArray()), title,
                         minutes, repeats);
         return;

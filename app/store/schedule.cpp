@@ -3,6 +3,7 @@
 #include "store/daytext.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedulecache.h"
+#include "store/schedulerows.h"
 #include "store/sqlitehandle.h"
 
 #include <QElapsedTimer>
@@ -10,11 +11,11 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
-#include <thread>
 
 namespace {
 
@@ -33,37 +34,54 @@ int compareBytes(QByteArrayView a, QByteArrayView b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+QByteArrayView columnView(sqlite3_stmt *statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(statement, column)) : QByteArrayView();
+}
+
+// "HH:MM" in minutes after midnight, as recurrence::timeFromText() reads it; -1 otherwise.
+int minutesOf(QByteArrayView text)
+{
+    const auto digit = [&text](int at) { return text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -100; };
+    if (text.size() != 5 || text[2] != ':')
+        return -1;
+    const int hour = digit(0) * 10 + digit(1);
+    const int minute = digit(3) * 10 + digit(4);
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 ? hour * 60 + minute : -1;
+}
+
+// The few rule texts a file holds, each made a QString once and shared by its rows.
+class RuleTexts
+{
+public:
+    QString text(QByteArrayView bytes)
+    {
+        for (const auto &[known, text] : m_known)
+            if (known == bytes)
+                return text;
+        QString text = QString::fromUtf8(bytes);
+        if (m_known.size() < 32)
+            m_known.emplace_back(bytes.toByteArray(), text);
+        return text;
+    }
+
+private:
+    std::vector<std::pair<QByteArray, QString>> m_known;
+};
+
 struct Finalizer
 {
     void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 };
 
-// Spreads the counting of many rows over two threads; a few are counted at once.
-template<class Work>
-void forEachRow(std::vector<Schedule::Row> &rows, Work work)
-{
-    const size_t half = rows.size() / 2;
-    if (rows.size() < 20000) {
-        for (Schedule::Row &row : rows)
-            work(row);
-        return;
-    }
-    std::thread other([&] {
-        for (size_t i = half; i < rows.size(); ++i)
-            work(rows[i]);
-    });
-    for (size_t i = 0; i < half; ++i)
-        work(rows[i]);
-    other.join();
-}
-
 // The days an entry of the file holds, as a row keeps them.
 void applyCached(Schedule::Row &row, const schedulecache::Entry &entry)
 {
     row.ahead.clear();
-    for (int offset = 0; offset < 64; ++offset)
-        if ((entry.days >> offset) & 1u)
-            row.ahead.push_back(entry.from + offset);
+    row.ahead.reserve(size_t(std::popcount(entry.days)) + 1);
+    for (quint64 days = entry.days; days; days &= days - 1)
+        row.ahead.push_back(entry.from + std::countr_zero(days));
     row.ended = entry.after < 0;
     if (!row.ended)
         row.ahead.push_back(entry.after);
@@ -95,6 +113,12 @@ bool toCached(const Schedule::Row &row, qint32 counted, schedulecache::Entry *en
     return true;
 }
 
+// Whether the days found before no longer reach past the days listed from first.
+bool needsStepping(const Schedule::Row &row, qint32 first)
+{
+    return row.from < 0 || first < row.from || row.known < first + Schedule::kSoonDays - 1;
+}
+
 } // namespace
 
 Schedule::Stamp Schedule::stampOf(const QString &path)
@@ -124,6 +148,7 @@ void Schedule::invalidate()
         std::sort(m_previous.begin(), m_previous.end(), [](const Row &a, const Row &b) { return a.key < b.key; });
     }
     m_rows.clear();
+    m_pending = 0;
     m_stepCursor = 0;
     m_keys.clear();
     m_keyBits.clear();
@@ -154,11 +179,9 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
     }
     if (!recurrencecolumns::exist(db))
         return true; // a read-only file of an older version: every reminder is day-only
-    const bool cached = schedulecache::exists(handle);
-    const QByteArray text = (QStringLiteral("select lembrete.rowid, data, titulo, hora, repeticao, excecoes")
-                             + (cached ? QStringLiteral(", ") + schedulecache::joinedColumns() : QString())
-                             + QStringLiteral(" from lembrete") + (cached ? schedulecache::join() : QString())
-                             + QStringLiteral(" where ") + recurrencecolumns::specialCondition())
+    const std::vector<schedulecache::Entry> cached = schedulecache::readAll(handle);
+    const QByteArray text = (QStringLiteral("select rowid, data, titulo, hora, repeticao, excecoes from lembrete where ")
+                             + recurrencecolumns::specialCondition())
                                 .toUtf8();
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
@@ -166,27 +189,29 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
         return false;
     }
     const std::unique_ptr<sqlite3_stmt, Finalizer> statement(raw);
+    m_rows.reserve(std::max(cached.size(), m_previous.size()));
+    RuleTexts rules;
     int result;
     while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
-        Row row;
+        Row &row = m_rows.emplace_back();
         row.key = sqlite3_column_int64(raw, 0);
         row.storedDay = columnBytes(raw, 1);
         row.title = columnBytes(raw, 2);
-        const QTime time = recurrence::timeFromText(QString::fromUtf8(columnBytes(raw, 3)));
-        row.minutes = time.isValid() ? time.hour() * 60 + time.minute() : -1;
+        row.minutes = minutesOf(columnView(raw, 3));
         row.series.firstDay = daytext::fromStored(QByteArrayView(row.storedDay));
-        row.series.rule = QString::fromUtf8(columnBytes(raw, 4));
-        const QByteArray exceptions = columnBytes(raw, 5);
-        row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(exceptions));
+        const QByteArrayView rule = columnView(raw, 4);
+        row.series.rule = rules.text(rule);
+        const QByteArrayView exceptions = columnView(raw, 5);
+        if (!exceptions.isEmpty())
+            row.series.exceptions = recurrence::exceptionsFromText(QString::fromUtf8(exceptions));
         if (row.series.repeats()) {
-            row.signature = schedulecache::signature(row.storedDay, columnBytes(raw, 4), exceptions);
-            schedulecache::Entry entry;
-            if (cached && schedulecache::fromColumns(raw, 6, &entry) && entry.signature == row.signature)
-                applyCached(row, entry);
+            row.signature = schedulecache::signature(row.storedDay, rule, exceptions);
+            const schedulecache::Entry *entry = schedulecache::find(cached, row.key);
+            if (entry && entry->signature == row.signature)
+                applyCached(row, *entry);
             else
                 reusePrevious(row);
         }
-        m_rows.push_back(std::move(row));
     }
     m_previous.clear();
     if (result != SQLITE_DONE) {
@@ -194,16 +219,27 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
         m_rows.clear();
         return false;
     }
-    // Kept in list order within a day once, so the lists need not sort them again.
-    std::sort(m_rows.begin(), m_rows.end(), [](const Row &a, const Row &b) {
+    // Kept in list order within a day once, so the lists need not sort them
+    // again; the order is found on indexes, which move far cheaper than rows.
+    std::vector<quint32> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = quint32(i);
+    std::sort(order.begin(), order.end(), [this](quint32 left, quint32 right) {
+        const Row &a = m_rows[left];
+        const Row &b = m_rows[right];
         if (a.minutes != b.minutes)
             return a.minutes < b.minutes;
         const int titles = compareBytes(a.title, b.title);
         return titles != 0 ? titles < 0 : a.key < b.key;
     });
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
     m_keys.reserve(m_rows.size());
-    for (const Row &row : m_rows)
-        m_keys.push_back(row.key);
+    for (const quint32 index : order) {
+        m_keys.push_back(m_rows[index].key);
+        sorted.push_back(std::move(m_rows[index]));
+    }
+    m_rows = std::move(sorted);
     std::sort(m_keys.begin(), m_keys.end());
     constexpr qint64 kMostBits = qint64(1) << 27; // 16 MB
     if (!m_keys.empty() && m_keys.front() >= 0 && m_keys.back() < kMostBits) {
@@ -232,9 +268,32 @@ void Schedule::reusePrevious(Row &row) const
 
 void Schedule::count(const QDate &today)
 {
-    forEachRow(m_rows, [&](Row &row) { countRow(row, today); });
     m_counted = today;
     m_stepCursor = 0;
+    const qint32 first = qint32(today.toJulianDay());
+    m_pending = 0;
+    for (Row &row : m_rows) {
+        row.pending = row.series.repeats() && needsStepping(row, first);
+        m_pending += row.pending;
+    }
+    applyFound();
+    if (m_pending <= kStepAtOnce) {
+        m_pending = 0;
+        schedulerows::forEachRow(m_rows, [&](Row &row) {
+            row.pending = false;
+            countRow(row, today);
+        });
+        return;
+    }
+    for (Row &row : m_rows) {
+        if (row.pending) {
+            row.next = row.last = QDate();
+            row.soon = 0;
+        } else {
+            countRow(row, today);
+        }
+    }
+    startFinding();
 }
 
 bool Schedule::stepSome(int milliseconds)
@@ -259,10 +318,10 @@ bool Schedule::stepSome(int milliseconds)
 
 bool Schedule::hasUnsaved() const
 {
-    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved; });
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.unsaved || row.pending; });
 }
 
-bool Schedule::save(const QSqlDatabase &db, QString *error)
+bool Schedule::save(const QSqlDatabase &db, QString *error, size_t most)
 {
     sqlite3 *handle = sqliteHandleOf(db);
     if (!handle || !m_counted.isValid()) {
@@ -271,17 +330,24 @@ bool Schedule::save(const QSqlDatabase &db, QString *error)
     }
     const qint32 counted = qint32(m_counted.toJulianDay());
     std::vector<schedulecache::Entry> entries;
-    for (const Row &row : m_rows) {
+    std::vector<size_t> taken;
+    size_t next = 0;
+    for (; next < m_rows.size() && entries.size() < most; ++next) {
+        if (!m_rows[next].unsaved)
+            continue;
+        taken.push_back(next);
         schedulecache::Entry entry;
-        if (row.unsaved && toCached(row, counted, &entry))
+        if (toCached(m_rows[next], counted, &entry))
             entries.push_back(entry);
     }
+    const bool last = std::none_of(m_rows.cbegin() + qsizetype(next), m_rows.cend(),
+                                   [](const Row &row) { return row.unsaved; });
     // The program's own write is no change to read again for, unless another came before it.
     const bool unchanged = m_read && stampOf(m_stamp.path) == m_stamp;
-    if (!schedulecache::write(handle, entries, error))
+    if (!schedulecache::write(handle, entries, last, error))
         return false;
-    for (Row &row : m_rows)
-        row.unsaved = false;
+    for (const size_t index : taken)
+        m_rows[index].unsaved = false;
     if (unchanged)
         m_stamp = stampOf(m_stamp.path);
     return true;
@@ -350,6 +416,8 @@ std::vector<Schedule::Entry> Schedule::listed() const
     entries.reserve(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const Row &row = m_rows[i];
+        if (row.pending)
+            continue;
         const QDate day = row.next.isValid() ? row.next : (row.last.isValid() ? row.last : row.series.firstDay);
         entries.push_back({int(i), day});
     }
@@ -363,18 +431,27 @@ std::vector<Schedule::Entry> Schedule::between(const QDate &from, const QDate &t
     if (!from.isValid() || !to.isValid() || to < from)
         return entries;
     if (m_counted.isValid() && from >= m_counted && m_counted.daysTo(to) < kSoonDays) {
-        // Within the days counted ahead: the soon bits, day after day, rows in order.
-        for (qint64 offset = m_counted.daysTo(from); offset <= m_counted.daysTo(to); ++offset) {
-            const quint32 bit = 1u << offset;
+        // Within the days counted ahead: the soon bits, in one pass over the
+        // rows (in order) into one list per day.
+        const int first = int(m_counted.daysTo(from));
+        const int last = int(m_counted.daysTo(to));
+        const quint32 wanted = (last == 31 ? ~0u : (1u << (last + 1)) - 1) & ~((1u << first) - 1);
+        std::vector<Entry> days[kSoonDays];
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            for (quint32 bits = m_rows[i].soon & wanted; bits; bits &= bits - 1)
+                days[std::countr_zero(bits)].push_back({int(i), QDate()});
+        for (int offset = first; offset <= last; ++offset) {
             const QDate day = m_counted.addDays(offset);
-            for (size_t i = 0; i < m_rows.size(); ++i)
-                if (m_rows[i].soon & bit)
-                    entries.push_back({int(i), day});
+            for (Entry &entry : days[offset])
+                entry.day = day;
+            entries.insert(entries.end(), days[offset].cbegin(), days[offset].cend());
         }
         return entries;
     }
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const Row &row = m_rows[i];
+        if (row.pending)
+            continue;
         // Counted from a day before from, a next day after to means none in range.
         if (m_counted.isValid() && m_counted <= from && (!row.next.isValid() || row.next > to))
             continue;

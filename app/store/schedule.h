@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <limits>
+#include <memory>
+#include <thread>
 #include <vector>
 
 class QSqlDatabase;
@@ -35,6 +38,7 @@ public:
         bool ended = false;        // the series has no days after those in ahead
         quint64 signature = 0;     // of the texts the days are found from (see schedulecache)
         bool unsaved = false;      // days found here that the file does not hold yet
+        bool pending = false;      // its days are being found in the background: not listed yet
     };
     // One line of a list: a row on one of its days.
     struct Entry
@@ -51,6 +55,15 @@ public:
     // Rules whose days found run out within this many days past those listed
     // are stepped again bit by bit beforehand, so no day finds them all due at once.
     static constexpr int kMarginDays = 10;
+    // More repeating rows than this without usable days found (the first
+    // start after an upgrade, or weeks unused) are stepped on threads of
+    // their own, so the window need not wait for libical; fewer are stepped at once.
+    static constexpr size_t kStepAtOnce = 2000;
+
+    Schedule() = default;
+    ~Schedule();
+    Schedule(const Schedule &) = delete;
+    Schedule &operator=(const Schedule &) = delete;
 
     // Reads the rows again when the file changed since they were read (its
     // size or time of change, or changes the program made), and counts their
@@ -64,11 +77,17 @@ public:
     // Steps again, for about this long, the rules soon to run out of days
     // found. True while some are left.
     bool stepSome(int milliseconds);
-    // Whether some days found are not in the file yet.
+    // Whether some days found are not in the file yet, or are still being found.
     bool hasUnsaved() const;
+    // Whether rows are left out of the lists while their days are found in the background.
+    bool finding() const;
+    // Takes in what the background pass found, once it has ended. True when
+    // rows got their days, so the lists should be loaded again.
+    bool takeFound();
     // Writes the days found to the file (table lembrete_proxima, which must
-    // exist), so the next start reads them instead of stepping the rules.
-    bool save(const QSqlDatabase &db, QString *error);
+    // exist), so the next start reads them instead of stepping the rules: at
+    // most most rows' days at a time, hasUnsaved() telling whether more are left.
+    bool save(const QSqlDatabase &db, QString *error, size_t most = std::numeric_limits<size_t>::max());
 
     const std::vector<Row> &rows() const { return m_rows; }
     // Whether the row with this key is one of these (and so not listed as a day-only row).
@@ -104,6 +123,10 @@ private:
     static void stepAhead(Row &row, const QDate &today);
     void reusePrevious(Row &row) const;
     void sortEntries(std::vector<Entry> &entries) const;
+    struct Finding;
+    bool applyFound();
+    void startFinding();
+    void stopFinding();
 
     std::vector<Row> m_rows;
     std::vector<qint64> m_keys; // sorted
@@ -112,7 +135,10 @@ private:
     std::vector<bool> m_keyBits;
     std::vector<Row> m_previous; // the rows before an invalidate(), by key, until the next read
     size_t m_stepCursor = 0;
+    size_t m_pending = 0; // rows left out of the lists until the background pass has found their days
     Stamp m_stamp;
     QDate m_counted;
     bool m_read = false;
+    std::shared_ptr<Finding> m_finding;
+    std::thread m_finder;
 };

@@ -83,16 +83,10 @@ bool exists(sqlite3 *db)
         == SQLITE_OK;
 }
 
-QString joinedColumns()
-{
-    return QStringLiteral("p.assinatura, p.desde, p.dias, p.depois, p.ultima");
-}
+namespace {
 
-QString join()
-{
-    return QStringLiteral(" left join lembrete_proxima p on p.chave = lembrete.rowid ");
-}
-
+// Whether the columns from column on (assinatura, desde, dias, depois,
+// ultima) hold a usable entry; fills entry (key aside).
 bool fromColumns(sqlite3_stmt *statement, int column, Entry *entry)
 {
     for (int i = 0; i < 3; ++i)
@@ -120,7 +114,34 @@ bool fromColumns(sqlite3_stmt *statement, int column, Entry *entry)
     return true;
 }
 
-bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error)
+} // namespace
+
+std::vector<Entry> readAll(sqlite3 *db)
+{
+    std::vector<Entry> entries;
+    if (!exists(db))
+        return entries;
+    const StatementPtr select = prepare(db, "select chave, assinatura, desde, dias, depois, ultima "
+                                            "from lembrete_proxima order by chave");
+    if (!select)
+        return entries;
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        Entry entry;
+        entry.key = sqlite3_column_int64(select.get(), 0);
+        if (fromColumns(select.get(), 1, &entry))
+            entries.push_back(entry);
+    }
+    return entries;
+}
+
+const Entry *find(const std::vector<Entry> &entries, qint64 key)
+{
+    const auto found = std::lower_bound(entries.cbegin(), entries.cend(), key,
+                                        [](const Entry &entry, qint64 wanted) { return entry.key < wanted; });
+    return found != entries.cend() && found->key == key ? &*found : nullptr;
+}
+
+bool write(sqlite3 *db, const std::vector<Entry> &entries, bool dropGone, QString *error)
 {
     const auto fail = [&] {
         *error = QString::fromUtf8(sqlite3_errmsg(db));
@@ -147,9 +168,10 @@ bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error)
             return fail();
         sqlite3_reset(insert.get());
     }
-    if (sqlite3_exec(db, "delete from lembrete_proxima where chave not in (select rowid from lembrete)",
-                     nullptr, nullptr, nullptr)
-            != SQLITE_OK
+    if ((dropGone
+         && sqlite3_exec(db, "delete from lembrete_proxima where chave not in (select rowid from lembrete)",
+                         nullptr, nullptr, nullptr)
+                != SQLITE_OK)
         || sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail();
     return true;

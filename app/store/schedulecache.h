@@ -32,15 +32,15 @@ quint64 signature(QByteArrayView storedDay, QByteArrayView rule, QByteArrayView 
 bool ensure(const QSqlDatabase &db);
 bool exists(sqlite3 *db);
 
-// The columns the list of special rows joins on (alias p), in Entry order after the key.
-QString joinedColumns();
-QString join(); // "left join lembrete_proxima p on ..." for table lembrete
+// Every usable entry, by key. Read apart from the rows, in the table's own
+// order: a join would seek the table once per row, which costs more than
+// reading the rows themselves. Entries the file holds garbled are left out.
+std::vector<Entry> readAll(sqlite3 *db);
+// The entry for key in entries (as readAll() gives them), or null.
+const Entry *find(const std::vector<Entry> &entries, qint64 key);
 
-// Whether the joined columns from column on hold a usable entry; fills entry (key aside).
-bool fromColumns(sqlite3_stmt *statement, int column, Entry *entry);
-
-// Writes the entries in one transaction and drops those of rows that are
-// gone. False, with the reason, when the file refuses them.
-bool write(sqlite3 *db, const std::vector<Entry> &entries, QString *error);
+// Writes the entries in one transaction and, with dropGone, drops those of
+// rows that are gone. False, with the reason, when the file refuses them.
+bool write(sqlite3 *db, const std::vector<Entry> &entries, bool dropGone, QString *error);
 
 } // namespace schedulecache

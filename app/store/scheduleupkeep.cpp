@@ -11,6 +11,9 @@ namespace {
 constexpr int kSliceMilliseconds = 15;
 constexpr int kBetweenSlices = 10;
 constexpr int kWaitForWriting = 250;
+constexpr int kWaitForFinding = 100;
+// Rows whose days one write takes: a few milliseconds, so typing goes on between writes.
+constexpr size_t kSaveAtOnce = 2000;
 
 } // namespace
 
@@ -33,8 +36,14 @@ void ScheduleUpkeep::wake()
 
 void ScheduleUpkeep::slice()
 {
+    if (m_schedule.takeFound())
+        emit found();
     if (m_schedule.stepSome(kSliceMilliseconds)) {
         m_timer.start(kBetweenSlices);
+        return;
+    }
+    if (m_schedule.finding()) {
+        m_timer.start(kWaitForFinding);
         return;
     }
     if (m_writeFailed || !m_schedule.hasUnsaved())
@@ -49,7 +58,10 @@ void ScheduleUpkeep::slice()
         break;
     }
     QString error;
-    if (!m_schedule.save(m_connection(), &error)) {
+    if (m_schedule.save(m_connection(), &error, kSaveAtOnce)) {
+        if (m_schedule.hasUnsaved())
+            m_timer.start(kBetweenSlices);
+    } else {
         // Only time is lost: the next start steps the rules again.
         m_writeFailed = true;
         qWarning() << "dias seguintes dos lembretes repetidos não gravados:" << error;

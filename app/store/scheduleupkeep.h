@@ -8,8 +8,9 @@ class QSqlDatabase;
 class Schedule;
 
 // Keeps a schedule's days found ahead of need between loads of the lists:
-// steps the rules soon to run out of days in short slices on the owner's
-// thread, and writes what was found to the file once it may be written.
+// takes in what its background pass found, steps the rules soon to run out
+// of days in short slices on the owner's thread, and writes what was found
+// to the file once it may be written.
 class ScheduleUpkeep : public QObject
 {
     Q_OBJECT
@@ -23,6 +24,10 @@ public:
 
     // After the schedule was refreshed: starts the slices when there is work.
     void wake();
+
+signals:
+    // Rows left out of the lists got their days in the background.
+    void found();
 
 private:
     void slice();

@@ -9,4 +9,7 @@ class StoreEvents : public QObject
 signals:
     // A reminder was added, or edited, and is in the database now.
     void reminderSaved();
+    // Repeating reminders left out of the lists while their days were
+    // found in the background have them now: the lists load again.
+    void repetitionsFound();
 };

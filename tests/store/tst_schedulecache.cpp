@@ -2,6 +2,9 @@
 // runs: what a start reads from it lists the same rows as stepping every
 // rule from scratch, whatever changed in between.
 #include "store/modgeral.h"
+#include "store/recurrence.h"
+#include "store/recurrencecolumns.h"
+#include "store/reminderindexes.h"
 #include "store/schedule.h"
 #include "support/fakeplatform.h"
 
@@ -74,6 +77,9 @@ class tst_schedulecache : public QObject
 private slots:
     void cachedDaysListTheSameAsSteppingTheRules_data();
     void cachedDaysListTheSameAsSteppingTheRules();
+    void daysFoundInTheBackgroundListAsTheRulesSay_data();
+    void daysFoundInTheBackgroundListAsTheRulesSay();
+    void anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem();
 };
 
 void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules_data()
@@ -123,7 +129,10 @@ void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules()
     Schedule running;
     QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), day("2006/03/10"), &error));
     QVERIFY(running.hasUnsaved());
-    QVERIFY2(running.save(s.store.connection(), &error), qPrintable(error));
+    // In two writes, as the running program writes them between slices.
+    QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
+    QVERIFY(running.hasUnsaved());
+    QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
     QVERIFY(!running.hasUnsaved());
     QCOMPARE(s.cachedRows(), 6);
     if (midway.isValid())
@@ -144,6 +153,82 @@ void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules()
     const QStringList expected = listsOf(fresh, later);
     QCOMPARE(listsOf(cached, later), expected);
     QCOMPARE(listsOf(running, later), expected);
+}
+
+void tst_schedulecache::daysFoundInTheBackgroundListAsTheRulesSay_data()
+{
+    QTest::addColumn<QString>("change"); // what the file undergoes while the days are found
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("rule edited by another program")
+        << "update lembrete set repeticao = 'FREQ=YEARLY;BYMONTH=12' where rowid = 5";
+    QTest::newRow("row removed") << "delete from lembrete where rowid = 5";
+    QTest::newRow("row added") << "insert into lembrete (data, titulo, descricao, repeticao) "
+                                  "values ('2006/03/01', 'Novo', '', 'FREQ=DAILY;INTERVAL=5')";
+}
+
+// Too many rules to step before the window shows: they are stepped on the
+// side, left out of the lists until then, and never listed from what was
+// found for a rule that changed meanwhile.
+void tst_schedulecache::daysFoundInTheBackgroundListAsTheRulesSay()
+{
+    QFETCH(QString, change);
+    Store s;
+    const char *rules[] = {"FREQ=DAILY", "FREQ=WEEKLY;COUNT=3", "FREQ=MONTHLY", "FREQ=DAILY;INTERVAL=9"};
+    QVERIFY(s.exec(QStringLiteral("begin")));
+    for (int i = 0; i < int(Schedule::kStepAtOnce) + 50; ++i)
+        s.add(i % 2 ? "2006/01/05" : "2005/12/30", "Série", rules[i % 4]);
+    QVERIFY(s.exec(QStringLiteral("commit")));
+    const QDate today = day("2006/03/10");
+    QString error;
+    Schedule schedule;
+    QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
+    QVERIFY(schedule.finding());
+    QVERIFY(schedule.listed().empty());
+    QVERIFY(schedule.between(today, today.addDays(15)).empty());
+    if (!change.isEmpty()) {
+        QVERIFY(s.exec(change));
+        schedule.invalidate();
+        QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT((schedule.takeFound(), !schedule.finding()), 30000);
+    QVERIFY(schedule.hasUnsaved());
+
+    QStringList expected;
+    QStringList listed;
+    for (const Schedule::Row &row : schedule.rows())
+        expected << QString::number(row.key) + recurrence::listedDay(row.series, today).toString(Qt::ISODate);
+    for (const Schedule::Entry &entry : schedule.listed())
+        listed << QString::number(schedule.rows()[size_t(entry.row)].key) + entry.day.toString(Qt::ISODate);
+    expected.sort();
+    listed.sort();
+    QCOMPARE(listed, expected);
+    qsizetype soon = 0;
+    for (const Schedule::Row &row : schedule.rows())
+        soon += recurrence::occurrencesBetween(row.series, today, today.addDays(15)).size();
+    QCOMPARE(qsizetype(schedule.between(today, today.addDays(15)).size()), soon);
+}
+
+void tst_schedulecache::anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem()
+{
+    Store s;
+    QVERIFY(s.exec(QStringLiteral("drop index lembrete_especiais_lista")));
+    QVERIFY(s.exec(QStringLiteral("create index lembrete_especiais on lembrete (data) where ")
+                   + recurrencecolumns::specialCondition()));
+    QVERIFY(!reminderindexes::complete(s.store.connection()));
+    StepGate gate;
+    QVERIFY(reminderindexes::build(s.store.connection(), gate, [](int) {}));
+    QVERIFY(reminderindexes::complete(s.store.connection()));
+    QSqlQuery query(s.store.connection());
+    QVERIFY(query.exec(QStringLiteral("select group_concat(name) from sqlite_master where name like 'lembrete_especiais%'")));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toString(), QStringLiteral("lembrete_especiais_lista"));
+    // Everything the schedule reads of the rows comes from the index alone.
+    QVERIFY(query.exec(QStringLiteral("explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
+                                      "from lembrete where ")
+                       + recurrencecolumns::specialCondition()));
+    QVERIFY(query.next());
+    QVERIFY2(query.value(3).toString().contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")),
+             qPrintable(query.value(3).toString()));
 }
 
 QTEST_GUILESS_MAIN(tst_schedulecache)
