@@ -1,7 +1,6 @@
 // The calendar control: month model, clicks, saved properties, class object,
 // automation dates, layout and proportional scaling.
 
-#include "arrowbitmap.h"
 #include "dayboard.h"
 
 #include <QLabel>
@@ -491,29 +490,6 @@ private slots:
         QCOMPARE(boldCells(), QList<int>{18});
         board.setProperty("BoldDays", QVariantList());
         QCOMPARE(boldCells().size(), 37);
-    }
-
-    void arrowPicturesPointTheirWay()
-    {
-        for (const auto direction : {almanaq::ArrowDirection::Left, almanaq::ArrowDirection::Right}) {
-            const QImage image = almanaq::arrowImage(direction);
-            QCOMPARE(image.size(), QSize(16, 17));
-            QRect drawn;
-            QList<int> columnHeights(16, 0);
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    const QColor colour = image.pixelColor(x, y);
-                    QVERIFY(colour == Grey || colour == QColor(0, 128, 128) || colour == Qt::black);
-                    drawn |= colour == Grey ? QRect() : QRect(x, y, 1, 1);
-                    columnHeights[x] += colour != Grey;
-                }
-            }
-            QCOMPARE(drawn.size(), QSize(10, 11));
-            // A one-pixel point where the arrow points, a five-pixel shaft end behind.
-            const bool left = direction == almanaq::ArrowDirection::Left;
-            QCOMPARE(columnHeights[left ? drawn.left() : drawn.right()], 1);
-            QCOMPARE(columnHeights[left ? drawn.right() : drawn.left()], 5);
-        }
     }
 
     void tabOrderRunsBackTodayForward()
