@@ -440,23 +440,30 @@ private slots:
 
     void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt_data()
     {
+        QTest::addColumn<QDate>("from"); // null: today
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QDate>("selected");
         QTest::addColumn<int>("clicks");
-        QTest::newRow("left") << QList<int>{Qt::Key_Left} << QDate(2006, 3, 9) << 0;
-        QTest::newRow("right") << QList<int>{Qt::Key_Right} << QDate(2006, 3, 11) << 0;
-        QTest::newRow("up a week") << QList<int>{Qt::Key_Up} << QDate(2006, 3, 3) << 0;
-        QTest::newRow("down, enter") << QList<int>{Qt::Key_Down, Qt::Key_Return} << QDate(2006, 3, 17) << 1;
-        QTest::newRow("space") << QList<int>{Qt::Key_Space} << QDate(2006, 3, 10) << 1;
-        QTest::newRow("into February") << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << QDate(2006, 2, 24) << 1;
+        QTest::newRow("left") << QDate() << QList<int>{Qt::Key_Left} << QDate(2006, 3, 9) << 0;
+        QTest::newRow("right") << QDate() << QList<int>{Qt::Key_Right} << QDate(2006, 3, 11) << 0;
+        QTest::newRow("up a week") << QDate() << QList<int>{Qt::Key_Up} << QDate(2006, 3, 3) << 0;
+        QTest::newRow("down, enter") << QDate() << QList<int>{Qt::Key_Down, Qt::Key_Return} << QDate(2006, 3, 17) << 1;
+        QTest::newRow("space") << QDate() << QList<int>{Qt::Key_Space} << QDate(2006, 3, 10) << 1;
+        QTest::newRow("within the last year") << QDate(2078, 12, 30) << QList<int>{Qt::Key_Right} << QDate(2078, 12, 31) << 0;
+        QTest::newRow("not past the last day") << QDate(2078, 12, 31) << QList<int>{Qt::Key_Right} << QDate(2078, 12, 31) << 0;
+        QTest::newRow("not before the first day") << QDate(1753, 1, 1) << QList<int>{Qt::Key_Left} << QDate(1753, 1, 1) << 0;
+        QTest::newRow("into February") << QDate() << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << QDate(2006, 2, 24) << 1;
     }
 
     void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt()
     {
+        QFETCH(QDate, from);
         QFETCH(QList<int>, keys);
         QFETCH(QDate, selected);
         QFETCH(int, clicks);
         HostedBoard hosted(false); // today selected
+        if (from.isValid())
+            hosted.board->setSelectedDate(toAutomationDate(from));
         QVERIFY(hosted.show());
         QSignalSpy clicked(hosted.board, SIGNAL(Click()));
         for (int key : keys)

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QPointer>
+#include <QPushButton>
 
 namespace {
 
@@ -16,7 +17,7 @@ struct Fixture : MainWindowFixture
 {
     Fixture()
         : MainWindowFixture({"2006/03/05|Passado", "2006/03/10|Hoje um", "2006/03/10|Hoje dois",
-                             "2006/03/11|Amanhã", "2006/04/02|Abril"},
+                             "2006/03/11|Amanhã", "2006/04/02|Abril", "2006/05/20|Maio"},
                             true)
     {
     }
@@ -72,6 +73,19 @@ private slots:
         }
         bold.sort();
         QCOMPARE(bold, (QStringList{"10", "11", "5"}));
+        // Two months on, the days are still known.
+        for (QPushButton *button : view->calendarControl()->findChildren<QPushButton *>(QStringLiteral("btMove"))) {
+            if (button->property("Index").toInt() == 1) {
+                button->click();
+                button->click();
+            }
+        }
+        bold.clear();
+        for (const QLabel *cell : view->calendarControl()->findChildren<QLabel *>(QStringLiteral("Casa"))) {
+            if (cell->font().bold() && !cell->text().trimmed().isEmpty())
+                bold << cell->text();
+        }
+        QCOMPARE(bold, QStringList{"20"});
     }
 
     void theThreeColumnsFitTheListWithTheWholeLastHeader()
