@@ -57,13 +57,6 @@ private slots:
         QCOMPARE(keptOnScreen(wanted, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), kept);
     }
 
-    void aRememberedPlaceWithoutWidthOrHeightIsNotTaken()
-    {
-        for (const char *text : {"10,20,0,100", "10,20,100,0", "10,20,100"})
-            QVERIFY2(!runtime::windowplacement::parse(QLatin1String(text)).isValid(), text);
-        QCOMPARE(runtime::windowplacement::parse(QStringLiteral("10,20,100,50")), QRect(10, 20, 100, 50));
-    }
-
     void theMainWindowGrowsWithItsListButNeverBelowItsDesign()
     {
         MainWindowFixture f({"2006/03/12|Um título bem comprido que não cabia na coluna"});
