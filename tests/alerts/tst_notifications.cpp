@@ -260,6 +260,23 @@ private slots:
         QCOMPARE(arrived(), QStringList{"Dentista|" + body});
     }
 
+    // A reminder beyond what the start read is read once its day comes near.
+    void aTimedReminderFarAheadRingsWhenItsDayComes()
+    {
+        Seeded s = seeded({}, {});
+        const QDate day = s.fake->clock->day.addDays(9);
+        addTimed(*s.store, s.fake->clock->day, "Consulta@09:00@@9");
+        alerts::DesktopNotifier notifier(true, m_server.bus());
+        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+        resident.start();
+        QCOMPARE(arrived(), QStringList());
+        s.fake->clock->runFrom(QDateTime(day, QTime(8, 59, 58)));
+        resident.timedNotices().check();
+        const qint64 late = lateness(*s.fake->clock, QDateTime(day, QTime(9, 0)));
+        QVERIFY2(late >= 0 && late <= 2000, qPrintable(QString("%1 ms after its time").arg(late)));
+        QCOMPARE(arrived(), QStringList{"Consulta|Hoje às 09:00"});
+    }
+
     void missedRemindersAreAnnouncedOnceAtTheNextStart_data()
     {
         QTest::addColumn<QString>("lastRun");

@@ -1,3 +1,4 @@
+#include "alerts/timedreminders.h"
 #include "alerts/timedschedule.h"
 
 #include <QTest>
@@ -69,6 +70,10 @@ private slots:
             << QStringList{"!A,!B", "", "C"};
         QTest::newRow("a start just after the time rings it")
             << "10 08:00" << QStringList{"10 09:03"} << QStringList{"A"};
+        QTest::newRow("five minutes late is still on time")
+            << "10 08:00" << QStringList{"10 09:05"} << QStringList{"A"};
+        QTest::newRow("a second more is missed")
+            << "10 08:00" << QStringList{"10 09:05:01"} << QStringList{"!A"};
         QTest::newRow("asleep across midnight")
             << "10 15:00" << QStringList{"11 09:00", "11 09:01"} << QStringList{"!C,!D", ""};
         QTest::newRow("clock set forward a little")
@@ -140,6 +145,53 @@ private slots:
         const TimedOccurrence added{5, "E", wall("10 14:30"), 15};
         QCOMPARE(said(schedule.advance(wall(now).addSecs(1), {added}, offsetOf(now))), expected);
         QCOMPARE(said(schedule.advance(wall(now).addSecs(2), {added}, offsetOf(now))), QString());
+    }
+
+    void theNextWakeUpIsTheNoticeAfterTheOneJustShown()
+    {
+        TimedSchedule schedule(wall("10 08:00"));
+        QCOMPARE(said(schedule.advance(wall("10 09:00"), occurrences(), offsetOf("10 09:00"))), "A");
+        QCOMPARE(schedule.nextDue(wall("10 09:00"), occurrences()), wall("10 14:15"));
+    }
+
+    void aTimedNoticeSaysItsDay_data()
+    {
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("today") << "10 23:50" << "Hoje às 23:50";
+        QTest::newRow("tomorrow, warned before midnight") << "11 00:10" << "Amanhã às 00:10";
+        QTest::newRow("later") << "13 08:00" << "13/03/2006 às 08:00";
+    }
+
+    void aTimedNoticeSaysItsDay()
+    {
+        QFETCH(QString, at);
+        QFETCH(QString, body);
+        const alerts::Notice notice = alerts::timedNotice({1, "X", wall(at), 30}, QDate(2006, 3, 10));
+        QCOMPARE(notice.summary, QStringLiteral("X"));
+        QCOMPARE(notice.body, body);
+    }
+
+    // A long absence lists ten missed reminders and counts the rest.
+    void theMissedNoticeListsTenAndCountsTheRest_data()
+    {
+        QTest::addColumn<int>("missed");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("ten") << 10 << "10/03 09:09 R9";
+        QTest::newRow("eleven") << 11 << "e mais 1";
+    }
+
+    void theMissedNoticeListsTenAndCountsTheRest()
+    {
+        QFETCH(int, missed);
+        QFETCH(QString, lastLine);
+        QList<TimedOccurrence> occurrences;
+        for (int i = 0; i < missed; ++i)
+            occurrences.append({i, "R" + QString::number(i), wall("10 09:0" + QString::number(i % 10)), 0});
+        const alerts::Notice notice = alerts::missedNotice(occurrences, QDate(2006, 3, 10));
+        QCOMPARE(notice.summary, QStringLiteral("Perdidos enquanto desligado: %1 lembretes").arg(missed));
+        QCOMPARE(notice.body.count('\n'), missed == 10 ? 9 : 10);
+        QCOMPARE(notice.body.section('\n', -1), lastLine);
     }
 };
 

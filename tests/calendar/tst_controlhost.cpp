@@ -166,18 +166,6 @@ private slots:
         QTRY_COMPARE(calendar->size(), QSize(496, 472));
         QVERIFY(fake.messages->shown.isEmpty());
     }
-
-    void withoutTheLibraryTheCalendarWindowStillOpens()
-    {
-        FakePlatform fake;
-        frmcalendario window(fake.platform());
-        window.setAttribute(Qt::WA_DeleteOnClose, false);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.Dayboard1(), nullptr);
-        QCOMPARE(fake.messages->shown.size(), 1);
-        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Critical);
-    }
 };
 
 QTEST_MAIN(ControlHostTest)

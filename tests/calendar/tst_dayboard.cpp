@@ -1,7 +1,6 @@
 // The calendar control: month model, clicks, saved properties, class object,
 // automation dates, layout and proportional scaling.
 
-#include "arrowbitmap.h"
 #include "dayboard.h"
 
 #include <QLabel>
@@ -441,23 +440,30 @@ private slots:
 
     void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt_data()
     {
+        QTest::addColumn<QDate>("from"); // null: today
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QDate>("selected");
         QTest::addColumn<int>("clicks");
-        QTest::newRow("left") << QList<int>{Qt::Key_Left} << QDate(2006, 3, 9) << 0;
-        QTest::newRow("right") << QList<int>{Qt::Key_Right} << QDate(2006, 3, 11) << 0;
-        QTest::newRow("up a week") << QList<int>{Qt::Key_Up} << QDate(2006, 3, 3) << 0;
-        QTest::newRow("down, enter") << QList<int>{Qt::Key_Down, Qt::Key_Return} << QDate(2006, 3, 17) << 1;
-        QTest::newRow("space") << QList<int>{Qt::Key_Space} << QDate(2006, 3, 10) << 1;
-        QTest::newRow("into February") << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << QDate(2006, 2, 24) << 1;
+        QTest::newRow("left") << QDate() << QList<int>{Qt::Key_Left} << QDate(2006, 3, 9) << 0;
+        QTest::newRow("right") << QDate() << QList<int>{Qt::Key_Right} << QDate(2006, 3, 11) << 0;
+        QTest::newRow("up a week") << QDate() << QList<int>{Qt::Key_Up} << QDate(2006, 3, 3) << 0;
+        QTest::newRow("down, enter") << QDate() << QList<int>{Qt::Key_Down, Qt::Key_Return} << QDate(2006, 3, 17) << 1;
+        QTest::newRow("space") << QDate() << QList<int>{Qt::Key_Space} << QDate(2006, 3, 10) << 1;
+        QTest::newRow("within the last year") << QDate(2078, 12, 30) << QList<int>{Qt::Key_Right} << QDate(2078, 12, 31) << 0;
+        QTest::newRow("not past the last day") << QDate(2078, 12, 31) << QList<int>{Qt::Key_Right} << QDate(2078, 12, 31) << 0;
+        QTest::newRow("not before the first day") << QDate(1753, 1, 1) << QList<int>{Qt::Key_Left} << QDate(1753, 1, 1) << 0;
+        QTest::newRow("into February") << QDate() << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << QDate(2006, 2, 24) << 1;
     }
 
     void arrowKeysMoveTheSelectedDayAndEnterOrSpaceChooseIt()
     {
+        QFETCH(QDate, from);
         QFETCH(QList<int>, keys);
         QFETCH(QDate, selected);
         QFETCH(int, clicks);
         HostedBoard hosted(false); // today selected
+        if (from.isValid())
+            hosted.board->setSelectedDate(toAutomationDate(from));
         QVERIFY(hosted.show());
         QSignalSpy clicked(hosted.board, SIGNAL(Click()));
         for (int key : keys)
@@ -491,29 +497,6 @@ private slots:
         QCOMPARE(boldCells(), QList<int>{18});
         board.setProperty("BoldDays", QVariantList());
         QCOMPARE(boldCells().size(), 37);
-    }
-
-    void arrowPicturesPointTheirWay()
-    {
-        for (const auto direction : {almanaq::ArrowDirection::Left, almanaq::ArrowDirection::Right}) {
-            const QImage image = almanaq::arrowImage(direction);
-            QCOMPARE(image.size(), QSize(16, 17));
-            QRect drawn;
-            QList<int> columnHeights(16, 0);
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    const QColor colour = image.pixelColor(x, y);
-                    QVERIFY(colour == Grey || colour == QColor(0, 128, 128) || colour == Qt::black);
-                    drawn |= colour == Grey ? QRect() : QRect(x, y, 1, 1);
-                    columnHeights[x] += colour != Grey;
-                }
-            }
-            QCOMPARE(drawn.size(), QSize(10, 11));
-            // A one-pixel point where the arrow points, a five-pixel shaft end behind.
-            const bool left = direction == almanaq::ArrowDirection::Left;
-            QCOMPARE(columnHeights[left ? drawn.left() : drawn.right()], 1);
-            QCOMPARE(columnHeights[left ? drawn.right() : drawn.left()], 5);
-        }
     }
 
     void tabOrderRunsBackTodayForward()

@@ -6,9 +6,6 @@
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -119,55 +116,6 @@ private slots:
         // The choice is already kept: closing from the title bar loses nothing.
         dialog.close();
         QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
-    }
-
-    void theColourArraysHoldTheirPaletteInTheirGrids()
-    {
-        FakePlatform fake;
-        frmpreferencias dialog(fake.platform());
-        for (const auto &[name, frameName, columns] : {std::tuple("optcorfonte", "Framecorfonte", 6),
-                                                       std::tuple("optcorfundo1", "Framecor1", 4),
-                                                       std::tuple("optcorfundo2", "Framecor2", 4)}) {
-            auto *frame = dialog.findChild<QGroupBox *>(QLatin1String(frameName));
-            auto *grid = qobject_cast<QGridLayout *>(frame->layout());
-            QVERIFY(grid);
-            QCOMPARE(grid->columnCount(), columns);
-            for (int index = 0; index < 12; ++index) {
-                QRadioButton *button = option(dialog, QLatin1String(name), index);
-                QVERIFY2(button && button->parentWidget() == frame, name);
-                // The face beside the round mark shows the palette colour.
-                const QImage face = button->grab().toImage();
-                QCOMPARE(face.pixelColor(face.width() - 2, face.height() / 2),
-                         colourFromNumber(colourPalette()[size_t(index)]));
-                int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
-                grid->getItemPosition(grid->indexOf(button), &row, &column, &rowSpan, &columnSpan);
-                QCOMPARE(row * columns + column, index);
-            }
-        }
-    }
-
-    void theSizesRunFrom6To22SortedAsTextAndTheFontsAreTheScreenFontsSorted()
-    {
-        FakePlatform fake;
-        frmpreferencias dialog(fake.platform());
-        const auto entriesOf = [&](const char *name) {
-            QStringList entries;
-            for (int i = 0; i < box(dialog, name)->count(); ++i)
-                entries.append(box(dialog, name)->itemText(i));
-            return entries;
-        };
-        QCOMPARE(entriesOf("cboftamanho"), (QStringList{"10", "11", "12", "13", "14", "15", "16", "17", "18",
-                                                       "19", "20", "21", "22", "6", "7", "8", "9"}));
-
-        const QStringList entries = entriesOf("cboffonte");
-        QStringList families = QFontDatabase::families();
-        families.removeDuplicates();
-        QCOMPARE(entries.size(), families.size());
-        for (const QString &family : std::as_const(families))
-            QVERIFY2(entries.contains(family), qPrintable(family));
-        for (int i = 1; i < entries.size(); ++i)
-            QVERIFY2(QString::compare(entries[i - 1], entries[i], Qt::CaseInsensitive) <= 0,
-                     qPrintable(entries[i - 1] + QLatin1String(" > ") + entries[i]));
     }
 
     void fontFamiliesAreListedByNameAlone_data()

@@ -53,6 +53,30 @@ private slots:
         f.fake.platform().windows().unloadAllExcept(f.window.get());
         flushDeletes();
     }
+
+    void theCountSaysWhenTheListIsCut_data()
+    {
+        QTest::addColumn<int>("matches");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the most listed") << 1000 << "1000 lembretes encontrados.";
+        QTest::newRow("one more") << 1001 << "Mais de 1000 lembretes encontrados; os primeiros 1000 são mostrados. "
+                                             "Digite mais palavras para restringir a busca.";
+    }
+
+    void theCountSaysWhenTheListIsCut()
+    {
+        QFETCH(int, matches);
+        QFETCH(QString, said);
+        QStringList rows;
+        for (int i = 0; i < matches; ++i)
+            rows << QStringLiteral("2006/03/12|Conta %1").arg(i);
+        MainWindowFixture f(rows);
+        f.window->mnuprocurar_Click();
+        auto *search = f.loaded<frmprocurar>();
+        QVERIFY(search);
+        QTest::keyClicks(search->findChild<QLineEdit *>(QStringLiteral("txtprocurar")), QStringLiteral("conta"));
+        QCOMPARE(search->findChild<QLabel *>(QStringLiteral("lblresultado"))->text(), said);
+    }
 };
 
 QTEST_MAIN(SearchWindowTest)

@@ -146,6 +146,19 @@ void tst_repeatingreminders::theEditorStoresTimeRepetitionAndWarningAndNothingFo
     QCOMPARE(query.value(1).toString(), QStringLiteral("FREQ=WEEKLY;COUNT=16"));
     QCOMPARE(query.value(2).toString(), QStringLiteral("15"));
     QVERIFY(f.listed().contains(QStringLiteral("10/03/2006 19:30|Aula|0 dias")));
+
+    // A repetition may end on its own first day.
+    f.window->mnunovo_Click();
+    editor = f.loaded<frmlembretesys>();
+    editor->findChild<QLineEdit *>(QStringLiteral("txttitulo"))->setText(QStringLiteral("Uma vez"));
+    repeat = editor->findChild<QComboBox *>(QStringLiteral("cborepetir"));
+    end = editor->findChild<QComboBox *>(QStringLiteral("cbofim"));
+    repeat->setCurrentIndex(repeat->findText(QStringLiteral("Toda semana")));
+    end->setCurrentIndex(end->findText(QStringLiteral("até")));
+    editor->findChild<QLineEdit *>(QStringLiteral("txtate"))->setText(QStringLiteral("10/03/2006"));
+    f.fake.messages->shown.clear();
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdacao")), Qt::LeftButton);
+    QCOMPARE(f.onlyMessage().text, QStringLiteral("Lembrete cadastrado com sucesso!"));
 }
 
 void tst_repeatingreminders::removingOneOccurrenceOrAllAndUndoingIt_data()

@@ -14,6 +14,7 @@
 #include "formfixture.h"
 
 #include <QHeaderView>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
 
@@ -141,24 +142,32 @@ private slots:
         QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click>;
     }
 
+    // Each window is also loaded once however often it is shown, unloaded
+    // when closed, and taken along when the main window closes.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen()
     {
         QFETCH(Opener, open);
         MainWindowFixture f;
         const QRect screen = screenArea();
         f.window->move(screen.topLeft() + QPoint(60, 40));
-        QWidget *dialog = open(f);
+        QPointer<QWidget> dialog = open(f);
         QVERIFY(dialog);
         QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
+        QCOMPARE(open(f), dialog.data());
+        QCOMPARE(f.fake.platform().windows().loaded().count(dialog.data()), 1);
         dialog->close();
         flushDeletes();
+        QVERIFY(dialog.isNull());
 
         // Near the screen's bottom right corner the dialog is moved onto it.
         f.window->move(screen.bottomRight() - QPoint(100, 80));
         dialog = open(f);
         QVERIFY2(screen.contains(placeOf(*dialog)), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(dialog->x()).arg(dialog->y()).arg(dialog->width()).arg(dialog->height())));
-        f.fake.platform().windows().unloadAllExcept(f.window.get());
+        f.window->setAttribute(Qt::WA_DeleteOnClose, false);
+        f.window->show();
+        QVERIFY(f.window->close());
         flushDeletes();
+        QVERIFY(dialog.isNull());
     }
 };
 

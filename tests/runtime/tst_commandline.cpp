@@ -28,11 +28,8 @@ private slots:
         QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << none << false;
         QTest::newRow("-h wins over the rest") << QStringList{"--importar", "x", "-h"} << 0 << usage << none << false;
         QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringLiteral("lembrete 1.0\n") << none << false;
-        QTest::newRow("-v") << QStringList{"-v"} << 0 << QStringLiteral("lembrete 1.0\n") << none << false;
         QTest::newRow("unknown long option")
             << QStringList{"--janela"} << 2 << none << QStringLiteral("lembrete: opção desconhecida: --janela\n\n") + usage << false;
-        QTest::newRow("unknown short option")
-            << QStringList{"-x"} << 2 << none << QStringLiteral("lembrete: opção desconhecida: -x\n\n") + usage << false;
         QTest::newRow("stray argument")
             << QStringList{"dados.mdb"} << 2 << none << QStringLiteral("lembrete: argumento inesperado: dados.mdb\n") << false;
         QTest::newRow("--importar without its path")
@@ -41,8 +38,6 @@ private slots:
             << QStringList{"--importar", "a", "--importar", "b"} << 2 << none
             << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
         QTest::newRow("--importar") << QStringList{"--importar", "antigo.mdb"} << -1 << none << none << true;
-        QTest::newRow("--exportar without its file")
-            << QStringList{"--exportar"} << 2 << none << QStringLiteral("lembrete: falta ARQUIVO depois de --exportar.\n") << false;
         QTest::newRow("--exportar and --importar")
             << QStringList{"--exportar", "a.ics", "--importar", "b.ics"} << 2 << none
             << QStringLiteral("lembrete: use um comando de cada vez.\n") << false;
@@ -104,18 +99,6 @@ private slots:
         QCOMPARE(choice.errorOutput.isEmpty(), errorOutput.isEmpty());
         QCOMPARE(bool(choice.command), runsCommand);
         QCOMPARE(choice.opensWindow(), outcome == -1 && !runsCommand);
-    }
-
-    void theUsageListsEveryOptionInPortuguese()
-    {
-        const QString usage = runtime::commandLineUsage();
-        for (const char *line : {"  -h, --help          Mostra esta ajuda e sai.\n",
-                                 "  -v, --version       Mostra a versão do programa e sai.\n",
-                                 "  --importar CAMINHO  Traz os lembretes de um dados.mdb",
-                                 "  --listar [VISÃO]    Mostra os lembretes de uma visão",
-                                 "  --novo DIA TÍTULO [DESCRIÇÃO]\n                      Adiciona um lembrete"})
-            QVERIFY2(usage.contains(QString::fromUtf8(line)), qPrintable(usage));
-        QVERIFY(!usage.contains(QStringLiteral("style")));
     }
 
     // --importar reaches the import with its path and the data folder.

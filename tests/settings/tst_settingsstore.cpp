@@ -11,7 +11,6 @@ class SettingsStoreTest : public QObject
 
 private slots:
     void theListLookFallsBackToTheDefaultsAndNeverRepairsTheStore();
-    void theViewFilterIsReadWithoutRegardToCase();
     void colourTextsAreReadInDecimalAndHexadecimal_data();
     void colourTextsAreReadInDecimalAndHexadecimal();
     void fontSizesAreReadAsPositiveNumbers_data();
@@ -58,16 +57,6 @@ void SettingsStoreTest::theListLookFallsBackToTheDefaultsAndNeverRepairsTheStore
     QCOMPARE(read(stored, keys::Corfonte), keys::Corfonte.defaultValue);
     QCOMPARE(read(stored, keys::CorFundo1), keys::CorFundo1.defaultValue);
     QCOMPARE(read(stored, keys::TamanhoFonte), keys::TamanhoFonte.defaultValue);
-}
-
-void SettingsStoreTest::theViewFilterIsReadWithoutRegardToCase()
-{
-    // The first as the filter command writes it.
-    for (const QString &text : {viewfilter::Hoje, QStringLiteral("hoje"), QStringLiteral("HOJE")}) {
-        FakePlatform fake;
-        write(fake.platform().settings(), keys::Exibir, text);
-        QCOMPARE(viewFilter(fake.platform().settings()), QStringLiteral("hoje"));
-    }
 }
 
 void SettingsStoreTest::colourTextsAreReadInDecimalAndHexadecimal_data()
