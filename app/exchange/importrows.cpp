@@ -6,6 +6,7 @@
 #include "store/importwriting.h"
 #include "store/recurrence.h"
 #include "store/recurrencecolumns.h"
+#include "store/searchindex.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -14,6 +15,10 @@
 
 namespace importrows {
 namespace {
+
+// From this many items on, the search index takes the new rows at the end,
+// all in one statement.
+constexpr qsizetype kBulkItems = 1000;
 
 QVariant nullWhenEmpty(const QString &text)
 {
@@ -102,6 +107,7 @@ bool insert(const QSqlDatabase &db, const QList<icalendar::Item> &items, const Q
     for (const icalendar::Item &item : items)
         if (isOverride(item))
             overrides.insert(item.uid, &item);
+    const bool bulk = items.size() >= kBulkItems && searchindex::beginBulk(db);
     Writer writer(db);
     QHash<QString, qint64> series;
     for (const icalendar::Item &item : items) {
@@ -136,6 +142,11 @@ bool insert(const QSqlDatabase &db, const QList<icalendar::Item> &items, const Q
         const qint64 master = series.contains(item.uid) ? series.value(item.uid) : keyOf(db, item.uid);
         if (writer.insert(item, {}, master, error) == 0)
             return false;
+    }
+    if (bulk && !searchindex::finishBulk(db)) {
+        *error = importwriting::describe(QStringLiteral("o índice de busca não pôde receber os lembretes"),
+                                         db.lastError());
+        return false;
     }
     return true;
 }

@@ -43,7 +43,8 @@ frmprocurar::~frmprocurar() = default;
 
 void frmprocurar::procurar()
 {
-    const Statement statement = remindersearch::statement(remindersearch::words(ui->txtprocurar->text()));
+    const Statement statement =
+        remindersearch::statement(m_store.connection(), remindersearch::words(ui->txtprocurar->text()));
     if (statement.text.isEmpty()) {
         m_rows->clear();
         ui->lblresultado->clear();
