@@ -242,7 +242,8 @@ int main(int argc, char *argv[])
     frmprocurar search(platform, store);
     auto *box = search.findChild<QLineEdit *>(QStringLiteral("txtprocurar"));
     for (const QString &typed : {QStringLiteral("reuniao cliente"), QStringLiteral("pagar conta luz"),
-                                 QStringLiteral("são paulo"), QStringLiteral("xyz")}) {
+                                 QStringLiteral("são paulo"), QStringLiteral("aniversario investimento"),
+                                 QStringLiteral("xyz")}) {
         std::vector<double> keystrokes;
         box->clear();
         for (int length = 1; length <= typed.size(); ++length) {
