@@ -188,6 +188,8 @@ private slots:
         QTest::newRow("punctuation only") << "!!" << "!!";
         QTest::newRow("punctuation differs") << "dia-a-dia" << "dia a dia";
         QTest::newRow("cyrillic") << "Встреча в 10" << "ВСТРЕЧА В 10";
+        QTest::newRow("georgian capitals") << "ᲐᲑᲒ 10" << "აბგ 10"; // the index does not fold these
+        QTest::newRow("decomposed accent") << "O\u0301TIMO dia" << "o\u0301timo dia";
         QTest::newRow("kelvin sign") << "\u212A" << "k";
         QTest::newRow("final sigma") << "ΟΔΟΣ" << "οδος";
         QTest::newRow("sharp s is not ss") << "straße" << "STRASSE";
