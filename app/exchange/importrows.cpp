@@ -7,6 +7,7 @@
 #include "store/importwriting.h"
 #include "store/recurrence.h"
 #include "store/recurrencecolumns.h"
+#include "store/searchindex.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -15,6 +16,10 @@
 
 namespace importrows {
 namespace {
+
+// From this many items on, the search index takes the new rows at the end,
+// all in one statement.
+constexpr qsizetype kBulkItems = 1000;
 
 QVariant nullWhenEmpty(const QString &text)
 {
@@ -146,6 +151,7 @@ bool insert(const QSqlDatabase &db, const QList<icalendar::Item> &items, const Q
     for (const icalendar::Item &item : items)
         if (isOverride(item))
             overrides.insert(item.uid, &item);
+    const bool bulk = items.size() >= kBulkItems && searchindex::beginBulk(db);
     Writer writer(db);
     QHash<QString, qint64> series;
     for (const icalendar::Item &item : items) {
@@ -182,6 +188,11 @@ bool insert(const QSqlDatabase &db, const QList<icalendar::Item> &items, const Q
         if (writer.insert(item, {}, master, error) == 0
             || (earlier && master > 0 && !joinEarlierSeries(db, master, item, zones, error)))
             return false;
+    }
+    if (bulk && !searchindex::finishBulk(db)) {
+        *error = importwriting::describe(QStringLiteral("o índice de busca não pôde receber os lembretes"),
+                                         db.lastError());
+        return false;
     }
     return true;
 }

@@ -43,8 +43,8 @@ frmprocurar::~frmprocurar() = default;
 
 void frmprocurar::procurar()
 {
-    const Statement statement = remindersearch::statement(remindersearch::words(ui->txtprocurar->text()));
-    if (statement.text.isEmpty()) {
+    const QStringList words = remindersearch::words(ui->txtprocurar->text());
+    if (words.isEmpty()) {
         m_rows->clear();
         ui->lblresultado->clear();
         return;
@@ -61,6 +61,7 @@ void frmprocurar::procurar()
         m_store.continueStartupWork();
         return;
     }
+    const Statement statement = remindersearch::statement(m_store.connection(), words);
     ReminderRows rows;
     ListReader reader(m_store.connection());
     const bool complete = reader.read(statement, rows);

@@ -7,6 +7,7 @@
 #include "store/daytext.h"
 #include "store/modgeral.h"
 #include "store/recurrencecolumns.h"
+#include "store/titlematch.h"
 
 #include <QSqlQuery>
 
@@ -80,11 +81,11 @@ bool ReminderCommands::remove(QWidget *owner, qint64 key, const QString &title, 
 QString ReminderCommands::removalQuestion(qint64 key, const QString &title, const QString &storedDay)
 {
     QString question = QStringLiteral("Tem certeza que deseja remover o lembrete ") + title;
-    if (m_store.openRecordset(modgeral::otherWithTitle(key, title)) && m_store.recordset().next()) {
+    bool shared = false;
+    if (titlematch::otherHasTitle(m_store.connection(), key, title, &shared) && shared) {
         const QDate day = daytext::fromStored(storedDay);
         question += QStringLiteral(" de ") + (day.isValid() ? daytext::shown(day) : storedDay);
     }
-    m_store.closeRecordset();
     return question + QLatin1Char('?');
 }
 

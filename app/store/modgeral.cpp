@@ -11,6 +11,7 @@
 #include "store/searchindex.h"
 #include "store/startupwork.h"
 #include "store/synctables.h"
+#include "store/titlematch.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedule.h"
 #include "store/schedulecache.h"
@@ -33,10 +34,6 @@ namespace {
 // The list statements leave the description out: the index on (data, titulo)
 // then answers them alone, in day order, without visiting the table.
 const QString kSelectListed = QStringLiteral("select rowid as chave, data, titulo from lembrete");
-// Through the case-folded key and its index; a row whose key another program
-// left empty is compared by its title. Binds the title twice.
-const QString kTitleMatch = QStringLiteral(
-    "(titulo_chave = chave_titulo(?) or titulo_chave is null and titulo = ? collate unicase)");
 
 // Titles compare equal without regard to letter case across all of Unicode
 // ("ótimo" and "ÓTIMO"), which SQLite's own NOCASE does only for ASCII.
@@ -205,8 +202,7 @@ bool modgeral::prepareConnection(QString *error)
         schedulecache::ensure(db);
         synctables::ensure(db);
     }
-    if (!reminderindexes::prepare(db, writable, error))
-        return false;
+    reminderindexes::prepare(db, writable);
     if (writable && !m_deferred) {
         StepGate gate;
         reminderindexes::build(db, gate, [](int) {});
@@ -546,19 +542,10 @@ Statement modgeral::keyDelete(qint64 key)
     return {QStringLiteral("delete from lembrete where rowid = ?"), {key}};
 }
 
-Statement modgeral::otherWithTitle(qint64 key, const QString &title)
-{
-    return {QStringLiteral("select 1 from temp.lembrete_titulos where ") + kTitleMatch
-                + QStringLiteral(" and chave <> ? limit 1"),
-            {title, title, key}};
-}
-
 Statement modgeral::titleQuery(const QString &title)
 {
     // The first row is the one entered first, so an edit always finds the same one.
-    return {QStringLiteral("select chave, data, titulo, descricao from temp.lembrete_titulos where ")
-                + kTitleMatch + QStringLiteral(" order by chave"),
-            {title, title}};
+    return titlematch::rows(title);
 }
 
 Statement modgeral::titleDelete(const QString &title)
@@ -569,5 +556,5 @@ Statement modgeral::titleDelete(const QString &title)
 
 Statement modgeral::titleKeys(const QString &title)
 {
-    return {QStringLiteral("select chave from temp.lembrete_titulos where ") + kTitleMatch, {title, title}};
+    return {QStringLiteral("select rowid from lembrete where titulo = ? collate unicase"), {title}};
 }

@@ -131,8 +131,6 @@ public:
     static Statement dateRange(const QDate &first, const QDate &last);
     static Statement keyQuery(qint64 key);
     static Statement keyDelete(qint64 key);
-    // One row (a 1) when a reminder other than the one with this key has this title.
-    static Statement otherWithTitle(qint64 key, const QString &title);
     static Statement titleQuery(const QString &title);
     static Statement titleDelete(const QString &title);
     // The keys (chave) of the rows the title statements match.

@@ -11,26 +11,18 @@ class QSqlDatabase;
 //
 // - lembrete_data on (data, titulo), the list's order.
 // - lembrete_especiais_lista, the rows with a time or a repetition (see recurrencecolumns.h).
-// - titulo_chave, the title case-folded across Unicode, indexed, so a title is
-//   found without comparing every row. The program's own writes fill it (through
-//   connection-only triggers that call chave_titulo()); a row another program
-//   writes or retitles has it empty and is still found by the title itself.
-// - lembrete_busca, the full-text index (see searchindex.h).
+// - lembrete_busca, the full-text index (see searchindex.h), which also
+//   narrows the look-up of a title (see titlematch.h).
 //
 // Setting up a connection is cheap; building what is missing may take long on
 // a large file and goes in short steps (build()), on the opening thread or on
 // a thread of its own. A file that cannot be written still opens: what cannot
-// be created is done without (temp.lembrete_titulos then folds every title as
-// it reads it).
+// be created is done without.
 namespace reminderindexes {
 
-// Registers the functions and the title view and, when the file may be
-// written, adds the key column and what keeps it. False, with the reason,
-// only when the connection itself cannot be prepared.
-bool prepare(const QSqlDatabase &connection, bool writable, QString *error);
-
-// chave_titulo() alone, for a connection that only builds.
-bool registerFunctions(const QSqlDatabase &connection);
+// Sets the connection up and, when the file may be written, drops the title
+// key's index that earlier versions kept.
+void prepare(const QSqlDatabase &connection, bool writable);
 
 // Whether build() has nothing to do; a few catalogue and index look-ups.
 bool complete(const QSqlDatabase &connection);
@@ -38,9 +30,6 @@ bool complete(const QSqlDatabase &connection);
 // Builds what is missing through gate, telling progress (0 to 100) as it goes.
 // False when a step failed (a file that cannot be written) or gate stopped it.
 bool build(const QSqlDatabase &connection, StepGate &gate, const std::function<void(int)> &progress);
-
-// The title as titulo_chave holds it.
-QString titleKey(const QString &title);
 
 // Whether the full-text index is there to be searched.
 bool searchable(const QSqlDatabase &connection);

@@ -79,17 +79,19 @@ bool caughtUp(QSqlQuery &query)
            == number(query, QStringLiteral("select coalesce(max(id), 0) from lembrete_busca_docsize"));
 }
 
-// Empties the index and starts marking from the first row. Only positions of
-// words are kept (detail=none); the prefixes of up to eight letters have their
-// own lists, so a word being typed is found without merging the lists of
-// every word it begins.
+// Empties the index and starts marking from the first row. Only which rows
+// have a word is kept (detail=none), and the beginnings of one to three
+// letters have lists of their own: at a million reminders these find a word
+// being typed without merging the lists of every word it begins, and a longer
+// beginning is asked as the few words it begins (see remindersearch.h).
+// Longer beginnings' lists would make the index half as large again.
 StepGate::Outcome start(QSqlQuery &query)
 {
     if (!has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca"))) {
         if (!query.exec(QStringLiteral("create virtual table lembrete_busca using fts5("
                                        "titulo, descricao, content='lembrete', "
                                        "tokenize='unicode61 remove_diacritics 2', "
-                                       "detail=none, prefix='1 2 3 4 5 6 7 8')")))
+                                       "detail=none, prefix='1 2 3')")))
             return StepGate::Outcome::Failed;
     } else if (!query.exec(QStringLiteral("insert into lembrete_busca (lembrete_busca) values ('delete-all')"))) {
         return StepGate::Outcome::Failed;
@@ -152,6 +154,30 @@ bool complete(const QSqlDatabase &db)
     QSqlQuery query(db);
     return has(query, QStringLiteral("table"), QStringLiteral("lembrete_busca")) && !marking(query)
            && hasTriggers(query) && caughtUp(query);
+}
+
+bool beginBulk(const QSqlDatabase &db)
+{
+    if (!complete(db))
+        return false;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("savepoint lembrete_busca_lote")))
+        return false;
+    // The mark is the last row before the inserts: the triggers keep only the
+    // rows up to it, as while the index is being built.
+    const bool marked = query.exec(QStringLiteral("create table lembrete_busca_preparo (ate integer not null)"))
+                        && query.exec(QStringLiteral("insert into lembrete_busca_preparo (ate) "
+                                                     "select coalesce(max(rowid), 0) from lembrete"))
+                        && replaceTriggers(query, true);
+    if (!marked)
+        query.exec(QStringLiteral("rollback to lembrete_busca_lote"));
+    return query.exec(QStringLiteral("release lembrete_busca_lote")) && marked;
+}
+
+bool finishBulk(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return finish(query) == StepGate::Outcome::Done;
 }
 
 bool build(const QSqlDatabase &db, StepGate &gate, const std::function<void(double)> &progress)

@@ -24,4 +24,12 @@ bool exists(const QSqlDatabase &db);
 // done, 0 to 1. False when a step failed or the gate was stopped.
 bool build(const QSqlDatabase &db, StepGate &gate, const std::function<void(double)> &progress);
 
+// For many inserts inside the caller's transaction: the triggers then leave
+// the new rows alone, and finishBulk() indexes them in one statement, far
+// cheaper than one index write per row. A rollback undoes both, so the index
+// always matches the rows. False, with nothing changed, when the index is not
+// complete: the triggers and the build then keep it as usual.
+bool beginBulk(const QSqlDatabase &db);
+bool finishBulk(const QSqlDatabase &db);
+
 } // namespace searchindex

@@ -113,10 +113,9 @@ void StartupWork::startIndexes(const QString &databasePath)
                 // Room for a whole step's pages: spilling them midway would
                 // lock the readers out of the file until the step ends.
                 QSqlQuery(db).exec(QStringLiteral("pragma cache_size = -65536"));
-                return reminderindexes::registerFunctions(db)
-                       && reminderindexes::build(db, m_gate, [this](int percent) {
-                              emit indexingProgressed(percent, QPrivateSignal());
-                          });
+                return reminderindexes::build(db, m_gate, [this](int percent) {
+                    emit indexingProgressed(percent, QPrivateSignal());
+                });
             });
         emit indexingEnded(built, QPrivateSignal());
     }));

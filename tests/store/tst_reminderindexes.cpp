@@ -1,16 +1,26 @@
+#include "exchange/reminderexchange.h"
 #include "store/listreader.h"
 #include "store/modgeral.h"
-#include "store/reminderindexes.h"
 #include "store/reminderrows.h"
 #include "store/remindersearch.h"
 #include "store/removalundo.h"
+#include "store/searchindex.h"
+#include "store/titlematch.h"
 #include "support/fakeplatform.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QStringList titles(const ReminderRows &rows)
 {
@@ -31,10 +41,18 @@ struct Store
             store.appendReminder(QStringLiteral("2006/03/10"), row.section(u'|', 0, 0), row.section(u'|', 1));
     }
 
+    // Through the index's words and through plain prefixes alike.
     QStringList found(const QString &typed)
     {
+        const QStringList words = remindersearch::words(typed);
+        const QStringList viaWords = read(remindersearch::statement(store.connection(), words));
+        const QStringList viaPrefixes = read(remindersearch::statement(words));
+        return viaWords == viaPrefixes ? viaWords : QStringList{QStringLiteral("<diferem>")} + viaWords;
+    }
+
+    QStringList read(const Statement &statement)
+    {
         ReminderRows rows;
-        const Statement statement = remindersearch::statement(remindersearch::words(typed));
         if (statement.text.isEmpty())
             return {};
         ListReader reader(store.connection());
@@ -96,6 +114,9 @@ private slots:
         QTest::newRow("query syntax is plain text") << "\"luz\" OR* NEAR(" << QStringList();
         QTest::newRow("quotes and percent") << "\"luz\" 10%" << QStringList{"Pagar \"luz\""};
         QTest::newRow("no word at all") << " - ; " << QStringList();
+        QTest::newRow("longer beginnings") << "dentis cartao" << QStringList{"Dentista"};
+        QTest::newRow("longer beginnings with accents") << "ACAO GRAÇAS" << QStringList{"Ação de graças"};
+        QTest::newRow("a whole word and its beginning") << "convenio conv" << QStringList{"Dentista"};
         QTest::newRow("day then title order") << "d" << QStringList{"Ação de graças", "Dentista", "Reunião",
                                                                     "ÓTIMO dia"};
     }
@@ -149,17 +170,26 @@ private slots:
         QSqlDatabase db = s.store.connection();
         QVERIFY(db.transaction());
         for (int i = 0; i <= remindersearch::kMaxListed + 5; ++i)
-            s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Conta %1").arg(i), QString());
+            s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Conta %1").arg(i),
+                                   QStringLiteral("lote%1").arg(i));
         QVERIFY(db.commit());
         QCOMPARE(s.found(QStringLiteral("conta")).size(), remindersearch::kMaxListed + 1);
+        // Too many words begin so: one merged list, as for a short beginning.
+        QCOMPARE(s.found(QStringLiteral("lote")).size(), remindersearch::kMaxListed + 1);
     }
 
-    void theTitleKeyIsEqualExactlyWhenTheTitlesCompareEqual_data()
+    void theRemovalQuestionSeesAnotherRowWithTheSameTitle_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("asked");
         QTest::newRow("accented capitals") << "ÓTIMO Dia" << "ótimo dia";
         QTest::newRow("accents differ") << "ótimo" << "otimo";
+        QTest::newRow("more words") << "Pagar conta" << "pagar conta luz";
+        QTest::newRow("punctuation only") << "!!" << "!!";
+        QTest::newRow("punctuation differs") << "dia-a-dia" << "dia a dia";
+        QTest::newRow("cyrillic") << "Встреча в 10" << "ВСТРЕЧА В 10";
+        QTest::newRow("georgian capitals") << "ᲐᲑᲒ 10" << "აბგ 10"; // the index does not fold these
+        QTest::newRow("decomposed accent") << "O\u0301TIMO dia" << "o\u0301timo dia";
         QTest::newRow("kelvin sign") << "\u212A" << "k";
         QTest::newRow("final sigma") << "ΟΔΟΣ" << "οδος";
         QTest::newRow("sharp s is not ss") << "straße" << "STRASSE";
@@ -167,24 +197,87 @@ private slots:
         QTest::newRow("outside the basic plane") << "\U00010400" << "\U00010428"; // Deseret
     }
 
-    // Rows of our own and of another program (whose rows have no key) alike.
-    void theTitleKeyIsEqualExactlyWhenTheTitlesCompareEqual()
+    // Our rows and another program's alike; with the index complete, with
+    // rows it does not hold yet and with no index at all.
+    void theRemovalQuestionSeesAnotherRowWithTheSameTitle()
     {
         QFETCH(QString, stored);
         QFETCH(QString, asked);
         const bool equal = stored.compare(asked, Qt::CaseInsensitive) == 0;
-        QCOMPARE(reminderindexes::titleKey(stored) == reminderindexes::titleKey(asked), equal);
-        Store s({stored + QLatin1Char('|')});
-        s.asAnotherProgram({QStringLiteral("insert into lembrete (data, titulo) values ('2006/03/11', '%1')").arg(stored),
-                            QStringLiteral("insert into lembrete (data, titulo) values ('2006/03/12', 'x')"),
-                            QStringLiteral("update lembrete set titulo = '%1' where titulo = 'x'").arg(stored)});
-        QCOMPARE(s.titled(asked), equal ? QStringList(3, stored) : QStringList());
-        s.store.abrirbanco(); // fills the keys the other program left empty
-        QCOMPARE(s.titled(asked), equal ? QStringList(3, stored) : QStringList());
-        QVERIFY(s.store.execute(modgeral::titleDelete(asked)));
-        QSqlQuery left(s.store.connection());
-        QVERIFY(left.exec(QStringLiteral("select count(*) from lembrete")) && left.next());
-        QCOMPARE(left.value(0).toInt(), equal ? 0 : 3);
+        Store s({asked + QLatin1Char('|'), QStringLiteral("Outro|") + stored});
+        const auto shared = [&] {
+            bool found = true;
+            return titlematch::otherHasTitle(s.store.connection(), 1, asked, &found) && found;
+        };
+        QVERIFY(!shared());
+        s.store.appendReminder(QStringLiteral("2006/03/10"), stored, QStringLiteral("x"));
+        QCOMPARE(shared(), equal);
+        QVERIFY(s.store.execute(modgeral::keyDelete(3)));
+        s.asAnotherProgram({"drop trigger lembrete_busca_inclui",
+                            QStringLiteral("insert into lembrete (data, titulo) values ('2006/03/11', '%1')").arg(stored)});
+        QCOMPARE(shared(), equal);
+        s.asAnotherProgram({"drop table lembrete_busca"});
+        QCOMPARE(shared(), equal);
+        QCOMPARE(s.titled(asked).size(), equal ? 2 : 1);
+    }
+
+    void anEarlierVersionsTitleKeyIndexIsDroppedOnOpen()
+    {
+        Store s(kReminders);
+        s.asAnotherProgram({"alter table lembrete add column titulo_chave text",
+                            "create index lembrete_titulo_chave on lembrete (titulo_chave)"});
+        s.store.abrirbanco();
+        QSqlQuery query(s.store.connection());
+        QVERIFY(query.exec(QStringLiteral("select count(*) from sqlite_master where name = 'lembrete_titulo_chave'")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Ótimo"), QString()));
+        QCOMPARE(s.titled(QStringLiteral("ótimo dia")), QStringList{"ÓTIMO dia"});
+    }
+
+    // Many items go into the index in one statement at the end; a failed
+    // import leaves the file as it was, index included.
+    void aLargeImportIsSearchableAndAFailedOneChangesNothing()
+    {
+        Store s(kReminders);
+        QTemporaryDir folder;
+        const auto calendar = [&](const QString &name, const QString &lastTitle) {
+            QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//teste//PT\r\n";
+            for (int i = 1; i <= 1500; ++i)
+                text += QStringLiteral("BEGIN:VEVENT\r\nUID:%1-%2\r\nDTSTART;VALUE=DATE:20060310\r\nSUMMARY:%3\r\n"
+                                       "DESCRIPTION:lote%2\r\nEND:VEVENT\r\n")
+                            .arg(name).arg(i).arg(i == 1500 ? lastTitle : QStringLiteral("Vacina %1").arg(i))
+                            .toUtf8();
+            const QString path = folder.filePath(name + QStringLiteral(".ics"));
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(text + "END:VCALENDAR\r\n");
+            return path;
+        };
+        const auto indexSound = [&] {
+            QSqlQuery query(s.store.connection());
+            return query.exec(QStringLiteral("insert into lembrete_busca (lembrete_busca) values ('integrity-check')"))
+                   && searchindex::complete(s.store.connection());
+        };
+        s.asAnotherProgram({"create trigger recusa before insert on lembrete when new.titulo = 'Recusado' "
+                            "begin select raise(abort, 'recusado'); end"});
+        const QByteArray before = fileBytes(s.fake.databasePath());
+        const QString failing = calendar(QStringLiteral("falha"), QStringLiteral("Recusado"));
+        QVERIFY(!exchange::importCalendar(s.store, failing, QDate(2006, 3, 10), folder.path()).ok);
+        QCOMPARE(fileBytes(s.fake.databasePath()), before);
+        QVERIFY(indexSound());
+        QCOMPARE(s.found(QStringLiteral("lote1")), QStringList());
+
+        const QString good = calendar(QStringLiteral("certo"), QStringLiteral("Última vacina"));
+        for (const int added : {1500, 0}) {
+            const exchange::ImportResult result =
+                exchange::importCalendar(s.store, good, QDate(2006, 3, 10), folder.path());
+            QVERIFY2(result.ok, qPrintable(result.error));
+            QCOMPARE(result.imported, added);
+            QVERIFY(indexSound());
+            QCOMPARE(s.found(QStringLiteral("ultima lote1500")), QStringList{"Última vacina"});
+            QCOMPARE(s.found(QStringLiteral("lote77")).size(), 11); // lote77 and lote770 to lote779
+        }
     }
 };
 

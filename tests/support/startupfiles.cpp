@@ -57,8 +57,7 @@ QByteArray reminders(int rows, bool damaged)
 QStringList withoutNewIndexes()
 {
     return {QStringLiteral("drop trigger lembrete_busca_inclui"), QStringLiteral("drop trigger lembrete_busca_remove"),
-            QStringLiteral("drop trigger lembrete_busca_altera"), QStringLiteral("drop table lembrete_busca"),
-            QStringLiteral("drop index lembrete_titulo_chave")};
+            QStringLiteral("drop trigger lembrete_busca_altera"), QStringLiteral("drop table lembrete_busca")};
 }
 
 } // namespace startupfiles
