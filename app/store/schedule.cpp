@@ -153,6 +153,8 @@ void Schedule::invalidate()
     m_keys.clear();
     m_keyBits.clear();
     m_counted = QDate();
+    m_months.clear();
+    m_busyMonths.clear();
 }
 
 bool Schedule::refresh(const QSqlDatabase &db, const QString &path, const QDate &today, QString *error)
@@ -448,18 +450,7 @@ std::vector<Schedule::Entry> Schedule::between(const QDate &from, const QDate &t
         }
         return entries;
     }
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const Row &row = m_rows[i];
-        if (row.pending)
-            continue;
-        // Counted from a day before from, a next day after to means none in range.
-        if (m_counted.isValid() && m_counted <= from && (!row.next.isValid() || row.next > to))
-            continue;
-        for (const QDate &day : recurrence::occurrencesBetween(row.series, from, to))
-            entries.push_back({int(i), day});
-    }
-    sortEntries(entries);
-    return entries;
+    return farBetween(from, to);
 }
 
 bool Schedule::before(const Entry &entry, const QDate &day, QByteArrayView storedDay, QByteArrayView title) const
@@ -476,29 +467,4 @@ bool Schedule::before(const Entry &entry, const QDate &day, QByteArrayView store
     }
     // A time comes after every reminder of the whole day.
     return row.minutes < 0 && compareBytes(row.title, title) < 0;
-}
-
-QList<QDate> Schedule::busyDays(const QDate &from, const QDate &to) const
-{
-    QList<QDate> days;
-    if (!from.isValid() || !to.isValid() || to < from)
-        return days;
-    const qint64 span = from.daysTo(to) + 1;
-    std::vector<bool> busy(size_t(span), false);
-    qint64 marked = 0;
-    for (const Row &row : m_rows) {
-        if (marked == span)
-            break; // every day is bold already
-        for (const QDate &day : recurrence::occurrencesBetween(row.series, from, to, int(span))) {
-            const size_t offset = size_t(from.daysTo(day));
-            if (!busy[offset]) {
-                busy[offset] = true;
-                ++marked;
-            }
-        }
-    }
-    for (qint64 offset = 0; offset < span; ++offset)
-        if (busy[size_t(offset)])
-            days.append(from.addDays(offset));
-    return days;
 }

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <deque>
 #include <limits>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -123,6 +125,15 @@ private:
     static void stepAhead(Row &row, const QDate &today);
     void reusePrevious(Row &row) const;
     void sortEntries(std::vector<Entry> &entries) const;
+    QList<QDate> daysOf(const Row &row, const QDate &from, const QDate &to, int limit = 4000) const;
+    std::vector<Entry> farBetween(const QDate &from, const QDate &to) const;
+    struct Month
+    {
+        qint32 first = 0;           // day number of its first day
+        std::vector<Entry> entries; // every row's days in it (pending rows too), in list order
+    };
+    const Month &month(const QDate &day) const;
+    void markMonths(const QDate &from, const QDate &to) const;
     struct Finding;
     bool applyFound();
     void startFinding();
@@ -139,6 +150,12 @@ private:
     Stamp m_stamp;
     QDate m_counted;
     bool m_read = false;
+    // What the by-day view asks far from the counted day, found once until
+    // the rows are read again: the days of the last months listed, and which
+    // days of each month asked about any row happens on (bit i: its day i + 1).
+    static constexpr size_t kKeptMonths = 3;
+    mutable std::deque<Month> m_months;
+    mutable std::map<qint32, quint32> m_busyMonths; // by the day number of the month's first day
     std::shared_ptr<Finding> m_finding;
     std::thread m_finder;
 };

@@ -84,6 +84,8 @@ private slots:
     void entriesGoAmongDayOnlyRowsAsSQLiteOrdersThem();
     void aChangedFileIsReadAgain();
     void oneOccurrenceRemovedOrEditedLeavesTheSeries();
+    void farMonthsAndDaysAgreeWithEachDayOnItsOwn_data();
+    void farMonthsAndDaysAgreeWithEachDayOnItsOwn();
 };
 
 void tst_schedule::allListsEachReminderOnItsNextDayAcrossTheYearEnd()
@@ -212,6 +214,60 @@ void tst_schedule::oneOccurrenceRemovedOrEditedLeavesTheSeries()
     QCOMPARE(s.column(series, "excecoes"), QString());
     QVERIFY(!occurrences::exclude(s.store, 9999, day("2006/03/14"), &previous, &error));
     QVERIFY2(error.contains(QStringLiteral("não foi encontrado")), qPrintable(error));
+}
+
+void tst_schedule::farMonthsAndDaysAgreeWithEachDayOnItsOwn_data()
+{
+    QTest::addColumn<QDate>("month");
+    QTest::newRow("this month, before the counted day") << day("2006/03/01");
+    QTest::newRow("next month, partly in the days kept ahead") << day("2006/04/01");
+    QTest::newRow("the last weekly day, the until") << day("2006/05/01");
+    QTest::newRow("29 February") << day("2008/02/01");
+    QTest::newRow("a 31st after a month without one") << day("2008/12/01");
+}
+
+// What the by-day view shows for a day and marks bold in its month, asked far
+// from the counted day and again from what was kept, against each day's
+// occurrences found from its rule alone.
+void tst_schedule::farMonthsAndDaysAgreeWithEachDayOnItsOwn()
+{
+    QFETCH(QDate, month);
+    Store s;
+    s.add("2006/03/07", "Aula", "FREQ=WEEKLY;COUNT=10", "19:00");
+    s.add("2006/01/31", "Aluguel", "FREQ=MONTHLY;BYMONTHDAY=31");
+    s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
+    s.add("2006/03/01", "Obra", "FREQ=DAILY;INTERVAL=3;UNTIL=20060415");
+    const qint64 excluded = s.add("2006/02/06", "Feira", "FREQ=WEEKLY;BYDAY=MO,FR");
+    QSqlQuery query(s.store.connection());
+    QVERIFY(query.exec(QStringLiteral("update lembrete set excecoes = '2006/04/03,2008/02/29,2008/12/05' "
+                                      "where rowid = %1").arg(excluded)));
+    const QDate last = month.addMonths(1).addDays(-1);
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(s.refresh(day("2006/03/10")));
+        QList<QDate> busy;
+        for (QDate d = month; d <= last; d = d.addDays(1)) {
+            QStringList expected;
+            for (const Schedule::Row &row : s.schedule.rows())
+                if (recurrence::occursOn(row.series, d))
+                    expected << d.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char(' ')
+                            + QString::fromUtf8(row.title)
+                            + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
+            if (!expected.isEmpty())
+                busy << d;
+            QCOMPARE(s.shown(s.schedule.between(d, d)), expected);
+        }
+        QVERIFY(!busy.isEmpty());
+        QCOMPARE(s.schedule.busyDays(month, last), busy);
+        // A year either side, as the window marks them: this month's days among them.
+        const QList<QDate> around = s.schedule.busyDays(month.addYears(-1), last.addYears(1));
+        QList<QDate> inMonth;
+        std::copy_if(around.cbegin(), around.cend(), std::back_inserter(inMonth),
+                     [&](const QDate &d) { return d >= month && d <= last; });
+        QCOMPARE(inMonth, busy);
+        // A reminder added on the month's first day: what was kept must not hide it.
+        s.add(month.toString(QStringLiteral("yyyy/MM/dd")).toUtf8().constData(), "Novo", "FREQ=DAILY;COUNT=2");
+        s.schedule.invalidate();
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_schedule)
