@@ -92,6 +92,7 @@ private slots:
         QTest::newRow("ponto-ponto") << "/cal/../admin/x.ics";
         QTest::newRow("ponto-ponto codificado") << "/cal/%2e%2e/y.ics";
         QTest::newRow("barra codificada") << "/cal/%2e%2e%2fadmin/w.ics";
+        QTest::newRow("barra invertida") << "/cal/..%5cadmin/v.ics";
         QTest::newRow("endereço de outro servidor") << "OTHER/cal/z.ics";
     }
     void objectsOutsideTheCollectionAreNeverTouched()

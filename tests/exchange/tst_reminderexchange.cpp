@@ -438,6 +438,29 @@ private slots:
         }
     }
 
+    // Two equal items meet one equal reminder: one of them is new.
+    void equalItemsMatchOnlyAsManyEqualReminders()
+    {
+        OpenStore target({{"2006/03/10", "Pilates", ""}});
+        const QString path = target.path(QStringLiteral("agenda.ics"));
+        const QByteArray event = "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20060310\r\nSUMMARY:Pilates\r\nEND:VEVENT\r\n";
+        writeFile(path, "BEGIN:VCALENDAR\r\n" + event + event + "END:VCALENDAR\r\n");
+        const exchange::ImportResult result =
+            exchange::importCalendar(target.store, path, QDate(2006, 3, 10), target.fake.folder());
+        QCOMPARE((QList<int>{result.imported, result.alreadyPresent}), (QList<int>{1, 1}));
+    }
+
+    // Nothing taken and no file for the reasons: the error says the file failed.
+    void reasonsThatCouldNotBeWrittenAreReported()
+    {
+        OpenStore target;
+        const QString path = target.path(QStringLiteral("agenda.ics"));
+        writeFile(path, "BEGIN:VCALENDAR\r\nBEGIN:VJOURNAL\r\nSUMMARY:Nota\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n");
+        const exchange::ImportResult result =
+            exchange::importCalendar(target.store, path, QDate(2006, 3, 10), target.path(QStringLiteral("nao-existe")));
+        QVERIFY2(!result.ok && result.error.contains(QStringLiteral("não pôde ser criado")), qPrintable(result.error));
+    }
+
     void theCommandLineExportsByNameAndImportsByContent_data()
     {
         QTest::addColumn<QStringList>("arguments"); // %1 is the program's folder

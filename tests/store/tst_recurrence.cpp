@@ -96,6 +96,11 @@ void tst_recurrence::occurrencesFollowTheRule()
     QFETCH(QString, expected);
     const Series s{days(first).value(0), rule, days(exceptions)};
     QCOMPARE(occurrencesBetween(s, days(from).value(0), days(to).value(0)), days(expected));
+    // The days looked ahead over and the first one after them, which tells a series that goes on.
+    QList<QDate> ahead = days(expected);
+    if (const QDate after = nextOccurrence(s, days(to).value(0).addDays(1)); after.isValid())
+        ahead.append(after);
+    QCOMPARE(upcoming(s, days(from).value(0), days(to).value(0)), ahead);
 }
 
 void tst_recurrence::nextOccurrenceIsTheFirstOnOrAfterADay_data()
