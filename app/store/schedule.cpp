@@ -254,18 +254,30 @@ bool Schedule::read(const QSqlDatabase &db, QString *error)
 
 // What was found for the same texts before the rows were read again (the
 // program's own change of another row, before the days reached the file).
+const Schedule::Row *Schedule::sameRow(const std::vector<Row> &rows, const Row &row)
+{
+    const auto found = std::lower_bound(rows.cbegin(), rows.cend(), row.key,
+                                        [](const Row &candidate, qint64 key) { return candidate.key < key; });
+    if (found == rows.cend() || found->key != row.key || found->signature != row.signature)
+        return nullptr;
+    return &*found;
+}
+
+void Schedule::takeDaysAhead(Row &row, const Row &counted)
+{
+    row.ahead = counted.ahead;
+    row.from = counted.from;
+    row.known = counted.known;
+    row.ended = counted.ended;
+    row.last = counted.last;
+    row.unsaved = counted.unsaved;
+}
+
 void Schedule::reusePrevious(Row &row) const
 {
-    const auto found = std::lower_bound(m_previous.cbegin(), m_previous.cend(), row.key,
-                                        [](const Row &previous, qint64 key) { return previous.key < key; });
-    if (found == m_previous.cend() || found->key != row.key || found->signature != row.signature || found->from < 0)
-        return;
-    row.ahead = found->ahead;
-    row.from = found->from;
-    row.known = found->known;
-    row.ended = found->ended;
-    row.last = found->last;
-    row.unsaved = found->unsaved;
+    const Row *previous = sameRow(m_previous, row);
+    if (previous && previous->from >= 0)
+        takeDaysAhead(row, *previous);
 }
 
 void Schedule::count(const QDate &today)

@@ -124,6 +124,10 @@ private:
     static void countRow(Row &row, const QDate &today);
     static void stepAhead(Row &row, const QDate &today);
     void reusePrevious(Row &row) const;
+    // The row of rows (in key order) with row's key and texts; null when none.
+    static const Row *sameRow(const std::vector<Row> &rows, const Row &row);
+    // Gives row the days another count of the same texts found ahead.
+    static void takeDaysAhead(Row &row, const Row &counted);
     void sortEntries(std::vector<Entry> &entries) const;
     QList<QDate> daysOf(const Row &row, const QDate &from, const QDate &to, int limit = 4000) const;
     std::vector<Entry> farBetween(const QDate &from, const QDate &to) const;

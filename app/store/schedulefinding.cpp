@@ -80,18 +80,12 @@ bool Schedule::applyFound()
     for (Row &row : m_rows) {
         if (!row.pending)
             continue;
-        const auto found = std::lower_bound(finding->rows.cbegin(), finding->rows.cend(), row.key,
-                                            [](const Row &candidate, qint64 key) { return candidate.key < key; });
-        if (found == finding->rows.cend() || found->key != row.key || found->signature != row.signature)
+        const Row *found = sameRow(finding->rows, row);
+        if (!found)
             continue;
-        row.ahead = found->ahead;
-        row.from = found->from;
-        row.known = found->known;
-        row.ended = found->ended;
+        takeDaysAhead(row, *found);
         row.next = found->next;
-        row.last = found->last;
         row.soon = found->soon;
-        row.unsaved = found->unsaved;
         row.pending = false;
         --m_pending;
         if (m_counted.isValid() && m_counted != finding->day)
