@@ -282,6 +282,13 @@ private slots:
         QCOMPARE(outcome.removedThere, 1);
         QCOMPARE(serverReminders(), QStringList({QStringLiteral("2026/03/11|Dentista (remarcado)"),
                                                  QStringLiteral("2026/05/01|Feriado")}));
+
+        // A row another program copied, UID and all, goes up as an object of its own.
+        device.run(QStringLiteral("insert into lembrete (data, titulo, descricao, uid) select '2026/05/02', "
+                                  "'Feriado (cópia)', '', uid from lembrete where titulo = 'Feriado'"));
+        QVERIFY(sync(device).ok);
+        QCOMPARE(serverReminders().size(), 3);
+        QVERIFY(device.uidOf(QStringLiteral("Feriado (cópia)")) != device.uidOf(QStringLiteral("Feriado")));
     }
 
     void changesOnBothSidesLoseNothing_data()
