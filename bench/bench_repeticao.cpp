@@ -104,13 +104,19 @@ struct Start
     int rows = 0;
 };
 
+// Messages printed, settings beside the files, the list under "Todos".
+void showEverything(runtime::Platform &platform, const QString &folder)
+{
+    platform.setMessageBoxes(std::make_unique<PrintingMessageBoxes>());
+    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder + QStringLiteral("/bench.ini")));
+    settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
+}
+
 // From nothing to the list painted under the stored filter.
 Start startOnce(const QString &folder)
 {
     runtime::Platform platform(folder);
-    platform.setMessageBoxes(std::make_unique<PrintingMessageBoxes>());
-    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder + QStringLiteral("/bench.ini")));
-    settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
+    showEverything(platform, folder);
     QElapsedTimer timer;
     timer.start();
     modgeral store(platform);
@@ -131,9 +137,7 @@ Start startOnce(const QString &folder)
 double settle(const QString &folder)
 {
     runtime::Platform platform(folder);
-    platform.setMessageBoxes(std::make_unique<PrintingMessageBoxes>());
-    platform.setSettingsAccess(std::make_unique<runtime::QSettingsAccess>(folder + QStringLiteral("/bench.ini")));
-    settings::write(platform.settings(), settings::keys::Exibir, settings::viewfilter::Todos);
+    showEverything(platform, folder);
     QElapsedTimer timer;
     timer.start();
     modgeral store(platform);

@@ -72,6 +72,7 @@ public:
 
 private:
     bool waitUntilListening();
+    bool pickFreePort();
 
     QTemporaryDir m_dir;
     QProcess m_process;
@@ -144,14 +145,8 @@ inline bool RadicaleServer::start(bool tls)
         m_error = QStringLiteral("/usr/bin/python3 is missing (Debian package radicale)");
         return false;
     }
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0)) {
-            m_error = QStringLiteral("no free port on 127.0.0.1");
-            return false;
-        }
-        m_port = probe.serverPort();
-    }
+    if (!pickFreePort())
+        return false;
     QString tlsOptions;
     if (tls) {
         const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
@@ -198,14 +193,7 @@ inline bool RadicaleServer::startXandikos()
         m_error = QStringLiteral("/usr/bin/xandikos is missing (Debian package xandikos)");
         return false;
     }
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) {
-        m_error = QStringLiteral("no free port on 127.0.0.1");
-        return false;
-    }
-    m_port = probe.serverPort();
-    probe.close();
-    return restart() && useCollection(m_collection);
+    return pickFreePort() && restart() && useCollection(m_collection);
 }
 
 inline bool RadicaleServer::useCollection(const QString &name)
@@ -253,6 +241,18 @@ inline bool RadicaleServer::ensureRunning()
         return true;
     }
     return restart();
+}
+
+// A port nothing listens on now, for the server to take.
+inline bool RadicaleServer::pickFreePort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) {
+        m_error = QStringLiteral("no free port on 127.0.0.1");
+        return false;
+    }
+    m_port = probe.serverPort();
+    return true;
 }
 
 inline bool RadicaleServer::waitUntilListening()
