@@ -1,25 +1,40 @@
 // The program's control host: it creates the calendar control from its library
-// at run time, hands it the form's saved properties, and degrades to a message
-// and no control when the library is missing or broken; and the calendar window
-// built on it.
+// at run time (beside the program or through the per-user component registry),
+// hands it the form's saved properties, and degrades to a message and no control
+// when the library is missing or broken; the calendar window built on it; and
+// registering the library, by its entry points and by almanaq-registro.
 
 #include "support/fakeplatform.h"
 #include "forms/frmcalendario.h"
 #include "runtime/controlhost.h"
 
 #include <almanaqlib.h>
+#include <componentregistry.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibrary>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+using almanaq::ComponentRegistry;
 using runtime::ControlHost;
 
 namespace {
 
 const QString ProgId = QString::fromLatin1(almanaq::ProgId);
+const QString LibraryPath = QFileInfo(QStringLiteral(ALMANAQ_LIBRARY)).absoluteFilePath();
+
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
+           && file.write(text) == text.size();
+}
 
 bool almanaqIsMapped()
 {
@@ -28,21 +43,10 @@ bool almanaqIsMapped()
 }
 
 // Puts the built library into the fake program folder, as the build does for the program.
-bool installLibrary(const FakePlatform &fake)
+QString installLibrary(FakePlatform &fake)
 {
-    return QFile::link(QStringLiteral(ALMANAQ_LIBRARY),
-                       fake.folder() + QLatin1Char('/') + QLatin1String(almanaq::LibraryFileName));
-}
-
-// A constituent control by its caption, or by its index when one is given.
-template<class Control>
-Control *child(const QWidget *control, const char *name, const QString &text, int index = -1)
-{
-    for (Control *candidate : control->findChildren<Control *>(QString::fromLatin1(name))) {
-        if (index >= 0 ? candidate->property("Index").toInt() == index : candidate->text() == text)
-            return candidate;
-    }
-    return nullptr;
+    const QString beside = fake.platform().programFile(QString::fromLatin1(almanaq::LibraryFileName));
+    return QFile::link(LibraryPath, beside) ? beside : QString();
 }
 
 } // namespace
@@ -51,27 +55,98 @@ class ControlHostTest : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+    QString m_registry;
+    QLibrary m_library{LibraryPath};
+
+    int call(const char *symbol)
+    {
+        const auto entryPoint = reinterpret_cast<almanaq::RegisterServerFunction>(m_library.resolve(symbol));
+        return entryPoint ? entryPoint() : almanaq::StatusInvalidArgument;
+    }
+
 private slots:
+    // The program does not link the library; it is loaded (first by its own path) only when asked for.
+    void initTestCase() { QVERIFY(!almanaqIsMapped()); }
+
+    void init()
+    {
+        m_registry = m_dir.filePath(QStringLiteral("dados/Zedozarir/componentes.ini"));
+        QFile::remove(m_registry);
+        qputenv(almanaq::RegistryVariable, m_registry.toLocal8Bit());
+    }
+
+    // Registering twice replaces the records; unregistering removes only the library's.
+    void aRegisteredLibraryIsFoundAndUnregisteringRemovesOnlyItsRecords()
+    {
+        QVERIFY2(m_library.load(), qPrintable(m_library.errorString()));
+        QVERIFY(writeFile(m_registry, "[Outra.Coisa]\nCLSID={11111111-2222-3333-4444-555555555555}\n"));
+        QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk);
+        QCOMPARE(call(almanaq::RegisterServerSymbol), almanaq::StatusOk);
+        const almanaq::IniDocument records = ComponentRegistry(m_registry).read();
+        const QString classSection = ComponentRegistry::classSection(QLatin1String(almanaq::ClassId));
+        const QString typeLibrary = ComponentRegistry::typeLibrarySection(QLatin1String(almanaq::TypeLibraryId), 1, 0);
+        QCOMPARE(records.sections().size(), 4);
+        QCOMPARE(records.value(ProgId, QStringLiteral("CLSID")), QLatin1String(almanaq::ClassId));
+        QCOMPARE(records.value(classSection, QStringLiteral("Control")), QStringLiteral("1"));
+        QCOMPARE(records.value(classSection, QStringLiteral("InprocServer")), LibraryPath);
+        QCOMPARE(records.value(typeLibrary, QStringLiteral("Path")), LibraryPath);
+
+        // The program's folder holds no library: the control comes through the registry.
+        FakePlatform fake;
+        QWidget placeholder;
+        QCOMPARE(ControlHost(fake.platform()).libraryPath(ProgId), LibraryPath);
+        QVERIFY(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard1"), &placeholder));
+        QVERIFY(fake.messages->shown.isEmpty());
+
+        QCOMPARE(call(almanaq::UnregisterServerSymbol), almanaq::StatusOk);
+        const almanaq::IniDocument left = ComponentRegistry(m_registry).read();
+        QCOMPARE(left.sections().size(), 1);
+        QCOMPARE(left.value(QStringLiteral("Outra.Coisa"), QStringLiteral("CLSID")),
+                 QStringLiteral("{11111111-2222-3333-4444-555555555555}"));
+        QVERIFY(!QFile::exists(m_registry + QStringLiteral(".lock")));
+        QCOMPARE(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard2"), &placeholder), nullptr);
+
+        // A registry whose folder would have to be where a file is cannot be written.
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("arquivo")), "x"));
+        qputenv(almanaq::RegistryVariable, m_dir.filePath(QStringLiteral("arquivo/componentes.ini")).toLocal8Bit());
+        QVERIFY(call(almanaq::RegisterServerSymbol) < 0);
+        QVERIFY(call(almanaq::UnregisterServerSymbol) >= 0); // nothing registered: nothing to remove
+    }
+
+    void theCommandRegistersAndRemovesALibrary()
+    {
+        const auto run = [](const QStringList &arguments) {
+            QProcess command;
+            command.start(QFileInfo(LibraryPath).absolutePath() + QStringLiteral("/almanaq-registro"), arguments);
+            return command.waitForFinished(30000) ? command.exitCode() : -1;
+        };
+        QCOMPARE(run({QStringLiteral("--registrar"), LibraryPath}), 0);
+        QCOMPARE(ComponentRegistry(m_registry).read().value(ProgId, QStringLiteral("CLSID")),
+                 QLatin1String(almanaq::ClassId));
+        QCOMPARE(run({QStringLiteral("--remover")}), 0); // the library beside the command
+        QVERIFY(ComponentRegistry(m_registry).read().sections().isEmpty());
+        QCOMPARE(run({QStringLiteral("--registrar"), m_dir.filePath(QStringLiteral("nada.so"))}), 1);
+        QVERIFY(ComponentRegistry(m_registry).read().sections().isEmpty());
+    }
+
+    // The control from the library beside the program: saved properties taken, the placeholder covered.
     void theLibraryIsLoadedAtRunTimeAndTheControlCoversItsPlaceholder()
     {
-        QVERIFY(!almanaqIsMapped());
         FakePlatform fake;
-        QVERIFY(installLibrary(fake));
+        QVERIFY(!installLibrary(fake).isEmpty());
         QWidget form;
         auto *placeholder = new QWidget(&form);
         const double saved = almanaq::toAutomationDate(QDate(2006, 3, 20));
         QWidget *control = ControlHost(fake.platform()).create(
                 ProgId, QStringLiteral("Dayboard1"), placeholder,
                 {{"Date", saved}, {"TodayCaption", QStringLiteral("Hoj&e")}, {"BorderStyle", 0}});
-        QVERIFY(control);
-        QVERIFY(almanaqIsMapped());
+        QVERIFY(control && almanaqIsMapped());
         QVERIFY(fake.messages->shown.isEmpty());
         QCOMPARE(control->objectName(), QStringLiteral("Dayboard1"));
         QCOMPARE(control->parentWidget(), placeholder);
         QCOMPARE(control->property("SelectedDate").toDouble(), saved);
-        QCOMPARE(control->property("TodayCaption").toString(), QStringLiteral("Hoj&e"));
-        QCOMPARE(control->property("BorderStyle").toInt(), 0);
-
+        QCOMPARE(control->property("TodayCaption").toString() + control->property("BorderStyle").toString(), "Hoj&e0");
         placeholder->resize(400, 300);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -81,91 +156,100 @@ private slots:
     void aControlWithoutSavedPropertiesUsesTheProgramsClockMessagesAndEvents()
     {
         FakePlatform fake;
-        QVERIFY(installLibrary(fake));
+        QVERIFY(!installLibrary(fake).isEmpty());
         QWidget placeholder;
         QWidget *control = ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard1"), &placeholder);
         QVERIFY(control);
         // 14:30 on the program's pinned day rounds to the next day.
         QCOMPARE(control->property("SelectedDate").toDouble(), almanaq::toAutomationDate(QDate(2006, 3, 11)));
-        QCOMPARE(control->property("TodayCaption").toString(), QStringLiteral("&Hoje"));
-        QCOMPARE(control->property("BorderStyle").toInt(), 1);
         QVERIFY(ControlHost::save(control).isEmpty());
         control->setProperty("TodayCaption", QStringLiteral("&Agora"));
         QCOMPARE(ControlHost::save(control).keys(), QStringList{"TodayCaption"});
         QVERIFY(ControlHost::save(&placeholder).isEmpty());
 
         // Clicks reach the form through a connection by name, as a form that does not link the library makes it.
-        QCOMPARE(control->findChild<QLabel *>(QStringLiteral("TitMesAno"))->text(), QStringLiteral("Março 2006"));
         QSignalSpy clicks(control, SIGNAL(Click()));
-        QTest::mouseClick(child<QLabel>(control, "Casa", QStringLiteral("21")), Qt::LeftButton);
+        for (QLabel *cell : control->findChildren<QLabel *>(QStringLiteral("Casa"))) {
+            if (cell->text() == QStringLiteral("21"))
+                QTest::mouseClick(cell, Qt::LeftButton);
+        }
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(almanaq::automationDateDay(control->property("SelectedDate").toDouble()), QDate(2006, 3, 21));
 
         control->setProperty("SelectedDate", almanaq::toAutomationDate(QDate(1753, 1, 2)));
-        child<QPushButton>(control, "btMove", QString(), 0)->click();
+        for (QPushButton *button : control->findChildren<QPushButton *>(QStringLiteral("btMove"))) {
+            if (button->property("Index").toInt() == 0)
+                button->click();
+        }
         QCOMPARE(fake.messages->shown.size(), 1);
-        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
-        QCOMPARE(fake.messages->shown[0].buttons, runtime::MessageButtons::Ok);
-        QVERIFY(fake.messages->shown[0].text.startsWith(QStringLiteral("Ano inválido.")));
-        QCOMPARE(fake.messages->shown[0].title, QStringLiteral("Almanaq"));
+        const RecordedMessage &warning = fake.messages->shown[0];
+        QVERIFY(warning.icon == runtime::MessageIcon::Warning && warning.buttons == runtime::MessageButtons::Ok);
+        QVERIFY(warning.text.startsWith(QStringLiteral("Ano inválido.")) && warning.title == QStringLiteral("Almanaq"));
     }
 
     void aMissingOrBrokenLibraryIsReportedAndGivesNoControl_data()
     {
         QTest::addColumn<QByteArray>("library"); // what lies where the library belongs
+        QTest::addColumn<QByteArray>("registry"); // the component registry's text
         QTest::addColumn<QString>("progId");
         QTest::addColumn<QString>("reason");
         QFile notAControl(QStringLiteral(NOT_A_CONTROL_LIBRARY));
         QVERIFY(notAControl.open(QIODevice::ReadOnly));
-        QTest::newRow("missing") << QByteArray() << ProgId << QStringLiteral("não foi encontrado");
-        QTest::newRow("damaged") << QByteArray("\x7f" "ELF, but no library") << ProgId
-                                 << QStringLiteral("não pôde ser carregado");
-        QTest::newRow("no entry point") << notAControl.readAll() << ProgId
-                                        << QStringLiteral("não é uma biblioteca de componentes");
-        QTest::newRow("unknown identifier") << QByteArray() << QStringLiteral("Outra.Coisa")
-                                            << QStringLiteral("não é conhecido");
+        QTest::newRow("missing") << QByteArray() << QByteArray() << ProgId << "não foi encontrado";
+        QTest::newRow("registered file gone")
+            << QByteArray() << QByteArray("[Almanaqlib.Dayboard]\nCLSID={703944F0-9203-11D2-8865-AD1268A0A52F}\n"
+                                          "[CLSID\\{703944F0-9203-11D2-8865-AD1268A0A52F}]\n"
+                                          "InprocServer=/nao/existe/libAlmanaq.so\n")
+            << ProgId << "não foi encontrado";
+        QTest::newRow("damaged") << QByteArray("\x7f" "ELF, but no library") << QByteArray() << ProgId
+                                 << "não pôde ser carregado";
+        QTest::newRow("no entry point") << notAControl.readAll() << QByteArray() << ProgId
+                                        << "não é uma biblioteca de componentes";
+        QTest::newRow("unknown identifier") << QByteArray() << QByteArray() << "Outra.Coisa" << "não é conhecido";
     }
-
     void aMissingOrBrokenLibraryIsReportedAndGivesNoControl()
     {
         QFETCH(QByteArray, library);
+        QFETCH(QByteArray, registry);
         QFETCH(QString, progId);
         QFETCH(QString, reason);
         FakePlatform fake;
-        if (!library.isEmpty()) {
-            QFile file(fake.folder() + QLatin1Char('/') + QLatin1String(almanaq::LibraryFileName));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(library);
-        }
+        if (!library.isEmpty())
+            QVERIFY(writeFile(fake.platform().programFile(QString::fromLatin1(almanaq::LibraryFileName)), library));
+        if (!registry.isEmpty())
+            QVERIFY(writeFile(m_registry, registry));
         QWidget placeholder;
         QCOMPARE(ControlHost(fake.platform()).create(progId, QStringLiteral("Dayboard1"), &placeholder), nullptr);
         QCOMPARE(fake.messages->shown.size(), 1);
         const RecordedMessage &message = fake.messages->shown[0];
-        QCOMPARE(message.icon, runtime::MessageIcon::Critical);
-        QCOMPARE(message.title, QStringLiteral("Erro"));
-        QVERIFY(message.text.contains(progId));
-        QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+        QVERIFY(message.icon == runtime::MessageIcon::Critical && message.title == QStringLiteral("Erro"));
+        QVERIFY2(message.text.contains(progId) && message.text.contains(reason), qPrintable(message.text));
         QVERIFY(placeholder.findChildren<QWidget *>().isEmpty());
+        // The library beside the program is taken when the registry has no usable record.
+        if (!registry.isEmpty()) {
+            const QString beside = installLibrary(fake);
+            QCOMPARE(ControlHost(fake.platform()).libraryPath(ProgId), beside);
+            QVERIFY(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard1"), &placeholder));
+        }
     }
 
     void theCalendarWindowShowsOneCalendarOverItsClientArea()
     {
         FakePlatform fake;
-        QVERIFY(installLibrary(fake));
+        QVERIFY(!installLibrary(fake).isEmpty());
         frmcalendario window(fake.platform());
         window.setAttribute(Qt::WA_DeleteOnClose, false); // the test owns it
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.windowTitle(), QStringLiteral("Calendário"));
         QWidget *calendar = window.Dayboard1();
         QVERIFY(calendar);
-        QCOMPARE(calendar->objectName(), QStringLiteral("Dayboard1"));
         QCOMPARE(calendar->mapTo(&window, QPoint(0, 0)), QPoint(0, 0));
         QCOMPARE(calendar->size(), window.size());
         window.resize(496, 472);
         QTRY_COMPARE(calendar->size(), QSize(496, 472));
         QVERIFY(fake.messages->shown.isEmpty());
     }
+
 };
 
 QTEST_MAIN(ControlHostTest)
