@@ -19,13 +19,6 @@ inline std::unique_ptr<QTreeWidget> makeList(const QStringList &headers,
     return tree;
 }
 
-inline std::unique_ptr<QTreeWidget> makeReminderList(const QList<QStringList> &rows)
-{
-    return makeList({QStringLiteral("Data"), QStringLiteral("Título do lembrete"),
-                     QStringLiteral("Dias restantes")},
-                    rows);
-}
-
 inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

@@ -12,17 +12,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// The list writers: text tables, HTML and CSV cells, progress, and the code page.
 class tst_c_relatorios : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     int m_serial = 0;
 
     // Runs one writer on a fresh report file and returns the bytes written.
-    QByteArray exportList(c_relatorios &exporter, QTreeWidget &tree, bool html = false,
-                          bool header = true, bool *result = nullptr)
+    QByteArray exportList(c_relatorios &exporter, QTreeWidget &tree, bool html = false, bool header = true,
+                          bool *result = nullptr)
     {
         const QString path = m_dir.filePath(QString::number(++m_serial));
         ReportFile file(html ? cp1252::Unmappable::CharacterReference : cp1252::Unmappable::QuestionMark);
@@ -37,88 +37,67 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
-    void textTablesArePaddedToWidthsThatStartFromTheHeaders()
+    // Widths start from the headers; sub-items are cut at the letter limit, the first
+    // column capped at 35 but never cut; underlines repeat the letter, one for an empty column.
+    void textTablesAreLaidOutInPaddedColumns_data()
     {
-        auto tree = makeList({"A", "Bcd"}, {{"xy", "z"}});
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<int>("limit"); // letters for sub-items; 0: the default
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<QByteArray>("written");
+        const QString e200(200, 'e'), l207 = QString(200, 'l') + "CORTADO", x35(35, 'x');
+        QTest::newRow("header widths") << QStringList{"A", "Bcd"} << QList<QStringList>{{"xy", "z"}} << true << 0
+                                       << "*" << QByteArray("A   Bcd  \r\n**  ***  \r\nxy  z    \r\n");
+        QTest::newRow("no header, widths still from it")
+            << QStringList{"Cabecalho", "B"} << QList<QStringList>{{"a", "b"}, {"cc", ""}} << false << 0 << "*"
+            << "a" + QByteArray(10, ' ') + "b  \r\ncc" + QByteArray(12, ' ') + "\r\n";
+        QTest::newRow("cut at 200 letters")
+            << QStringList{"D", "T"} << QList<QStringList>{{"1", e200}, {"2", l207}, {"3", "curto"}} << true << 0 << "*"
+            << "D  T" + QByteArray(199, ' ') + "  \r\n*  " + QByteArray(200, '*') + "  \r\n1  " + e200.toLatin1()
+                   + "  \r\n2  " + QByteArray(200, 'l') + "  \r\n3  curto" + QByteArray(195, ' ') + "  \r\n";
+        QTest::newRow("a smaller limit, a longer header")
+            << QStringList{"D", "Titulo"} << QList<QStringList>{{"1", "abcdefgh"}, {"2", "ab"}} << true << 3 << "*"
+            << QByteArray("D  Titulo  \r\n*  ***  \r\n1  abc  \r\n2  ab   \r\n");
+        QTest::newRow("first column of 35")
+            << QStringList{"D", "T"} << QList<QStringList>{{x35, "a"}, {"curto", "b"}} << true << 0 << "*"
+            << "D" + QByteArray(34, ' ') + "  T  \r\n" + QByteArray(35, '*') + "  *  \r\n" + x35.toLatin1()
+                   + "  a  \r\ncurto" + QByteArray(30, ' ') + "  b  \r\n";
+        QTest::newRow("first column past 35 grows the row")
+            << QStringList{"D", "T"} << QList<QStringList>{{QString(40, 'y'), "a"}, {"curto", "b"}} << false << 0
+            << "*" << QByteArray(40, 'y') + "  a  \r\ncurto" + QByteArray(30, ' ') + "  b  \r\n";
+        QTest::newRow("empty column") << QStringList{"A", "", "C"} << QList<QStringList>{{"a", "", "c"}, {"b", "", ""}}
+                                      << true << 0 << "*"
+                                      << "A    C  \r\n*  *  *  \r\na    c  \r\nb" + QByteArray(7, ' ') + "\r\n";
+        QTest::newRow("first letter only") << QStringList{"Ab", "C"} << QList<QStringList>{{"x", "y"}} << true << 0
+                                           << "=-#" << QByteArray("Ab  C  \r\n==  =  \r\nx   y  \r\n");
+        QTest::newRow("no letter") << QStringList{"Ab", "C"} << QList<QStringList>{{"x", "y"}} << true << 0 << ""
+                                   << QByteArray("Ab  C  \r\n       \r\nx   y  \r\n");
+        QTest::newRow("empty list: nothing") << QStringList{"A"} << QList<QStringList>{} << true << 0 << "*"
+                                             << QByteArray();
+    }
+    void textTablesAreLaidOutInPaddedColumns()
+    {
+        QFETCH(QStringList, headers);
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(bool, header);
+        QFETCH(int, limit);
+        QFETCH(QString, letter);
+        QFETCH(QByteArray, written);
+        auto tree = makeList(headers, rows);
         c_relatorios exporter;
-        bool result = false;
-        QCOMPARE(exportList(exporter, *tree, false, true, &result),
-                 QByteArray("A   Bcd  \r\n"
-                            "**  ***  \r\n"
-                            "xy  z    \r\n"));
-        QVERIFY(result);
-
-        auto headless = makeList({"Cabecalho", "B"}, {{"a", "b"}, {"cc", ""}});
-        QCOMPARE(exportList(exporter, *headless, false, false),
-                 QByteArray("a") + QByteArray(8 + 2, ' ') + "b  \r\n"
-                     + "cc" + QByteArray(7 + 2 + 1 + 2, ' ') + "\r\n");
+        if (limit)
+            exporter.setMax_LetraForFields(qint16(limit));
+        exporter.setmLetraTXT(letter);
+        bool result = rows.isEmpty();
+        QCOMPARE(exportList(exporter, *tree, false, header, &result), written);
+        QCOMPARE(result, !rows.isEmpty()); // an empty list reports false
+        QCOMPARE(exportList(exporter, *tree, true, header, &result).isEmpty(), rows.isEmpty());
     }
 
-    void subItemsAreCutAtTheLetterLimitAndTheirColumnTakesThatWidth()
-    {
-        const QString exact(200, QLatin1Char('e'));
-        const QString longer = QString(200, QLatin1Char('l')) + QStringLiteral("CORTADO");
-        auto tree = makeList({"D", "T"}, {{"1", exact}, {"2", longer}, {"3", "curto"}});
-        c_relatorios exporter;
-        QCOMPARE(exportList(exporter, *tree),
-                 QByteArray("D  T") + QByteArray(199, ' ') + "  \r\n"
-                     + "*  " + QByteArray(200, '*') + "  \r\n"
-                     + "1  " + exact.toLatin1() + "  \r\n"
-                     + "2  " + QByteArray(200, 'l') + "  \r\n"
-                     + "3  curto" + QByteArray(195, ' ') + "  \r\n");
-
-        // The limit is the property's, and a header longer than it is not cut.
-        auto small = makeList({"D", "Titulo"}, {{"1", "abcdefgh"}, {"2", "ab"}});
-        exporter.setMax_LetraForFields(3);
-        QCOMPARE(exportList(exporter, *small),
-                 QByteArray("D  Titulo  \r\n"
-                            "*  ***  \r\n"
-                            "1  abc  \r\n"
-                            "2  ab   \r\n"));
-    }
-
-    void firstColumnIsCappedAtThirtyFiveButNeverCut()
-    {
-        const QString exact35(35, QLatin1Char('x'));
-        auto tree = makeList({"D", "T"}, {{exact35, "a"}, {"curto", "b"}});
-        c_relatorios exporter;
-        QCOMPARE(exportList(exporter, *tree),
-                 QByteArray("D") + QByteArray(34, ' ') + "  T  \r\n"
-                     + QByteArray(35, '*') + "  *  \r\n"
-                     + exact35.toLatin1() + "  a  \r\n"
-                     + "curto" + QByteArray(30, ' ') + "  b  \r\n");
-
-        // Longer than the cap: the row grows, and nothing of the text is lost.
-        auto wide = makeList({"D", "T"}, {{QString(40, QLatin1Char('y')), "a"}, {"curto", "b"}});
-        QCOMPARE(exportList(exporter, *wide, false, false),
-                 QByteArray(40, 'y') + "  a  \r\n" + "curto" + QByteArray(30, ' ') + "  b  \r\n");
-    }
-
-    void underlinesFollowTheLetterAndAnEmptyColumnGetsOneLetter()
-    {
-        auto tree = makeList({"A", "", "C"}, {{"a", "", "c"}, {"b", "", ""}});
-        c_relatorios exporter;
-        QCOMPARE(exportList(exporter, *tree),
-                 QByteArray("A    C  \r\n"
-                            "*  *  *  \r\n"
-                            "a    c  \r\n"
-                            "b")
-                     + QByteArray(2 + 2 + 1 + 2, ' ') + "\r\n");
-
-        auto two = makeList({"Ab", "C"}, {{"x", "y"}});
-        exporter.setmLetraTXT(QStringLiteral("=-#"));
-        QCOMPARE(exportList(exporter, *two).split('\n').at(1), QByteArray("==  =  \r"));
-        exporter.setmLetraTXT(QString());
-        QCOMPARE(exportList(exporter, *two).split('\n').at(1), QByteArray(2 + 2 + 1 + 2, ' ') + '\r');
-
-        QCOMPARE(c_relatorios::RepetirLetra(QStringLiteral("*"), 0), QStringLiteral("*"));
-        QCOMPARE(c_relatorios::RepetirLetra(QStringLiteral("*"), -4), QStringLiteral("*"));
-        QCOMPARE(c_relatorios::RepetirLetra(QStringLiteral("*"), 3), QStringLiteral("***"));
-    }
-
-    void csvFieldsAreEnclosedOnlyWhenNeededUnlessAnEncloserIsSet_data()
+    // Enclosed only when needed unless an encloser is set; cells that would open as formulas are text.
+    void csvFieldsAreEnclosedWhenNeededAndNeverFormulas_data()
     {
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("enclose");
@@ -128,71 +107,38 @@ private slots:
         QTest::newRow("separator inside") << ";" << "" << "a;b" << "\"a;b\"";
         QTest::newRow("quote inside") << ";" << "" << "diz \"oi\"" << "\"diz \"\"oi\"\"\"";
         QTest::newRow("line break inside") << ";" << "" << "um\ndois" << "\"um\ndois\"";
+        QTest::newRow("bare carriage return") << ";" << "" << "um\rdois" << "\"um\rdois\"";
         QTest::newRow("other separator") << "," << "" << "a;b,c" << "\"a;b,c\"";
         QTest::newRow("encloser set") << ";" << "'" << "d'agua" << "'d''agua'";
         QTest::newRow("encloser set, plain") << ";" << "\"" << "x" << "\"x\"";
+        QTest::newRow("command") << ";" << "" << "=cmd|' /C calc'!A0" << "'=cmd|' /C calc'!A0";
+        QTest::newRow("plus") << ";" << "" << "+1+1" << "'+1+1";
+        QTest::newRow("minus") << ";" << "" << "-2" << "'-2";
+        QTest::newRow("at") << ";" << "" << "@SOMA(A1)" << "'@SOMA(A1)";
+        QTest::newRow("tab") << ";" << "" << "\t=1" << "'\t=1";
+        QTest::newRow("carriage return") << ";" << "" << "\r=1" << "\"'\r=1\"";
+        QTest::newRow("quotes in a formula") << ";" << "" << "=HIPERLINK(\"http://x\")"
+                                             << "\"'=HIPERLINK(\"\"http://x\"\")\"";
+        QTest::newRow("not at the start") << ";" << "" << "a=b" << "a=b";
     }
-
-    void csvFieldsAreEnclosedOnlyWhenNeededUnlessAnEncloserIsSet()
+    void csvFieldsAreEnclosedWhenNeededAndNeverFormulas()
     {
         QFETCH(QString, separator);
         QFETCH(QString, enclose);
         QFETCH(QString, field);
         QFETCH(QString, written);
-        auto tree = makeList({"A", "B"}, {{field, "z"}});
+        auto tree = makeList({"Título", "B"}, {{field, "z"}});
         c_relatorios exporter;
         exporter.setFieldSeparatorCSV(separator);
         exporter.setFieldEncloseCSV(enclose);
-        const QString head = enclose.isEmpty() ? QStringLiteral("A") + separator + QStringLiteral("B")
-                                               : enclose + "A" + enclose + separator + enclose + "B" + enclose;
-        const QString tail = enclose.isEmpty() ? QStringLiteral("z") : enclose + "z" + enclose;
+        const QStringList head{enclose + "Título" + enclose, enclose + "B" + enclose};
         QCOMPARE(exporter.Exportar_listaparaCSV(ViewListSource(tree.get())),
-                 QByteArray("\xEF\xBB\xBF")
-                     + (head + "\r\n" + written + separator + tail + "\r\n").toUtf8());
+                 "\xEF\xBB\xBF" + (head.join(separator) + "\r\n" + written + separator + enclose + "z" + enclose
+                                   + "\r\n").toUtf8());
     }
 
-    void cellsThatWouldOpenAsFormulasAreWrittenAsText_data()
-    {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("written");
-        QTest::newRow("command") << "=cmd|' /C calc'!A0" << "x" << "'=cmd|' /C calc'!A0;x";
-        QTest::newRow("plus, minus, at") << "+1+1" << "-2" << "'+1+1;'-2";
-        QTest::newRow("at in description") << "t" << "@SOMA(A1)" << "t;'@SOMA(A1)";
-        QTest::newRow("tab") << "\t=1" << "x" << "'\t=1;x";
-        QTest::newRow("carriage return") << "\r=1" << "x" << "\"'\r=1\";x";
-        QTest::newRow("quotes inside") << "=HIPERLINK(\"http://x\")" << "x"
-                                       << "\"'=HIPERLINK(\"\"http://x\"\")\";x";
-        QTest::newRow("not at the start") << "a=b" << "1-2" << "a=b;1-2";
-    }
-
-    void cellsThatWouldOpenAsFormulasAreWrittenAsText()
-    {
-        QFETCH(QString, title);
-        QFETCH(QString, description);
-        QFETCH(QString, written);
-        auto tree = makeList({"Título", "Descrição"}, {{title, description}});
-        c_relatorios exporter;
-        QCOMPARE(exporter.Exportar_listaparaCSV(ViewListSource(tree.get())),
-                 QByteArray("\xEF\xBB\xBF") + (QStringLiteral("Título;Descrição\r\n") + written + "\r\n").toUtf8());
-    }
-
-    void anEmptyListWritesNothingAndReportsFalse()
-    {
-        auto tree = makeReminderList({});
-        c_relatorios exporter;
-        QProgressBar bar;
-        exporter.setProgresbar(&bar);
-        QSignalSpy progress(&exporter, &c_relatorios::progressChanged);
-        for (const bool html : {false, true}) {
-            bool result = true;
-            QCOMPARE(exportList(exporter, *tree, html, true, &result), QByteArray());
-            QVERIFY(!result);
-        }
-        QCOMPARE(progress.count(), 0);
-    }
-
-    void threeItemsReportThirdsOfProgressToTheBar()
+    // Three items report thirds to a progress bar, and to nothing else.
+    void progressGoesToAProgressBarOnly()
     {
         auto tree = makeList({"A", "B"}, {{"1", "a"}, {"2", "b"}, {"3", "c"}});
         QProgressBar bar;
@@ -202,9 +148,7 @@ private slots:
             exporter.setProgresbar(&bar);
             QSignalSpy progress(&exporter, &c_relatorios::progressChanged);
             QSignalSpy barValues(&bar, &QProgressBar::valueChanged);
-            bool result = false;
-            exportList(exporter, *tree, html, true, &result);
-            QVERIFY(result);
+            exportList(exporter, *tree, html);
             QCOMPARE(progress.count(), 3);
             QVERIFY(qFuzzyCompare(progress.at(0).at(0).toDouble(), 100.0 / 3));
             QVERIFY(qFuzzyCompare(progress.at(1).at(0).toDouble(), 200.0 / 3));
@@ -213,21 +157,14 @@ private slots:
             QCOMPARE(barValues.at(1).at(0).toInt(), 67);
             bar.setValue(0);
         }
-    }
-
-    void onlyAProgressBarIsDriven()
-    {
-        auto tree = makeList({"A"}, {{"1"}, {"2"}});
-        QProgressBar bar;
         QLabel label;
         c_relatorios exporter;
         exporter.setProgresbar(&bar);
         exporter.setProgresbar(&label); // replaces the bar: no updates at all
         QSignalSpy progress(&exporter, &c_relatorios::progressChanged);
-        QCOMPARE(exportList(exporter, *tree), QByteArray("A  \r\n*  \r\n1  \r\n2  \r\n"));
         exportList(exporter, *tree, true);
         QCOMPARE(progress.count(), 0);
-        QCOMPARE(bar.value(), -1);
+        QCOMPARE(bar.value(), 0);
     }
 
     // Written in full, but not put in place: the folder moved away meanwhile.
@@ -244,16 +181,23 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("movida/r.txt"))));
     }
 
+    void charactersOutsideTheCodePageBecomeReferencesOrQuestionMarks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("reference");
+        QTest::addColumn<QByteArray>("question");
+        QTest::newRow("mixed") << QStringLiteral("\u20ac a\u00e7\u00e3o \u201cok\u201d \u2013 \u2713 \U0001F382 \u0153")
+                               << QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 &#10003; &#127874; \x9c")
+                               << QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 ? ? \x9c");
+        QTest::newRow("table ends") << QStringLiteral("\u0161\u0178\u00ff") << QByteArray("\x9a\x9f\xff")
+                                    << QByteArray("\x9a\x9f\xff");
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("&#65533;") << QByteArray("?");
+    }
     void charactersOutsideTheCodePageBecomeReferencesOrQuestionMarks()
     {
-        const QString text = QStringLiteral("\u20ac a\u00e7\u00e3o \u201cok\u201d \u2013 \u2713 \U0001F382 \u0153");
-        QCOMPARE(cp1252::encode(text, cp1252::Unmappable::CharacterReference),
-                 QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 &#10003; &#127874; \x9c"));
-        QCOMPARE(cp1252::encode(text, cp1252::Unmappable::QuestionMark),
-                 QByteArray("\x80 a\xe7\xe3o \x93ok\x94 \x96 ? ? \x9c"));
-        QCOMPARE(cp1252::encode(QStringLiteral("\u0161\u0178\u00ff"), cp1252::Unmappable::QuestionMark), QByteArray("\x9a\x9f\xff"));
-        QCOMPARE(cp1252::encode(QString(QChar(0xD800)), cp1252::Unmappable::CharacterReference),
-                 QByteArray("&#65533;"));
+        QFETCH(QString, text);
+        QTEST(cp1252::encode(text, cp1252::Unmappable::CharacterReference), "reference");
+        QTEST(cp1252::encode(text, cp1252::Unmappable::QuestionMark), "question");
     }
 };
 
