@@ -19,57 +19,62 @@ class tst_notifications : public QObject
 {
     Q_OBJECT
 
-private:
-    struct Seeded
+    // A store holding reminders, and the resident program once started.
+    struct World
     {
         std::unique_ptr<FakePlatform> fake = std::make_unique<FakePlatform>();
         std::unique_ptr<modgeral> store;
+        std::unique_ptr<alerts::DesktopNotifier> notifier;
+        std::unique_ptr<alerts::ResidentProgram> resident;
+
+        QDate today() const { return fake->clock->day; }
+        void add(const QString &title, int offset = 0)
+        {
+            store->appendReminder(daytext::stored(today().addDays(offset)), title, QString());
+        }
+        // "Título@HH:MM@RULE@N" (no time: the whole day; no rule: once) beginning N
+        // days after today, warned lead minutes before.
+        bool addTimed(const QString &entry, const QString &lead = {}, int offset = 0)
+        {
+            return store->execute({"insert into lembrete (data, titulo, descricao, hora, repeticao, antecedencia) "
+                                   "values (?, ?, '', ?, ?, ?)",
+                                   {daytext::stored(today().addDays(offset + entry.section('@', 3, 3).toInt())),
+                                    entry.section('@', 0, 0), entry.section('@', 1, 1), entry.section('@', 2, 2),
+                                    lead}});
+        }
+        alerts::ResidentProgram &startResident(const QDBusConnection &bus)
+        {
+            notifier = std::make_unique<alerts::DesktopNotifier>(true, bus);
+            resident = std::make_unique<alerts::ResidentProgram>(fake->platform(), *store, *notifier, 3600 * 1000);
+            resident->start();
+            return *resident;
+        }
     };
 
-    // A store holding the given titles: today's, tomorrow's and next week's.
-    static Seeded seeded(const QStringList &today, const QStringList &tomorrow,
-                         const QStringList &later = {})
+    // Titles for today, tomorrow and next week.
+    static World seeded(const QStringList &today = {}, const QStringList &tomorrow = {}, const QStringList &later = {})
     {
-        Seeded s;
-        s.fake->createEmptyDatabase();
-        s.store = std::make_unique<modgeral>(s.fake->platform());
-        s.store->abrirbanco();
-        const QDate day = s.fake->clock->day;
+        World w;
+        w.fake->createEmptyDatabase();
+        w.store = std::make_unique<modgeral>(w.fake->platform());
+        w.store->abrirbanco();
         for (const auto &[offset, titles] : {std::pair{0, today}, {1, tomorrow}, {7, later}}) {
             for (const QString &title : titles)
-                s.store->appendReminder(daytext::stored(day.addDays(offset)), title, QString());
+                w.add(title, offset);
         }
-        return s;
+        return w;
     }
 
-    // What arrived as "summary|body" texts, oldest first.
+    // What arrived as "summary|body" texts, oldest first; another program's name leads its text.
     QStringList arrived()
     {
         QStringList texts;
         const QList<ArrivedNotice> notices = m_server.closeAllAndReadHistory();
         for (auto it = notices.crbegin(); it != notices.crend(); ++it)
-            texts.append(it->summary + QLatin1Char('|') + it->body);
+            texts.append((it->appName == QLatin1String("Zedozarir") ? QString() : it->appName + ": ") + it->summary
+                         + QLatin1Char('|') + it->body);
         m_server.forgetHistory();
         return texts;
-    }
-
-    // Waits for the first notices to arrive; none within the time gives an empty list.
-    QStringList arrivedWithin(int timeoutMs)
-    {
-        QStringList texts;
-        if (!QTest::qWaitFor([&] { return !(texts = arrived()).isEmpty(); }, timeoutMs))
-            return {};
-        return texts;
-    }
-
-    // "Título@HH:MM@RULE@N" (no time: the whole day; no rule: once) beginning N
-    // days after day, warned lead minutes before.
-    static void addTimed(modgeral &store, const QDate &day, const QString &entry, const QString &lead = {})
-    {
-        QVERIFY(store.execute({"insert into lembrete (data, titulo, descricao, hora, repeticao, antecedencia) "
-                               "values (?, ?, '', ?, ?, ?)",
-                               {daytext::stored(day.addDays(entry.section('@', 3, 3).toInt())),
-                                entry.section('@', 0, 0), entry.section('@', 1, 1), entry.section('@', 2, 2), lead}}));
     }
 
     // Waits until a notice is on screen; how late that was after expected, on the clock.
@@ -78,6 +83,17 @@ private:
         if (!QTest::qWaitFor([&] { return m_server.displayedCount() > 0; }, 20000))
             return -999999;
         return expected.msecsTo(clock.now());
+    }
+
+    // The day notices the announce command sends.
+    QStringList announced(World &w, int status = 0)
+    {
+        alerts::DesktopNotifier notifier(false, m_server.bus());
+        QString printed;
+        QTextStream out(&printed);
+        if (alerts::runAnnounceCommand(*w.store, *w.fake->clock, notifier, out) != status || !printed.isEmpty())
+            return {QStringLiteral("status or printed text: ") + printed};
+        return arrived();
     }
 
     NotificationServer m_server;
@@ -91,38 +107,52 @@ private slots:
 
     void cleanup() { m_server.forgetHistory(); }
 
+    // One notice per day, whole-day titles first, then timed ones by time; titles escaped for dunst's markup.
     void announcingSendsOneNoticePerDay_data()
     {
         QTest::addColumn<QStringList>("today");
         QTest::addColumn<QStringList>("tomorrow");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("two today")
-            << QStringList{"Dentista", "Pagar a luz"} << QStringList{}
-            << QStringList{"Hoje: 2 lembretes|Dentista\nPagar a luz"};
+        QTest::newRow("two today") << QStringList{"Dentista", "Pagar a luz"} << QStringList{}
+                                   << QStringList{"Hoje: 2 lembretes|Dentista\nPagar a luz"};
         QTest::newRow("today and tomorrow")
             << QStringList{"Reunião"} << QStringList{"Aniversário da Ana", "Feira"}
             << QStringList{"Hoje: 1 lembrete|Reunião", "Amanhã: 2 lembretes|Aniversário da Ana\nFeira"};
-        QTest::newRow("titles escaped for the markup dunst reads")
-            << QStringList{"Tom & Jerry <b>não</b> \"já\" 'ok'"} << QStringList{}
+        QTest::newRow("titles escaped") << QStringList{"Tom & Jerry <b>não</b> \"já\" 'ok'"} << QStringList{}
             << QStringList{"Hoje: 1 lembrete|Tom &amp; Jerry &lt;b&gt;não&lt;/b&gt; &quot;já&quot; &apos;ok&apos;"};
-        QTest::newRow("only next week: nothing")
-            << QStringList{} << QStringList{} << QStringList{};
+        QTest::newRow("only next week: nothing") << QStringList{} << QStringList{} << QStringList{};
+        QTest::newRow("timed ones after, by time") << QStringList{"Dentista@14:30", "Pagar a luz@", "Consulta@09:00"}
+            << QStringList{} << QStringList{"Hoje: 3 lembretes|Pagar a luz\n09:00 Consulta\n14:30 Dentista"};
+        QTest::newRow("a time that does not read is the whole day") << QStringList{"Aula@08:00", "Feira@25:99"}
+            << QStringList{} << QStringList{"Hoje: 2 lembretes|Feira\n08:00 Aula"};
+        QTest::newRow("repeating ones on their days only")
+            << QStringList{"Aula@19:00@FREQ=WEEKLY@-21", "Plantão@@FREQ=WEEKLY;COUNT=3@-14", "Ioga@07:00@FREQ=WEEKLY@-20",
+                           "Fim@@FREQ=DAILY;COUNT=2@-7"}
+            << QStringList{} << QStringList{"Hoje: 2 lembretes|Plantão\n19:00 Aula", "Amanhã: 1 lembrete|07:00 Ioga"};
     }
-
     void announcingSendsOneNoticePerDay()
     {
         QFETCH(QStringList, today);
         QFETCH(QStringList, tomorrow);
-        QFETCH(QStringList, expected);
-        Seeded s = seeded(today, tomorrow, {"Semana que vem"});
-        alerts::DesktopNotifier notifier(false, m_server.bus());
+        World w = seeded({}, tomorrow, {"Semana que vem"});
+        for (const QString &entry : today) {
+            if (entry.contains('@'))
+                QVERIFY(w.addTimed(entry));
+            else
+                w.add(entry);
+        }
+        QTEST(announced(w), "expected");
+    }
+
+    void withoutAServiceTheTextsArePrintedAndTheCommandFails()
+    {
+        // A title from an imported file that would retitle the terminal.
+        World w = seeded({"Dentista", "A & B\x1b]0;t\x07"}, {"Feira"});
+        alerts::DesktopNotifier notifier(false, QDBusConnection(QStringLiteral("no bus")));
         QString printed;
         QTextStream out(&printed);
-
-        QCOMPARE(alerts::runAnnounceCommand(*s.store, *s.fake->clock, notifier, out), 0);
-
-        QCOMPARE(arrived(), expected);
-        QVERIFY(printed.isEmpty());
+        QCOMPARE(alerts::runAnnounceCommand(*w.store, *w.fake->clock, notifier, out), 1);
+        QCOMPARE(printed, QStringLiteral("Hoje: 2 lembretes\nA & B]0;t\nDentista\n\nAmanhã: 1 lembrete\nFeira\n"));
     }
 
     void theProgramsAvisarCommandReachesTheServer_data()
@@ -139,140 +169,87 @@ private slots:
         QTest::newRow("no session bus") << false << false << 1 << QStringList{}
                                         << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
     }
-
     void theProgramsAvisarCommandReachesTheServer()
     {
         QFETCH(bool, serverOnTheBus);
         QFETCH(bool, residentRuns);
-        QFETCH(int, exitCode);
-        QFETCH(QStringList, arrivedTexts);
-        QFETCH(QString, printed);
         // A portable copy of the program keeps its reminders beside it, in the
         // temporary folder: the build's own database stays untouched.
-        Seeded s = seeded({}, {});
-        s.fake->clock->day = QDate::currentDate(); // the program runs on the real clock
-        for (const QString &title : {"Pagar a luz", "Consulta"})
-            s.store->appendReminder(daytext::stored(s.fake->clock->day), title, QString());
-        const QString program = s.fake->folder() + "/lembrete";
+        World w = seeded();
+        w.fake->clock->day = QDate::currentDate(); // the program runs on the real clock
+        w.add("Pagar a luz");
+        w.add("Consulta");
+        const QString program = w.fake->folder() + "/lembrete";
         QVERIFY(QFile::copy(LEMBRETE_PROGRAM, program));
-
         QProcessEnvironment environment = m_server.environment();
         if (!serverOnTheBus)
-            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + s.fake->folder() + "/no-bus");
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + w.fake->folder() + "/no-bus");
         alerts::SingleInstance instance(environment.value("XDG_RUNTIME_DIR"));
         if (residentRuns) {
             QVERIFY(instance.tryBecomeResident());
+            alerts::ResidentProgram &resident = w.startResident(m_server.bus());
             instance.setAnnounceHandler([&](const QString &database) { return resident.announceFor(database); });
-            resident.start();
             arrived();
         }
-
         QProcess lembrete;
         lembrete.setProcessEnvironment(environment);
         QSignalSpy finished(&lembrete, &QProcess::finished);
         lembrete.start(program, {"--avisar"});
         QVERIFY(finished.wait(30000)); // the resident program answers meanwhile
-
-        QCOMPARE(lembrete.exitCode(), exitCode);
-        QCOMPARE(QString::fromUtf8(lembrete.readAllStandardOutput()), printed);
-        if (!residentRuns) {
-            QCOMPARE(arrived(), arrivedTexts);
-            return;
+        QTEST(lembrete.exitCode(), "exitCode");
+        QTEST(QString::fromUtf8(lembrete.readAllStandardOutput()), "printed");
+        if (residentRuns) {
+            QVERIFY(m_server.invokeDefaultAction());
+            QTRY_VERIFY(w.resident->mainWindow() && w.resident->mainWindow()->isVisible());
         }
-        QVERIFY(m_server.invokeDefaultAction());
-        QTRY_VERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
-        QCOMPARE(arrived(), arrivedTexts);
+        QTEST(arrived(), "arrivedTexts");
     }
 
-    void theDayNoticesListTimedRemindersWithTheirTimes_data()
-    {
-        QTest::addColumn<QStringList>("today");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("whole day only, as before")
-            << QStringList{"Pagar a luz@", "A & B@"} << QStringList{"Hoje: 2 lembretes|A &amp; B\nPagar a luz"};
-        QTest::newRow("timed ones after, by time")
-            << QStringList{"Dentista@14:30", "Pagar a luz@", "Consulta@09:00"}
-            << QStringList{"Hoje: 3 lembretes|Pagar a luz\n09:00 Consulta\n14:30 Dentista"};
-        QTest::newRow("a time that does not read is the whole day")
-            << QStringList{"Aula@08:00", "Feira@25:99"} << QStringList{"Hoje: 2 lembretes|Feira\n08:00 Aula"};
-        QTest::newRow("repeating ones on their days only")
-            << QStringList{"Aula@19:00@FREQ=WEEKLY@-21", "Plantão@@FREQ=WEEKLY;COUNT=3@-14", "Ioga@07:00@FREQ=WEEKLY@-20",
-                           "Fim@@FREQ=DAILY;COUNT=2@-7"}
-            << QStringList{"Hoje: 2 lembretes|Plantão\n19:00 Aula", "Amanhã: 1 lembrete|07:00 Ioga"};
-    }
-
-    void theDayNoticesListTimedRemindersWithTheirTimes()
-    {
-        QFETCH(QStringList, today);
-        QFETCH(QStringList, expected);
-        Seeded s = seeded({}, {});
-        for (const QString &entry : today)
-            addTimed(*s.store, s.fake->clock->day, entry);
-        alerts::DesktopNotifier notifier(false, m_server.bus());
-        QString printed;
-        QTextStream out(&printed);
-
-        QCOMPARE(alerts::runAnnounceCommand(*s.store, *s.fake->clock, notifier, out), 0);
-
-        QCOMPARE(arrived(), expected);
-    }
-
+    // On a clock running with real time from a few seconds before the notice is due.
     void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay_data()
     {
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("lead");
-        QTest::addColumn<QString>("body");
-        QTest::newRow("at its time") << "14:30" << "" << "Hoje às 14:30";
-        QTest::newRow("fifteen minutes before") << "14:45" << "15" << "Hoje às 14:45";
+        QTest::newRow("at its time") << "14:30" << "";
+        QTest::newRow("fifteen minutes before") << "14:45" << "15";
     }
-
-    // On a clock running with real time from a few seconds before the notice is due.
     void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay()
     {
         QFETCH(QString, time);
         QFETCH(QString, lead);
-        QFETCH(QString, body);
-        Seeded s = seeded({}, {});
-        const QDate day = s.fake->clock->day;
-        addTimed(*s.store, day, "Dentista@" + time, lead);
-        const QDateTime due(day, QTime(14, 30));
-        s.fake->clock->runFrom(due.addSecs(-5));
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
+        World w = seeded();
+        QVERIFY(w.addTimed("Dentista@" + time, lead));
+        const QDateTime due(w.today(), QTime(14, 30));
+        w.fake->clock->runFrom(due.addSecs(-5));
+        alerts::ResidentProgram &resident = w.startResident(m_server.bus());
         QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|" + time + " Dentista"});
-
-        const qint64 late = lateness(*s.fake->clock, due);
+        const qint64 late = lateness(*w.fake->clock, due);
         QVERIFY2(late >= 0 && late <= 2000, qPrintable(QString("%1 ms after its time").arg(late)));
-        QSignalSpy snoozed(&notifier, &alerts::Notifier::snoozeRequested);
+        QSignalSpy snoozed(w.notifier.get(), &alerts::Notifier::snoozeRequested);
         QVERIFY(m_server.invokeAction("Adiar 10 minutos"));
         QVERIFY(snoozed.wait(10000));
-        const QDateTime snoozedAt = s.fake->clock->now();
-        QCOMPARE(arrived(), QStringList{"Dentista|" + body});
+        const QDateTime snoozedAt = w.fake->clock->now();
+        QCOMPARE(arrived(), QStringList{"Dentista|Hoje às " + time});
 
         // Ten minutes on: the clock is set forward, as after a sleep.
-        s.fake->clock->runFrom(snoozedAt.addSecs(600 - 3));
+        w.fake->clock->runFrom(snoozedAt.addSecs(600 - 3));
         resident.timedNotices().check();
-        const qint64 lateAgain = lateness(*s.fake->clock, snoozedAt.addSecs(600));
+        const qint64 lateAgain = lateness(*w.fake->clock, snoozedAt.addSecs(600));
         QVERIFY2(lateAgain >= -100 && lateAgain <= 2000, qPrintable(QString("%1 ms after").arg(lateAgain)));
-        QCOMPARE(arrived(), QStringList{"Dentista|" + body});
+        QCOMPARE(arrived(), QStringList{"Dentista|Hoje às " + time});
     }
 
     // A reminder beyond what the start read is read once its day comes near.
     void aTimedReminderFarAheadRingsWhenItsDayComes()
     {
-        Seeded s = seeded({}, {});
-        const QDate day = s.fake->clock->day.addDays(9);
-        addTimed(*s.store, s.fake->clock->day, "Consulta@09:00@@9");
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
+        World w = seeded();
+        const QDate day = w.today().addDays(9);
+        QVERIFY(w.addTimed("Consulta@09:00@@9"));
+        alerts::ResidentProgram &resident = w.startResident(m_server.bus());
         QCOMPARE(arrived(), QStringList());
-        s.fake->clock->runFrom(QDateTime(day, QTime(8, 59, 58)));
+        w.fake->clock->runFrom(QDateTime(day, QTime(8, 59, 58)));
         resident.timedNotices().check();
-        const qint64 late = lateness(*s.fake->clock, QDateTime(day, QTime(9, 0)));
+        const qint64 late = lateness(*w.fake->clock, QDateTime(day, QTime(9, 0)));
         QVERIFY2(late >= 0 && late <= 2000, qPrintable(QString("%1 ms after its time").arg(late)));
         QCOMPARE(arrived(), QStringList{"Consulta|Hoje às 09:00"});
     }
@@ -282,141 +259,79 @@ private slots:
         QTest::addColumn<QString>("lastRun");
         QTest::addColumn<QStringList>("missed");
         QTest::newRow("first run: none") << "" << QStringList{};
-        QTest::newRow("off since the morning")
-            << "2006-03-10 08:00:00"
-            << QStringList{"Perdidos enquanto desligado: 2 lembretes|10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
-        QTest::newRow("off since yesterday")
-            << "2006-03-09 08:00:00"
-            << QStringList{"Perdidos enquanto desligado: 4 lembretes|09/03 09:00 Remédio\n09/03 11:00 Reunião\n"
-                           "10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
+        QTest::newRow("off since the morning") << "2006-03-10 08:00:00" << QStringList{
+            "Perdidos enquanto desligado: 2 lembretes|10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
+        QTest::newRow("off since yesterday") << "2006-03-09 08:00:00" << QStringList{
+            "Perdidos enquanto desligado: 4 lembretes|09/03 09:00 Remédio\n09/03 11:00 Reunião\n"
+            "10/03 09:00 Remédio\n10/03 12:00 Almoço &amp; café"};
     }
-
     void missedRemindersAreAnnouncedOnceAtTheNextStart()
     {
         QFETCH(QString, lastRun);
         QFETCH(QStringList, missed);
-        Seeded s = seeded({}, {});
-        const QDate day = s.fake->clock->day; // at 14:30
+        World w = seeded(); // at 14:30
         for (const QString &entry : {"Remédio@09:00@FREQ=DAILY@-30", "Almoço & café@12:00", "Depois@16:00"})
-            addTimed(*s.store, day, entry);
-        addTimed(*s.store, day.addDays(-1), "Reunião@11:00");
+            QVERIFY(w.addTimed(entry));
+        QVERIFY(w.addTimed("Reunião@11:00", {}, -1));
         if (!lastRun.isEmpty())
-            s.fake->platform().settings().write("Configurações", "AvisadoAte", lastRun);
+            w.fake->platform().settings().write("Configurações", "AvisadoAte", lastRun);
         const QStringList summaries{"Hoje: 3 lembretes|09:00 Remédio\n12:00 Almoço &amp; café\n16:00 Depois",
                                     "Amanhã: 1 lembrete|09:00 Remédio"};
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        {
-            alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-            resident.start();
-            QCOMPARE(arrived(), summaries + missed);
-        }
-        alerts::ResidentProgram again(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        again.start();
+        w.startResident(m_server.bus());
+        QCOMPARE(arrived(), summaries + missed);
+        w.resident.reset();
+        w.startResident(m_server.bus());
         QCOMPARE(arrived(), summaries);
     }
 
-    void noticesCarryTheProgramsNameAndIcon()
+    // The running program announces a new day, and a reminder added for today or tomorrow, by it or another program.
+    void theResidentProgramAnnouncesWhatChanges_data()
     {
-        Seeded s = seeded({"Dentista"}, {});
-        alerts::DesktopNotifier notifier(false, m_server.bus());
-        QVERIFY(notifier.show({s.fake->clock->day, "Hoje: 1 lembrete", "Dentista"}) != 0);
-        const QList<ArrivedNotice> notices = m_server.closeAllAndReadHistory();
-        QCOMPARE(notices.size(), 1);
-        QCOMPARE(notices.first().appName, QStringLiteral("Zedozarir"));
-    }
-
-    void withoutAServiceTheTextsArePrintedAndTheCommandFails()
-    {
-        // A title from an imported file that would retitle the terminal.
-        Seeded s = seeded({"Dentista", "A & B\x1b]0;t\x07"}, {"Feira"});
-        alerts::DesktopNotifier notifier(false, QDBusConnection(QStringLiteral("no bus")));
-        QString printed;
-        QTextStream out(&printed);
-
-        QCOMPARE(alerts::runAnnounceCommand(*s.store, *s.fake->clock, notifier, out), 1);
-
-        QCOMPARE(printed, QStringLiteral("Hoje: 2 lembretes\nA & B]0;t\nDentista\n\n"
-                                         "Amanhã: 1 lembrete\nFeira\n"));
-    }
-
-    void theResidentProgramAnnouncesANewDay()
-    {
-        Seeded s = seeded({"Hoje mesmo"}, {"Depois"});
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
-        QCOMPARE(arrived(), (QStringList{"Hoje: 1 lembrete|Hoje mesmo", "Amanhã: 1 lembrete|Depois"}));
-
-        resident.dayWatch().check(); // the same day: nothing new
-        QCOMPARE(arrived(), QStringList());
-
-        s.fake->clock->day = s.fake->clock->day.addDays(1);
-        resident.dayWatch().check();
-        QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|Depois"});
-    }
-
-    void theResidentProgramAnnouncesAReminderAddedForTodayOrTomorrow_data()
-    {
-        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("change");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("tomorrow") << 1 << QStringList{"Amanhã: 2 lembretes|Depois\nNovo"};
-        QTest::newRow("today") << 0 << QStringList{"Hoje: 1 lembrete|Novo"};
-        QTest::newRow("next week") << 7 << QStringList{};
+        QTest::newRow("nothing") << "" << QStringList{};
+        QTest::newRow("a new day") << "day" << QStringList{"Hoje: 1 lembrete|Depois"};
+        QTest::newRow("added for tomorrow") << "1" << QStringList{"Amanhã: 2 lembretes|Depois\nNovo"};
+        QTest::newRow("added for today") << "0" << QStringList{"Hoje: 1 lembrete|Novo"};
+        QTest::newRow("added for next week") << "7" << QStringList{};
+        QTest::newRow("added by another program") << "other" << QStringList{"Hoje: 1 lembrete|De fora"};
     }
-
-    void theResidentProgramAnnouncesAReminderAddedForTodayOrTomorrow()
+    void theResidentProgramAnnouncesWhatChanges()
     {
-        QFETCH(int, offset);
+        QFETCH(QString, change);
+        World w = seeded({}, {"Depois"});
+        alerts::ResidentProgram &resident = w.startResident(m_server.bus());
+        QCOMPARE(arrived(), QStringList{"Amanhã: 1 lembrete|Depois"});
+        if (change == QLatin1String("day"))
+            w.fake->clock->day = w.today().addDays(1);
+        if (change == QLatin1String("other")) {
+            modgeral otherStore(w.fake->platform());
+            otherStore.abrirbanco();
+            QVERIFY(otherStore.execute({"insert into lembrete (data, titulo, descricao) values (?, ?, '')",
+                                        {daytext::stored(w.today()), "De fora"}}));
+        } else if (!change.isEmpty() && change != QLatin1String("day")) {
+            w.add("Novo", change.toInt());
+        }
+        resident.dayWatch().check();
         QFETCH(QStringList, expected);
-        Seeded s = seeded({}, {"Depois"});
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
-        QCOMPARE(arrived().size(), 1);
-
-        s.store->appendReminder(daytext::stored(s.fake->clock->day.addDays(offset)), "Novo", QString());
-        QTest::qWait(800);
-
-        QCOMPARE(arrived(), expected);
+        QStringList seen;
+        QTest::qWaitFor([&] { return !(seen += arrived()).isEmpty(); }, expected.isEmpty() ? 800 : 5000);
+        QCOMPARE(seen, expected);
     }
 
-    void aReminderAddedByAnotherProgramIsAnnounced()
+    // "Abrir" opens the main window; closing it keeps the resident program and its tray menu.
+    void abrirOpensTheMainWindowAndClosingItKeepsTheResidentProgram()
     {
-        Seeded s = seeded({}, {});
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
-        modgeral otherStore(s.fake->platform());
-        otherStore.abrirbanco();
-        QVERIFY(otherStore.execute({"insert into lembrete (data, titulo, descricao) values (?, ?, '')",
-                                    {daytext::stored(s.fake->clock->day), "De fora"}}));
-        QCOMPARE(arrivedWithin(5000), QStringList{"Hoje: 1 lembrete|De fora"});
-    }
-
-    void abrirOpensTheMainWindowAndClosingItKeepsTheResidentProgramAndItsMenu()
-    {
-        Seeded s = seeded({"Dentista"}, {});
-        alerts::DesktopNotifier notifier(true, m_server.bus());
-        alerts::ResidentProgram resident(s.fake->platform(), *s.store, notifier, 3600 * 1000);
-        resident.start();
+        World w = seeded({"Dentista"});
+        alerts::ResidentProgram &resident = w.startResident(m_server.bus());
         QVERIFY(!resident.mainWindow());
-
         QVERIFY(m_server.invokeDefaultAction());
         QTRY_VERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
-
         resident.mainWindow()->close();
         QTRY_VERIFY(!resident.mainWindow());
-
-        // The tray menu: "Avisar agora" announces again, "Abrir" brings a new main window.
+        arrived();
         QMenu *menu = resident.trayMenu();
         QVERIFY(menu);
-        QStringList entries;
-        for (QAction *action : menu->actions()) {
-            if (!action->isSeparator())
-                entries << action->text();
-        }
-        QCOMPARE(entries, (QStringList{"Abrir", "Avisar agora", "Sair"}));
-        arrived();
         menu->findChild<QAction *>("mnubandejaavisar")->trigger();
         QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|Dentista"});
         menu->findChild<QAction *>("mnubandejaabrir")->trigger();

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +21,12 @@ private:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
+    static bool writeFile(const QString &path, const QByteArray &text)
+    {
+        QFile file(path);
+        return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
+               && file.write(text) == text.size();
+    }
 
 private slots:
     void aSecondStartHandsOverToTheResidentOne()
@@ -29,8 +36,6 @@ private slots:
             alerts::SingleInstance resident(runtime.path());
             QVERIFY(resident.tryBecomeResident());
             QSignalSpy activations(&resident, &alerts::SingleInstance::activationRequested);
-
-
             alerts::SingleInstance second(runtime.path());
             QVERIFY(!second.tryBecomeResident());
             QVERIFY(second.handOver());
@@ -50,12 +55,10 @@ private slots:
         QTest::addColumn<QStringList>("expectedLines");
         QTest::newRow("installed entry, field code dropped")
             << "[Desktop Entry]\nType=Application\nName=Zedozarir\nExec=lembrete %F\nIcon=example.zedozarir.lembrete\n"
-               "StartupNotify=true\n"
-               "[Desktop Action Novo]\nExec=lembrete --novo\n"
+               "StartupNotify=true\n[Desktop Action Novo]\nExec=lembrete --novo\n"
             << "/usr/bin/lembrete"
             << QStringList{"Name=Zedozarir", "Exec=lembrete --bandeja", "Icon=example.zedozarir.lembrete",
-                           "StartupNotify=false",
-                           "Exec=lembrete --novo"};
+                           "StartupNotify=false", "Exec=lembrete --novo"};
         QTest::newRow("portable program in a folder with blanks")
             << QString() << "/home/ana/Meus programas/lembrete"
             << QStringList{"Type=Application", "Exec=\"/home/ana/Meus programas/lembrete\" --bandeja"};
@@ -70,14 +73,11 @@ private slots:
         QString installedPath;
         if (!installed.isEmpty()) {
             installedPath = dir.filePath("example.zedozarir.lembrete.desktop");
-            QFile file(installedPath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(installed.toUtf8());
+            QVERIFY(writeFile(installedPath, installed.toUtf8()));
         }
         const alerts::AutostartEntry entry(dir.filePath("config/autostart"), installedPath, program);
         QVERIFY(!entry.exists());
         QString error;
-
         QVERIFY(entry.write(&error));
         const QStringList lines = readAll(entry.path()).split('\n');
         for (const QString &line : expectedLines)
@@ -93,11 +93,8 @@ private slots:
     {
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
-        QDir().mkpath(data.filePath("applications"));
-        QFile installed(data.filePath("applications/example.zedozarir.lembrete.desktop"));
-        QVERIFY(installed.open(QIODevice::WriteOnly));
-        installed.write("[Desktop Entry]\nType=Application\nName=Lembretes Zedozarir\nExec=lembrete\n");
-        installed.close();
+        QVERIFY(writeFile(data.filePath("applications/example.zedozarir.lembrete.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Lembretes Zedozarir\nExec=lembrete\n"));
 
         const QStringList fromInstalled = alerts::AutostartEntry::forUser("/opt/z/lembrete", true).contents().split('\n');
         const QStringList portable = alerts::AutostartEntry::forUser("/opt/z/lembrete", false).contents().split('\n');
@@ -110,18 +107,12 @@ private slots:
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         const QString path = config.filePath("autostart/example.zedozarir.lembrete.desktop");
-        QDir().mkpath(config.filePath("autostart"));
-        QFile existing(path);
-        QVERIFY(existing.open(QIODevice::WriteOnly)); // written by an earlier run
-        existing.close();
+        QVERIFY(writeFile(path, "")); // written by an earlier run
         FakePlatform fake;
         {
             frmpreferencias window(fake.platform());
             auto *box = window.findChild<QCheckBox *>("chkavisarsessao");
-            QVERIFY(box);
-            QCOMPARE(box->accessibleName(), QStringLiteral("Avisar-me ao iniciar a sessão"));
-            QVERIFY(box->isChecked());
-
+            QVERIFY(box && box->isChecked());
             box->click();
             QVERIFY(!QFile::exists(path));
             box->click();

@@ -11,10 +11,7 @@
 // One notification as the server kept it.
 struct ArrivedNotice
 {
-    QString appName;
-    QString summary;
-    QString body;
-    QString icon;
+    QString appName, summary, body;
 };
 
 // A real notification service for the tests: Debian's dunst on a private
@@ -31,9 +28,6 @@ public:
     // program is missing or does not come up.
     bool start();
     QString error() const { return m_error; }
-
-    QString busAddress() const { return m_busAddress; }
-    QString display() const { return m_display; }
     QDBusConnection bus() const;
     // The environment a program started by the test needs to reach the server.
     QProcessEnvironment environment() const;
@@ -42,27 +36,28 @@ public:
     // and returns what arrived since forgetHistory(), newest first.
     QList<ArrivedNotice> closeAllAndReadHistory();
     // Runs the default action of the newest notice on screen.
-    bool invokeDefaultAction();
+    bool invokeDefaultAction() { return dunstctl({QStringLiteral("action"), QStringLiteral("0")}); }
     // Chooses the action with this label in the context menu of what is on
     // screen, as a user would; the menu is shown at once, the choice comes after.
     bool invokeAction(const QString &label);
     // How many notices are on screen; -1 when dunst did not answer.
     int displayedCount();
     // Leaves what arrived so far out of the next readings.
-    void forgetHistory();
-
-    void stop();
+    void forgetHistory() { m_forgotten += closeAllAndReadHistory().size(); }
 
 private:
     QProcess *launch(const QString &program, const QStringList &arguments);
-    bool runDunstctl(const QStringList &arguments, QByteArray *output = nullptr);
-    bool waitForService(int timeoutMs);
+    bool writeFile(const QString &name, const QByteArray &text);
+    bool dunstctl(const QStringList &arguments, QByteArray *output = nullptr);
+    // Keeps the first reason the start failed.
+    bool fail(const QString &error)
+    {
+        m_error = m_error.isEmpty() ? error : m_error;
+        return false;
+    }
 
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<QProcess>> m_processes;
-    QString m_busAddress;
-    QString m_display;
-    QString m_connectionName;
-    QString m_error;
+    QString m_busAddress, m_display, m_connectionName, m_error;
     qsizetype m_forgotten = 0;
 };
