@@ -59,7 +59,6 @@ private slots:
         QTest::addColumn<QString>("dataFolder");
         QTest::addColumn<QString>("privateFolder");
         QTest::addColumn<QString>("resourceFolder");
-
         QTest::newRow("build's program folder")
             << QStringList{"build/programa", "build/share/zedozarir"} << "build/programa" << "/xdg"
             << false << "build/programa" << "build/programa" << "build/programa";
@@ -83,20 +82,18 @@ private slots:
         QFETCH(QStringList, folders);
         QFETCH(QString, executableFolder);
         QFETCH(QString, xdgDataHome);
-        QFETCH(QString, dataFolder);
-        QFETCH(QString, privateFolder);
-        QFETCH(QString, resourceFolder);
         const FakeMachine machine(folders, xdgDataHome);
-
         const ProgramLayout layout = machine.detect(executableFolder);
         QTEST(layout.isInstalled(), "installed");
-        QCOMPARE(layout.dataFolder(), machine.path(dataFolder));
-        QCOMPARE(layout.privateFolder(), machine.path(privateFolder));
-        QCOMPARE(layout.resourceFolder(), machine.path(resourceFolder));
+        const QString root = machine.path({});
+        const auto inRoot = [&](const QString &folder) { return folder.startsWith(root) ? folder.mid(root.size()) : folder; };
+        QTEST(inRoot(layout.dataFolder()), "dataFolder");
+        QTEST(inRoot(layout.privateFolder()), "privateFolder");
+        QTEST(inRoot(layout.resourceFolder()), "resourceFolder");
     }
 
     // An installation gives each user a private data folder and an empty
-    // database once; a portable folder's missing file stays missing.
+    // database once, or says why it cannot; a portable folder's missing file stays missing.
     void preparesTheUsersDatabaseOnlyWhenInstalled()
     {
         const FakeMachine installed(kInstallation);
@@ -108,8 +105,7 @@ private slots:
         QCOMPARE(QFile::permissions(layout.dataFolder()) & 0x0077, QFile::Permissions());
 
         QFile file(database);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("guardado");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("guardado") == 8);
         file.close();
         QCOMPARE(layout.prepareDatabase(QStringLiteral("dados.mdb")), QString());
         QCOMPARE(QFileInfo(database).size(), 8);
@@ -118,14 +114,9 @@ private slots:
         const ProgramLayout carried = portable.detect(QStringLiteral("programa"));
         QCOMPARE(carried.prepareDatabase(QStringLiteral("dados.mdb")), QString());
         QVERIFY(!QFile::exists(portable.path(QStringLiteral("programa/dados.mdb"))));
-    }
 
-    void reportsADataFolderThatCannotBeMade()
-    {
         const FakeMachine machine(kInstallation, QStringLiteral("/arquivo"));
-        QFile blocker(machine.path(QStringLiteral("arquivo")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(QFile(machine.path(QStringLiteral("arquivo"))).open(QIODevice::WriteOnly));
         const QString error = machine.detect(QStringLiteral("usr/bin")).prepareDatabase(QStringLiteral("dados.mdb"));
         QVERIFY2(error.startsWith(QStringLiteral("não foi possível criar a pasta ")), qPrintable(error));
     }
