@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPrinterInfo>
 #include <QProgressBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>

@@ -1,6 +1,7 @@
 #include "runtime/controlhost.h"
 #include "runtime/platform.h"
 #include "runtime/programlayout.h"
+#include "runtime/translations.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
 
@@ -8,7 +9,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
+#include <QFileSystemModel>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +53,26 @@ class ProgramLayoutTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(runtime::installQtTranslations(*QCoreApplication::instance())); }
+
+    // Qt's own texts that reach the user come in Brazilian Portuguese once the program has
+    // loaded Qt's translations: the file dialogs' columns and network errors.
+    void qtsOwnTextsArePortuguese()
+    {
+        QFileSystemModel model; // what QFileDialog lists the files with
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString() + ' ' + model.headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Nome Tamanho"));
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(!socket.waitForConnected(5000));
+        QCOMPARE(socket.error(), QAbstractSocket::ConnectionRefusedError);
+        QVERIFY2(socket.errorString().contains(QStringLiteral("recusada")), qPrintable(socket.errorString()));
+    }
+
     void detectsPortableAndInstalledFolders_data()
     {
         QTest::addColumn<QStringList>("folders");
