@@ -54,8 +54,6 @@ public:
     void run(const QByteArray &file, int hangLimitMs, Tally *tally);
 
 private:
-    void runOnce(const QByteArray &file, int hangLimitMs, Tally *tally);
-
     QTemporaryDir m_dir;
     QString m_error;
     QStringList m_originalDescriptions;
