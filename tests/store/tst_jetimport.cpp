@@ -127,322 +127,310 @@ class tst_JetImport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void yesBringsEveryRowOver_data();
-    void yesBringsEveryRowOver();
-    void unusableRowsAreSetAsideNotDropped_data();
-    void unusableRowsAreSetAsideNotDropped();
-    void damagedRowsAreSetAsideAndTheOthersCome_data();
-    void damagedRowsAreSetAsideAndTheOthersCome();
-    void failedImportLeavesFolderAsItWas_data();
-    void failedImportLeavesFolderAsItWas();
-    void fullDiskLeavesFolderAsItWas();
-    void answerNoKeepsFileAndIsNotAskedAgain();
-    void commandLine();
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(QStringLiteral(JET_FIXTURE_TOOL)).isFile(),
+                 "the fixture generator make_jet_mdb.py belongs in shared/tools beside the source tree");
+    }
+
+    void yesBringsEveryRowOver_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QJsonArray>("rows");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("backupNameTaken");
+        QTest::newRow("Jet 4") << QStringList() << sampleRows() << sampleReminders() << false;
+        QTest::newRow("Jet 3") << QStringList{"--jet3"} << sampleRows() << sampleReminders() << false;
+        QTest::newRow("empty table") << QStringList() << QJsonArray() << QStringList() << false;
+        QTest::newRow("backup name taken") << QStringList() << sampleRows() << sampleReminders() << true;
+    }
+
+    void yesBringsEveryRowOver()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QJsonArray, rows);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, backupNameTaken);
+        Offered o(MessageAnswer::Yes);
+        const QString path = o.fake.databasePath();
+        makeOldFile(path, rows, options);
+        const QByteArray original = checksum(path);
+        const QString taken = path + QStringLiteral(".anterior");
+        if (backupNameTaken)
+            QVERIFY(writeFile(taken, "um arquivo do usuário"));
+        const QString backup = backupNameTaken ? taken + QStringLiteral(".2") : taken;
+        o.open();
+
+        QVERIFY2(o.store.isOpen(), qPrintable(o.fake.messages->shown.last().text));
+        const QList<RecordedMessage> &shown = o.fake.messages->shown;
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].buttons, runtime::MessageButtons::YesNo);
+        QVERIFY(shown[0].text.contains(QStringLiteral("Deseja trazer os lembretes")));
+        QCOMPARE(shown[1].icon, MessageIcon::Information);
+        QVERIFY(shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())));
+        QVERIFY(shown[1].text.contains(backup.section('/', -1)));
+        QCOMPARE(rowsIn(path, kReminders), expected);
+        QCOMPARE(checksum(backup), original);
+        QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : fileBytes(backup));
+        QCOMPARE(entries(o.fake.folder()), QStringList({"dados.mdb", "dados.mdb.anterior"})
+                                               + (backupNameTaken ? QStringList{"dados.mdb.anterior.2"} : QStringList()));
+        // The new file opens like any reminder database, without a question.
+        o.store.abrirbanco();
+        QVERIFY(o.store.isOpen());
+        QCOMPARE(shown.size(), 2);
+    }
+
+    void unusableRowsAreSetAsideNotDropped_data()
+    {
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QJsonArray>("rows");
+        QTest::addColumn<QStringList>("imported");
+        QTest::addColumn<QStringList>("rejected"); // what the set-aside file says
+        const QString secret = QStringLiteral("Descrição guardada\ncom duas linhas");
+        QTest::newRow("day texts") << "data:text:30,titulo:text:255,descricao:memo"
+            << rowsOf({QJsonArray{"31/02/2024", "Dia que não existe", secret}, QJsonArray{"amanhã", "Dia em palavras", "x"},
+                       QJsonArray{"15/01/24", "Ano com dois dígitos", "y"}, QJsonArray{QJsonValue::Null, "Sem data", "z"},
+                       QJsonArray{"2024/01/15", "", "sem título"}, QJsonArray{"16.01.2024 08:00:00", "Este vem", "ok"}})
+            << QStringList{"2024/01/16|Este vem|ok"}
+            << QStringList{"Dia que não existe", secret, "\"31/02/2024\" não existe",
+                           "\"amanhã\" não está em um formato conhecido", "\"15/01/24\" não tem um ano de quatro dígitos",
+                           "Sem data", "não tem título", "sem título"};
+        // Column names in other capitals; a day column of date/time values.
+        QTest::newRow("date/time days") << "DATA:datetime,Titulo:text:255,descricao:memo"
+            << rowsOf({QJsonArray{45306, "Só o dia", "a"}, QJsonArray{45306.999, "Quase meia-noite", "b"},
+                       QJsonArray{-1.5, "Antes de 1900", "c"}, QJsonArray{QJsonValue::Null, "Sem data", "d"}})
+            << QStringList{"2024/01/15|Só o dia|a", "2024/01/15|Quase meia-noite|b", "1899/12/29|Antes de 1900|c"}
+            << QStringList{"Sem data"};
+    }
+
+    void unusableRowsAreSetAsideNotDropped()
+    {
+        QFETCH(QString, columns);
+        QFETCH(QJsonArray, rows);
+        QFETCH(QStringList, imported);
+        QFETCH(QStringList, rejected);
+        QTemporaryDir folder;
+        const QString old = folder.filePath(QStringLiteral("velho.mdb"));
+        makeOldFile(old, rows, {QStringLiteral("--columns"), columns});
+        const JetImportResult result = JetImport(old, folder.path()).run();
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), imported);
+        QCOMPARE(result.imported, imported.size());
+        QCOMPARE(result.setAside, rows.size() - imported.size());
+        const QString summary = JetImport::summary(result);
+        QVERIFY2(summary.contains(QStringLiteral("%1 lembrete").arg(result.setAside))
+                     && summary.endsWith(QStringLiteral("no arquivo %1.").arg(QDir::toNativeSeparators(result.rejectFile))),
+                 qPrintable(summary));
+        const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
+        for (const QString &expected : rejected)
+            QVERIFY2(text.contains(expected), qPrintable(expected));
+        for (const QString &row : imported)
+            QVERIFY(!text.contains(row.section('|', 1, 1)));
+    }
+
+    void damagedRowsAreSetAsideAndTheOthersCome_data()
+    {
+        QTest::addColumn<bool>("jet3");
+        QTest::addColumn<QStringList>("damages");
+        QTest::addColumn<int>("rowCount");
+        QTest::addColumn<QList<int>>("damagedRows"); // from 1, in the order of damages
+        QTest::newRow("length one short") << false << QStringList{"length"} << 3 << QList<int>{2};
+        QTest::newRow("Jet 3 length one short") << true << QStringList{"length"} << 3 << QList<int>{2};
+        QTest::newRow("six of eight rows whole") << false << QStringList{"length", "chain"} << 8 << QList<int>{3, 7};
+    }
+
+    void damagedRowsAreSetAsideAndTheOthersCome()
+    {
+        QFETCH(bool, jet3);
+        QFETCH(QStringList, damages);
+        QFETCH(int, rowCount);
+        QFETCH(QList<int>, damagedRows);
+        // A description on a page of its own (70 letters), and one on a chain of pages.
+        const QString shortOne = QStringLiteral("Descrição de uma página só, que termina em ponto final sem faltar nada.");
+        QJsonArray rows;
+        QStringList whole;
+        for (int n = 1; n <= rowCount; ++n) {
+            const QString day = QStringLiteral("2024/01/%1").arg(n, 2, 10, QLatin1Char('0'));
+            const QString title = QStringLiteral("Lembrete %1").arg(n);
+            const int damage = int(damagedRows.indexOf(n));
+            const QString description = damage < 0 ? QStringLiteral("d%1").arg(n)
+                : damages.at(damage) == QLatin1String("length") ? shortOne : longDescription();
+            rows.append(QJsonArray{day, title, description});
+            if (damage < 0)
+                whole << day + '|' + title + '|' + description;
+        }
+        QTemporaryDir folder;
+        const QString old = folder.filePath(QStringLiteral("velho.mdb"));
+        makeOldFile(old, rows, jet3 ? QStringList{QStringLiteral("--jet3")} : QStringList());
+        for (const QString &damage : damages)
+            damageDescription(old, damage, shortOne, jet3);
+
+        const JetImportResult result = JetImport(old, folder.path()).run();
+
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), whole);
+        QCOMPARE(result.setAside, damagedRows.size());
+        QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
+        const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
+        for (const int n : damagedRows) {
+            for (const QString &expected :
+                 {QStringLiteral("=== Linha %1 da tabela lembrete ===\nMotivo: o texto da coluna descricao não pôde "
+                                 "ser lido por inteiro").arg(n),
+                  QStringLiteral("Data como estava: 2024/01/%1\nTítulo: Lembrete %2\n").arg(n, 2, 10, QLatin1Char('0')).arg(n)})
+                QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
+        }
+        // Nothing of a description that could not be read whole is passed off as it.
+        QVERIFY(!text.contains(shortOne.left(20)));
+        QVERIFY(!text.contains(longDescription().left(20)));
+    }
+
+    void failedImportLeavesFolderAsItWas_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QJsonArray>("rows");
+        QTest::addColumn<qint64>("truncateTo"); // 0 keeps the file whole; < 0 cuts pages off the end
+        QTest::addColumn<QString>("expected");
+        const QStringList columns{QStringLiteral("--columns")};
+        QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sampleRows() << qint64(0)
+                                     << "não tem a tabela lembrete";
+        QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"}
+                                         << rowsOf({QJsonArray{"2024/01/15", "d"}}) << qint64(0)
+                                         << "não tem as colunas titulo, descricao";
+        QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
+                                               << rowsOf({QJsonArray{20240115, "Título", "d"}}) << qint64(0)
+                                               << "não é de texto nem de data/hora";
+        QTest::newRow("cut inside a page") << QStringList() << sampleRows() << qint64(20000) << "incompleto";
+        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sampleRows() << qint64(5000) << "incompleto";
+        // Whole pages missing at the end: the rows and the long description.
+        QTest::newRow("last pages missing") << QStringList() << sampleRows() << qint64(-3 * 4096)
+                                            << "danificado ou incompleto";
+    }
+
+    void failedImportLeavesFolderAsItWas()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QJsonArray, rows);
+        QFETCH(qint64, truncateTo);
+        QFETCH(QString, expected);
+        Offered o(MessageAnswer::Yes);
+        makeOldFile(o.fake.databasePath(), rows, options);
+        if (truncateTo != 0) {
+            QFile file(o.fake.databasePath());
+            QVERIFY(file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
+        }
+        const QByteArray original = checksum(o.fake.databasePath());
+        o.open();
+
+        QVERIFY(!o.store.isOpen());
+        QCOMPARE(o.fake.messages->shown.size(), 2);
+        const RecordedMessage failure = o.fake.messages->shown[1];
+        QCOMPARE(failure.icon, MessageIcon::Critical);
+        QVERIFY2(failure.text.startsWith(kOpenFailure) && failure.text.contains(expected), qPrintable(failure.text));
+        QCOMPARE(checksum(o.fake.databasePath()), original);
+        QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
+    }
+
+    void fullDiskLeavesFolderAsItWas()
+    {
+        FakePlatform fake;
+        makeOldFile(fake.databasePath(), sampleRows());
+        const QByteArray original = checksum(fake.databasePath());
+        // A file size limit makes every write past 16 KiB fail as on a full disk.
+        struct rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 16 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const JetImportResult result = JetImport(fake.databasePath(), fake.folder()).run();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!result.ok);
+        QVERIFY2(result.error.contains(QStringLiteral("não puderam ser gravados")), qPrintable(result.error));
+        QCOMPARE(checksum(fake.databasePath()), original);
+        QCOMPARE(entries(fake.folder()), QStringList{"dados.mdb"});
+    }
+
+    void answerNoKeepsFileAndIsNotAskedAgain()
+    {
+        Offered o(MessageAnswer::No);
+        makeOldFile(o.fake.databasePath(), sampleRows(), {QStringLiteral("--jet3")});
+        const QByteArray original = checksum(o.fake.databasePath());
+        o.open();
+        o.store.abrirbanco();
+
+        QVERIFY(!o.store.isOpen());
+        QCOMPARE(o.fake.messages->shown.size(), 3);
+        QCOMPARE(o.fake.messages->shown[0].buttons, runtime::MessageButtons::YesNo);
+        for (int i : {1, 2}) {
+            const RecordedMessage &failure = o.fake.messages->shown[i];
+            QCOMPARE(failure.icon, MessageIcon::Critical);
+            QVERIFY(failure.text.startsWith(kOpenFailure) && failure.text.contains(QStringLiteral("formato antigo")));
+        }
+        QCOMPARE(checksum(o.fake.databasePath()), original);
+        QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
+    }
+
+    void commandLine()
+    {
+        QTemporaryDir program;
+        QTemporaryDir elsewhere;
+        const QString first = elsewhere.filePath(QStringLiteral("primeiro.mdb"));
+        const QString second = elsewhere.filePath(QStringLiteral("segundo.mdb"));
+        const QString broken = elsewhere.filePath(QStringLiteral("quebrado.mdb"));
+        makeOldFile(first, sampleRows());
+        makeOldFile(second, rowsOf({QJsonArray{"01/01/2025", "Ano novo", "festa"}}), {QStringLiteral("--jet3")});
+        makeOldFile(broken, sampleRows());
+        QVERIFY(QFile(broken).resize(9000));
+        const QByteArray firstSum = checksum(first);
+        QString out, err;
+        const auto run = [&](const QStringList &arguments) {
+            out.clear(), err.clear();
+            QTextStream outStream(&out);
+            QTextStream errStream(&err);
+            return runImportCommand(QStringList{QStringLiteral("lembrete")} + arguments, outStream, errStream,
+                                    program.path());
+        };
+        const QString database = program.filePath(QStringLiteral("dados.mdb"));
+        const QString importing = QStringLiteral("--importar");
+
+        QVERIFY(isImportCommand(QStringList{"lembrete", "--importar", first}));
+        QVERIFY(!isImportCommand(QStringList{"lembrete"}));
+        QCOMPARE(run({importing}), 2);
+        QVERIFY(err.contains(QStringLiteral("Uso: lembrete --importar CAMINHO")));
+
+        // A failure prints the reason and leaves no database behind.
+        QCOMPARE(run({importing, broken}), 1);
+        QVERIFY2(err.contains(QStringLiteral("incompleto")), qPrintable(err));
+        QVERIFY(entries(program.path()).isEmpty());
+
+        // The first file creates the database; the old file stays where it was.
+        QCOMPARE(run({importing, first}), 0);
+        QVERIFY2(out.contains(QStringLiteral("Lembretes importados: 5\nLembretes não importados: 0\n")), qPrintable(out + err));
+        QCOMPARE(checksum(first), firstSum);
+        QCOMPARE(rowsIn(database, kReminders), sampleReminders());
+
+        // Further files are added to it, in one transaction each, after the day's
+        // copy of the database as it was.
+        QCOMPARE(run({importing, second}), 0);
+        QCOMPARE(rowsIn(database, kReminders), sampleReminders() + QStringList{"2025/01/01|Ano novo|festa"});
+        const QString copy = QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(QDate::currentDate()));
+        QCOMPARE(rowsIn(copy, kReminders), sampleReminders());
+        const QByteArray databaseSum = checksum(database);
+        QCOMPARE(run({importing, broken}), 1);
+        QCOMPARE(checksum(database), databaseSum);
+        QCOMPARE(entries(program.path()), QStringList{"dados.mdb"});
+
+        // Another program's database is never added to.
+        const QByteArray foreign = startupfiles::sqliteFile({QStringLiteral("create table outra (x integer)")});
+        QVERIFY(writeFile(database, foreign));
+        QCOMPARE(run({importing, first}), 1);
+        QVERIFY2(err.contains(QStringLiteral("de outro programa")), qPrintable(err));
+        QCOMPARE(fileBytes(database), foreign);
+    }
 };
 
-void tst_JetImport::initTestCase()
-{
-    QVERIFY2(QFileInfo(QStringLiteral(JET_FIXTURE_TOOL)).isFile(),
-             "the fixture generator make_jet_mdb.py belongs in shared/tools beside the source tree");
-}
-
-void tst_JetImport::yesBringsEveryRowOver_data()
-{
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QJsonArray>("rows");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<bool>("backupNameTaken");
-    QTest::newRow("Jet 4") << QStringList() << sampleRows() << sampleReminders() << false;
-    QTest::newRow("Jet 3") << QStringList{"--jet3"} << sampleRows() << sampleReminders() << false;
-    QTest::newRow("empty table") << QStringList() << QJsonArray() << QStringList() << false;
-    QTest::newRow("backup name taken") << QStringList() << sampleRows() << sampleReminders() << true;
-}
-
-void tst_JetImport::yesBringsEveryRowOver()
-{
-    QFETCH(QStringList, options);
-    QFETCH(QJsonArray, rows);
-    QFETCH(QStringList, expected);
-    QFETCH(bool, backupNameTaken);
-    Offered o(MessageAnswer::Yes);
-    const QString path = o.fake.databasePath();
-    makeOldFile(path, rows, options);
-    const QByteArray original = checksum(path);
-    const QString taken = path + QStringLiteral(".anterior");
-    if (backupNameTaken)
-        QVERIFY(writeFile(taken, "um arquivo do usuário"));
-    const QString backup = backupNameTaken ? taken + QStringLiteral(".2") : taken;
-    o.open();
-
-    QVERIFY2(o.store.isOpen(), qPrintable(o.fake.messages->shown.last().text));
-    const QList<RecordedMessage> &shown = o.fake.messages->shown;
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0].buttons, runtime::MessageButtons::YesNo);
-    QVERIFY(shown[0].text.contains(QStringLiteral("Deseja trazer os lembretes")));
-    QCOMPARE(shown[1].icon, MessageIcon::Information);
-    QVERIFY(shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())));
-    QVERIFY(shown[1].text.contains(backup.section('/', -1)));
-    QCOMPARE(rowsIn(path, kReminders), expected);
-    QCOMPARE(checksum(backup), original);
-    QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : fileBytes(backup));
-    QCOMPARE(entries(o.fake.folder()), QStringList({"dados.mdb", "dados.mdb.anterior"})
-                                           + (backupNameTaken ? QStringList{"dados.mdb.anterior.2"} : QStringList()));
-    // The new file opens like any reminder database, without a question.
-    o.store.abrirbanco();
-    QVERIFY(o.store.isOpen());
-    QCOMPARE(shown.size(), 2);
-}
-
-void tst_JetImport::unusableRowsAreSetAsideNotDropped_data()
-{
-    QTest::addColumn<QString>("columns");
-    QTest::addColumn<QJsonArray>("rows");
-    QTest::addColumn<QStringList>("imported");
-    QTest::addColumn<QStringList>("rejected"); // what the set-aside file says
-    const QString secret = QStringLiteral("Descrição guardada\ncom duas linhas");
-    QTest::newRow("day texts") << "data:text:30,titulo:text:255,descricao:memo"
-        << rowsOf({QJsonArray{"31/02/2024", "Dia que não existe", secret}, QJsonArray{"amanhã", "Dia em palavras", "x"},
-                   QJsonArray{"15/01/24", "Ano com dois dígitos", "y"}, QJsonArray{QJsonValue::Null, "Sem data", "z"},
-                   QJsonArray{"2024/01/15", "", "sem título"}, QJsonArray{"16.01.2024 08:00:00", "Este vem", "ok"}})
-        << QStringList{"2024/01/16|Este vem|ok"}
-        << QStringList{"Dia que não existe", secret, "\"31/02/2024\" não existe",
-                       "\"amanhã\" não está em um formato conhecido", "\"15/01/24\" não tem um ano de quatro dígitos",
-                       "Sem data", "não tem título", "sem título"};
-    // Column names in other capitals; a day column of date/time values.
-    QTest::newRow("date/time days") << "DATA:datetime,Titulo:text:255,descricao:memo"
-        << rowsOf({QJsonArray{45306, "Só o dia", "a"}, QJsonArray{45306.999, "Quase meia-noite", "b"},
-                   QJsonArray{-1.5, "Antes de 1900", "c"}, QJsonArray{QJsonValue::Null, "Sem data", "d"}})
-        << QStringList{"2024/01/15|Só o dia|a", "2024/01/15|Quase meia-noite|b", "1899/12/29|Antes de 1900|c"}
-        << QStringList{"Sem data"};
-}
-
-void tst_JetImport::unusableRowsAreSetAsideNotDropped()
-{
-    QFETCH(QString, columns);
-    QFETCH(QJsonArray, rows);
-    QFETCH(QStringList, imported);
-    QFETCH(QStringList, rejected);
-    QTemporaryDir folder;
-    const QString old = folder.filePath(QStringLiteral("velho.mdb"));
-    makeOldFile(old, rows, {QStringLiteral("--columns"), columns});
-    const JetImportResult result = JetImport(old, folder.path()).run();
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), imported);
-    QCOMPARE(result.imported, imported.size());
-    QCOMPARE(result.setAside, rows.size() - imported.size());
-    const QString summary = JetImport::summary(result);
-    QVERIFY2(summary.contains(QStringLiteral("%1 lembrete").arg(result.setAside))
-                 && summary.endsWith(QStringLiteral("no arquivo %1.").arg(QDir::toNativeSeparators(result.rejectFile))),
-             qPrintable(summary));
-    const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
-    for (const QString &expected : rejected)
-        QVERIFY2(text.contains(expected), qPrintable(expected));
-    for (const QString &row : imported)
-        QVERIFY(!text.contains(row.section('|', 1, 1)));
-}
-
-void tst_JetImport::damagedRowsAreSetAsideAndTheOthersCome_data()
-{
-    QTest::addColumn<bool>("jet3");
-    QTest::addColumn<QStringList>("damages");
-    QTest::addColumn<int>("rowCount");
-    QTest::addColumn<QList<int>>("damagedRows"); // from 1, in the order of damages
-    QTest::newRow("length one short") << false << QStringList{"length"} << 3 << QList<int>{2};
-    QTest::newRow("Jet 3 length one short") << true << QStringList{"length"} << 3 << QList<int>{2};
-    QTest::newRow("six of eight rows whole") << false << QStringList{"length", "chain"} << 8 << QList<int>{3, 7};
-}
-
-void tst_JetImport::damagedRowsAreSetAsideAndTheOthersCome()
-{
-    QFETCH(bool, jet3);
-    QFETCH(QStringList, damages);
-    QFETCH(int, rowCount);
-    QFETCH(QList<int>, damagedRows);
-    // A description on a page of its own (70 letters), and one on a chain of pages.
-    const QString shortOne = QStringLiteral("Descrição de uma página só, que termina em ponto final sem faltar nada.");
-    QJsonArray rows;
-    QStringList whole;
-    for (int n = 1; n <= rowCount; ++n) {
-        const QString day = QStringLiteral("2024/01/%1").arg(n, 2, 10, QLatin1Char('0'));
-        const QString title = QStringLiteral("Lembrete %1").arg(n);
-        const int damage = int(damagedRows.indexOf(n));
-        const QString description = damage < 0 ? QStringLiteral("d%1").arg(n)
-            : damages.at(damage) == QLatin1String("length") ? shortOne : longDescription();
-        rows.append(QJsonArray{day, title, description});
-        if (damage < 0)
-            whole << day + '|' + title + '|' + description;
-    }
-    QTemporaryDir folder;
-    const QString old = folder.filePath(QStringLiteral("velho.mdb"));
-    makeOldFile(old, rows, jet3 ? QStringList{QStringLiteral("--jet3")} : QStringList());
-    for (const QString &damage : damages)
-        damageDescription(old, damage, shortOne, jet3);
-
-    const JetImportResult result = JetImport(old, folder.path()).run();
-
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), whole);
-    QCOMPARE(result.setAside, damagedRows.size());
-    QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
-    const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
-    for (const int n : damagedRows) {
-        for (const QString &expected :
-             {QStringLiteral("=== Linha %1 da tabela lembrete ===\nMotivo: o texto da coluna descricao não pôde "
-                             "ser lido por inteiro").arg(n),
-              QStringLiteral("Data como estava: 2024/01/%1\nTítulo: Lembrete %2\n").arg(n, 2, 10, QLatin1Char('0')).arg(n)})
-            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
-    }
-    // Nothing of a description that could not be read whole is passed off as it.
-    QVERIFY(!text.contains(shortOne.left(20)));
-    QVERIFY(!text.contains(longDescription().left(20)));
-}
-
-void tst_JetImport::failedImportLeavesFolderAsItWas_data()
-{
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QJsonArray>("rows");
-    QTest::addColumn<qint64>("truncateTo"); // 0 keeps the file whole; < 0 cuts pages off the end
-    QTest::addColumn<QString>("expected");
-    const QStringList columns{QStringLiteral("--columns")};
-    QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sampleRows() << qint64(0)
-                                 << "não tem a tabela lembrete";
-    QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"}
-                                     << rowsOf({QJsonArray{"2024/01/15", "d"}}) << qint64(0)
-                                     << "não tem as colunas titulo, descricao";
-    QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
-                                           << rowsOf({QJsonArray{20240115, "Título", "d"}}) << qint64(0)
-                                           << "não é de texto nem de data/hora";
-    QTest::newRow("cut inside a page") << QStringList() << sampleRows() << qint64(20000) << "incompleto";
-    QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sampleRows() << qint64(5000) << "incompleto";
-    // Whole pages missing at the end: the rows and the long description.
-    QTest::newRow("last pages missing") << QStringList() << sampleRows() << qint64(-3 * 4096)
-                                        << "danificado ou incompleto";
-}
-
-void tst_JetImport::failedImportLeavesFolderAsItWas()
-{
-    QFETCH(QStringList, options);
-    QFETCH(QJsonArray, rows);
-    QFETCH(qint64, truncateTo);
-    QFETCH(QString, expected);
-    Offered o(MessageAnswer::Yes);
-    makeOldFile(o.fake.databasePath(), rows, options);
-    if (truncateTo != 0) {
-        QFile file(o.fake.databasePath());
-        QVERIFY(file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
-    }
-    const QByteArray original = checksum(o.fake.databasePath());
-    o.open();
-
-    QVERIFY(!o.store.isOpen());
-    QCOMPARE(o.fake.messages->shown.size(), 2);
-    const RecordedMessage failure = o.fake.messages->shown[1];
-    QCOMPARE(failure.icon, MessageIcon::Critical);
-    QVERIFY2(failure.text.startsWith(kOpenFailure) && failure.text.contains(expected), qPrintable(failure.text));
-    QCOMPARE(checksum(o.fake.databasePath()), original);
-    QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
-}
-
-void tst_JetImport::fullDiskLeavesFolderAsItWas()
-{
-    FakePlatform fake;
-    makeOldFile(fake.databasePath(), sampleRows());
-    const QByteArray original = checksum(fake.databasePath());
-    // A file size limit makes every write past 16 KiB fail as on a full disk.
-    struct rlimit saved {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 16 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const JetImportResult result = JetImport(fake.databasePath(), fake.folder()).run();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QVERIFY(!result.ok);
-    QVERIFY2(result.error.contains(QStringLiteral("não puderam ser gravados")), qPrintable(result.error));
-    QCOMPARE(checksum(fake.databasePath()), original);
-    QCOMPARE(entries(fake.folder()), QStringList{"dados.mdb"});
-}
-
-void tst_JetImport::answerNoKeepsFileAndIsNotAskedAgain()
-{
-    Offered o(MessageAnswer::No);
-    makeOldFile(o.fake.databasePath(), sampleRows(), {QStringLiteral("--jet3")});
-    const QByteArray original = checksum(o.fake.databasePath());
-    o.open();
-    o.store.abrirbanco();
-
-    QVERIFY(!o.store.isOpen());
-    QCOMPARE(o.fake.messages->shown.size(), 3);
-    QCOMPARE(o.fake.messages->shown[0].buttons, runtime::MessageButtons::YesNo);
-    for (int i : {1, 2}) {
-        const RecordedMessage &failure = o.fake.messages->shown[i];
-        QCOMPARE(failure.icon, MessageIcon::Critical);
-        QVERIFY(failure.text.startsWith(kOpenFailure) && failure.text.contains(QStringLiteral("formato antigo")));
-    }
-    QCOMPARE(checksum(o.fake.databasePath()), original);
-    QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
-}
-
-void tst_JetImport::commandLine()
-{
-    QTemporaryDir program;
-    QTemporaryDir elsewhere;
-    const QString first = elsewhere.filePath(QStringLiteral("primeiro.mdb"));
-    const QString second = elsewhere.filePath(QStringLiteral("segundo.mdb"));
-    const QString broken = elsewhere.filePath(QStringLiteral("quebrado.mdb"));
-    makeOldFile(first, sampleRows());
-    makeOldFile(second, rowsOf({QJsonArray{"01/01/2025", "Ano novo", "festa"}}), {QStringLiteral("--jet3")});
-    makeOldFile(broken, sampleRows());
-    QVERIFY(QFile(broken).resize(9000));
-    const QByteArray firstSum = checksum(first);
-    QString out, err;
-    const auto run = [&](const QStringList &arguments) {
-        out.clear(), err.clear();
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        return runImportCommand(QStringList{QStringLiteral("lembrete")} + arguments, outStream, errStream,
-                                program.path());
-    };
-    const QString database = program.filePath(QStringLiteral("dados.mdb"));
-    const QString importing = QStringLiteral("--importar");
-
-    QVERIFY(isImportCommand(QStringList{"lembrete", "--importar", first}));
-    QVERIFY(!isImportCommand(QStringList{"lembrete"}));
-    QCOMPARE(run({importing}), 2);
-    QVERIFY(err.contains(QStringLiteral("Uso: lembrete --importar CAMINHO")));
-
-    // A failure prints the reason and leaves no database behind.
-    QCOMPARE(run({importing, broken}), 1);
-    QVERIFY2(err.contains(QStringLiteral("incompleto")), qPrintable(err));
-    QVERIFY(entries(program.path()).isEmpty());
-
-    // The first file creates the database; the old file stays where it was.
-    QCOMPARE(run({importing, first}), 0);
-    QVERIFY2(out.contains(QStringLiteral("Lembretes importados: 5\nLembretes não importados: 0\n")), qPrintable(out + err));
-    QCOMPARE(checksum(first), firstSum);
-    QCOMPARE(rowsIn(database, kReminders), sampleReminders());
-
-    // Further files are added to it, in one transaction each, after the day's
-    // copy of the database as it was.
-    QCOMPARE(run({importing, second}), 0);
-    QCOMPARE(rowsIn(database, kReminders), sampleReminders() + QStringList{"2025/01/01|Ano novo|festa"});
-    const QString copy = QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(QDate::currentDate()));
-    QCOMPARE(rowsIn(copy, kReminders), sampleReminders());
-    const QByteArray databaseSum = checksum(database);
-    QCOMPARE(run({importing, broken}), 1);
-    QCOMPARE(checksum(database), databaseSum);
-    QCOMPARE(entries(program.path()), QStringList{"dados.mdb"});
-
-    // Another program's database is never added to.
-    const QByteArray foreign = startupfiles::sqliteFile({QStringLiteral("create table outra (x integer)")});
-    QVERIFY(writeFile(database, foreign));
-    QCOMPARE(run({importing, first}), 1);
-    QVERIFY2(err.contains(QStringLiteral("de outro programa")), qPrintable(err));
-    QCOMPARE(fileBytes(database), foreign);
-}
 
 QTEST_GUILESS_MAIN(tst_JetImport)
 #include "tst_jetimport.moc"

@@ -64,8 +64,7 @@ private slots:
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("saved");
-        QTest::addColumn<QString>("lines");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("lines"); // none: the view is refused
 
         const QString past = QStringLiteral("01/03/2006     -9 dias  Passado\n");
         const QString today = QStringLiteral("10/03/2006      0 dias  Academia\n"
@@ -76,15 +75,15 @@ private slots:
         const QString fortnight = QStringLiteral("25/03/2006     15 dias  Quinze dias\n");
         const QString later = QStringLiteral("26/03/2006     16 dias  Depois\n");
         const QString all = past + today + tomorrow + week + fortnight + later;
-        QTest::newRow("todos") << "todos" << "Hoje" << all << 0;
-        QTest::newRow("hoje") << "hoje" << "Todos" << today << 0;
-        QTest::newRow("amanha") << "amanha" << "Todos" << tomorrow << 0;
-        QTest::newRow("amanhã") << "amanhã" << "Todos" << tomorrow << 0;
-        QTest::newRow("7dias") << "7dias" << "Todos" << today + tomorrow + week << 0;
-        QTest::newRow("15dias") << "15dias" << "Todos" << today + tomorrow + week + fortnight << 0;
-        QTest::newRow("the saved view") << "" << "7dias" << today + tomorrow + week << 0;
-        QTest::newRow("a saved value of no view lists all") << "" << "semana" << all << 0;
-        QTest::newRow("an unknown view is refused") << "semana" << "Todos" << "" << 2;
+        QTest::newRow("todos") << "todos" << "Hoje" << all;
+        QTest::newRow("hoje") << "hoje" << "Todos" << today;
+        QTest::newRow("amanha") << "amanha" << "Todos" << tomorrow;
+        QTest::newRow("amanhã") << "amanhã" << "Todos" << tomorrow;
+        QTest::newRow("7dias") << "7dias" << "Todos" << today + tomorrow + week;
+        QTest::newRow("15dias") << "15dias" << "Todos" << today + tomorrow + week + fortnight;
+        QTest::newRow("the saved view") << "" << "7dias" << today + tomorrow + week;
+        QTest::newRow("a saved value of no view lists all") << "" << "semana" << all;
+        QTest::newRow("an unknown view is refused") << "semana" << "Todos" << "";
     }
 
     void listsAViewInTheWindowsOrder()
@@ -92,7 +91,7 @@ private slots:
         QFETCH(QString, view);
         QFETCH(QString, saved);
         QFETCH(QString, lines);
-        QFETCH(int, status);
+        const int status = lines.isEmpty() ? 2 : 0;
         Store s;
         for (const char *row : {"2006/03/26|Depois", "2006/03/10|Dentista", "2006/03/17|Uma semana", "2006/03/01|Passado",
                                 "2006/03/11|Feira", "2006/03/10|dentista", "2006/03/25|Quinze dias", "2006/03/10|Academia"})
@@ -106,31 +105,27 @@ private slots:
 
     void tsvKeepsEachReminderOnOneLine_data()
     {
-        QTest::addColumn<QString>("storedDay");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
+        QTest::addColumn<QStringList>("stored"); // day, title, description
         QTest::addColumn<QString>("line");
 
-        QTest::newRow("plain") << "2006/03/12" << "Dentista" << "Levar exames"
+        QTest::newRow("plain") << QStringList{"2006/03/12", "Dentista", "Levar exames"}
                                << "12/03/2006\t2\tDentista\tLevar exames\n";
-        QTest::newRow("the editor's line breaks") << "2006/03/09" << "Ontem" << "linha 1\r\nlinha 2\r\n"
+        QTest::newRow("the editor's line breaks") << QStringList{"2006/03/09", "Ontem", "linha 1\r\nlinha 2\r\n"}
                                                   << "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n";
-        QTest::newRow("other programs' line breaks") << "2006/03/10" << "Título\nquebrado" << "a\nb\rc"
+        QTest::newRow("other programs' line breaks") << QStringList{"2006/03/10", "Título\nquebrado", "a\nb\rc"}
                                                      << "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n";
-        QTest::newRow("tabs and backslashes") << "2006/03/10" << "C:\\temp\tx" << "\\n literal"
+        QTest::newRow("tabs and backslashes") << QStringList{"2006/03/10", "C:\\temp\tx", "\\n literal"}
                                               << "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n";
-        QTest::newRow("a day edited by hand") << "amanhã" << "Estranho" << ""
+        QTest::newRow("a day edited by hand") << QStringList{"amanhã", "Estranho", ""}
                                               << "amanhã\t\tEstranho\t\n";
     }
 
     void tsvKeepsEachReminderOnOneLine()
     {
-        QFETCH(QString, storedDay);
-        QFETCH(QString, title);
-        QFETCH(QString, description);
+        QFETCH(QStringList, stored);
         QFETCH(QString, line);
         Store s;
-        QVERIFY(s.store.appendReminder(storedDay, title, description));
+        QVERIFY(s.store.appendReminder(stored[0], stored[1], stored[2]));
         const Run run = list(s.fake, QStringLiteral("todos"), ListFormat::Tsv);
         QCOMPARE(run.out, line);
         QCOMPARE(run.status, 0);
@@ -138,46 +133,39 @@ private slots:
 
     void addsAReminderWithTheEditorsChecks_data()
     {
-        QTest::addColumn<QString>("day");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("stored"); // the row written, or empty
-        QTest::addColumn<QString>("printed"); // what standard output or, on failure, standard error says
+        QTest::addColumn<QStringList>("typed"); // day, title, description
+        QTest::addColumn<QString>("stored");    // the row written; none: refused with status 2
+        QTest::addColumn<QString>("printed");   // what standard output or, on failure, standard error says
 
         const QString error = QStringLiteral("Erro: Ocorreu o seguinte erro: ");
-        QTest::newRow("a typed day") << "25/12/2006" << "Natal" << "Ceia\nPresentes" << 0
+        QTest::newRow("a typed day") << QStringList{"25/12/2006", "Natal", "Ceia\nPresentes"}
                                      << "2006/12/25|Natal|Ceia\r\nPresentes"
                                      << "Lembrete cadastrado com sucesso!\n25/12/2006    290 dias  Natal\n";
-        QTest::newRow("hoje") << "hoje" << "Dentista" << "" << 0 << "2006/03/10|Dentista|"
+        QTest::newRow("hoje") << QStringList{"hoje", "Dentista", ""} << "2006/03/10|Dentista|"
                               << "Lembrete cadastrado com sucesso!\n10/03/2006      0 dias  Dentista\n";
-        QTest::newRow("amanhã") << "Amanhã" << "Feira" << "" << 0 << "2006/03/11|Feira|"
+        QTest::newRow("amanhã") << QStringList{"Amanhã", "Feira", ""} << "2006/03/11|Feira|"
                                 << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("amanha") << "amanha" << "Feira" << "" << 0 << "2006/03/11|Feira|"
+        QTest::newRow("amanha") << QStringList{"amanha", "Feira", ""} << "2006/03/11|Feira|"
                                 << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("a day that does not exist")
-            << "31/02/2006" << "Natal" << "" << 2 << ""
+        QTest::newRow("a day that does not exist") << QStringList{"31/02/2006", "Natal", ""} << ""
             << error + "A data \"31/02/2006\" não existe no calendário.\n";
-        QTest::newRow("a day in another form") << "2006-12-25" << "Natal" << "" << 2 << ""
+        QTest::newRow("a day in another form") << QStringList{"2006-12-25", "Natal", ""} << ""
                                                << error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n";
-        QTest::newRow("no day") << " " << "Natal" << "" << 2 << ""
+        QTest::newRow("no day") << QStringList{" ", "Natal", ""} << ""
                                 << "Aviso: O campo data é de preenchimento obrigatório!\n";
-        QTest::newRow("a blank title") << "hoje" << "   " << "algo" << 2 << ""
+        QTest::newRow("a blank title") << QStringList{"hoje", "   ", "algo"} << ""
                                        << "Aviso: O campo título é de preenchimento obrigatório!\n";
     }
 
     void addsAReminderWithTheEditorsChecks()
     {
-        QFETCH(QString, day);
-        QFETCH(QString, title);
-        QFETCH(QString, description);
-        QFETCH(int, status);
+        QFETCH(QStringList, typed);
         QFETCH(QString, stored);
         QFETCH(QString, printed);
         FakePlatform fake;
         fake.createEmptyDatabase();
-
-        const Run run = add(fake, day, title, description);
+        const int status = stored.isEmpty() ? 2 : 0;
+        const Run run = add(fake, typed[0], typed[1], typed[2]);
         QCOMPARE(status == 0 ? run.out : run.err, printed);
         QCOMPARE(status == 0 ? run.err : run.out, QString());
         QCOMPARE(run.status, status);

@@ -29,158 +29,154 @@ QStringList listsOf(const Schedule &schedule, const QDate &today)
 class tst_schedulecache : public QObject
 {
     Q_OBJECT
+
 private slots:
-    void cachedDaysListTheSameAsSteppingTheRules_data();
-    void cachedDaysListTheSameAsSteppingTheRules();
-    void daysFoundInTheBackgroundListAsTheRulesSay_data();
-    void daysFoundInTheBackgroundListAsTheRulesSay();
-    void anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem();
+    void cachedDaysListTheSameAsSteppingTheRules_data()
+    {
+        QTest::addColumn<QDate>("midway"); // a day the running program saw in between, if any
+        QTest::addColumn<QDate>("later");
+        QTest::addColumn<QString>("change"); // what the file undergoes between the two runs
+        QTest::addColumn<bool>("stepped");   // whether the later run must step some rule again
+        const QDate saved = day("2006/03/10");
+        QTest::newRow("the next day") << QDate() << saved.addDays(1) << QString() << false;
+        QTest::newRow("past the days found") << QDate() << day("2006/04/25") << QString() << true;
+        QTest::newRow("series ended since") << QDate() << day("2006/09/01") << QString() << true;
+        QTest::newRow("clock set back") << day("2006/03/20") << day("2006/03/15") << QString() << false;
+        QTest::newRow("rule edited") << QDate() << saved.addDays(2)
+                                     << "update lembrete set repeticao = 'FREQ=WEEKLY;BYDAY=SA' where titulo = 'Diário'"
+                                     << true;
+        QTest::newRow("day excluded") << QDate() << saved.addDays(2)
+                                      << "update lembrete set excecoes = '2006/03/13,2006/03/16' where titulo = 'Diário'"
+                                      << true;
+        QTest::newRow("first day moved") << QDate() << saved << "update lembrete set data = '2006/03/09' where titulo = 'Semanal'"
+                                         << true;
+        QTest::newRow("row of another program") << QDate()
+            << saved << "insert into lembrete (data, titulo, descricao, repeticao) values ('2006/03/11', 'Novo', '', "
+                        "'FREQ=DAILY;INTERVAL=2')"
+            << true;
+        QTest::newRow("row removed, key taken again") << QDate()
+            << saved << "delete from lembrete where titulo = 'Mensal'; insert into lembrete (rowid, data, titulo, "
+                        "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
+            << true;
+        QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
+    }
+
+    void cachedDaysListTheSameAsSteppingTheRules()
+    {
+        QFETCH(QDate, midway);
+        QFETCH(QDate, later);
+        QFETCH(QString, change);
+        QFETCH(bool, stepped);
+        Store s;
+        s.add("2006/01/02", "Semanal", "FREQ=WEEKLY;COUNT=30");
+        s.add("2006/01/31", "Mensal", "FREQ=MONTHLY;BYMONTHDAY=31");
+        s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
+        s.add("2006/03/01", "Diário", "FREQ=DAILY;INTERVAL=3", "", "2006/03/19");
+        s.add("2006/01/01", "Acabou", "FREQ=WEEKLY;COUNT=4");
+        s.add("2006/02/01", "Até", "FREQ=DAILY;UNTIL=20060320");
+        QString error;
+        Schedule running;
+        QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), day("2006/03/10"), &error));
+        QVERIFY(running.hasUnsaved());
+        // In two writes, as the running program writes them between slices.
+        QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
+        QVERIFY(running.hasUnsaved());
+        QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
+        QVERIFY(!running.hasUnsaved());
+        QCOMPARE(rowsIn(s.fake.databasePath(), "select count(*) from lembrete_proxima"), QStringList{"6"});
+        if (midway.isValid())
+            QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), midway, &error));
+        for (const QString &statement : change.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+            QVERIFY(s.exec(statement));
+        if (!change.isEmpty())
+            running.invalidate(); // as after the program's own change
+
+        Schedule cached;
+        QVERIFY(cached.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+        QCOMPARE(cached.hasUnsaved(), stepped);
+        QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+
+        QVERIFY(s.exec(QStringLiteral("delete from lembrete_proxima")));
+        Schedule fresh;
+        QVERIFY(fresh.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
+        const QStringList expected = listsOf(fresh, later);
+        QCOMPARE(listsOf(cached, later), expected);
+        QCOMPARE(listsOf(running, later), expected);
+    }
+
+    void daysFoundInTheBackgroundListAsTheRulesSay_data()
+    {
+        QTest::addColumn<QString>("change"); // what the file undergoes while the days are found
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("rule edited by another program")
+            << "update lembrete set repeticao = 'FREQ=YEARLY;BYMONTH=12' where rowid = 5";
+        QTest::newRow("row removed") << "delete from lembrete where rowid = 5";
+        QTest::newRow("row added") << "insert into lembrete (data, titulo, descricao, repeticao) "
+                                      "values ('2006/03/01', 'Novo', '', 'FREQ=DAILY;INTERVAL=5')";
+    }
+
+    // Too many rules to step before the window shows: they are stepped on the
+    // side, left out of the lists until then, and never listed from what was
+    // found for a rule that changed meanwhile.
+    void daysFoundInTheBackgroundListAsTheRulesSay()
+    {
+        QFETCH(QString, change);
+        Store s;
+        const char *rules[] = {"FREQ=DAILY", "FREQ=WEEKLY;COUNT=3", "FREQ=MONTHLY", "FREQ=DAILY;INTERVAL=9"};
+        QVERIFY(s.exec(QStringLiteral("begin")));
+        for (int i = 0; i < int(Schedule::kStepAtOnce) + 50; ++i)
+            s.add(i % 2 ? "2006/01/05" : "2005/12/30", "Série", rules[i % 4]);
+        QVERIFY(s.exec(QStringLiteral("commit")));
+        const QDate today = day("2006/03/10");
+        QString error;
+        Schedule schedule;
+        QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
+        QVERIFY(schedule.finding());
+        QVERIFY(schedule.listed().empty());
+        QVERIFY(schedule.between(today, today.addDays(15)).empty());
+        if (!change.isEmpty()) {
+            QVERIFY(s.exec(change));
+            schedule.invalidate();
+            QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT((schedule.takeFound(), !schedule.finding()), 30000);
+        QVERIFY(schedule.hasUnsaved());
+
+        QStringList expected;
+        QStringList listed;
+        for (const Schedule::Row &row : schedule.rows())
+            expected << QString::number(row.key) + recurrence::listedDay(row.series, today).toString(Qt::ISODate);
+        for (const Schedule::Entry &entry : schedule.listed())
+            listed << QString::number(schedule.rows()[size_t(entry.row)].key) + entry.day.toString(Qt::ISODate);
+        expected.sort();
+        listed.sort();
+        QCOMPARE(listed, expected);
+        qsizetype soon = 0;
+        for (const Schedule::Row &row : schedule.rows())
+            soon += recurrence::occurrencesBetween(row.series, today, today.addDays(15)).size();
+        QCOMPARE(qsizetype(schedule.between(today, today.addDays(15)).size()), soon);
+    }
+
+    void anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem()
+    {
+        Store s;
+        QVERIFY(s.exec(QStringLiteral("drop index lembrete_especiais_lista")));
+        QVERIFY(s.exec(QStringLiteral("create index lembrete_especiais on lembrete (data) where ")
+                       + recurrencecolumns::specialCondition()));
+        QVERIFY(!reminderindexes::complete(s.store.connection()));
+        StepGate gate;
+        QVERIFY(reminderindexes::build(s.store.connection(), gate, [](int) {}));
+        QVERIFY(reminderindexes::complete(s.store.connection()));
+        const QString path = s.fake.databasePath();
+        QCOMPARE(rowsIn(path, "select name from sqlite_master where name like 'lembrete_especiais%'"),
+                 QStringList{"lembrete_especiais_lista"});
+        // Everything the schedule reads of the rows comes from the index alone.
+        const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
+                                              "from lembrete where " + recurrencecolumns::specialCondition());
+        QVERIFY2(plan.join(' ').contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")), qPrintable(plan.join(' ')));
+    }
 };
 
-void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules_data()
-{
-    QTest::addColumn<QDate>("midway"); // a day the running program saw in between, if any
-    QTest::addColumn<QDate>("later");
-    QTest::addColumn<QString>("change"); // what the file undergoes between the two runs
-    QTest::addColumn<bool>("stepped");   // whether the later run must step some rule again
-    const QDate saved = day("2006/03/10");
-    QTest::newRow("the next day") << QDate() << saved.addDays(1) << QString() << false;
-    QTest::newRow("past the days found") << QDate() << day("2006/04/25") << QString() << true;
-    QTest::newRow("series ended since") << QDate() << day("2006/09/01") << QString() << true;
-    QTest::newRow("clock set back") << day("2006/03/20") << day("2006/03/15") << QString() << false;
-    QTest::newRow("rule edited") << QDate() << saved.addDays(2)
-                                 << "update lembrete set repeticao = 'FREQ=WEEKLY;BYDAY=SA' where titulo = 'Diário'"
-                                 << true;
-    QTest::newRow("day excluded") << QDate() << saved.addDays(2)
-                                  << "update lembrete set excecoes = '2006/03/13,2006/03/16' where titulo = 'Diário'"
-                                  << true;
-    QTest::newRow("first day moved") << QDate() << saved << "update lembrete set data = '2006/03/09' where titulo = 'Semanal'"
-                                     << true;
-    QTest::newRow("row of another program") << QDate()
-        << saved << "insert into lembrete (data, titulo, descricao, repeticao) values ('2006/03/11', 'Novo', '', "
-                    "'FREQ=DAILY;INTERVAL=2')"
-        << true;
-    QTest::newRow("row removed, key taken again") << QDate()
-        << saved << "delete from lembrete where titulo = 'Mensal'; insert into lembrete (rowid, data, titulo, "
-                    "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
-        << true;
-    QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
-}
-
-void tst_schedulecache::cachedDaysListTheSameAsSteppingTheRules()
-{
-    QFETCH(QDate, midway);
-    QFETCH(QDate, later);
-    QFETCH(QString, change);
-    QFETCH(bool, stepped);
-    Store s;
-    s.add("2006/01/02", "Semanal", "FREQ=WEEKLY;COUNT=30");
-    s.add("2006/01/31", "Mensal", "FREQ=MONTHLY;BYMONTHDAY=31");
-    s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
-    s.add("2006/03/01", "Diário", "FREQ=DAILY;INTERVAL=3", "", "2006/03/19");
-    s.add("2006/01/01", "Acabou", "FREQ=WEEKLY;COUNT=4");
-    s.add("2006/02/01", "Até", "FREQ=DAILY;UNTIL=20060320");
-    QString error;
-    Schedule running;
-    QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), day("2006/03/10"), &error));
-    QVERIFY(running.hasUnsaved());
-    // In two writes, as the running program writes them between slices.
-    QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
-    QVERIFY(running.hasUnsaved());
-    QVERIFY2(running.save(s.store.connection(), &error, 4), qPrintable(error));
-    QVERIFY(!running.hasUnsaved());
-    QCOMPARE(rowsIn(s.fake.databasePath(), "select count(*) from lembrete_proxima"), QStringList{"6"});
-    if (midway.isValid())
-        QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), midway, &error));
-    for (const QString &statement : change.split(QStringLiteral("; "), Qt::SkipEmptyParts))
-        QVERIFY(s.exec(statement));
-    if (!change.isEmpty())
-        running.invalidate(); // as after the program's own change
-
-    Schedule cached;
-    QVERIFY(cached.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
-    QCOMPARE(cached.hasUnsaved(), stepped);
-    QVERIFY(running.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
-
-    QVERIFY(s.exec(QStringLiteral("delete from lembrete_proxima")));
-    Schedule fresh;
-    QVERIFY(fresh.refresh(s.store.connection(), s.fake.databasePath(), later, &error));
-    const QStringList expected = listsOf(fresh, later);
-    QCOMPARE(listsOf(cached, later), expected);
-    QCOMPARE(listsOf(running, later), expected);
-}
-
-void tst_schedulecache::daysFoundInTheBackgroundListAsTheRulesSay_data()
-{
-    QTest::addColumn<QString>("change"); // what the file undergoes while the days are found
-    QTest::newRow("nothing") << QString();
-    QTest::newRow("rule edited by another program")
-        << "update lembrete set repeticao = 'FREQ=YEARLY;BYMONTH=12' where rowid = 5";
-    QTest::newRow("row removed") << "delete from lembrete where rowid = 5";
-    QTest::newRow("row added") << "insert into lembrete (data, titulo, descricao, repeticao) "
-                                  "values ('2006/03/01', 'Novo', '', 'FREQ=DAILY;INTERVAL=5')";
-}
-
-// Too many rules to step before the window shows: they are stepped on the
-// side, left out of the lists until then, and never listed from what was
-// found for a rule that changed meanwhile.
-void tst_schedulecache::daysFoundInTheBackgroundListAsTheRulesSay()
-{
-    QFETCH(QString, change);
-    Store s;
-    const char *rules[] = {"FREQ=DAILY", "FREQ=WEEKLY;COUNT=3", "FREQ=MONTHLY", "FREQ=DAILY;INTERVAL=9"};
-    QVERIFY(s.exec(QStringLiteral("begin")));
-    for (int i = 0; i < int(Schedule::kStepAtOnce) + 50; ++i)
-        s.add(i % 2 ? "2006/01/05" : "2005/12/30", "Série", rules[i % 4]);
-    QVERIFY(s.exec(QStringLiteral("commit")));
-    const QDate today = day("2006/03/10");
-    QString error;
-    Schedule schedule;
-    QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
-    QVERIFY(schedule.finding());
-    QVERIFY(schedule.listed().empty());
-    QVERIFY(schedule.between(today, today.addDays(15)).empty());
-    if (!change.isEmpty()) {
-        QVERIFY(s.exec(change));
-        schedule.invalidate();
-        QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), today, &error));
-    }
-    QTRY_VERIFY_WITH_TIMEOUT((schedule.takeFound(), !schedule.finding()), 30000);
-    QVERIFY(schedule.hasUnsaved());
-
-    QStringList expected;
-    QStringList listed;
-    for (const Schedule::Row &row : schedule.rows())
-        expected << QString::number(row.key) + recurrence::listedDay(row.series, today).toString(Qt::ISODate);
-    for (const Schedule::Entry &entry : schedule.listed())
-        listed << QString::number(schedule.rows()[size_t(entry.row)].key) + entry.day.toString(Qt::ISODate);
-    expected.sort();
-    listed.sort();
-    QCOMPARE(listed, expected);
-    qsizetype soon = 0;
-    for (const Schedule::Row &row : schedule.rows())
-        soon += recurrence::occurrencesBetween(row.series, today, today.addDays(15)).size();
-    QCOMPARE(qsizetype(schedule.between(today, today.addDays(15)).size()), soon);
-}
-
-void tst_schedulecache::anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem()
-{
-    Store s;
-    QVERIFY(s.exec(QStringLiteral("drop index lembrete_especiais_lista")));
-    QVERIFY(s.exec(QStringLiteral("create index lembrete_especiais on lembrete (data) where ")
-                   + recurrencecolumns::specialCondition()));
-    QVERIFY(!reminderindexes::complete(s.store.connection()));
-    StepGate gate;
-    QVERIFY(reminderindexes::build(s.store.connection(), gate, [](int) {}));
-    QVERIFY(reminderindexes::complete(s.store.connection()));
-    const QString path = s.fake.databasePath();
-    QCOMPARE(rowsIn(path, "select name from sqlite_master where name like 'lembrete_especiais%'"),
-             QStringList{"lembrete_especiais_lista"});
-    // Everything the schedule reads of the rows comes from the index alone.
-    const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
-                                          "from lembrete where " + recurrencecolumns::specialCondition());
-    QVERIFY2(plan.join(' ').contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")), qPrintable(plan.join(' ')));
-}
 
 QTEST_GUILESS_MAIN(tst_schedulecache)
 #include "tst_schedulecache.moc"

@@ -25,15 +25,12 @@ QList<QStringList> sampleRows();
 // Writes a sample file with the generator; empty when it worked, else why not.
 QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout);
 
+// Runs tried; ended by a signal; still running after the limit; an exit
+// status other than 0 or 1; the old file's bytes changed; a description
+// imported empty or cut short; imports that went through.
 struct Tally
 {
-    int tried = 0;
-    int crashed = 0; // the import command ended by a signal
-    int hung = 0;    // it was still running after the limit
-    int badExit = 0; // an exit status other than 0 or 1
-    int changed = 0; // the old file's bytes changed
-    int emptied = 0; // a description imported empty or cut short
-    int imported = 0;
+    int tried = 0, crashed = 0, hung = 0, badExit = 0, changed = 0, emptied = 0, imported = 0;
     qint64 slowestMs = 0;
 
     QString line() const;
