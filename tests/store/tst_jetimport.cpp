@@ -4,12 +4,11 @@
 #include "store/dailycopy.h"
 #include "store/jetimport.h"
 #include "storefixture.h"
+#include "support/importfuzz.h"
 #include "support/startupfiles.h"
 
 #include <QDir>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtEndian>
@@ -25,18 +24,10 @@ namespace {
 const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
 const QString kReminders = QStringLiteral("select data, titulo, descricao from lembrete order by id");
 
-// Writes an old-format file; rows are JSON values (null for NULL).
 void makeOldFile(const QString &path, const QJsonArray &rows, const QStringList &options = {})
 {
-    const QString rowsFile = path + QStringLiteral(".rows.json");
-    QVERIFY(writeFile(rowsFile, QJsonDocument(rows).toJson()));
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 QStringList{QStringLiteral(JET_FIXTURE_TOOL), path, QStringLiteral("--rows"), rowsFile} + options);
-    QVERIFY2(python.waitForFinished(60000), "the fixture generator did not finish");
-    QVERIFY2(python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0,
-             python.readAllStandardError().constData());
-    QVERIFY(QFile::remove(rowsFile));
+    const QString failure = importfuzz::generate(QStringLiteral(JET_FIXTURE_TOOL), path, rows, options);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 // One JSON row per reminder (braces alone would copy a single row instead).
@@ -127,12 +118,6 @@ class tst_JetImport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QFileInfo(QStringLiteral(JET_FIXTURE_TOOL)).isFile(),
-                 "the fixture generator make_jet_mdb.py belongs in shared/tools beside the source tree");
-    }
-
     void yesBringsEveryRowOver_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -363,11 +348,9 @@ private slots:
         QVERIFY(!o.store.isOpen());
         QCOMPARE(o.fake.messages->shown.size(), 3);
         QCOMPARE(o.fake.messages->shown[0].buttons, runtime::MessageButtons::YesNo);
-        for (int i : {1, 2}) {
-            const RecordedMessage &failure = o.fake.messages->shown[i];
-            QCOMPARE(failure.icon, MessageIcon::Critical);
-            QVERIFY(failure.text.startsWith(kOpenFailure) && failure.text.contains(QStringLiteral("formato antigo")));
-        }
+        for (const RecordedMessage &failure : o.fake.messages->shown.mid(1))
+            QVERIFY(failure.icon == MessageIcon::Critical && failure.text.startsWith(kOpenFailure)
+                    && failure.text.contains(QStringLiteral("formato antigo")));
         QCOMPARE(checksum(o.fake.databasePath()), original);
         QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
     }

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -120,11 +119,8 @@ QList<QStringList> sampleRows()
     return rows;
 }
 
-QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout)
+QString generate(const QString &generator, const QString &path, const QJsonArray &rows, const QStringList &options)
 {
-    QJsonArray rows;
-    for (const QStringList &row : sampleRows())
-        rows.append(QJsonArray::fromStringList(row));
     const QString rowsFile = path + QStringLiteral(".rows.json");
     {
         QFile file(rowsFile);
@@ -132,16 +128,21 @@ QString makeSampleFile(const QString &generator, const QString &path, bool older
             return file.errorString();
         file.write(QJsonDocument(rows).toJson());
     }
-    QStringList arguments{generator, path, QStringLiteral("--rows"), rowsFile};
-    if (olderLayout)
-        arguments << QStringLiteral("--jet3");
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), arguments);
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{generator, path, QStringLiteral("--rows"), rowsFile} + options);
     const bool finished = python.waitForFinished(60000);
     QFile::remove(rowsFile);
     if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
-        return QString::fromLocal8Bit(python.readAllStandardError());
+        return QStringLiteral("the fixture generator failed: ") + QString::fromLocal8Bit(python.readAllStandardError());
     return QString();
+}
+
+QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout)
+{
+    QJsonArray rows;
+    for (const QStringList &row : sampleRows())
+        rows.append(QJsonArray::fromStringList(row));
+    return generate(generator, path, rows, olderLayout ? QStringList{QStringLiteral("--jet3")} : QStringList());
 }
 
 QString Tally::line() const

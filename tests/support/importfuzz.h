@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,7 +23,11 @@ QByteArray damaged(const QByteArray &file, int pageSize, Damage damage, quint32 
 // The rows the sample files hold: [day, title, description], every
 // description different and none empty, some long enough for page chains.
 QList<QStringList> sampleRows();
-// Writes a sample file with the generator; empty when it worked, else why not.
+// Writes an old-format file of rows (JSON values, null for NULL) with the
+// fixture generator; empty when it worked, else why not.
+QString generate(const QString &generator, const QString &path, const QJsonArray &rows,
+                 const QStringList &options = {});
+// A file of the sample rows, in the older layout or the newer.
 QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout);
 
 // Runs tried; ended by a signal; still running after the limit; an exit
