@@ -2,7 +2,9 @@
 
 // Shared by the store's test programs: a fake program folder (today is
 // 10/03/2006) with its reminder database open, and looks at files and rows.
+#include "store/listreader.h"
 #include "store/modgeral.h"
+#include "store/reminderrows.h"
 #include "support/fakeplatform.h"
 
 #include <QCryptographicHash>
@@ -56,6 +58,19 @@ inline QStringList rowsIn(const QString &path, const QString &select)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("look"));
     return rows;
+}
+
+// The titles a list reads with statement, in its order.
+inline QStringList listed(const QSqlDatabase &db, const Statement &statement)
+{
+    ReminderRows rows;
+    ListReader reader(db);
+    if (!reader.read(statement, rows))
+        return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
+    QStringList titles;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        titles << rows.title(i);
+    return titles;
 }
 
 struct Store

@@ -175,8 +175,9 @@ private slots:
         QTest::newRow("day texts") << "data:text:30,titulo:text:255,descricao:memo"
             << rowsOf({QJsonArray{"31/02/2024", "Dia que não existe", secret}, QJsonArray{"amanhã", "Dia em palavras", "x"},
                        QJsonArray{"15/01/24", "Ano com dois dígitos", "y"}, QJsonArray{QJsonValue::Null, "Sem data", "z"},
-                       QJsonArray{"2024/01/15", "", "sem título"}, QJsonArray{"16.01.2024 08:00:00", "Este vem", "ok"}})
-            << QStringList{"2024/01/16|Este vem|ok"}
+                       QJsonArray{"2024/01/15", "", "sem título"}, QJsonArray{"16.01.2024 08:00:00", "Este vem", "ok"},
+                       QJsonArray{"31/12/9999", "O último dia", "fim"}})
+            << QStringList{"2024/01/16|Este vem|ok", "9999/12/31|O último dia|fim"}
             << QStringList{"Dia que não existe", secret, "\"31/02/2024\" não existe",
                            "\"amanhã\" não está em um formato conhecido", "\"15/01/24\" não tem um ano de quatro dígitos",
                            "Sem data", "não tem título", "sem título"};

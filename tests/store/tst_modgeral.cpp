@@ -4,6 +4,7 @@
 #include "storefixture.h"
 #include "support/startupfiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
 
@@ -192,6 +193,12 @@ private slots:
         QCOMPARE(rowsIn(s.fake.databasePath(), everyRow), before);
         QVERIFY(!removal.canUndo());
         QVERIFY(!removal.undo(store, &error));
+        // A row whose key was taken meanwhile cannot come back: said so, and the undo is kept.
+        QVERIFY(removal.remove(store, 3, &error));
+        QVERIFY(startupfiles::asAnotherProgram(s.fake.databasePath(), {"insert into lembrete (rowid, data, titulo) "
+                                                                       "values (3, '2006/03/14', 'Outro')"}));
+        QVERIFY(!removal.undo(store, &error));
+        QVERIFY(removal.canUndo());
     }
 
     void everyChangeFirstCopiesTheDatabaseOnceADayKeepingSeven()
@@ -224,15 +231,18 @@ private slots:
     {
         QTest::addColumn<bool>("copyEndsFirst");
         QTest::addColumn<bool>("programEndsDuringCopy");
-        QTest::newRow("copy made before the change") << true << false;
-        QTest::newRow("change while the copy runs") << false << false;
-        QTest::newRow("program ends during the copy") << false << true;
+        QTest::addColumn<bool>("otherRunNamesItFirst"); // another run of the program made the day's copy meanwhile
+        QTest::newRow("copy made before the change") << true << false << false;
+        QTest::newRow("change while the copy runs") << false << false << false;
+        QTest::newRow("program ends during the copy") << false << true << false;
+        QTest::newRow("another run names its copy first") << false << false << true;
     }
 
     void theDayCopyIsMadeAheadAndTheFirstChangeWaitsForIt()
     {
         QFETCH(bool, copyEndsFirst);
         QFETCH(bool, programEndsDuringCopy);
+        QFETCH(bool, otherRunNamesItFirst);
         FakePlatform fake;
         fake.createEmptyDatabase();
         const QDir copies(DailyCopy::folderFor(fake.databasePath()));
@@ -246,6 +256,10 @@ private slots:
                                "insert into lembrete (data, titulo, descricao) "
                                "select '2006/03/10', i, replace(hex(zeroblob(500)), '0', 'x') from n").arg(kRows)));
             store.makeDailyCopyAhead();
+            if (otherRunNamesItFirst) {
+                QTRY_VERIFY(QFileInfo::exists(copy + QStringLiteral(".parcial-%1").arg(QCoreApplication::applicationPid())));
+                QVERIFY(writeFile(copy, "a copy of another run"));
+            }
             if (copyEndsFirst)
                 QTRY_VERIFY(QFileInfo::exists(copy));
             if (!programEndsDuringCopy)
@@ -255,7 +269,9 @@ private slots:
         const bool made = QFileInfo::exists(copy);
         QVERIFY(programEndsDuringCopy || made);
         QCOMPARE(copies.entryList(QDir::Files), made ? QStringList{copy.section('/', -1)} : QStringList());
-        if (made)
+        if (otherRunNamesItFirst)
+            QCOMPARE(fileBytes(copy), QByteArray("a copy of another run"));
+        else if (made)
             QCOMPARE(rowsIn(copy, kCount), QStringList{QString::number(kRows)});
         QVERIFY(fake.messages->shown.isEmpty());
     }

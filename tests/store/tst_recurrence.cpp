@@ -69,6 +69,7 @@ private slots:
         const Series s{days(c.first).value(0), c.rule, days(c.exceptions)};
         const QDate from = days(c.from).value(0), to = days(c.to).value(0);
         QCOMPARE(occurrencesBetween(s, from, to), days(c.expected));
+        QCOMPARE(occurrencesBetween(s, from, to, 2), days(c.expected).mid(0, 2)); // at most as many as asked
         // The days looked ahead over and the first one after them, which tells a series that goes on.
         QList<QDate> ahead = days(c.expected);
         if (const QDate after = nextOccurrence(s, to.addDays(1)); after.isValid())

@@ -1,6 +1,4 @@
 #include "exchange/reminderexchange.h"
-#include "store/listreader.h"
-#include "store/reminderrows.h"
 #include "store/remindersearch.h"
 #include "store/removalundo.h"
 #include "store/searchindex.h"
@@ -32,16 +30,7 @@ struct Indexed : Store
 
     QStringList read(const Statement &statement)
     {
-        ReminderRows rows;
-        ListReader reader(store.connection());
-        if (statement.text.isEmpty())
-            return {};
-        if (!reader.read(statement, rows))
-            return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
-        QStringList list;
-        for (qsizetype i = 0; i < rows.size(); ++i)
-            list << rows.title(i);
-        return list;
+        return statement.text.isEmpty() ? QStringList() : listed(store.connection(), statement);
     }
 
     void asAnotherProgram(const QStringList &statements)

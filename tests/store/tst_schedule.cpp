@@ -1,8 +1,6 @@
 // The reminders with a time or a repetition as the lists take them, and the
 // changes to one day of a series, on a real database. Today is 10/03/2006.
-#include "store/listreader.h"
 #include "store/occurrences.h"
-#include "store/reminderrows.h"
 #include "store/schedule.h"
 #include "storefixture.h"
 
@@ -108,17 +106,19 @@ private slots:
         s.add("2006/03/10", "Almoço", "", "12:00");
         s.add("2006/03/10", "Meia-noite", "", "00:00");
         s.add("2006/03/10", "Dia todo");
+        s.add("2006/03/10", "Almoço", "", "12:00"); // the same title at the same time: in the order of entry
         QVERIFY(s.refresh(day("2006/03/10")));
         const std::vector<Schedule::Entry> entries = s.schedule.listed();
-        QCOMPARE(s.shown(entries), QStringList({"2006/03/10 Maria", "2006/03/10 Meia-noite@0", "2006/03/10 Almoço@720"}));
+        QCOMPARE(s.shown(entries), QStringList({"2006/03/10 Maria", "2006/03/10 Meia-noite@0", "2006/03/10 Almoço@720",
+                                                "2006/03/10 Almoço@720"}));
         // As a list reads them among the day's other rows, each with its time, midnight too.
         ReminderRows rows;
         QVERIFY(ListReader(s.store.connection()).read(modgeral::oneDay(day("2006/03/10")), rows, s.schedule,
                                                       s.schedule.between(day("2006/03/10"), day("2006/03/10"))));
         QStringList read;
         for (qsizetype i = 0; i < rows.size(); ++i)
-            read << rows.title(i) + QLatin1Char('@') + QString::number(rows.minutes(i));
-        QCOMPARE(read, QStringList({"Dia todo@-1", "Maria@-1", "Meia-noite@0", "Almoço@720"}));
+            read << QStringLiteral("%1@%2#%3").arg(rows.title(i)).arg(rows.minutes(i)).arg(rows.key(i));
+        QCOMPARE(read, QStringList({"Dia todo@-1#4", "Maria@-1#1", "Meia-noite@0#3", "Almoço@720#2", "Almoço@720#5"}));
         const Schedule::Entry &maria = entries[0];
         const Schedule::Entry &lunch = entries[2];
         const QDate today = day("2006/03/10");

@@ -59,6 +59,10 @@ private slots:
                         "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
             << true;
         QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
+        QTest::newRow("next day among the entry's own") << QDate() << saved
+                                                        << "update lembrete_proxima set dias = 1, depois = desde" << true;
+        QTest::newRow("days found past 9999") << QDate() << saved // 5373484: 31/12/9999 as a day number
+            << "update lembrete_proxima set desde = 5373474, dias = 1, depois = 5373484" << true;
     }
 
     void cachedDaysListTheSameAsSteppingTheRules()
@@ -155,6 +159,20 @@ private slots:
         for (const Schedule::Row &row : schedule.rows())
             soon += recurrence::occurrencesBetween(row.series, today, today.addDays(15)).size();
         QCOMPARE(qsizetype(schedule.between(today, today.addDays(15)).size()), soon);
+    }
+
+    // A write of the days found that the file refuses is told, and the days stay to be written later.
+    void aRefusedWriteOfTheDaysFoundIsKeptForLater()
+    {
+        Store s;
+        s.add("2006/01/02", "Semanal", "FREQ=WEEKLY");
+        QVERIFY(s.exec("create trigger recusa before insert on lembrete_proxima begin select raise(abort, 'recusado'); end"));
+        Schedule schedule;
+        QString error;
+        QVERIFY(schedule.refresh(s.store.connection(), s.fake.databasePath(), day("2006/03/10"), &error));
+        QVERIFY(!schedule.save(s.store.connection(), &error));
+        QVERIFY2(error.contains(QStringLiteral("recusado")), qPrintable(error));
+        QVERIFY(schedule.hasUnsaved());
     }
 
     void anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem()

@@ -1,6 +1,4 @@
-#include "store/listreader.h"
 #include "store/reminderindexes.h"
-#include "store/reminderrows.h"
 #include "store/remindersearch.h"
 #include "store/searchindex.h"
 #include "store/startupwork.h"
@@ -11,13 +9,7 @@ namespace {
 
 QStringList found(const QSqlDatabase &db, const QString &typed)
 {
-    ReminderRows rows;
-    ListReader reader(db);
-    if (!reader.read(remindersearch::statement(remindersearch::words(typed)), rows))
-        return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
-    QStringList titles;
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        titles << rows.title(i);
+    QStringList titles = listed(db, remindersearch::statement(remindersearch::words(typed)));
     titles.sort();
     return titles;
 }
