@@ -59,10 +59,6 @@ private slots:
                         "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
             << true;
         QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
-        QTest::newRow("next day among the entry's own") << QDate() << saved
-                                                        << "update lembrete_proxima set dias = 1, depois = desde" << true;
-        QTest::newRow("days found past 9999") << QDate() << saved // 5373484: 31/12/9999 as a day number
-            << "update lembrete_proxima set desde = 5373474, dias = 1, depois = 5373484" << true;
     }
 
     void cachedDaysListTheSameAsSteppingTheRules()
