@@ -21,12 +21,19 @@ class tst_ImportFuzz : public QObject
     Q_OBJECT
 
 private slots:
+    // The sample files themselves import whole: the fuzz below could pass by refusing everything.
     void initTestCase()
     {
-        for (const bool older : {true, false}) {
-            const QString path = m_dir.filePath(older ? QStringLiteral("jet3.mdb") : QStringLiteral("jet4.mdb"));
-            const QString failure = importfuzz::makeSampleFile(QStringLiteral(JET_FIXTURE_TOOL), path, older);
+        for (const QString format : {"jet3", "jet4"}) {
+            const QString path = m_dir.filePath(format + QStringLiteral(".mdb"));
+            const QString failure = importfuzz::makeSampleFile(QStringLiteral(JET_FIXTURE_TOOL), path, format == "jet3");
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            QFile sample(path);
+            QVERIFY(sample.open(QIODevice::ReadOnly));
+            importfuzz::ImportBench bench(QStringLiteral(LEMBRETE_PROGRAM_DIR));
+            importfuzz::Tally tally;
+            bench.run(sample.readAll(), kHangLimitMs, &tally);
+            QCOMPARE(tally.imported, 1);
         }
     }
 
@@ -59,26 +66,7 @@ private slots:
             bench.run(importfuzz::damaged(original, pageSize, damage, seed), kHangLimitMs, &tally);
         qInfo("%s", qPrintable(tally.line()));
         QCOMPARE(tally.tried, kSeedsPerRow);
-        QCOMPARE(tally.crashed, 0);
-        QCOMPARE(tally.hung, 0);
-        QCOMPARE(tally.badExit, 0);
-        QCOMPARE(tally.changed, 0);
-        QCOMPARE(tally.emptied, 0);
-    }
-
-    void theUndamagedSampleImportsWhole()
-    {
-        // The check above could pass by refusing everything; the sample itself goes through.
-        for (const auto &[format, pageSize] : {std::pair{QStringLiteral("jet3"), 2048},
-                                               std::pair{QStringLiteral("jet4"), 4096}}) {
-            Q_UNUSED(pageSize);
-            QFile sample(m_dir.filePath(format + QStringLiteral(".mdb")));
-            QVERIFY(sample.open(QIODevice::ReadOnly));
-            importfuzz::ImportBench bench(QStringLiteral(LEMBRETE_PROGRAM_DIR));
-            importfuzz::Tally tally;
-            bench.run(sample.readAll(), kHangLimitMs, &tally);
-            QCOMPARE(tally.imported, 1);
-        }
+        QCOMPARE(tally.crashed + tally.hung + tally.badExit + tally.changed + tally.emptied, 0);
     }
 
 private:

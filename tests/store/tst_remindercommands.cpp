@@ -2,16 +2,11 @@
 // (today is 10/03/2006).
 #include "settings/settingsstore.h"
 #include "store/dailycopy.h"
-#include "store/modgeral.h"
 #include "store/remindercommands.h"
-#include "support/fakeplatform.h"
+#include "storefixture.h"
+#include "support/startupfiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTest>
 #include <QTextStream>
 
 using remindercommands::ListFormat;
@@ -25,62 +20,37 @@ struct Run
     QString err;
 };
 
-void addRows(modgeral &store, const QList<QStringList> &rows)
+// Runs a command (listReminders or addReminder) with its own store, as the program does.
+template<class Command>
+Run run(FakePlatform &fake, Command command)
 {
-    for (const QStringList &row : rows)
-        QVERIFY(store.appendReminder(row.at(0), row.at(1), row.value(2)));
+    modgeral store(fake.platform());
+    Run run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = command(store, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+Run list(FakePlatform &fake, const QString &view, ListFormat format = ListFormat::Text)
+{
+    return run(fake, [&](modgeral &store, QTextStream &out, QTextStream &err) {
+        return remindercommands::listReminders(store, fake.platform(), view, format, out, err);
+    });
+}
+
+Run add(FakePlatform &fake, const QString &day, const QString &title, const QString &description = QString())
+{
+    return run(fake, [&](modgeral &store, QTextStream &out, QTextStream &err) {
+        return remindercommands::addReminder(store, fake.platform(), day, title, description, out, err);
+    });
 }
 
 QStringList storedRows(const QString &path)
 {
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("look"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(QStringLiteral("select data, titulo, descricao from lembrete order by rowid"), db);
-        while (query.next())
-            rows << query.value(0).toString() + QLatin1Char('|') + query.value(1).toString() + QLatin1Char('|')
-                    + query.value(2).toString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("look"));
-    return rows;
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A reminder database whose day-and-title index has a page overwritten: its
-// check at the first open finds it damaged.
-QByteArray damagedDatabase()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("x.db"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        db.transaction();
-        query.exec(QStringLiteral("create table lembrete (id integer primary key autoincrement, data text not null, "
-                                  "titulo text not null, descricao text not null default '')"));
-        for (int i = 0; i < 2000; ++i)
-            query.exec(QStringLiteral("insert into lembrete (data, titulo, descricao) values ('2006/%1/10', "
-                                      "'Lembrete %2', '%3')")
-                           .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                           .arg(i, 4, 10, QLatin1Char('0'))
-                           .arg(QString(200, QLatin1Char('x'))));
-        query.exec(QStringLiteral("create index lembrete_data on lembrete (data, titulo)"));
-        db.commit();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
-    QByteArray bytes = contentOf(path);
-    const qsizetype page = (bytes.size() / 4096 - 4) * 4096;
-    bytes.replace(page + 100, 3900, QByteArray(3900, '\x55'));
-    return bytes;
+    return rowsIn(path, QStringLiteral("select data, titulo, descricao from lembrete order by rowid"));
 }
 
 } // namespace
@@ -89,36 +59,12 @@ class ReminderCommandsTest : public QObject
 {
     Q_OBJECT
 
-    Run list(FakePlatform &fake, const QString &view, ListFormat format = ListFormat::Text)
-    {
-        modgeral store(fake.platform());
-        Run run;
-        QTextStream out(&run.out);
-        QTextStream err(&run.err);
-        run.status = remindercommands::listReminders(store, fake.platform(), view, format, out, err);
-        out.flush();
-        err.flush();
-        return run;
-    }
-
-    Run add(FakePlatform &fake, const QString &day, const QString &title, const QString &description = QString())
-    {
-        modgeral store(fake.platform());
-        Run run;
-        QTextStream out(&run.out);
-        QTextStream err(&run.err);
-        run.status = remindercommands::addReminder(store, fake.platform(), day, title, description, out, err);
-        out.flush();
-        err.flush();
-        return run;
-    }
-
 private slots:
     void listsAViewInTheWindowsOrder_data()
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("saved");
-        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("lines"); // none: the view is refused
 
         const QString past = QStringLiteral("01/03/2006     -9 dias  Passado\n");
         const QString today = QStringLiteral("10/03/2006      0 dias  Academia\n"
@@ -137,6 +83,7 @@ private slots:
         QTest::newRow("15dias") << "15dias" << "Todos" << today + tomorrow + week + fortnight;
         QTest::newRow("the saved view") << "" << "7dias" << today + tomorrow + week;
         QTest::newRow("a saved value of no view lists all") << "" << "semana" << all;
+        QTest::newRow("an unknown view is refused") << "semana" << "Todos" << "";
     }
 
     void listsAViewInTheWindowsOrder()
@@ -144,117 +91,81 @@ private slots:
         QFETCH(QString, view);
         QFETCH(QString, saved);
         QFETCH(QString, lines);
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        {
-            modgeral store(fake.platform());
-            store.abrirbanco();
-            addRows(store, {{"2006/03/26", "Depois"},
-                            {"2006/03/10", "Dentista"},
-                            {"2006/03/17", "Uma semana"},
-                            {"2006/03/01", "Passado"},
-                            {"2006/03/11", "Feira"},
-                            {"2006/03/10", "dentista"},
-                            {"2006/03/25", "Quinze dias"},
-                            {"2006/03/10", "Academia"}});
-        }
-        fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
-
-        const Run run = list(fake, view);
-        QCOMPARE(run.err, QString());
+        const int status = lines.isEmpty() ? 2 : 0;
+        Store s;
+        for (const char *row : {"2006/03/26|Depois", "2006/03/10|Dentista", "2006/03/17|Uma semana", "2006/03/01|Passado",
+                                "2006/03/11|Feira", "2006/03/10|dentista", "2006/03/25|Quinze dias", "2006/03/10|Academia"})
+            s.add(QByteArray(row).left(10).constData(), row + 11);
+        s.fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
+        const Run run = list(s.fake, view);
+        QCOMPARE(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: ") + view), status != 0);
         QCOMPARE(run.out, lines);
-        QCOMPARE(run.status, 0);
-    }
-
-    void anUnknownViewIsRefused()
-    {
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        const Run run = list(fake, QStringLiteral("semana"));
-        QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: semana")), qPrintable(run.err));
-        QCOMPARE(run.out, QString());
+        QCOMPARE(run.status, status);
     }
 
     void tsvKeepsEachReminderOnOneLine_data()
     {
-        QTest::addColumn<QString>("storedDay");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
+        QTest::addColumn<QStringList>("stored"); // day, title, description
         QTest::addColumn<QString>("line");
 
-        QTest::newRow("plain") << "2006/03/12" << "Dentista" << "Levar exames"
+        QTest::newRow("plain") << QStringList{"2006/03/12", "Dentista", "Levar exames"}
                                << "12/03/2006\t2\tDentista\tLevar exames\n";
-        QTest::newRow("the editor's line breaks") << "2006/03/09" << "Ontem" << "linha 1\r\nlinha 2\r\n"
+        QTest::newRow("the editor's line breaks") << QStringList{"2006/03/09", "Ontem", "linha 1\r\nlinha 2\r\n"}
                                                   << "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n";
-        QTest::newRow("other programs' line breaks") << "2006/03/10" << "Título\nquebrado" << "a\nb\rc"
+        QTest::newRow("other programs' line breaks") << QStringList{"2006/03/10", "Título\nquebrado", "a\nb\rc"}
                                                      << "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n";
-        QTest::newRow("tabs and backslashes") << "2006/03/10" << "C:\\temp\tx" << "\\n literal"
+        QTest::newRow("tabs and backslashes") << QStringList{"2006/03/10", "C:\\temp\tx", "\\n literal"}
                                               << "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n";
-        QTest::newRow("a day edited by hand") << "amanhã" << "Estranho" << ""
+        QTest::newRow("a day edited by hand") << QStringList{"amanhã", "Estranho", ""}
                                               << "amanhã\t\tEstranho\t\n";
     }
 
     void tsvKeepsEachReminderOnOneLine()
     {
-        QFETCH(QString, storedDay);
-        QFETCH(QString, title);
-        QFETCH(QString, description);
+        QFETCH(QStringList, stored);
         QFETCH(QString, line);
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        {
-            modgeral store(fake.platform());
-            store.abrirbanco();
-            addRows(store, {{storedDay, title, description}});
-        }
-        const Run run = list(fake, QStringLiteral("todos"), ListFormat::Tsv);
+        Store s;
+        QVERIFY(s.store.appendReminder(stored[0], stored[1], stored[2]));
+        const Run run = list(s.fake, QStringLiteral("todos"), ListFormat::Tsv);
         QCOMPARE(run.out, line);
         QCOMPARE(run.status, 0);
     }
 
     void addsAReminderWithTheEditorsChecks_data()
     {
-        QTest::addColumn<QString>("day");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("stored"); // the row written, or empty
-        QTest::addColumn<QString>("printed"); // what standard output or, on failure, standard error says
+        QTest::addColumn<QStringList>("typed"); // day, title, description
+        QTest::addColumn<QString>("stored");    // the row written; none: refused with status 2
+        QTest::addColumn<QString>("printed");   // what standard output or, on failure, standard error says
 
         const QString error = QStringLiteral("Erro: Ocorreu o seguinte erro: ");
-        QTest::newRow("a typed day") << "25/12/2006" << "Natal" << "Ceia\nPresentes" << 0
+        QTest::newRow("a typed day") << QStringList{"25/12/2006", "Natal", "Ceia\nPresentes"}
                                      << "2006/12/25|Natal|Ceia\r\nPresentes"
                                      << "Lembrete cadastrado com sucesso!\n25/12/2006    290 dias  Natal\n";
-        QTest::newRow("hoje") << "hoje" << "Dentista" << "" << 0 << "2006/03/10|Dentista|"
+        QTest::newRow("hoje") << QStringList{"hoje", "Dentista", ""} << "2006/03/10|Dentista|"
                               << "Lembrete cadastrado com sucesso!\n10/03/2006      0 dias  Dentista\n";
-        QTest::newRow("amanhã") << "Amanhã" << "Feira" << "" << 0 << "2006/03/11|Feira|"
+        QTest::newRow("amanhã") << QStringList{"Amanhã", "Feira", ""} << "2006/03/11|Feira|"
                                 << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("amanha") << "amanha" << "Feira" << "" << 0 << "2006/03/11|Feira|"
+        QTest::newRow("amanha") << QStringList{"amanha", "Feira", ""} << "2006/03/11|Feira|"
                                 << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("a day that does not exist")
-            << "31/02/2006" << "Natal" << "" << 2 << ""
+        QTest::newRow("a day that does not exist") << QStringList{"31/02/2006", "Natal", ""} << ""
             << error + "A data \"31/02/2006\" não existe no calendário.\n";
-        QTest::newRow("a day in another form") << "2006-12-25" << "Natal" << "" << 2 << ""
+        QTest::newRow("a day in another form") << QStringList{"2006-12-25", "Natal", ""} << ""
                                                << error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n";
-        QTest::newRow("no day") << " " << "Natal" << "" << 2 << ""
+        QTest::newRow("no day") << QStringList{" ", "Natal", ""} << ""
                                 << "Aviso: O campo data é de preenchimento obrigatório!\n";
-        QTest::newRow("a blank title") << "hoje" << "   " << "algo" << 2 << ""
+        QTest::newRow("a blank title") << QStringList{"hoje", "   ", "algo"} << ""
                                        << "Aviso: O campo título é de preenchimento obrigatório!\n";
     }
 
     void addsAReminderWithTheEditorsChecks()
     {
-        QFETCH(QString, day);
-        QFETCH(QString, title);
-        QFETCH(QString, description);
-        QFETCH(int, status);
+        QFETCH(QStringList, typed);
         QFETCH(QString, stored);
         QFETCH(QString, printed);
         FakePlatform fake;
         fake.createEmptyDatabase();
-
-        const Run run = add(fake, day, title, description);
+        const int status = stored.isEmpty() ? 2 : 0;
+        const Run run = add(fake, typed[0], typed[1], typed[2]);
         QCOMPARE(status == 0 ? run.out : run.err, printed);
         QCOMPARE(status == 0 ? run.err : run.out, QString());
         QCOMPARE(run.status, status);
@@ -264,17 +175,11 @@ private slots:
     // The day's copy is made before the first change, as the editor's save makes it.
     void addingCopiesTheDatabaseFirst()
     {
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        {
-            modgeral store(fake.platform());
-            store.abrirbanco();
-            addRows(store, {{"2006/03/01", "Antes"}});
-        }
+        Store s;
+        FakePlatform &fake = s.fake;
+        s.add("2006/03/01", "Antes");
         const QString copy = QDir(DailyCopy::folderFor(fake.databasePath()))
                                  .filePath(DailyCopy::fileNameFor(fake.platform().clock().today()));
-        QVERIFY(QFile::remove(copy));
-
         QCOMPARE(add(fake, QStringLiteral("hoje"), QStringLiteral("Depois")).status, 0);
         QCOMPARE(storedRows(copy), QStringList{"2006/03/01|Antes|"});
         QCOMPARE(storedRows(fake.databasePath()), (QStringList{"2006/03/01|Antes|", "2006/03/10|Depois|"}));
@@ -283,19 +188,15 @@ private slots:
     void aDamagedDatabaseIsRefusedAndKept()
     {
         FakePlatform fake;
-        const QByteArray damaged = damagedDatabase();
-        {
-            QFile file(fake.databasePath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(damaged);
-        }
+        const QByteArray damaged = startupfiles::reminders(3000, true);
+        QVERIFY(writeFile(fake.databasePath(), damaged));
         const Run run = add(fake, QStringLiteral("hoje"), QStringLiteral("Novo"));
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QString());
         QVERIFY2(run.err.contains(QStringLiteral("Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está "
                                                  "danificado")),
                  qPrintable(run.err));
-        QCOMPARE(contentOf(fake.databasePath()), damaged);
+        QCOMPARE(fileBytes(fake.databasePath()), damaged);
     }
 };
 

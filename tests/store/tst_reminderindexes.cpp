@@ -1,42 +1,20 @@
 #include "exchange/reminderexchange.h"
-#include "store/listreader.h"
-#include "store/modgeral.h"
-#include "store/reminderrows.h"
 #include "store/remindersearch.h"
 #include "store/removalundo.h"
 #include "store/searchindex.h"
 #include "store/titlematch.h"
-#include "support/fakeplatform.h"
+#include "storefixture.h"
+#include "support/startupfiles.h"
 
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList titles(const ReminderRows &rows)
-{
-    QStringList list;
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        list << rows.title(i);
-    return list;
-}
-
 // A store over a fresh database holding "title|description" rows, all on one day.
-struct Store
+struct Indexed : Store
 {
-    explicit Store(const QStringList &reminders = {})
+    explicit Indexed(const QStringList &reminders = {})
     {
-        fake.createEmptyDatabase();
-        store.abrirbanco();
         for (const QString &row : reminders)
             store.appendReminder(QStringLiteral("2006/03/10"), row.section(u'|', 0, 0), row.section(u'|', 1));
     }
@@ -52,41 +30,14 @@ struct Store
 
     QStringList read(const Statement &statement)
     {
-        ReminderRows rows;
-        if (statement.text.isEmpty())
-            return {};
-        ListReader reader(store.connection());
-        if (!reader.read(statement, rows))
-            return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
-        return titles(rows);
+        return statement.text.isEmpty() ? QStringList() : listed(store.connection(), statement);
     }
 
-    QStringList titled(const QString &title)
-    {
-        QStringList list;
-        if (!store.openRecordset(modgeral::titleQuery(title)))
-            return {QStringLiteral("<falhou: ") + store.lastError() + QLatin1Char('>')};
-        while (store.recordset().next())
-            list << store.recordset().value(2).toString();
-        return list;
-    }
-
-    // Runs statements on a connection of another program: no functions of ours.
     void asAnotherProgram(const QStringList &statements)
     {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outro"));
-            db.setDatabaseName(fake.databasePath());
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            for (const QString &statement : statements)
-                QVERIFY2(query.exec(statement), qPrintable(statement));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("outro"));
+        QString failed;
+        QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), statements, &failed), qPrintable(failed));
     }
-
-    FakePlatform fake;
-    modgeral store{fake.platform()};
 };
 
 const QStringList kReminders{"Ação de graças|missa às dez", "Dentista|levar o cartão do convênio",
@@ -125,13 +76,13 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, titles);
-        Store s(kReminders);
+        Indexed s(kReminders);
         QCOMPARE(s.found(typed), titles);
     }
 
     void theSearchFollowsEveryChangeOfTheReminders()
     {
-        Store s(kReminders);
+        Indexed s(kReminders);
         s.store.setEditStatement(modgeral::titleQuery(QStringLiteral("dentista")));
         QVERIFY(s.store.updateReminder(QStringLiteral("2006/03/11"), QStringLiteral("Ortodontista"),
                                        QStringLiteral("aparelho")));
@@ -140,11 +91,7 @@ private slots:
 
         RemovalUndo removal;
         QString error;
-        QVERIFY(s.store.openRecordset(modgeral::titleQuery(QStringLiteral("ortodontista"))));
-        QVERIFY(s.store.recordset().next());
-        const qint64 key = s.store.recordset().value(0).toLongLong();
-        s.store.closeRecordset();
-        QVERIFY(removal.remove(s.store, key, &error));
+        QVERIFY(removal.remove(s.store, 2, &error)); // the dentist's row, edited above
         QCOMPARE(s.found(QStringLiteral("aparelho")), QStringList());
         QVERIFY(removal.undo(s.store, &error));
         QCOMPARE(s.found(QStringLiteral("aparelho")), QStringList{"Ortodontista"});
@@ -166,7 +113,7 @@ private slots:
 
     void aLongResultStopsOneRowPastTheListedMost()
     {
-        Store s;
+        Indexed s;
         QSqlDatabase db = s.store.connection();
         QVERIFY(db.transaction());
         for (int i = 0; i <= remindersearch::kMaxListed + 5; ++i)
@@ -204,7 +151,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, asked);
         const bool equal = stored.compare(asked, Qt::CaseInsensitive) == 0;
-        Store s({asked + QLatin1Char('|'), QStringLiteral("Outro|") + stored});
+        Indexed s({asked + QLatin1Char('|'), QStringLiteral("Outro|") + stored});
         const auto shared = [&] {
             bool found = true;
             return titlematch::otherHasTitle(s.store.connection(), 1, asked, &found) && found;
@@ -218,28 +165,26 @@ private slots:
         QCOMPARE(shared(), equal);
         s.asAnotherProgram({"drop table lembrete_busca"});
         QCOMPARE(shared(), equal);
-        QCOMPARE(s.titled(asked).size(), equal ? 2 : 1);
+        QCOMPARE(s.titles(modgeral::titleQuery(asked)).size(), equal ? 2 : 1);
     }
 
     void anEarlierVersionsTitleKeyIndexIsDroppedOnOpen()
     {
-        Store s(kReminders);
+        Indexed s(kReminders);
         s.asAnotherProgram({"alter table lembrete add column titulo_chave text",
                             "create index lembrete_titulo_chave on lembrete (titulo_chave)"});
         s.store.abrirbanco();
-        QSqlQuery query(s.store.connection());
-        QVERIFY(query.exec(QStringLiteral("select count(*) from sqlite_master where name = 'lembrete_titulo_chave'")));
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toInt(), 0);
+        QCOMPARE(rowsIn(s.fake.databasePath(), "select count(*) from sqlite_master where name = 'lembrete_titulo_chave'"),
+                 QStringList{"0"});
         QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Ótimo"), QString()));
-        QCOMPARE(s.titled(QStringLiteral("ótimo dia")), QStringList{"ÓTIMO dia"});
+        QCOMPARE(s.titles(modgeral::titleQuery(QStringLiteral("ótimo dia"))), QStringList{"ÓTIMO dia"});
     }
 
     // Many items go into the index in one statement at the end; a failed
     // import leaves the file as it was, index included.
     void aLargeImportIsSearchableAndAFailedOneChangesNothing()
     {
-        Store s(kReminders);
+        Indexed s(kReminders);
         QTemporaryDir folder;
         const auto calendar = [&](const QString &name, const QString &lastTitle) {
             QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//teste//PT\r\n";

@@ -1,53 +1,24 @@
 // The reminders with a time or a repetition as the lists take them, and the
 // changes to one day of a series, on a real database. Today is 10/03/2006.
-#include "store/modgeral.h"
 #include "store/occurrences.h"
 #include "store/schedule.h"
-#include "support/fakeplatform.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTest>
+#include "storefixture.h"
 
 namespace {
 
-QDate day(const char *text)
+QString line(const Schedule::Row &row, const QDate &d)
 {
-    return QDate::fromString(QLatin1String(text), QStringLiteral("yyyy/MM/dd"));
+    return d.toString(QStringLiteral("yyyy/MM/dd ")) + QString::fromUtf8(row.title)
+        + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
 }
 
-struct Store
+struct Timed : Store
 {
-    Store()
-    {
-        fake.createEmptyDatabase();
-        store.abrirbanco();
-    }
-
-    qint64 add(const char *first, const char *title, const char *rule, const char *time = "")
-    {
-        QSqlQuery query(store.connection());
-        query.prepare(QStringLiteral("insert into lembrete (data, titulo, descricao, hora, repeticao) "
-                                     "values (?, ?, '', nullif(?, ''), nullif(?, ''))"));
-        query.addBindValue(QString::fromUtf8(first));
-        query.addBindValue(QString::fromUtf8(title));
-        query.addBindValue(QString::fromUtf8(time));
-        query.addBindValue(QString::fromUtf8(rule));
-        if (!query.exec())
-            qWarning() << query.lastError().text();
-        return query.lastInsertId().toLongLong();
-    }
-
-    // "day title" per entry, the title with its time.
     QStringList shown(const std::vector<Schedule::Entry> &entries) const
     {
         QStringList lines;
-        for (const Schedule::Entry &entry : entries) {
-            const Schedule::Row &row = schedule.rows()[size_t(entry.row)];
-            lines << entry.day.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char(' ')
-                    + QString::fromUtf8(row.title)
-                    + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
-        }
+        for (const Schedule::Entry &entry : entries)
+            lines << line(schedule.rows()[size_t(entry.row)], entry.day);
         return lines;
     }
 
@@ -60,15 +31,6 @@ struct Store
         return ok;
     }
 
-    QString column(qint64 key, const char *name)
-    {
-        QSqlQuery query(store.connection());
-        query.exec(QStringLiteral("select %1 from lembrete where rowid = %2").arg(QLatin1String(name)).arg(key));
-        return query.next() ? query.value(0).toString() : QStringLiteral("<nenhuma>");
-    }
-
-    FakePlatform fake;
-    modgeral store{fake.platform()};
     Schedule schedule;
 };
 
@@ -77,198 +39,187 @@ struct Store
 class tst_schedule : public QObject
 {
     Q_OBJECT
+
 private slots:
-    void allListsEachReminderOnItsNextDayAcrossTheYearEnd();
-    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting_data();
-    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting();
-    void entriesGoAmongDayOnlyRowsAsSQLiteOrdersThem();
-    void aChangedFileIsReadAgain();
-    void oneOccurrenceRemovedOrEditedLeavesTheSeries();
-    void farMonthsAndDaysAgreeWithEachDayOnItsOwn_data();
-    void farMonthsAndDaysAgreeWithEachDayOnItsOwn();
+    void allListsEachReminderOnItsNextDayAcrossTheYearEnd()
+    {
+        Timed s;
+        s.add("2025/12/02", "Aula", "FREQ=WEEKLY");
+        s.add("2025/12/01", "Curso", "FREQ=WEEKLY;COUNT=3");
+        s.add("2025/12/31", "Ceia", "", "20:00");
+        s.add("2026/01/06", "Reis", "FREQ=YEARLY");
+        s.add("2025/12/31", "Dia todo"); // day-only and once: not one of these rows
+        QVERIFY(s.refresh(day("2025/12/31")));
+        QCOMPARE(s.schedule.rows().size(), size_t(4));
+        QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
+                                                             "2026/01/06 Aula", "2026/01/06 Reis"}));
+        // The next day: the year has turned, nothing of the file changed.
+        QVERIFY(s.refresh(day("2026/01/07")));
+        QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
+                                                             "2026/01/13 Aula", "2027/01/06 Reis"}));
+    }
+
+    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting_data()
+    {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QStringList>("expected");
+        const QString early = QStringLiteral(" Diário cedo@480");
+        QStringList week{"2006/03/10 Diário", "2006/03/10" + early};
+        for (int d = 11; d <= 17; ++d)
+            week << (d == 14 ? QStringList{"2006/03/14 Semanal"} : QStringList()) << QStringLiteral("2006/03/%1").arg(d) + early;
+        QTest::newRow("today") << day("2006/03/10") << day("2006/03/10") << week.mid(0, 2);
+        QTest::newRow("7 days") << day("2006/03/10") << day("2006/03/17") << week;
+        QTest::newRow("after the counted ones") << day("2006/04/04") << day("2006/04/04")
+                                                << QStringList({"2006/04/04 Semanal", "2006/04/04" + early});
+        QTest::newRow("before the counted day") << day("2006/03/07") << day("2006/03/07")
+                                                << QStringList({"2006/03/07 Semanal", "2006/03/07" + early});
+    }
+
+    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting()
+    {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QStringList, expected);
+        Timed s;
+        s.add("2006/02/07", "Semanal", "FREQ=WEEKLY");
+        s.add("2006/03/01", "Diário cedo", "FREQ=DAILY", "08:00");
+        s.add("2006/03/10", "Diário", "FREQ=DAILY;COUNT=1");
+        QVERIFY(s.refresh(day("2006/03/10")));
+        const QStringList counted = s.shown(s.schedule.between(from, to));
+        QCOMPARE(counted, expected);
+        // The same rows computed from the rules alone, with nothing counted ahead.
+        QStringList computed;
+        for (const Schedule::Row &row : s.schedule.rows())
+            for (const QDate &d : recurrence::occurrencesBetween(row.series, from, to))
+                computed << line(row, d);
+        QStringList sorted = counted;
+        sorted.sort();
+        computed.sort();
+        QCOMPARE(sorted, computed);
+    }
+
+    void entriesGoAmongDayOnlyRowsAsSQLiteOrdersThem()
+    {
+        Timed s;
+        s.add("2006/03/03", "Maria", "FREQ=WEEKLY");
+        s.add("2006/03/10", "Almoço", "", "12:00");
+        s.add("2006/03/10", "Meia-noite", "", "00:00");
+        s.add("2006/03/10", "Dia todo");
+        s.add("2006/03/10", "Almoço", "", "12:00"); // the same title at the same time: in the order of entry
+        QVERIFY(s.refresh(day("2006/03/10")));
+        const std::vector<Schedule::Entry> entries = s.schedule.listed();
+        QCOMPARE(s.shown(entries), QStringList({"2006/03/10 Maria", "2006/03/10 Meia-noite@0", "2006/03/10 Almoço@720",
+                                                "2006/03/10 Almoço@720"}));
+        // As a list reads them among the day's other rows, each with its time, midnight too.
+        ReminderRows rows;
+        QVERIFY(ListReader(s.store.connection()).read(modgeral::oneDay(day("2006/03/10")), rows, s.schedule,
+                                                      s.schedule.between(day("2006/03/10"), day("2006/03/10"))));
+        QStringList read;
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            read << QStringLiteral("%1@%2#%3").arg(rows.title(i)).arg(rows.minutes(i)).arg(rows.key(i));
+        QCOMPARE(read, QStringList({"Dia todo@-1#4", "Maria@-1#1", "Meia-noite@0#3", "Almoço@720#2", "Almoço@720#5"}));
+        const Schedule::Entry &maria = entries[0];
+        const Schedule::Entry &lunch = entries[2];
+        const QDate today = day("2006/03/10");
+        // Whole-day entries by title bytes among the day-only rows of their day...
+        QVERIFY(!s.schedule.before(maria, today, "2006/03/10", "Ana"));
+        QVERIFY(s.schedule.before(maria, today, "2006/03/10", "Zé"));
+        QVERIFY(s.schedule.before(maria, today, "2006/03/10", "maria")); // bytes: "M" before "m"
+        QVERIFY(s.schedule.before(maria, today.addDays(1), "2006/03/11", "Ana"));
+        QVERIFY(!s.schedule.before(maria, today.addDays(-1), "2006/03/09", "Zé"));
+        // ...a time after all of them; a day text that does not read compares as text.
+        QVERIFY(!s.schedule.before(lunch, today, "2006/03/10", "Zzz"));
+        QVERIFY(s.schedule.before(lunch, QDate(), "2006/13/99", "A"));
+        QVERIFY(!s.schedule.before(lunch, QDate(), "2006/03/0x", "A"));
+    }
+
+    void aChangedFileIsReadAgain()
+    {
+        Timed s;
+        s.add("2006/03/10", "Primeiro", "FREQ=DAILY");
+        QVERIFY(s.refresh(day("2006/03/10")));
+        QTest::qWait(20); // the file's time of change must move on
+        s.add("2006/03/10", "Segundo", "FREQ=DAILY");
+        QVERIFY(s.refresh(day("2006/03/10")));
+        QCOMPARE(s.schedule.rows().size(), size_t(2));
+    }
+
+    void oneOccurrenceRemovedOrEditedLeavesTheSeries()
+    {
+        Timed s;
+        const qint64 series = s.add("2006/03/07", "Aula", "FREQ=WEEKLY;COUNT=4");
+        const QString path = s.fake.databasePath();
+        const QString exceptions = QStringLiteral("select coalesce(excecoes, '') from lembrete where rowid = %1").arg(series);
+        QString previous, error;
+        QVERIFY2(occurrences::exclude(s.store, series, day("2006/03/14"), &previous, &error), qPrintable(error));
+        QCOMPARE(previous, QString());
+        QCOMPARE(rowsIn(path, exceptions), QStringList{"2006/03/14"});
+        const occurrences::Detached moved{QStringLiteral("2006/03/22"), QStringLiteral("Aula extra"), QStringLiteral("d"),
+                                          {QStringLiteral("19:00"), QString(), QStringLiteral("15")}};
+        QVERIFY2(occurrences::detach(s.store, series, day("2006/03/21"), moved, &error), qPrintable(error));
+        QCOMPARE(rowsIn(path, exceptions), QStringList{"2006/03/14,2006/03/21"});
+        QCOMPARE(rowsIn(path, "select data, titulo, hora, coalesce(repeticao, 'NULL'), antecedencia, serie, ocorrencia "
+                              "from lembrete where serie is not null"),
+                 QStringList{"2006/03/22|Aula extra|19:00|NULL|15|" + QString::number(series) + "|2006/03/21"});
+        QVERIFY(s.refresh(day("2006/03/10")));
+        QCOMPARE(s.shown(s.schedule.between(day("2006/03/01"), day("2006/03/31"))),
+                 QStringList({"2006/03/07 Aula", "2006/03/22 Aula extra@1140", "2006/03/28 Aula"}));
+        // Undo puts the excluded days back as they were; a missing series writes nothing.
+        QVERIFY(occurrences::restoreExclusions(s.store, series, previous, &error));
+        QCOMPARE(rowsIn(path, exceptions), QStringList{""});
+        QVERIFY(!occurrences::exclude(s.store, 9999, day("2006/03/14"), &previous, &error));
+        QVERIFY2(error.contains(QStringLiteral("não foi encontrado")), qPrintable(error));
+    }
+
+    void farMonthsAndDaysAgreeWithEachDayOnItsOwn_data()
+    {
+        QTest::addColumn<QDate>("month");
+        QTest::newRow("this month, before the counted day") << day("2006/03/01");
+        QTest::newRow("next month, partly in the days kept ahead") << day("2006/04/01");
+        QTest::newRow("the last weekly day, the until") << day("2006/05/01");
+        QTest::newRow("29 February") << day("2008/02/01");
+        QTest::newRow("a 31st after a month without one") << day("2008/12/01");
+    }
+
+    // What the by-day view shows for a day and marks bold in its month, asked far
+    // from the counted day and again from what was kept, against each day's
+    // occurrences found from its rule alone.
+    void farMonthsAndDaysAgreeWithEachDayOnItsOwn()
+    {
+        QFETCH(QDate, month);
+        Timed s;
+        s.add("2006/03/07", "Aula", "FREQ=WEEKLY;COUNT=10", "19:00");
+        s.add("2006/01/31", "Aluguel", "FREQ=MONTHLY;BYMONTHDAY=31");
+        s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
+        s.add("2006/03/01", "Obra", "FREQ=DAILY;INTERVAL=3;UNTIL=20060415");
+        s.add("2006/02/06", "Feira", "FREQ=WEEKLY;BYDAY=MO,FR", "", "2006/04/03,2008/02/29,2008/12/05");
+        const QDate last = month.addMonths(1).addDays(-1);
+        for (int pass = 0; pass < 2; ++pass) {
+            QVERIFY(s.refresh(day("2006/03/10")));
+            QList<QDate> busy;
+            for (QDate d = month; d <= last; d = d.addDays(1)) {
+                QStringList expected;
+                for (const Schedule::Row &row : s.schedule.rows())
+                    if (recurrence::occursOn(row.series, d))
+                        expected << line(row, d);
+                if (!expected.isEmpty())
+                    busy << d;
+                QCOMPARE(s.shown(s.schedule.between(d, d)), expected);
+            }
+            QVERIFY(!busy.isEmpty());
+            QCOMPARE(s.schedule.busyDays(month, last), busy);
+            // A year either side, as the window marks them: this month's days among them.
+            QList<QDate> inMonth = s.schedule.busyDays(month.addYears(-1), last.addYears(1));
+            inMonth.removeIf([&](const QDate &d) { return d < month || d > last; });
+            QCOMPARE(inMonth, busy);
+            // A reminder added on the month's first day: what was kept must not hide it.
+            s.add(month.toString(QStringLiteral("yyyy/MM/dd")).toUtf8().constData(), "Novo", "FREQ=DAILY;COUNT=2");
+            s.schedule.invalidate();
+        }
+    }
 };
 
-void tst_schedule::allListsEachReminderOnItsNextDayAcrossTheYearEnd()
-{
-    Store s;
-    s.add("2025/12/02", "Aula", "FREQ=WEEKLY");
-    s.add("2025/12/01", "Curso", "FREQ=WEEKLY;COUNT=3");
-    s.add("2025/12/31", "Ceia", "", "20:00");
-    s.add("2026/01/06", "Reis", "FREQ=YEARLY");
-    s.add("2025/12/31", "Dia todo", ""); // day-only and once: not one of these rows
-    QVERIFY(s.refresh(day("2025/12/31")));
-    QCOMPARE(s.schedule.rows().size(), size_t(4));
-    QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
-                                                         "2026/01/06 Aula", "2026/01/06 Reis"}));
-    // The next day: the year has turned, nothing of the file changed.
-    QVERIFY(s.refresh(day("2026/01/07")));
-    QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
-                                                         "2026/01/13 Aula", "2027/01/06 Reis"}));
-}
-
-void tst_schedule::rangesListEveryOccurrenceTheSameWithOrWithoutCounting_data()
-{
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QDate>("to");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("today") << day("2006/03/10") << day("2006/03/10")
-                           << QStringList({"2006/03/10 Diário", "2006/03/10 Diário cedo@480"});
-    QTest::newRow("7 days") << day("2006/03/10") << day("2006/03/17")
-                            << QStringList({"2006/03/10 Diário", "2006/03/10 Diário cedo@480",
-                                            "2006/03/11 Diário cedo@480", "2006/03/12 Diário cedo@480",
-                                            "2006/03/13 Diário cedo@480", "2006/03/14 Semanal",
-                                            "2006/03/14 Diário cedo@480", "2006/03/15 Diário cedo@480",
-                                            "2006/03/16 Diário cedo@480", "2006/03/17 Diário cedo@480"});
-    QTest::newRow("a day after the counted ones") << day("2006/04/04") << day("2006/04/04")
-                                                  << QStringList({"2006/04/04 Semanal", "2006/04/04 Diário cedo@480"});
-    QTest::newRow("before the counted day") << day("2006/03/07") << day("2006/03/07")
-                                            << QStringList({"2006/03/07 Semanal", "2006/03/07 Diário cedo@480"});
-}
-
-void tst_schedule::rangesListEveryOccurrenceTheSameWithOrWithoutCounting()
-{
-    QFETCH(QDate, from);
-    QFETCH(QDate, to);
-    QFETCH(QStringList, expected);
-    Store s;
-    s.add("2006/02/07", "Semanal", "FREQ=WEEKLY");
-    s.add("2006/03/01", "Diário cedo", "FREQ=DAILY", "08:00");
-    s.add("2006/03/10", "Diário", "FREQ=DAILY;COUNT=1");
-    QVERIFY(s.refresh(day("2006/03/10")));
-    const QStringList counted = s.shown(s.schedule.between(from, to));
-    // The same rows computed from the rules alone, with nothing counted ahead.
-    QStringList computed;
-    for (const Schedule::Row &row : s.schedule.rows())
-        for (const QDate &d : recurrence::occurrencesBetween(row.series, from, to))
-            computed << d.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char(' ') + QString::fromUtf8(row.title)
-                    + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
-    computed.sort(); // day first; within a day the list's own order is checked below
-    QStringList sorted = counted;
-    sorted.sort();
-    QCOMPARE(sorted, computed);
-    QCOMPARE(counted, expected);
-}
-
-void tst_schedule::entriesGoAmongDayOnlyRowsAsSQLiteOrdersThem()
-{
-    Store s;
-    s.add("2006/03/03", "Maria", "FREQ=WEEKLY");
-    s.add("2006/03/10", "Almoço", "", "12:00");
-    QVERIFY(s.refresh(day("2006/03/10")));
-    const std::vector<Schedule::Entry> entries = s.schedule.listed();
-    QCOMPARE(s.shown(entries), QStringList({"2006/03/10 Maria", "2006/03/10 Almoço@720"}));
-    const Schedule::Entry &maria = entries[0];
-    const Schedule::Entry &lunch = entries[1];
-    const QDate today = day("2006/03/10");
-    // Whole-day entries by title bytes among the day-only rows of their day...
-    QVERIFY(!s.schedule.before(maria, today, "2006/03/10", "Ana"));
-    QVERIFY(s.schedule.before(maria, today, "2006/03/10", "Zé"));
-    QVERIFY(s.schedule.before(maria, today, "2006/03/10", "maria")); // bytes: "M" before "m"
-    QVERIFY(s.schedule.before(maria, today.addDays(1), "2006/03/11", "Ana"));
-    QVERIFY(!s.schedule.before(maria, today.addDays(-1), "2006/03/09", "Zé"));
-    // ...a time after all of them; a day text that does not read compares as text.
-    QVERIFY(!s.schedule.before(lunch, today, "2006/03/10", "Zzz"));
-    QVERIFY(s.schedule.before(lunch, QDate(), "2006/13/99", "A"));
-    QVERIFY(!s.schedule.before(lunch, QDate(), "2006/03/0x", "A"));
-}
-
-void tst_schedule::aChangedFileIsReadAgain()
-{
-    Store s;
-    s.add("2006/03/10", "Primeiro", "FREQ=DAILY");
-    QVERIFY(s.refresh(day("2006/03/10")));
-    QCOMPARE(s.schedule.rows().size(), size_t(1));
-    QTest::qWait(20); // the file's time of change must move on
-    s.add("2006/03/10", "Segundo", "FREQ=DAILY");
-    QVERIFY(s.refresh(day("2006/03/10")));
-    QCOMPARE(s.schedule.rows().size(), size_t(2));
-}
-
-void tst_schedule::oneOccurrenceRemovedOrEditedLeavesTheSeries()
-{
-    Store s;
-    const qint64 series = s.add("2006/03/07", "Aula", "FREQ=WEEKLY;COUNT=4");
-    QString previous;
-    QString error;
-    QVERIFY2(occurrences::exclude(s.store, series, day("2006/03/14"), &previous, &error), qPrintable(error));
-    QCOMPARE(previous, QString());
-    QCOMPARE(s.column(series, "excecoes"), QStringLiteral("2006/03/14"));
-    const occurrences::Detached moved{QStringLiteral("2006/03/22"), QStringLiteral("Aula extra"), QStringLiteral("d"),
-                                      {QStringLiteral("19:00"), QString(), QStringLiteral("15")}};
-    QVERIFY2(occurrences::detach(s.store, series, day("2006/03/21"), moved, &error), qPrintable(error));
-    QCOMPARE(s.column(series, "excecoes"), QStringLiteral("2006/03/14,2006/03/21"));
-    QSqlQuery query(s.store.connection());
-    QVERIFY(query.exec(QStringLiteral("select data, titulo, hora, repeticao, antecedencia, serie, ocorrencia "
-                                      "from lembrete where serie is not null")));
-    QVERIFY(query.next());
-    QStringList values;
-    for (int i = 0; i < 7; ++i)
-        values << (query.value(i).isNull() ? QStringLiteral("NULL") : query.value(i).toString());
-    QCOMPARE(values, QStringList({"2006/03/22", "Aula extra", "19:00", "NULL", "15", QString::number(series),
-                                  "2006/03/21"}));
-    QVERIFY(s.refresh(day("2006/03/10")));
-    QCOMPARE(s.shown(s.schedule.between(day("2006/03/01"), day("2006/03/31"))),
-             QStringList({"2006/03/07 Aula", "2006/03/22 Aula extra@1140", "2006/03/28 Aula"}));
-    // Undo puts the excluded days back as they were; a missing series writes nothing.
-    QVERIFY(occurrences::restoreExclusions(s.store, series, previous, &error));
-    QCOMPARE(s.column(series, "excecoes"), QString());
-    QVERIFY(!occurrences::exclude(s.store, 9999, day("2006/03/14"), &previous, &error));
-    QVERIFY2(error.contains(QStringLiteral("não foi encontrado")), qPrintable(error));
-}
-
-void tst_schedule::farMonthsAndDaysAgreeWithEachDayOnItsOwn_data()
-{
-    QTest::addColumn<QDate>("month");
-    QTest::newRow("this month, before the counted day") << day("2006/03/01");
-    QTest::newRow("next month, partly in the days kept ahead") << day("2006/04/01");
-    QTest::newRow("the last weekly day, the until") << day("2006/05/01");
-    QTest::newRow("29 February") << day("2008/02/01");
-    QTest::newRow("a 31st after a month without one") << day("2008/12/01");
-}
-
-// What the by-day view shows for a day and marks bold in its month, asked far
-// from the counted day and again from what was kept, against each day's
-// occurrences found from its rule alone.
-void tst_schedule::farMonthsAndDaysAgreeWithEachDayOnItsOwn()
-{
-    QFETCH(QDate, month);
-    Store s;
-    s.add("2006/03/07", "Aula", "FREQ=WEEKLY;COUNT=10", "19:00");
-    s.add("2006/01/31", "Aluguel", "FREQ=MONTHLY;BYMONTHDAY=31");
-    s.add("2004/02/29", "Bissexto", "FREQ=YEARLY");
-    s.add("2006/03/01", "Obra", "FREQ=DAILY;INTERVAL=3;UNTIL=20060415");
-    const qint64 excluded = s.add("2006/02/06", "Feira", "FREQ=WEEKLY;BYDAY=MO,FR");
-    QSqlQuery query(s.store.connection());
-    QVERIFY(query.exec(QStringLiteral("update lembrete set excecoes = '2006/04/03,2008/02/29,2008/12/05' "
-                                      "where rowid = %1").arg(excluded)));
-    const QDate last = month.addMonths(1).addDays(-1);
-    for (int pass = 0; pass < 2; ++pass) {
-        QVERIFY(s.refresh(day("2006/03/10")));
-        QList<QDate> busy;
-        for (QDate d = month; d <= last; d = d.addDays(1)) {
-            QStringList expected;
-            for (const Schedule::Row &row : s.schedule.rows())
-                if (recurrence::occursOn(row.series, d))
-                    expected << d.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char(' ')
-                            + QString::fromUtf8(row.title)
-                            + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
-            if (!expected.isEmpty())
-                busy << d;
-            QCOMPARE(s.shown(s.schedule.between(d, d)), expected);
-        }
-        QVERIFY(!busy.isEmpty());
-        QCOMPARE(s.schedule.busyDays(month, last), busy);
-        // A year either side, as the window marks them: this month's days among them.
-        const QList<QDate> around = s.schedule.busyDays(month.addYears(-1), last.addYears(1));
-        QList<QDate> inMonth;
-        std::copy_if(around.cbegin(), around.cend(), std::back_inserter(inMonth),
-                     [&](const QDate &d) { return d >= month && d <= last; });
-        QCOMPARE(inMonth, busy);
-        // A reminder added on the month's first day: what was kept must not hide it.
-        s.add(month.toString(QStringLiteral("yyyy/MM/dd")).toUtf8().constData(), "Novo", "FREQ=DAILY;COUNT=2");
-        s.schedule.invalidate();
-    }
-}
 
 QTEST_GUILESS_MAIN(tst_schedule)
 #include "tst_schedule.moc"

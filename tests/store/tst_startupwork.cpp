@@ -1,45 +1,15 @@
-#include "store/listreader.h"
-#include "store/modgeral.h"
 #include "store/reminderindexes.h"
-#include "store/reminderrows.h"
 #include "store/remindersearch.h"
 #include "store/searchindex.h"
 #include "store/startupwork.h"
-#include "support/fakeplatform.h"
+#include "storefixture.h"
 #include "support/startupfiles.h"
-
-#include <QCryptographicHash>
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTest>
 
 namespace {
 
-QByteArray checksum(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QStringList found(const QSqlDatabase &db, const QString &typed)
 {
-    ReminderRows rows;
-    ListReader reader(db);
-    if (!reader.read(remindersearch::statement(remindersearch::words(typed)), rows))
-        return {QStringLiteral("<falhou: ") + reader.error() + QLatin1Char('>')};
-    QStringList titles;
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        titles << rows.title(i);
+    QStringList titles = listed(db, remindersearch::statement(remindersearch::words(typed)));
     titles.sort();
     return titles;
 }
@@ -68,7 +38,7 @@ private slots:
         QFETCH(bool, damaged);
         QFETCH(bool, checkStarted);
         FakePlatform fake;
-        writeFile(fake.databasePath(), startupfiles::reminders(3000, damaged));
+        QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(3000, damaged)));
         const QByteArray before = checksum(fake.databasePath());
         modgeral store(fake.platform());
         store.deferStartupWork();
@@ -92,9 +62,7 @@ private slots:
             QCOMPARE(checksum(fake.databasePath()), before);
         } else {
             QVERIFY(fake.messages->shown.isEmpty());
-            QSqlQuery query(QStringLiteral("select count(*) from lembrete where titulo = 'novo'"), store.connection());
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toInt(), 1);
+            QCOMPARE(rowsIn(fake.databasePath(), "select count(*) from lembrete where titulo = 'novo'"), QStringList{"1"});
         }
     }
 
@@ -103,7 +71,7 @@ private slots:
     void rowsChangedWhileTheSearchIndexIsBuiltAreFoundAsTheyAre()
     {
         FakePlatform fake;
-        writeFile(fake.databasePath(), startupfiles::reminders(12000, false));
+        QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(12000, false)));
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("construcao"));
         db.setDatabaseName(fake.databasePath());
         QVERIFY(db.open());

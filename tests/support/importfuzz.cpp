@@ -1,9 +1,7 @@
 #include "support/importfuzz.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -15,18 +13,6 @@ namespace importfuzz {
 
 namespace {
 
-// std::mt19937 gives the same numbers everywhere; the distributions of the
-// standard library do not, so they are not used.
-class Random
-{
-public:
-    explicit Random(quint32 seed) : m_engine(seed) {}
-    qint64 below(qint64 bound) { return bound <= 0 ? 0 : qint64(m_engine() % quint64(bound)); }
-
-private:
-    std::mt19937 m_engine;
-};
-
 void putInt32(QByteArray &file, qint64 at, quint32 value)
 {
     if (at < 0 || at + 4 > file.size())
@@ -35,28 +21,14 @@ void putInt32(QByteArray &file, qint64 at, quint32 value)
         file[at + i] = char((value >> (8 * i)) & 0xff);
 }
 
-int int16At(const QByteArray &file, qint64 at)
-{
-    return (quint8(file.at(at)) | (quint8(file.at(at + 1)) << 8));
-}
-
-// The pages holding long values (the generator marks them LVAL, as the
-// newer layout does).
-QList<int> longValuePages(const QByteArray &file, int pageSize)
+// The data pages, or only those holding long values (the generator marks
+// them LVAL, as the newer layout does).
+QList<int> dataPages(const QByteArray &file, int pageSize, bool longValues)
 {
     QList<int> pages;
     for (int page = 1; qint64(page + 1) * pageSize <= file.size(); ++page) {
-        if (file.at(qint64(page) * pageSize) == 0x01 && file.mid(qint64(page) * pageSize + 4, 4) == "LVAL")
-            pages.append(page);
-    }
-    return pages;
-}
-
-QList<int> dataPages(const QByteArray &file, int pageSize)
-{
-    QList<int> pages;
-    for (int page = 1; qint64(page + 1) * pageSize <= file.size(); ++page) {
-        if (file.at(qint64(page) * pageSize) == 0x01)
+        const qint64 at = qint64(page) * pageSize;
+        if (file.at(at) == 0x01 && (!longValues || file.mid(at + 4, 4) == "LVAL"))
             pages.append(page);
     }
     return pages;
@@ -66,69 +38,63 @@ QList<int> dataPages(const QByteArray &file, int pageSize)
 
 QString nameOf(Damage damage)
 {
-    switch (damage) {
-    case Damage::ByteFlips: return QStringLiteral("byte flips");
-    case Damage::CutPages: return QStringLiteral("cut pages");
-    case Damage::ZeroedPage: return QStringLiteral("zeroed page");
-    case Damage::HugeLength: return QStringLiteral("huge length");
-    case Damage::ChainLoop: return QStringLiteral("chain loop");
-    }
-    return QString();
+    static const char *const names[] = {"byte flips", "cut pages", "zeroed page", "huge length", "chain loop"};
+    return QString::fromLatin1(names[int(damage)]);
 }
 
 QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quint32 seed)
 {
-    Random random(seed * 7919u + quint32(damage));
+    // std::mt19937 gives the same numbers everywhere; the standard library's
+    // distributions do not, so they are not used.
+    std::mt19937 engine(seed * 7919u + quint32(damage));
+    const auto below = [&engine](qint64 bound) { return bound <= 0 ? 0 : qint64(engine() % quint64(bound)); };
     QByteArray file = original;
     const qint64 pages = file.size() / pageSize;
     switch (damage) {
     case Damage::ByteFlips: {
-        const qint64 flips = 1 + random.below(8);
+        const qint64 flips = 1 + below(8);
         for (qint64 i = 0; i < flips; ++i) {
-            const qint64 at = random.below(file.size());
-            file[at] = char(quint8(file.at(at)) ^ quint8(1 + random.below(255)));
+            const qint64 at = below(file.size());
+            file[at] = char(quint8(file.at(at)) ^ quint8(1 + below(255)));
         }
         break;
     }
     case Damage::CutPages:
-        file.truncate((1 + random.below(pages - 1)) * pageSize);
+        file.truncate((1 + below(pages - 1)) * pageSize);
         break;
-    case Damage::ZeroedPage: {
-        const qint64 page = 1 + random.below(pages - 1);
-        file.replace(page * pageSize, pageSize, QByteArray(pageSize, '\0'));
+    case Damage::ZeroedPage:
+        file.replace((1 + below(pages - 1)) * pageSize, pageSize, QByteArray(pageSize, '\0'));
         break;
-    }
     case Damage::HugeLength: {
         // A length or pointer field of a row gone wild.
         static const quint32 values[] = {0x7fffffffu, 0x3fffffffu, 0x40ffffffu, 0x80ffffffu,
                                          0x0000ffffu, 0xffffffffu, 0x00fffff0u};
-        const QList<int> candidates = dataPages(file, pageSize);
+        const QList<int> candidates = dataPages(file, pageSize, false);
         if (candidates.isEmpty())
             break;
-        const qint64 page = candidates.at(random.below(candidates.size()));
-        const qint64 at = page * pageSize + 8 + random.below(pageSize - 12);
-        putInt32(file, at, values[random.below(std::size(values))]);
+        const qint64 page = candidates.at(below(candidates.size()));
+        const qint64 at = page * pageSize + 8 + below(pageSize - 12);
+        putInt32(file, at, values[below(std::size(values))]);
         break;
     }
     case Damage::ChainLoop: {
         // The next-row address of a long value's row pointed back at itself
         // or at an earlier link of the chain.
-        const QList<int> chain = longValuePages(file, pageSize);
+        const QList<int> chain = dataPages(file, pageSize, true);
         if (chain.isEmpty())
             break;
-        const qsizetype index = random.below(chain.size());
+        const qsizetype index = below(chain.size());
         const qint64 page = chain.at(index);
-        const int rowCountAt = pageSize == 2048 ? 8 : 12;
-        qint64 rowStart = page * pageSize + (int16At(file, page * pageSize + rowCountAt + 2) & 0x1fff);
+        const qint64 offsetAt = page * pageSize + (pageSize == 2048 ? 8 : 12) + 2;
+        qint64 rowStart = page * pageSize + ((quint8(file.at(offsetAt)) | (quint8(file.at(offsetAt + 1)) << 8)) & 0x1fff);
         // One time in eight the link also loses its text: a row of the
         // address alone, which adds nothing however often it is passed.
-        if (random.below(8) == 0) {
+        if (below(8) == 0) {
             rowStart = (page + 1) * pageSize - 4;
-            file[page * pageSize + rowCountAt + 2] = char((pageSize - 4) & 0xff);
-            file[page * pageSize + rowCountAt + 3] = char((pageSize - 4) >> 8);
+            file[offsetAt] = char((pageSize - 4) & 0xff);
+            file[offsetAt + 1] = char((pageSize - 4) >> 8);
         }
-        const int target = chain.at(random.below(index + 1));
-        putInt32(file, rowStart, quint32(target) << 8);
+        putInt32(file, rowStart, quint32(chain.at(below(index + 1))) << 8);
         break;
     }
     }
@@ -153,11 +119,8 @@ QList<QStringList> sampleRows()
     return rows;
 }
 
-QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout)
+QString generate(const QString &generator, const QString &path, const QJsonArray &rows, const QStringList &options)
 {
-    QJsonArray rows;
-    for (const QStringList &row : sampleRows())
-        rows.append(QJsonArray::fromStringList(row));
     const QString rowsFile = path + QStringLiteral(".rows.json");
     {
         QFile file(rowsFile);
@@ -165,16 +128,21 @@ QString makeSampleFile(const QString &generator, const QString &path, bool older
             return file.errorString();
         file.write(QJsonDocument(rows).toJson());
     }
-    QStringList arguments{generator, path, QStringLiteral("--rows"), rowsFile};
-    if (olderLayout)
-        arguments << QStringLiteral("--jet3");
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), arguments);
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{generator, path, QStringLiteral("--rows"), rowsFile} + options);
     const bool finished = python.waitForFinished(60000);
     QFile::remove(rowsFile);
     if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
-        return QString::fromLocal8Bit(python.readAllStandardError());
+        return QStringLiteral("the fixture generator failed: ") + QString::fromLocal8Bit(python.readAllStandardError());
     return QString();
+}
+
+QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout)
+{
+    QJsonArray rows;
+    for (const QStringList &row : sampleRows())
+        rows.append(QJsonArray::fromStringList(row));
+    return generate(generator, path, rows, olderLayout ? QStringList{QStringLiteral("--jet3")} : QStringList());
 }
 
 QString Tally::line() const
@@ -202,19 +170,6 @@ ImportBench::ImportBench(const QString &programFolder)
 void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
 {
     const Tally before = *tally;
-    runOnce(file, hangLimitMs, tally);
-    const bool bad = tally->crashed != before.crashed || tally->hung != before.hung
-        || tally->badExit != before.badExit || tally->changed != before.changed
-        || tally->emptied != before.emptied;
-    if (bad && !m_keepFolder.isEmpty()) {
-        QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
-        if (kept.open(QIODevice::WriteOnly))
-            kept.write(file);
-    }
-}
-
-void ImportBench::runOnce(const QByteArray &file, int hangLimitMs, Tally *tally)
-{
     const QDir folder(m_dir.path());
     const QString oldFile = folder.filePath(QStringLiteral("antigo/dados.mdb"));
     for (const QString &leftover :
@@ -225,9 +180,7 @@ void ImportBench::runOnce(const QByteArray &file, int hangLimitMs, Tally *tally)
         out.open(QIODevice::WriteOnly | QIODevice::Truncate);
         out.write(file);
     }
-    const QByteArray before = QCryptographicHash::hash(file, QCryptographicHash::Sha256);
     ++tally->tried;
-
     QProcess import;
     import.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;
@@ -243,33 +196,35 @@ void ImportBench::runOnce(const QByteArray &file, int hangLimitMs, Tally *tally)
         ++tally->badExit;
     }
     tally->slowestMs = qMax(tally->slowestMs, clock.elapsed());
-
     QFile after(oldFile);
     after.open(QIODevice::ReadOnly);
-    if (QCryptographicHash::hash(after.readAll(), QCryptographicHash::Sha256) != before)
+    if (after.readAll() != file)
         ++tally->changed;
-    if (import.exitStatus() != QProcess::NormalExit || import.exitCode() != 0)
-        return;
-    ++tally->imported;
-    {
+    if (import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0) {
+        ++tally->imported;
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz"));
         db.setDatabaseName(folder.filePath(QStringLiteral("dados.mdb")));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery query(QStringLiteral("select descricao from lembrete"), db);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("select descricao from lembrete"))) {
             while (query.next()) {
                 const QString description = query.value(0).toString();
-                const bool cut = std::any_of(m_originalDescriptions.cbegin(), m_originalDescriptions.cend(),
-                                             [&description](const QString &original) {
-                                                 return original.size() > description.size()
-                                                     && original.startsWith(description);
-                                             });
-                if (cut)
-                    ++tally->emptied;
+                for (const QString &original : std::as_const(m_originalDescriptions))
+                    if (original.size() > description.size() && original.startsWith(description)) {
+                        ++tally->emptied;
+                        break;
+                    }
             }
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fuzz"));
+    const bool bad = tally->crashed != before.crashed || tally->hung != before.hung || tally->badExit != before.badExit
+        || tally->changed != before.changed || tally->emptied != before.emptied;
+    if (bad && !m_keepFolder.isEmpty()) {
+        QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
+        if (kept.open(QIODevice::WriteOnly))
+            kept.write(file);
+    }
 }
 
 } // namespace importfuzz

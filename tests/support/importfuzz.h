@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,18 +23,19 @@ QByteArray damaged(const QByteArray &file, int pageSize, Damage damage, quint32 
 // The rows the sample files hold: [day, title, description], every
 // description different and none empty, some long enough for page chains.
 QList<QStringList> sampleRows();
-// Writes a sample file with the generator; empty when it worked, else why not.
+// Writes an old-format file of rows (JSON values, null for NULL) with the
+// fixture generator; empty when it worked, else why not.
+QString generate(const QString &generator, const QString &path, const QJsonArray &rows,
+                 const QStringList &options = {});
+// A file of the sample rows, in the older layout or the newer.
 QString makeSampleFile(const QString &generator, const QString &path, bool olderLayout);
 
+// Runs tried; ended by a signal; still running after the limit; an exit
+// status other than 0 or 1; the old file's bytes changed; a description
+// imported empty or cut short; imports that went through.
 struct Tally
 {
-    int tried = 0;
-    int crashed = 0; // the import command ended by a signal
-    int hung = 0;    // it was still running after the limit
-    int badExit = 0; // an exit status other than 0 or 1
-    int changed = 0; // the old file's bytes changed
-    int emptied = 0; // a description imported empty or cut short
-    int imported = 0;
+    int tried = 0, crashed = 0, hung = 0, badExit = 0, changed = 0, emptied = 0, imported = 0;
     qint64 slowestMs = 0;
 
     QString line() const;
@@ -54,8 +56,6 @@ public:
     void run(const QByteArray &file, int hangLimitMs, Tally *tally);
 
 private:
-    void runOnce(const QByteArray &file, int hangLimitMs, Tally *tally);
-
     QTemporaryDir m_dir;
     QString m_error;
     QStringList m_originalDescriptions;

@@ -27,14 +27,21 @@ bool asAnotherProgram(const QString &path, const QStringList &statements, QStrin
     return ok;
 }
 
-QByteArray reminders(int rows, bool damaged)
+QByteArray sqliteFile(const QStringList &statements)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.db"));
+    asAnotherProgram(path, QStringList{QStringLiteral("begin")} + statements + QStringList{QStringLiteral("commit")});
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QByteArray reminders(int rows, bool damaged)
+{
     QStringList statements{QStringLiteral("create table lembrete (id integer primary key autoincrement, "
                                           "data text not null, titulo text not null, "
-                                          "descricao text not null default '')"),
-                           QStringLiteral("begin")};
+                                          "descricao text not null default '')")};
     for (int i = 0; i < rows; ++i)
         statements << QStringLiteral("insert into lembrete (data, titulo, descricao) values "
                                      "('2006/%1/%2', 'Lembrete %3', '%4')")
@@ -42,11 +49,8 @@ QByteArray reminders(int rows, bool damaged)
                           .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
                           .arg(i, 4, 10, QLatin1Char('0'))
                           .arg(QString(200, QLatin1Char('x')));
-    statements << QStringLiteral("commit") << QStringLiteral("create index lembrete_data on lembrete (data, titulo)");
-    asAnotherProgram(path, statements);
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    QByteArray bytes = file.readAll();
+    statements << QStringLiteral("create index lembrete_data on lembrete (data, titulo)");
+    QByteArray bytes = sqliteFile(statements);
     if (damaged) {
         const qsizetype page = (bytes.size() / 4096 - 4) * 4096;
         bytes.replace(page + 100, 3900, QByteArray(3900, '\x55'));

@@ -7,6 +7,9 @@
 // Reminder files as they may be found at start-up.
 namespace startupfiles {
 
+// The bytes of an SQLite file made by running statements in a fresh database.
+QByteArray sqliteFile(const QStringList &statements);
+
 // A reminder database of rows reminders ("Lembrete 0000", ...) over a year,
 // with its day-and-title index; damaged, that index has one page overwritten,
 // so its check fails and a list in day order stops midway.
