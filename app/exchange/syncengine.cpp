@@ -436,9 +436,12 @@ void SyncEngine::replaceSingle(const QString &etag, const icalendar::Item &item,
     const QString content = contentOf(item);
     QVariant key = row.key;
     if (!row.present) {
-        // Removed here but changed there: the change wins, nothing is lost.
-        key = insertReminder(item);
-        ++m_outcome.received;
+        // Removed here but changed there: the change wins, nothing is lost. An
+        // object fetched again unchanged (a server without ETags) leaves the removal.
+        if (content != row.agreed) {
+            key = insertReminder(item);
+            ++m_outcome.received;
+        }
     } else {
         const bool changedHere = row.current != row.agreed && row.current != content;
         if (changedHere) {
