@@ -14,21 +14,14 @@ class HostileServer
 {
 public:
     HostileServer() = default;
-    ~HostileServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    HostileServer(const HostileServer &) = delete;
-    HostileServer &operator=(const HostileServer &) = delete;
+    ~HostileServer() { m_process.kill(), m_process.waitForFinished(5000); }
+    Q_DISABLE_COPY(HostileServer)
 
     // other: the base address ("http://127.0.0.1:port") redirects and foreign
     // hrefs point at; extra: an href the listing adds.
     bool start(const QString &mode, const QString &other = {}, const QString &extra = {})
     {
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral("-c"), QString::fromUtf8(script()), mode, m_dir.filePath("log"),
-                         other, extra});
+        m_process.start("/usr/bin/python3", {"-c", QString::fromUtf8(kScript), mode, m_dir.filePath("log"), other, extra});
         if (!m_process.waitForReadyRead(20000))
             return false;
         m_port = m_process.readLine().trimmed().toInt();
@@ -39,14 +32,11 @@ public:
     QStringList log() const
     {
         QFile file(m_dir.filePath("log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                              : QStringList();
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
     }
 
 private:
-    static const char *script()
-    {
-        return R"PY(
+    static constexpr const char *kScript = R"PY(
 import sys, threading, time, html, zlib, re, http.server
 from urllib.parse import unquote
 mode, log_path, other, extra = sys.argv[1:5]
@@ -73,8 +63,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
-    def redirect(self, status, to):
-        self.reply(status, headers=[("Location", to)])
     def handle_one_request(self):
         try:
             super().handle_one_request()
@@ -88,15 +76,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                                          "auth" if self.headers.get("Authorization") else "-"))
         own = "127.0.0.1:%d" % self.server.server_port
         if mode in ("307", "308") and self.headers.get("Host") == own:
-            return self.redirect(int(mode), other + self.path)
+            return self.reply(int(mode), headers=[("Location", other + self.path)])
         if mode == "put" and self.command == "PUT":
-            return self.redirect(307, other + self.path)
+            return self.reply(307, headers=[("Location", other + self.path)])
         if mode == "301" and self.path == "/cal":
-            return self.redirect(301, "/cal/")
-        if mode == "307-aqui" and self.path == "/cal":
-            return self.redirect(307, "/cal/")
+            return self.reply(301, headers=[("Location", "/cal/")])
         if mode == "laco":
-            return self.redirect(307, "/cal/laco%d" % time.monotonic_ns())
+            return self.reply(307, headers=[("Location", "/cal/laco%d" % time.monotonic_ns())])
         if mode == "sem-fim" or mode == "gotejando":
             self.send_response(207)
             self.end_headers()
@@ -107,6 +93,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if mode == "gotejando":
                     time.sleep(0.3)
             return
+        if mode == "pagina" or mode == "quebrado":
+            return self.reply(207, b"<html><body>Erro</body></html>" if mode == "pagina" else
+                              b'<d:multistatus xmlns:d="DAV:"><d:response>')
         if self.command == "PROPFIND":
             props = "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
             return self.multistatus(answer("/cal/", props))
@@ -141,7 +130,6 @@ if other == "localhost":
 print(server.server_port, flush=True)
 server.serve_forever()
 )PY";
-    }
 
     QTemporaryDir m_dir;
     QProcess m_process;
