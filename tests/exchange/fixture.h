@@ -13,8 +13,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <ctime>
-
 inline QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -111,35 +109,4 @@ inline QStringList serverReminders(const RadicaleServer &server)
     }
     rows.sort();
     return rows;
-}
-
-// A secret service that may be missing.
-class FakeVault final : public PasswordVault
-{
-public:
-    bool read(const QString &, QString *value, QString *error) override
-    {
-        *error = available ? QStringLiteral("nenhuma senha guardada para esta conta")
-                           : QStringLiteral("sem serviço de senhas");
-        if (!available || password.isEmpty())
-            return false;
-        *value = password;
-        return true;
-    }
-    bool write(const QString &, const QString &value, QString *error) override
-    {
-        *error = QStringLiteral("sem serviço de senhas");
-        if (available)
-            password = value;
-        return available;
-    }
-    bool available = true;
-    QString password;
-};
-
-// Times in a zone are shown in the user's; the tests' user is in São Paulo.
-inline void inSaoPaulo()
-{
-    qputenv("TZ", "America/Sao_Paulo");
-    tzset();
 }

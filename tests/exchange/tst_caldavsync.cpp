@@ -12,14 +12,33 @@
 
 namespace {
 
+// A secret service that may be missing, and a user who types answer when asked.
+class FakeVault final : public PasswordVault
+{
+public:
+    bool read(const QString &, QString *value, QString *error) override
+    {
+        *error = QStringLiteral("sem serviço de senhas");
+        *value = password;
+        return available && !password.isEmpty();
+    }
+    bool write(const QString &, const QString &value, QString *error) override
+    {
+        *error = QStringLiteral("sem serviço de senhas");
+        password = available ? value : password;
+        return available;
+    }
+    bool available = true;
+    QString password;
+};
+
 class ScriptedPrompt final : public PasswordPrompt
 {
 public:
     bool ask(QWidget *, const QString &, QString *value) override
     {
-        ++asked;
         *value = answer;
-        return !answer.isEmpty();
+        return ++asked, !answer.isEmpty();
     }
     QString answer;
     int asked = 0;
@@ -30,17 +49,13 @@ struct Fixture : Device
     Fixture()
     {
         add("2026/03/10", "Dentista");
-        auto ownedVault = std::make_unique<FakeVault>();
-        auto ownedPrompt = std::make_unique<ScriptedPrompt>();
-        vault = ownedVault.get();
-        prompt = ownedPrompt.get();
-        controller = std::make_unique<SyncController>(fake.platform(), store, std::move(ownedVault), std::move(ownedPrompt));
+        controller = std::make_unique<SyncController>(fake.platform(), store, std::unique_ptr<FakeVault>(vault),
+                                                      std::unique_ptr<ScriptedPrompt>(prompt));
     }
-    FakeVault *vault = nullptr;
-    ScriptedPrompt *prompt = nullptr;
+    FakeVault *vault = new FakeVault; // owned by the controller
+    ScriptedPrompt *prompt = new ScriptedPrompt;
     std::unique_ptr<SyncController> controller;
 };
-
 } // namespace
 
 class tst_caldavsync : public QObject
@@ -62,7 +77,6 @@ class tst_caldavsync : public QObject
 private slots:
     void initTestCase()
     {
-        inSaoPaulo();
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     }
     // Every test works on a collection of its own on the same server.

@@ -55,7 +55,6 @@ class tst_icalendar : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { inSaoPaulo(); }
 
     // Files as other programs write them, and files from outside, careless or
     // hostile: each item is read or set aside with its reason, quickly,

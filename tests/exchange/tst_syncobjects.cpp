@@ -56,7 +56,6 @@ private slots:
     }
     void initTestCase()
     {
-        inSaoPaulo();
         QVERIFY2(m_radicale.start(), qPrintable(m_radicale.error()));
         QVERIFY2(m_xandikos.startXandikos(), qPrintable(m_xandikos.error()));
     }
