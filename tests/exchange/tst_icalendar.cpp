@@ -116,6 +116,13 @@ private slots:
                           "END:VEVENT\r\n" + manyBetween + "BEGIN:VEVENT\r\nUID:m\r\nRECURRENCE-ID:20260112T090000\r\n"
                           "DTSTART:20260113T090000\r\nSUMMARY:Movida\r\nEND:VEVENT\r\n")
             << 602 << QStringList{"2026-01-05|R||m 09:00|FREQ=WEEKLY;COUNT=2", "2026-02-01|F||f0"} << 0 << QStringList{} << 0;
+        QTest::newRow("the window's last day, by rule and by extra date")
+            << calendarOf("BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20260310\r\nRRULE:FREQ=YEARLY;COUNT=4\r\n"
+                          "RDATE;VALUE=DATE:20260311\r\nSUMMARY:A\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\n"
+                          "DTSTART;VALUE=DATE:20260301\r\nRDATE;VALUE=DATE:20280310,20280311\r\nSUMMARY:B\r\nEND:VEVENT\r\n")
+            << 6 << QStringList{"2026-03-10|A||a/20260310", "2026-03-11|A||a/20260311", "2027-03-10|A||a/20270310",
+                                "2028-03-10|A||a/20280310", "2026-03-01|B||b/20260301", "2028-03-10|B||b/20280310"}
+            << 0 << QStringList{} << 0;
         QTest::newRow("a journal entry is no reminder")
             << calendarOf("BEGIN:VJOURNAL\r\nUID:j\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Diário\r\nEND:VJOURNAL\r\n")
             << 0 << QStringList{} << 1 << QStringList{"Diário: é uma anotação (VJOURNAL), não um evento nem uma tarefa."} << 0;
