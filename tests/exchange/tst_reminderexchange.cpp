@@ -46,29 +46,19 @@ QByteArray exportedByCalcurse(QString *failure)
     return exported;
 }
 
-// A reminder database of 2,000 rows whose day-and-title index (written last)
-// has one page overwritten: the store opens it read-only.
-void writeDamagedDatabase(const QString &path)
+// A reminder table as another program writes it.
+void writeForeignDatabase(const QString &path, const QStringList &statements)
 {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "damaged");
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "foreign");
         db.setDatabaseName(path);
         QVERIFY(db.open());
         QSqlQuery query(db);
-        QVERIFY(query.exec("create table lembrete (data text not null, titulo text not null, descricao text)"));
-        db.transaction();
-        for (int i = 0; i < 2000; ++i)
-            query.exec(QStringLiteral("insert into lembrete values ('2006/03/%1', 'Lembrete %2', '%3')")
-                           .arg(10 + i % 18).arg(i, 4, 10, QLatin1Char('0')).arg(QString(200, 'x')));
-        db.commit();
-        QVERIFY(query.exec("create index lembrete_data on lembrete (data, titulo)"));
+        for (const QString &statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
     }
-    QSqlDatabase::removeDatabase("damaged");
-    QByteArray bytes = readAll(path);
-    bytes.replace((bytes.size() / 4096 - 4) * 4096 + 100, 3900, QByteArray(3900, '\x55'));
-    writeFile(path, bytes);
+    QSqlDatabase::removeDatabase("foreign");
 }
-
 
 // The item blocks of a calendar, each as its sorted unfolded lines, by UID and RECURRENCE-ID.
 QMap<QString, QStringList> components(const QByteArray &data)
@@ -158,15 +148,9 @@ private slots:
     void aTableWrittenByAnotherProgramGainsTheUidColumnAndKeepsItsRows()
     {
         FakePlatform fake;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
-            db.setDatabaseName(fake.databasePath());
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec("create table lembrete (data text, titulo text, descricao text)"));
-            QVERIFY(query.exec("insert into lembrete values ('2006/03/10', 'Consulta', 'Dr. Silva'), ('ontem', 'Sem data', '')"));
-        }
-        QSqlDatabase::removeDatabase("other");
+        writeForeignDatabase(fake.databasePath(), {"create table lembrete (data text, titulo text, descricao text)",
+                                                   "insert into lembrete values ('2006/03/10', 'Consulta', 'Dr. Silva'), "
+                                                   "('ontem', 'Sem data', '')"});
         modgeral store(fake.platform());
         store.abrirbanco();
         QVERIFY(store.isOpen() && uidcolumn::exists(store.connection()));
@@ -212,8 +196,18 @@ private slots:
 
     void aDamagedDatabaseStillExportsEveryRowTheSameWayButTakesNoImport()
     {
+        // 2,000 rows whose day-and-title index (written last) has one page
+        // overwritten: the store opens it read-only.
         FakePlatform fake;
-        writeDamagedDatabase(fake.databasePath());
+        writeForeignDatabase(fake.databasePath(),
+                             {"create table lembrete (data text not null, titulo text not null, descricao text)",
+                              "with recursive n(i) as (select 0 union all select i + 1 from n where i < 1999) insert into "
+                              "lembrete select '2006/03/' || (10 + i % 18), 'Lembrete ' || substr('000' || i, -4), "
+                              "replace(hex(zeroblob(100)), '0', 'x') from n",
+                              "create index lembrete_data on lembrete (data, titulo)"});
+        QByteArray bytes = readAll(fake.databasePath());
+        bytes.replace((bytes.size() / 4096 - 4) * 4096 + 100, 3900, QByteArray(3900, '\x55'));
+        writeFile(fake.databasePath(), bytes);
         modgeral store(fake.platform());
         store.abrirbanco();
         QVERIFY(store.isReadOnly());
