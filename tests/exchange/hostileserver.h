@@ -54,12 +54,11 @@ def answer(href, props):
     return ("<d:response><d:href>%s</d:href><d:propstat><d:prop>%s</d:prop>"
             "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>" % (html.escape(href), props))
 class Handler(http.server.BaseHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+    log_message = lambda self, *args: None
     def reply(self, status, body=b"", headers=()):
         self.send_response(status)
-        for name, value in headers:
-            self.send_header(name, value)
+        for header in headers:
+            self.send_header(*header)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -75,14 +74,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             log.write("%s %s %s %s\n" % (self.command, self.path, self.headers.get("Host"),
                                          "auth" if self.headers.get("Authorization") else "-"))
         own = "127.0.0.1:%d" % self.server.server_port
-        if mode in ("307", "308") and self.headers.get("Host") == own:
-            return self.reply(int(mode), headers=[("Location", other + self.path)])
-        if mode == "put" and self.command == "PUT":
-            return self.reply(307, headers=[("Location", other + self.path)])
-        if mode == "301" and self.path == "/cal":
-            return self.reply(301, headers=[("Location", "/cal/")])
-        if mode == "laco":
-            return self.reply(307, headers=[("Location", "/cal/laco%d" % time.monotonic_ns())])
+        for when, status, to in ((mode in ("307", "308") and self.headers.get("Host") == own, mode, other + self.path),
+                                 (mode == "put" and self.command == "PUT", 307, other + self.path),
+                                 (mode == "301" and self.path == "/cal", 301, "/cal/"),
+                                 (mode == "laco", 307, "/cal/laco%d" % time.monotonic_ns())):
+            if when:
+                return self.reply(int(status), headers=[("Location", to)])
         if mode == "sem-fim" or mode == "gotejando":
             self.send_response(207)
             self.end_headers()
@@ -97,8 +94,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(207, b"<html><body>Erro</body></html>" if mode == "pagina" else
                               b'<d:multistatus xmlns:d="DAV:"><d:response>')
         if self.command == "PROPFIND":
-            props = "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
-            return self.multistatus(answer("/cal/", props))
+            return self.multistatus(answer("/cal/", "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"))
         if self.command == "REPORT" and "calendar-multiget" in body:
             found = ""
             for href in re.findall(r"<d:href>([^<]*)</d:href>", body):

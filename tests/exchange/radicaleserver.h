@@ -199,11 +199,8 @@ url, user, password, op = sys.argv[1:5]
 args = sys.argv[5:]
 cal = caldav.Calendar(client=caldav.DAVClient(url=url, username=user, password=password), url=url)
 if op == "list":
-    rows = []
-    for obj in cal.events():
-        for comp in icalendar.Calendar.from_ical(obj.data).walk("VEVENT"):
-            rows.append("%s|%s|%s" % (comp.get("UID"), comp.get("DTSTART").to_ical().decode()[:8], comp.get("SUMMARY")))
-    print("\n".join(sorted(rows)))
+    print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").to_ical().decode()[:8], c.get("SUMMARY"))
+                           for o in cal.events() for c in icalendar.Calendar.from_ical(o.data).walk("VEVENT"))))
 elif op == "add":
     cal.save_event("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Outro aparelho//PT\r\nBEGIN:VEVENT\r\nUID:%s\r\n"
                    "DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:%s\r\nSUMMARY:%s\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"
