@@ -173,6 +173,7 @@ private slots:
         QTest::newRow("removido aqui, editado lá") << remove << "edit" << false << QStringList{"2026/03/10|Dentista lá"};
         QTest::newRow("editado aqui, removido lá") << edit << "remove" << false << QStringList{"2026/03/10|Dentista aqui"};
         QTest::newRow("removido nos dois lados") << remove << "remove" << false << QStringList();
+        QTest::newRow("removido lá durante o envio") << remove << "remove" << true << QStringList();
     }
     void changesOnBothSidesLoseNothing()
     {
@@ -339,9 +340,8 @@ private slots:
         const SyncSettings saved = f.controller->settings();
         QCOMPARE(saved.address + '|' + saved.user, m_server.collection().toString() + '|' + RadicaleServer::user);
         QVERIFY(saved.atStart);
-        QFile file(f.fake.settingsPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(!file.readAll().contains(RadicaleServer::password));
+        const QByteArray file = readAll(f.fake.settingsPath());
+        QVERIFY2(file.contains(RadicaleServer::user) && !file.contains(RadicaleServer::password), file);
         QCOMPARE(f.fake.messages->shown.size(), notices);
         // Either way the next sync needs no question.
         QVERIFY(f.controller->syncNow(nullptr).ok);

@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("308 para outro nome") << "308" << "localhost" << "/cal/" << "http://localhost:";
         QTest::newRow("PUT para outra porta") << "put" << "port" << "/cal/" << "outro endereço";
         QTest::newRow("laço de redirecionamentos") << "laco" << "" << "/cal/" << "mais de 5 vezes";
+        QTest::newRow("cinco redirecionamentos, o máximo") << "cinco" << "" << "/cal/" << "";
         QTest::newRow("301 na mesma origem, mesmo método") << "301" << "" << "/cal" << "";
     }
     void redirectsStayOnTheConfiguredOrigin()
@@ -56,6 +57,7 @@ private slots:
         QTest::newRow("outra coleção") << "/other/evil.ics";
         QTest::newRow("ponto-ponto") << "/cal/../admin/x.ics";
         QTest::newRow("ponto-ponto codificado") << "/cal/%2e%2e/y.ics";
+        QTest::newRow("ponto-ponto codificado acima da raiz") << "/%2e%2e%2fcal/w.ics";
         QTest::newRow("barra codificada") << "/cal/%2e%2e%2fadmin/w.ics";
         QTest::newRow("barra invertida") << "/cal/..%5cadmin/v.ics";
         QTest::newRow("endereço de outro servidor") << "OTHER/cal/z.ics";
@@ -78,6 +80,30 @@ private slots:
         QCOMPARE(removals.size(), 2);
         QCOMPARE(removals.filter(QRegularExpression("^DELETE /cal/[a-z0-9@.-]+\\.ics ")), removals);
         QCOMPARE(elsewhere.log(), QStringList());
+    }
+
+    // A sync-state row another program pointed at the collection itself never gets the collection removed.
+    void theCollectionItselfIsNeverRemoved()
+    {
+        HostileServer server;
+        QVERIFY(server.start("-"));
+        QVERIFY(m_device->sync(server.collection()).ok);
+        m_device->run("update sincronia set href = '/cal/' where href not like '%ok.ics'");
+        m_device->run("delete from lembrete where titulo = 'Dentista'");
+        m_device->sync(server.collection());
+        QCOMPARE(server.log().filter(QRegularExpression("^DELETE /cal/ ")), QStringList());
+    }
+
+    // What a server lists without an ETag is fetched again at every sync.
+    void objectsWithoutETagAreFetchedAgain()
+    {
+        HostileServer server;
+        QVERIFY(server.start("sem-etag"));
+        QVERIFY(m_device->sync(server.collection()).ok);
+        const SyncOutcome second = m_device->sync(server.collection());
+        QVERIFY2(second.ok, qPrintable(second.message));
+        QCOMPARE(m_device->reminders().size(), 2);
+        QVERIFY2(!m_device->reminders().contains("2026/03/10|Consulta 1"), qPrintable(m_device->reminders().join('\n')));
     }
 
     // Answers that never end, drip, or are no multistatus end the sync quickly.

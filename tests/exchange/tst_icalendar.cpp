@@ -123,6 +123,12 @@ private slots:
             << 6 << QStringList{"2026-03-10|A||a/20260310", "2026-03-11|A||a/20260311", "2027-03-10|A||a/20270310",
                                 "2028-03-10|A||a/20280310", "2026-03-01|B||b/20260301", "2028-03-10|B||b/20280310"}
             << 0 << QStringList{} << 0;
+        const QByteArray excluded = QByteArray("EXDATE;VALUE=DATE:20270104\r\n").repeated(5000);
+        QTest::newRow("excluded days at the limit, and one past it")
+            << calendarOf("BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20260105\r\nRRULE:FREQ=WEEKLY\r\n" + excluded
+                          + "SUMMARY:A\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260105\r\n"
+                            "RRULE:FREQ=WEEKLY\r\n" + excluded + "EXDATE;VALUE=DATE:20270111\r\nSUMMARY:B\r\nEND:VEVENT\r\n")
+            << 1 << QStringList{} << 1 << QStringList{"B: o item exclui mais de 5000 dias (EXDATE)."} << 0;
         QTest::newRow("a journal entry is no reminder")
             << calendarOf("BEGIN:VJOURNAL\r\nUID:j\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Diário\r\nEND:VJOURNAL\r\n")
             << 0 << QStringList{} << 1 << QStringList{"Diário: é uma anotação (VJOURNAL), não um evento nem uma tarefa."} << 0;

@@ -41,7 +41,7 @@ class tst_syncobjects : public QObject
     // Every line is in the server's object of uid.
     void contains(const QString &uid, const QStringList &lines) const
     {
-        const QString there = object(uid).remove("\r\n ");
+        const QString there = object(uid).replace("\r\n", "\n").remove("\n ");
         for (const QString &line : lines)
             QVERIFY2(there.contains(line), qPrintable(line + " missing:\n" + there));
     }
