@@ -82,18 +82,6 @@ private slots:
         QCOMPARE(elsewhere.log(), QStringList());
     }
 
-    // A sync-state row another program pointed at the collection itself never gets the collection removed.
-    void theCollectionItselfIsNeverRemoved()
-    {
-        HostileServer server;
-        QVERIFY(server.start("-"));
-        QVERIFY(m_device->sync(server.collection()).ok);
-        m_device->run("update sincronia set href = '/cal/' where href not like '%ok.ics'");
-        m_device->run("delete from lembrete where titulo = 'Dentista'");
-        m_device->sync(server.collection());
-        QCOMPARE(server.log().filter(QRegularExpression("^DELETE /cal/ ")), QStringList());
-    }
-
     // What a server lists without an ETag is fetched again at every sync.
     void objectsWithoutETagAreFetchedAgain()
     {

@@ -99,9 +99,10 @@ private slots:
         QTest::newRow("a bare event without its calendar, date-time in UTC late at night")
             << QByteArray("BEGIN:VEVENT\r\nUID:x\r\nDTSTART:20260311T235959Z\r\nSUMMARY:Só\r\nEND:VEVENT\r\n") << 1
             << QStringList{"2026-03-11|Só||x 20:59"} << 0 << QStringList{} << 0;
-        QTest::newRow("undeclared Latin text and a date that is no date")
+        QTest::newRow("undeclared Latin text, a date that is no date, a second start")
             << calendarOf("BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20260230\r\nSUMMARY:Fevereiro\r\nEND:VEVENT\r\n"
-                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:Ma\xe7\xe3\r\nEND:VEVENT\r\n")
+                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260301\r\nDTSTART;VALUE=DATE:20260302\r\n"
+                          "SUMMARY:Ma\xe7\xe3\r\nEND:VEVENT\r\n")
             << 1 << QStringList{"2026-03-01|Maçã||b"} << 1 << QStringList{"Fevereiro: a data do item não pôde ser lida."} << 0;
         QTest::newRow("a rule stepping by seconds since long ago")
             << calendarOf("BEGIN:VEVENT\r\nUID:s\r\nDTSTART:19700101T000000\r\nRRULE:FREQ=SECONDLY\r\nSUMMARY:Tique\r\n"
@@ -154,7 +155,7 @@ private slots:
                           + event.repeated(19))
             << 20 << QStringList{"2026-03-05|Reunião||n", "2026-03-01|Evento||e"} << 0 << QStringList{} << 0;
         QTest::newRow("a charset that lies, and control characters")
-            << calendarOf("BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Reuni\xc3\xa3o\x1b]0;t\x07\r\n"
+            << calendarOf("BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Reuni\xc3\xa3o\x1b]0;t\x07\x7f\r\n"
                           "DESCRIPTION:a\\nb\x01z\r\nEND:VEVENT\r\n"
                           "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY;CHARSET=UTF-16:Caf\x81\r\nEND:VEVENT\r\n")
             << 1 << QStringList{"2026-03-01|Reunião]0;t|a\nbz|c"} << 1
