@@ -482,6 +482,17 @@ private slots:
         QCOMPARE(lines, expected);
     }
 
+    // Control bytes that came in a file are not written out again with the kept object.
+    void controlBytesAreNotKeptInTheObject()
+    {
+        Device store;
+        writeFile(store.path("k.ics"), "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:k\r\nDTSTART;VALUE=DATE:20260310\r\n"
+                                       "SUMMARY:K\r\nX-NOTA:a\x7f" "b\x01" "c\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        QVERIFY(store.import(store.path("k.ics")).ok);
+        const QByteArray out = store.exported();
+        QVERIFY2(out.contains("X-NOTA:abc\r\n"), out);
+    }
+
     // Copies an earlier version made, one per occurrence, become the one series again.
     void expandedCopiesFoldIntoTheSeries()
     {
