@@ -20,6 +20,7 @@ if [ "${1:-}" != "--pacote" ]; then
         radicale xandikos python3-caldav openssl
         fonts-dejavu-core
         dbus dunst xvfb  # the notification tests' real server on a private session bus
+        gnome-keyring  # the password vault test's real secret service
         desktop-file-utils appstream file
         sqlite3
         lintian  # the package test

@@ -14,21 +14,14 @@ class HostileServer
 {
 public:
     HostileServer() = default;
-    ~HostileServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    HostileServer(const HostileServer &) = delete;
-    HostileServer &operator=(const HostileServer &) = delete;
+    ~HostileServer() { m_process.kill(), m_process.waitForFinished(5000); }
+    Q_DISABLE_COPY(HostileServer)
 
     // other: the base address ("http://127.0.0.1:port") redirects and foreign
     // hrefs point at; extra: an href the listing adds.
     bool start(const QString &mode, const QString &other = {}, const QString &extra = {})
     {
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral("-c"), QString::fromUtf8(script()), mode, m_dir.filePath("log"),
-                         other, extra});
+        m_process.start("/usr/bin/python3", {"-c", QString::fromUtf8(kScript), mode, m_dir.filePath("log"), other, extra});
         if (!m_process.waitForReadyRead(20000))
             return false;
         m_port = m_process.readLine().trimmed().toInt();
@@ -39,14 +32,11 @@ public:
     QStringList log() const
     {
         QFile file(m_dir.filePath("log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                              : QStringList();
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
     }
 
 private:
-    static const char *script()
-    {
-        return R"PY(
+    static constexpr const char *kScript = R"PY(
 import sys, threading, time, html, zlib, re, http.server
 from urllib.parse import unquote
 mode, log_path, other, extra = sys.argv[1:5]
@@ -58,23 +48,21 @@ def event(uid, summary):
 objects = {"/cal/ok.ics": event("ok", "Consulta")}
 if mode == "fundo":
     objects["/cal/fundo.ics"] = "BEGIN:VCALENDAR\r\n" * 100000 + "END:VCALENDAR\r\n" * 100000
-def etag(data):
-    return '"%x"' % zlib.crc32(data.encode())
+fetched = []
+def etag(data):  # none at all from a server that gives no ETags
+    return "" if mode == "sem-etag" else "<d:getetag>\"%x\"</d:getetag>" % zlib.crc32(data.encode())
 def answer(href, props):
     return ("<d:response><d:href>%s</d:href><d:propstat><d:prop>%s</d:prop>"
             "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>" % (html.escape(href), props))
 class Handler(http.server.BaseHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+    log_message = lambda self, *args: None
     def reply(self, status, body=b"", headers=()):
         self.send_response(status)
-        for name, value in headers:
-            self.send_header(name, value)
+        for header in headers:
+            self.send_header(*header)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
-    def redirect(self, status, to):
-        self.reply(status, headers=[("Location", to)])
     def handle_one_request(self):
         try:
             super().handle_one_request()
@@ -87,16 +75,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             log.write("%s %s %s %s\n" % (self.command, self.path, self.headers.get("Host"),
                                          "auth" if self.headers.get("Authorization") else "-"))
         own = "127.0.0.1:%d" % self.server.server_port
-        if mode in ("307", "308") and self.headers.get("Host") == own:
-            return self.redirect(int(mode), other + self.path)
-        if mode == "put" and self.command == "PUT":
-            return self.redirect(307, other + self.path)
-        if mode == "301" and self.path == "/cal":
-            return self.redirect(301, "/cal/")
-        if mode == "307-aqui" and self.path == "/cal":
-            return self.redirect(307, "/cal/")
-        if mode == "laco":
-            return self.redirect(307, "/cal/laco%d" % time.monotonic_ns())
+        for when, status, to in ((mode in ("307", "308") and self.headers.get("Host") == own, mode, other + self.path),
+                                 (mode == "put" and self.command == "PUT", 307, other + self.path),
+                                 (mode == "301" and self.path == "/cal", 301, "/cal/"),
+                                 (mode == "laco", 307, "/cal/laco%d" % time.monotonic_ns()),
+                                 (mode == "cinco" and self.path.count("~") < 5, 307, self.path + "~")):
+            if when:
+                return self.reply(int(status), headers=[("Location", to)])
         if mode == "sem-fim" or mode == "gotejando":
             self.send_response(207)
             self.end_headers()
@@ -107,24 +92,28 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if mode == "gotejando":
                     time.sleep(0.3)
             return
+        if mode == "pagina" or mode == "quebrado":
+            return self.reply(207, b"<html><body>Erro</body></html>" if mode == "pagina" else
+                              b'<d:multistatus xmlns:d="DAV:"><d:response>')
         if self.command == "PROPFIND":
-            props = "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
-            return self.multistatus(answer("/cal/", props))
+            return self.multistatus(answer("/cal/", "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"))
         if self.command == "REPORT" and "calendar-multiget" in body:
+            fetched.append(body)
+            if mode == "sem-etag":
+                objects["/cal/ok.ics"] = event("ok", "Consulta %d" % len(fetched))
             found = ""
             for href in re.findall(r"<d:href>([^<]*)</d:href>", body):
                 data = objects.get(unquote(href)) or event("intruso", "Intruso")
-                found += answer(href, "<d:getetag>%s</d:getetag><c:calendar-data>%s</c:calendar-data>"
-                                      % (etag(data), html.escape(data)))
+                found += answer(href, "%s<c:calendar-data>%s</c:calendar-data>" % (etag(data), html.escape(data)))
             return self.multistatus(found)
         if self.command == "REPORT":
             listed = [(href, etag(data)) for href, data in objects.items()]
             if extra:
                 listed.append((extra.replace("OTHER", other), etag(event("intruso", "Intruso"))))
-            return self.multistatus("".join(answer(h, "<d:getetag>%s</d:getetag>" % e) for h, e in listed))
+            return self.multistatus("".join(answer(h, e) for h, e in listed))
         if self.command == "PUT":
             objects[unquote(self.path)] = body
-            return self.reply(201, headers=[("ETag", etag(body))])
+            return self.reply(201, headers=[("ETag", '"%x"' % zlib.crc32(body.encode()))] if mode != "sem-etag" else [])
         if self.command == "DELETE":
             objects.pop(unquote(self.path), None)
             return self.reply(204)
@@ -141,7 +130,6 @@ if other == "localhost":
 print(server.server_port, flush=True)
 server.serve_forever()
 )PY";
-    }
 
     QTemporaryDir m_dir;
     QProcess m_process;
