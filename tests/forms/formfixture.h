@@ -12,15 +12,19 @@
 #include <QTest>
 #include <QTreeView>
 
+template<class T = QWidget> T *child(const QObject *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
+
 // The rows of a three-column list as "day|title|days left".
 inline QStringList listedRows(const QAbstractItemView *list)
 {
     const QAbstractItemModel *model = list->model();
     QStringList rows;
-    for (int i = 0; i < model->rowCount(); ++i) {
-        rows << model->index(i, 0).data().toString() + QLatin1Char('|') + model->index(i, 1).data().toString()
-                    + QLatin1Char('|') + model->index(i, 2).data().toString();
-    }
+    for (int i = 0; i < model->rowCount(); ++i)
+        rows << QStringList{model->index(i, 0).data().toString(), model->index(i, 1).data().toString(),
+                            model->index(i, 2).data().toString()}.join(u'|');
     return rows;
 }
 
@@ -31,10 +35,8 @@ inline void selectRow(QAbstractItemView *list, int row)
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// Fails the slot, rather than crashing it, when the list holds fewer rows than
-// it is about to reach into.
-#define REQUIRE_ROWS(list, count)                                                                   \
-    QVERIFY2((list)->model()->rowCount() >= (count), "the list holds fewer rows than the slot uses")
+// Fails the slot, rather than crashing it, when the list holds too few rows.
+#define REQUIRE_ROWS(list, count) QVERIFY2((list)->model()->rowCount() >= (count), "the list holds too few rows")
 
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -91,15 +93,13 @@ struct MainWindowFixture
         QVERIFY(QFile::copy(picture, fake.platform().programFile(QStringLiteral("fundo.gif"))));
     }
 
-    // The one message shown; any other count gives a message that names the
-    // count and matches nothing a test expects.
+    // The one message shown; any other count gives one naming the count.
     RecordedMessage onlyMessage() const
     {
         const QList<RecordedMessage> &shown = fake.messages->shown;
         if (shown.size() == 1)
             return shown.constFirst();
-        return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), QString(),
-                runtime::MessageButtons::Ok};
+        return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), {}, {}};
     }
 
     // The table's rows in entry order as "yyyy/MM/dd|title|description".
@@ -115,6 +115,11 @@ struct MainWindowFixture
 
     QStringList listed() const { return listedRows(window->list()); }
     template<class T> T *loaded() { return fake.platform().windows().find<T>(); }
+    void unloadOthers()
+    {
+        fake.platform().windows().unloadAllExcept(window.get());
+        flushDeletes();
+    }
 
     FakePlatform fake;
     modgeral store{fake.platform()};
@@ -126,8 +131,7 @@ struct MainWindowFixture
 // Opens a window through the main window's command and hands it back; for
 // data rows that name a window.
 using Opener = QWidget *(*)(MainWindowFixture &);
-template<class Window, void (frmprincipal::*command)()>
-QWidget *openWith(MainWindowFixture &f)
+template<class Window, void (frmprincipal::*command)()> QWidget *openWith(MainWindowFixture &f)
 {
     (f.window.get()->*command)();
     return f.loaded<Window>();

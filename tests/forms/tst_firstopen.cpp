@@ -44,13 +44,10 @@ struct OtherProgramWriting
             held = QSqlQuery(db).exec(QStringLiteral("begin immediate"));
     }
     ~OtherProgramWriting() { release(); }
-
     void release()
     {
-        if (QSqlDatabase::contains(QStringLiteral("escrevendo"))) {
-            QSqlDatabase::database(QStringLiteral("escrevendo")).close();
-            QSqlDatabase::removeDatabase(QStringLiteral("escrevendo"));
-        }
+        QSqlDatabase::database(QStringLiteral("escrevendo"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("escrevendo"));
     }
 
     bool held = false;
@@ -83,14 +80,14 @@ private slots:
 
         ShownWindow shown(fake);
         QCOMPARE(shown.window.list()->model()->rowCount(), 3);
-        auto *panel = shown.window.findChild<QLabel *>(QStringLiteral("StatusBarPreparo"));
+        auto *panel = child<QLabel>(&shown.window, "StatusBarPreparo");
         QVERIFY(panel);
         QTRY_VERIFY(panel->isVisible() && panel->text().startsWith(StartupStatus::indexingText(0).left(20)));
-        shown.window.findChild<QAction *>(QStringLiteral("mnuprocurar"))->trigger();
+        shown.window.mnuprocurar_Click();
         auto *search = fake.platform().windows().find<frmprocurar>();
-        auto *result = search->findChild<QLabel *>(QStringLiteral("lblresultado"));
-        auto *list = search->findChild<QTreeView *>(QStringLiteral("lstlista"));
-        search->findChild<QLineEdit *>(QStringLiteral("txtprocurar"))->setText(QStringLiteral("dent"));
+        auto *result = child<QLabel>(search, "lblresultado");
+        auto *list = child<QTreeView>(search, "lstlista");
+        child<QLineEdit>(search, "txtprocurar")->setText(QStringLiteral("dent"));
         QCOMPARE(result->text(), frmprocurar::preparingText(shown.store.startupWork().percent()));
         QCOMPARE(list->model()->rowCount(), 0);
 
@@ -106,8 +103,7 @@ private slots:
     {
         FakePlatform fake;
         QFile file(fake.databasePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(startupfiles::reminders(3000, true));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(startupfiles::reminders(3000, true)) > 0);
         file.close();
 
         ShownWindow shown(fake);
@@ -115,12 +111,11 @@ private slots:
             QVERIFY2(!message.text.contains(QStringLiteral("está danificado")), qPrintable(message.text));
         QVERIFY(shown.window.list()->model()->rowCount() > 0);
         QTRY_VERIFY(shown.store.isReadOnly());
-        const QList<RecordedMessage> &shownLater = fake.messages->shown;
-        QCOMPARE(shownLater.size(), shown.atStart.size() + 1);
-        QCOMPARE(shownLater.constLast().icon, runtime::MessageIcon::Warning);
-        QVERIFY(shownLater.constLast().text.contains(QStringLiteral("somente para leitura")));
+        QCOMPARE(fake.messages->shown.size(), shown.atStart.size() + 1);
+        QCOMPARE(fake.messages->shown.constLast().icon, runtime::MessageIcon::Warning);
+        QVERIFY(fake.messages->shown.constLast().text.contains(QStringLiteral("somente para leitura")));
         QVERIFY(!shown.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
-        QVERIFY(!shown.window.findChild<QLabel *>(QStringLiteral("StatusBarPreparo"))->isVisible());
+        QVERIFY(!child<QLabel>(&shown.window, "StatusBarPreparo")->isVisible());
     }
 };
 

@@ -10,37 +10,29 @@ class SearchWindowTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Each word typed narrows the list; a double click or Enter opens the
+    // match's editor, and a removal in the main window shows at once.
     void typingListsTheMatchesAndPickingOneOpensItsEditor()
     {
         MainWindowFixture f({"2006/03/12|Dentista|levar cartão", "2006/03/11|Reunião|cliente", "2006/03/15|Dentes|"});
-        auto *command = f.window->findChild<QAction *>(QStringLiteral("mnuprocurar"));
-        QCOMPARE(command->text(), QStringLiteral("Procurar lembretes..."));
-        QCOMPARE(command->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
-        command->trigger();
+        child<QAction>(f.window.get(), "mnuprocurar")->trigger();
         auto *search = f.loaded<frmprocurar>();
         QVERIFY(search);
-        auto *box = search->findChild<QLineEdit *>(QStringLiteral("txtprocurar"));
-        auto *list = search->findChild<QTreeView *>(QStringLiteral("lstlista"));
-        QVERIFY(!box->accessibleName().isEmpty() && !list->accessibleName().isEmpty());
-
+        auto *box = child<QLineEdit>(search, "txtprocurar");
+        auto *list = child<QTreeView>(search, "lstlista");
+        const auto edited = [&f] { return child<QLineEdit>(f.loaded<frmlembretesys>(), "txttitulo")->text(); };
         QTest::keyClicks(box, QStringLiteral("dent"));
         QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentista|2 dias", "15/03/2006|Dentes|5 dias"}));
         QTest::keyClicks(box, QStringLiteral("ista cart"));
         QCOMPARE(listedRows(list), QStringList{"12/03/2006|Dentista|2 dias"});
-
         search->show();
         QVERIFY(QTest::qWaitForWindowExposed(search));
         const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-        auto *editor = f.loaded<frmlembretesys>();
-        QVERIFY(editor);
-        QCOMPARE(editor->windowTitle(), QStringLiteral("Editar lembrete"));
-        QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txttitulo"))->text(), QStringLiteral("Dentista"));
-        editor->close();
+        QCOMPARE(edited(), QStringLiteral("Dentista"));
+        f.loaded<frmlembretesys>()->close();
         flushDeletes();
-
-        // A removal in the main window shows in the open search at once.
         selectRow(f.window->list(), 1); // Dentista
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
         f.window->mnuremover_Click();
@@ -48,10 +40,8 @@ private slots:
         box->setText(QStringLiteral("REUNIAO"));
         selectRow(list, 0);
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(f.loaded<frmlembretesys>()->findChild<QLineEdit *>(QStringLiteral("txttitulo"))->text(),
-                 QStringLiteral("Reunião"));
-        f.fake.platform().windows().unloadAllExcept(f.window.get());
-        flushDeletes();
+        QCOMPARE(edited(), QStringLiteral("Reunião"));
+        f.unloadOthers();
     }
 
     void theCountSaysWhenTheListIsCut_data()
@@ -72,10 +62,10 @@ private slots:
             rows << QStringLiteral("2006/03/12|Conta %1").arg(i);
         MainWindowFixture f(rows);
         f.window->mnuprocurar_Click();
-        auto *search = f.loaded<frmprocurar>();
-        QVERIFY(search);
-        QTest::keyClicks(search->findChild<QLineEdit *>(QStringLiteral("txtprocurar")), QStringLiteral("conta"));
-        QCOMPARE(search->findChild<QLabel *>(QStringLiteral("lblresultado"))->text(), said);
+        QVERIFY(f.loaded<frmprocurar>());
+        QTest::keyClicks(child<QLineEdit>(f.loaded<frmprocurar>(), "txtprocurar"), QStringLiteral("conta"));
+        QCOMPARE(child<QLabel>(f.loaded<frmprocurar>(), "lblresultado")->text(), said);
+        QCOMPARE(child<QTreeView>(f.loaded<frmprocurar>(), "lstlista")->model()->rowCount(), 1000);
     }
 };
 

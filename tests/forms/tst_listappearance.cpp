@@ -13,29 +13,31 @@ namespace {
 const QColor kLightYellow(255, 255, 192);
 const QColor kLightBlue(192, 192, 255);
 
-// A list like the main window's, with a row per entry of titles.
-std::unique_ptr<QTreeWidget> makeList(int rows)
+// A list like the main window's with the given number of rows, and the settings it reads.
+struct Fixture
 {
-    auto list = std::make_unique<QTreeWidget>();
-    list->setColumnCount(3);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->header()->setStretchLastSection(true);
-    for (int row = 0; row < rows; ++row)
-        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(row + 1)}));
-    list->resize(320, 240);
-    return list;
-}
+    explicit Fixture(int rows)
+    {
+        list.setColumnCount(3);
+        list.setRootIsDecorated(false);
+        list.setUniformRowHeights(true);
+        list.header()->setStretchLastSection(true);
+        for (int row = 0; row < rows; ++row)
+            list.addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(row + 1)}));
+        list.resize(320, 240);
+    }
+    void apply(const QList<std::pair<Key, const char *>> &stored = {})
+    {
+        for (const auto &[key, value] : stored)
+            write(settings, key, QLatin1String(value));
+        applyListAppearance(list, settings);
+    }
+    QColor colour(QPalette::ColorRole role) const { return list.palette().color(role); }
 
-// The colour painted behind a row, taken from its empty right-hand end.
-QColor paintedBehind(QTreeWidget &list, int row)
-{
-    QTreeWidgetItem *item = list.topLevelItem(row);
-    list.scrollToItem(item);
-    const QRect rect = list.visualItemRect(item);
-    const QImage picture = list.viewport()->grab().toImage();
-    return picture.pixelColor(rect.right() - 4, rect.center().y());
-}
+    FakePlatform fake;
+    runtime::SettingsAccess &settings = fake.platform().settings();
+    QTreeWidget list;
+};
 
 } // namespace
 
@@ -44,6 +46,7 @@ class ListAppearanceTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Rows 1, 3, 5 ... (counted from 1) take colour 1, painted behind the row's empty end.
     void rowsAreStripedInTheTwoColoursWhateverTheirNumber_data()
     {
         QTest::addColumn<int>("rows");
@@ -56,22 +59,19 @@ private slots:
     void rowsAreStripedInTheTwoColoursWhateverTheirNumber()
     {
         QFETCH(int, rows);
-        FakePlatform fake;
-        write(fake.platform().settings(), keys::CorFundo1, QStringLiteral("&HC0FFFF"));
-        write(fake.platform().settings(), keys::CorFundo2, QStringLiteral("16761024"));
-        auto list = makeList(rows);
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-
-        applyListAppearance(*list, fake.platform().settings());
-
+        Fixture f(rows);
+        f.list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.list));
+        f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
         for (int row = 0; row < rows; ++row) {
-            // Row 1, 3, 5 ... (counted from 1) take colour 1.
-            const QColor expected = row % 2 == 0 ? kLightYellow : kLightBlue;
-            QCOMPARE(paintedBehind(*list, row), expected);
+            f.list.scrollToItem(f.list.topLevelItem(row));
+            const QRect rect = f.list.visualItemRect(f.list.topLevelItem(row));
+            QCOMPARE(f.list.viewport()->grab().toImage().pixelColor(rect.right() - 4, rect.center().y()),
+                     row % 2 == 0 ? kLightYellow : kLightBlue);
         }
     }
 
+    // Unusable values give the defaults and are left as they were stored.
     void theFontAndColoursFollowTheSettingsOrTheDefaults_data()
     {
         QTest::addColumn<QStringList>("stored"); // name, size, text colour, colour 1, colour 2; null: absent
@@ -81,8 +81,7 @@ private slots:
         QTest::addColumn<QColor>("alternate");
         QTest::newRow("stored") << QStringList{"Fonte Que Nao Existe", "16", "&H0000FF", {}, {}}
                                 << "Fonte Que Nao Existe" << 16.0 << QColor(255, 0, 0) << QColor(Qt::white);
-        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black)
-                                    << QColor(Qt::white);
+        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black) << QColor(Qt::white);
         QTest::newRow("unusable") << QStringList{"", "0", "vermelho", "&HGG", "12648447"} << "Arial" << 11.0
                                   << QColor(Qt::black) << kLightYellow;
     }
@@ -94,47 +93,36 @@ private slots:
         QFETCH(qreal, size);
         QFETCH(QColor, text);
         QFETCH(QColor, alternate);
-        FakePlatform fake;
-        runtime::SettingsAccess &settings = fake.platform().settings();
+        Fixture f(2);
         const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
         for (int i = 0; i < 5; ++i) {
             if (!stored[i].isNull()) // as the file holds them, whoever wrote it
-                settings.write(keys[i].section, keys[i].name, stored[i]);
+                f.settings.write(keys[i].section, keys[i].name, stored[i]);
         }
-        auto list = makeList(2);
-        applyListAppearance(*list, settings);
-        QCOMPARE(list->font().family(), family);
-        QCOMPARE(list->font().pointSizeF(), size);
-        QCOMPARE(list->palette().color(QPalette::Text), text);
-        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(list->palette().color(QPalette::AlternateBase), alternate);
-        // Unusable values are left as they were stored.
+        f.apply();
+        QCOMPARE(f.list.font().family(), family);
+        QCOMPARE(f.list.font().pointSizeF(), size);
+        QCOMPARE(f.colour(QPalette::Text), text);
+        QCOMPARE(f.colour(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(f.colour(QPalette::AlternateBase), alternate);
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(read(settings, keys[i]) == stored[i], !stored[i].isNull());
+            QCOMPARE(read(f.settings, keys[i]) == stored[i], !stored[i].isNull());
     }
 
+    // The font follows at once; the colours wait for a row.
     void anEmptyListKeepsItsStripesUntilItHasRows()
     {
-        FakePlatform fake;
-        runtime::SettingsAccess &stored = fake.platform().settings();
-        write(stored, keys::CorFundo1, QStringLiteral("12648447"));
-        write(stored, keys::CorFundo2, QStringLiteral("16761024"));
-        auto list = makeList(2);
-        applyListAppearance(*list, stored);
-
-        list->clear();
-        write(stored, keys::CorFundo1, QStringLiteral("14737632"));
-        write(stored, keys::CorFundo2, QStringLiteral("0"));
-        write(stored, keys::TamanhoFonte, QStringLiteral("20"));
-        applyListAppearance(*list, stored);
-        QCOMPARE(list->palette().color(QPalette::Base), kLightYellow);
-        QCOMPARE(list->palette().color(QPalette::AlternateBase), kLightBlue);
-        QCOMPARE(list->font().pointSizeF(), 20.0);
-
-        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
-        applyListAppearance(*list, stored);
-        QCOMPARE(list->palette().color(QPalette::Base), QColor(224, 224, 224));
-        QCOMPARE(list->palette().color(QPalette::AlternateBase), QColor(Qt::black));
+        Fixture f(2);
+        f.apply({{keys::CorFundo1, "12648447"}, {keys::CorFundo2, "16761024"}});
+        f.list.clear();
+        f.apply({{keys::CorFundo1, "14737632"}, {keys::CorFundo2, "0"}, {keys::TamanhoFonte, "20"}});
+        QCOMPARE(f.colour(QPalette::Base), kLightYellow);
+        QCOMPARE(f.colour(QPalette::AlternateBase), kLightBlue);
+        QCOMPARE(f.list.font().pointSizeF(), 20.0);
+        f.list.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
+        f.apply();
+        QCOMPARE(f.colour(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(f.colour(QPalette::AlternateBase), QColor(Qt::black));
     }
 };
 

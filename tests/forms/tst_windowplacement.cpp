@@ -1,6 +1,8 @@
 // Windows that grow, open where they were left and stay on screen; dialogs
-// that open over the window that opened them.
-
+// that open over the window that opened them and answer Enter and Escape;
+// the about window and the command icons.
+#include "buildconfig.h"
+#include "forms/commandicons.h"
 #include "forms/frmcalculardias.h"
 #include "forms/frmcalendario.h"
 #include "forms/frmlembretesys.h"
@@ -13,24 +15,16 @@
 
 #include "formfixture.h"
 
-#include <QHeaderView>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
-
-using runtime::windowplacement::keptOnScreen;
 
 namespace {
 
-QRect screenArea()
-{
-    return QGuiApplication::primaryScreen()->availableGeometry();
-}
-
-QRect placeOf(const QWidget &window)
-{
-    return {window.pos(), window.size()};
-}
+QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+QRect placeOf(const QWidget &window) { return {window.pos(), window.size()}; }
 
 } // namespace
 
@@ -54,7 +48,8 @@ private slots:
     {
         QFETCH(QRect, wanted);
         QFETCH(QRect, kept);
-        QCOMPARE(keptOnScreen(wanted, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), kept);
+        QCOMPARE(runtime::windowplacement::keptOnScreen(wanted, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}),
+                 kept);
     }
 
     void theMainWindowGrowsWithItsListButNeverBelowItsDesign()
@@ -71,7 +66,7 @@ private slots:
         window.resize(designed + QSize(200, 150));
         QTRY_COMPARE(list->geometry(), listBefore.adjusted(0, 0, 200, 150));
         QCOMPARE(list->columnWidth(1), titleBefore + 200);
-        auto *bar = window.findChild<QProgressBar *>(QStringLiteral("barraprogresso"));
+        auto *bar = child<QProgressBar>(&window, "barraprogresso");
         QCOMPARE(bar->geometry().bottom(), list->parentWidget()->height() - 1);
         QCOMPARE(bar->width(), list->width());
         window.resize(300, 200);
@@ -82,7 +77,7 @@ private slots:
     void theMainWindowOpensWhereItWasLeftWhollyOnScreen_data()
     {
         QTest::addColumn<QString>("remembered");
-        QTest::addColumn<QPoint>("position"); // from the screen area's top left
+        QTest::addColumn<QPoint>("position"); // from the screen area's top left; -1,-1 its bottom right
         QTest::addColumn<QSize>("grown");     // beyond the designed size
         QTest::newRow("where it was left") << "40,30,700,520" << QPoint(40, 30) << QSize(700, 520);
         QTest::newRow("below and right of the screen") << "9000,9000,700,520" << QPoint(-1, -1) << QSize(700, 520);
@@ -100,15 +95,13 @@ private slots:
         frmprincipal window(f.fake.platform(), f.store);
         const QSize size = grown.isValid() ? grown : f.window->size();
         const QPoint topLeft = position == QPoint(-1, -1)
-            ? screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1)
-            : screen.topLeft() + position;
+            ? screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1) : screen.topLeft() + position;
         QCOMPARE(placeOf(window), QRect(topLeft, size));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.move(screen.topLeft() + QPoint(25, 35));
         window.close();
-        QCOMPARE(runtime::windowplacement::parse(
-                     settings::read(f.fake.platform().settings(), settings::keys::JanelaPrincipal)),
+        QCOMPARE(runtime::windowplacement::parse(settings::read(f.fake.platform().settings(), settings::keys::JanelaPrincipal)),
                  QRect(screen.topLeft() + QPoint(25, 35), size));
     }
 
@@ -119,7 +112,7 @@ private slots:
         f.window->mnulembretesdata_Click();
         frmpormes *view = f.loaded<frmpormes>();
         QVERIFY(view);
-        auto *list = view->findChild<QTreeView *>(QStringLiteral("lstlista"));
+        auto *list = child<QTreeView>(view, "lstlista");
         const int listWidth = list->width();
         const QRect left(screenArea().topLeft() + QPoint(30, 20), view->size() + QSize(60, 40));
         view->resize(left.size());
@@ -131,31 +124,42 @@ private slots:
         QCOMPARE(placeOf(*f.loaded<frmpormes>()), left);
     }
 
+    // Each window is loaded once however often it is shown, unloaded when
+    // closed (by Escape too), and taken along when the main window closes.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen_data()
     {
         QTest::addColumn<Opener>("open");
-        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click>;
-        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click>;
-        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click>;
-        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click>;
-        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click>;
-        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click>;
+        QTest::addColumn<bool>("centred"); // else where it was left
+        QTest::addColumn<bool>("escape");  // Escape closes it
+        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click> << true << false;
+        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click> << true << true;
+        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click> << true << true;
+        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click> << true << true;
+        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click> << true << true;
+        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click> << true << true;
+        QTest::newRow("by-day view") << &openWith<frmpormes, &frmprincipal::mnulembretesdata_Click> << false << true;
     }
 
-    // Each window is also loaded once however often it is shown, unloaded
-    // when closed, and taken along when the main window closes.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen()
     {
         QFETCH(Opener, open);
-        MainWindowFixture f;
+        QFETCH(bool, centred);
+        QFETCH(bool, escape);
+        MainWindowFixture f({}, true);
         const QRect screen = screenArea();
         f.window->move(screen.topLeft() + QPoint(60, 40));
         QPointer<QWidget> dialog = open(f);
         QVERIFY(dialog);
-        QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
+        if (centred)
+            QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
         QCOMPARE(open(f), dialog.data());
         QCOMPARE(f.fake.platform().windows().loaded().count(dialog.data()), 1);
-        dialog->close();
+        if (escape) {
+            showActive(*dialog);
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog.data(), Qt::Key_Escape);
+        } else {
+            dialog->close();
+        }
         flushDeletes();
         QVERIFY(dialog.isNull());
 
@@ -168,6 +172,84 @@ private slots:
         QVERIFY(f.window->close());
         flushDeletes();
         QVERIFY(dialog.isNull());
+    }
+
+    void enterPressesTheDefaultButton_data()
+    {
+        QTest::addColumn<Opener>("open");
+        QTest::addColumn<QStringList>("typed"); // "box=text"; the last box keeps the focus
+        QTest::addColumn<QString>("shows");     // the message, else the result, that Enter brings
+        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click>
+                                << QStringList{"txttitulo="} << "O campo título é de preenchimento obrigatório!";
+        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click>
+                                        << QStringList{"txtinicio=01/03/2006", "txtfim=11/03/2006"} << "10 dias";
+    }
+
+    void enterPressesTheDefaultButton()
+    {
+        QFETCH(Opener, open);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, shows);
+        MainWindowFixture f({}, true);
+        QWidget *window = open(f);
+        QVERIFY(window);
+        showActive(*window);
+        QLineEdit *box = nullptr;
+        for (const QString &entry : typed) {
+            box = window->findChild<QLineEdit *>(entry.section(u'=', 0, 0));
+            QVERIFY2(box, qPrintable(entry));
+            box->setText(entry.section(u'=', 1));
+        }
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+        const auto *result = child<QLineEdit>(window, "txtdias");
+        QCOMPARE(f.fake.messages->shown.isEmpty() ? result->text() : f.onlyMessage().text, shows);
+    }
+
+    // The link opens the web address, saying nothing when nothing can open it;
+    // the toolbar shows the same window, OK unloads it.
+    void theAboutWindowsLinkOpensTheWebAddress()
+    {
+        MainWindowFixture f;
+        f.putPicture();
+        f.window->mnusoftware_Click();
+        QPointer<frmsobre> about = f.loaded<frmsobre>();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->picture().size(), QSize(640, 480));
+        QCOMPARE(child<QLabel>(about, "Image1")->pixmap().size(), QSize(260, 88));
+        QLabel *link = child<QLabel>(about, "Label5");
+        f.fake.shell->result = false;
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTest::keyClick(link, Qt::Key_Return);
+        QCOMPARE(f.fake.shell->opened, QStringList(2, QString::fromUtf8(buildconfig::webAddress)));
+        QVERIFY(f.fake.messages->shown.isEmpty() && about->isVisible());
+        f.window->Toolbar_ButtonClick(QStringLiteral("sobre"));
+        QCOMPARE(f.loaded<frmsobre>(), about.data());
+        QTest::mouseClick(child<QPushButton>(about, "cmdok"), Qt::LeftButton);
+        flushDeletes();
+        QVERIFY(about.isNull());
+    }
+
+    // Without an icon theme: the program's own pictures, each showing a light
+    // drawing on its square and no two alike.
+    void everyCommandShowsItsOwnPictureWithoutATheme()
+    {
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths({});
+        QList<QImage> seen;
+        for (const char *name : {"novo", "editar", "remover", "sair", "software", "site", "html", "txt", "imprimir",
+                                 "preferencias"}) {
+            const QImage picture = commandIcon(QLatin1String(name)).pixmap(16, 16).toImage();
+            int light = 0;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x)
+                    light += picture.pixelColor(x, y).lightness() > 170 && picture.pixelColor(x, y).alpha() > 200;
+            }
+            QVERIFY2(!picture.isNull() && light >= 6 && !seen.contains(picture), name);
+            seen << picture;
+        }
+        QCOMPARE(commandIcon(QStringLiteral("sobre")).pixmap(16, 16).toImage(), seen[4]);
+        QVERIFY(commandIcon(QStringLiteral("nada")).isNull());
     }
 };
 
