@@ -1,8 +1,14 @@
-// The main window: its list, filters, commands and menus. Today is 10/03/2006.
+// The main window: its list, filters, commands and menus, and its first
+// opening over a file not ready yet. Today is 10/03/2006.
 #include "alerts/singleinstance.h"
 #include "alerts/windowrefresh.h"
 #include "forms/frmlembretesys.h"
+#include "forms/frmprocurar.h"
+#include "forms/startupstatus.h"
 #include "settings/settingsstore.h"
+#include "store/reminderindexes.h"
+#include "store/startupwork.h"
+#include "support/startupfiles.h"
 
 #include "formfixture.h"
 
@@ -38,6 +44,48 @@ struct Fixture : MainWindowFixture
     const QList<RecordedMessage> &shown() const { return fake.messages->shown; }
 };
 
+// A main window over the file as it is, shown: the store is not opened first.
+struct ShownWindow
+{
+    explicit ShownWindow(FakePlatform &fake)
+        : fake(fake)
+        , store(fake.platform())
+        , window(fake.platform(), store)
+    {
+        fake.platform().windows().registerLoaded(&window);
+        atStart = fake.messages->shown;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
+    ~ShownWindow() { fake.platform().windows().unloadAllExcept(&window); }
+
+    FakePlatform &fake;
+    modgeral store;
+    frmprincipal window;
+    QList<RecordedMessage> atStart;
+};
+
+// Holds the file's write lock, as another program writing for long would.
+struct OtherProgramWriting
+{
+    explicit OtherProgramWriting(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("escrevendo"));
+        db.setDatabaseName(path);
+        if (db.open())
+            held = QSqlQuery(db).exec(QStringLiteral("begin immediate"));
+    }
+    ~OtherProgramWriting() { release(); }
+    void release()
+    {
+        QSqlDatabase::database(QStringLiteral("escrevendo"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("escrevendo"));
+    }
+
+    bool held = false;
+};
+
 } // namespace
 
 class MainWindowTest : public QObject
@@ -45,19 +93,6 @@ class MainWindowTest : public QObject
     Q_OBJECT
 
 private slots:
-    void aFreshUserStartsWithEveryReminderInDateAndTitleOrder()
-    {
-        Fixture f(kMarch);
-        QCOMPARE(f.checkedFilters(), QStringList{"mnutodos"});
-        QCOMPARE(f.status(), QStringLiteral("Estatus: Mostrando todos os lembretes"));
-        QCOMPARE(f.listed().mid(0, 4), (QStringList{"09/03/2006|ontem|-1 dias", "10/03/2006|hoje a|0 dias",
-                                                    "10/03/2006|hoje b|0 dias", "11/03/2006|amanhã|1 dias"}));
-        QCOMPARE(f.listed().size(), kMarch.size());
-        QCOMPARE(f.savedFilter(), QStringLiteral("Todos"));
-        QVERIFY(f.atStart.isEmpty() && !f.bar()->isVisible());
-        QVERIFY(f.window->list()->updatesEnabled()); // the load leaves the list repainting
-    }
-
     // The title column gives up what the day column gains.
     void aLargerListFontWidensTheDayColumnWithinTheSameWidth()
     {
@@ -75,10 +110,11 @@ private slots:
     }
 
     // Run twice to show a second run changes nothing; a stored filter is read
-    // whatever its case, an unknown one lists everything and stays stored.
+    // whatever its case, an unknown one lists everything and stays stored; a
+    // fresh user sees every reminder in day and title order.
     void eachFilterNarrowsTheListAndSaysSo_data()
     {
-        QTest::addColumn<QString>("stored"); // null: the command is run
+        QTest::addColumn<QString>("stored"); // null: the command is run; "-": nothing stored
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QString>("status");
@@ -92,8 +128,9 @@ private slots:
         QTest::newRow("15dias") << QString() << "mnu15dias" << "15dias" << only + "até 15 dias entre 10/03/2006 e 25/03/2006"
                                 << QStringList{"hoje a", "hoje b", "amanhã", "sete", "oito", "quinze"};
         QTest::newRow("stored HOJE") << "HOJE" << "mnuhoje" << "Hoje" << only + "hoje 10/03/2006" << today;
-        QTest::newRow("stored unknown") << "semana" << "" << "semana" << "Estatus: Mostrando todos os lembretes"
-                                        << QStringList{"ontem", "hoje a", "hoje b", "amanhã", "sete", "oito", "quinze", "dezesseis"};
+        const QStringList all{"ontem", "hoje a", "hoje b", "amanhã", "sete", "oito", "quinze", "dezesseis"};
+        QTest::newRow("fresh user") << "-" << "mnutodos" << "Todos" << "Estatus: Mostrando todos os lembretes" << all;
+        QTest::newRow("stored unknown") << "semana" << "" << "semana" << "Estatus: Mostrando todos os lembretes" << all;
     }
 
     void eachFilterNarrowsTheListAndSaysSo()
@@ -103,7 +140,9 @@ private slots:
         QFETCH(QString, saved);
         QFETCH(QString, status);
         QFETCH(QStringList, titles);
-        Fixture f(kMarch, false, stored);
+        Fixture f(kMarch, false, stored == QLatin1String("-") ? QString() : stored);
+        QVERIFY(f.atStart.isEmpty() && !f.bar()->isVisible());
+        QVERIFY(f.window->list()->updatesEnabled()); // the load leaves the list repainting
         for (int run = 0; run < 2; ++run) {
             if (stored.isNull())
                 child<QAction>(f.window.get(), qPrintable(command))->trigger();
@@ -142,31 +181,27 @@ private slots:
                          && f.shown()[0].text.contains("não é de lembretes"), qPrintable(f.shown()[0].text));
     }
 
+    // A damaged page in the middle of the day-and-title index, which the list reads in order.
     void aLoadThatStopsMidwayShowsWhatWasReadAndSaysSo()
     {
         Fixture f;
-        QList<qint64> leaves;
-        qint64 pageSize = 0;
-        {
-            QSqlDatabase db = f.store.connection();
-            QSqlQuery query(db);
-            QVERIFY(db.transaction());
-            QVERIFY(query.prepare("insert into lembrete (data, titulo, descricao) values (?, ?, ?)"));
-            for (int i = 0; i < 3000; ++i) {
-                query.addBindValue(QStringLiteral("2006/03/%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
-                query.addBindValue(QStringLiteral("Lembrete %1").arg(i, 4, 10, QLatin1Char('0')));
-                query.addBindValue(QString(200, QLatin1Char('x')));
-                QVERIFY(query.exec());
-            }
-            QVERIFY(db.commit());
-            // A page in the middle of the day-and-title index, which the list reads in order.
-            QVERIFY(query.exec("select pageno from dbstat where name = 'lembrete_data' and pagetype = 'leaf' order by pageno"));
-            while (query.next())
-                leaves << query.value(0).toLongLong();
-            QVERIFY(query.exec("pragma page_size") && query.next());
-            pageSize = query.value(0).toLongLong();
+        QSqlDatabase db = f.store.connection();
+        QSqlQuery query(db);
+        QVERIFY(db.transaction() && query.prepare("insert into lembrete (data, titulo, descricao) values (?, ?, ?)"));
+        for (int i = 0; i < 3000; ++i) {
+            query.addBindValue(QStringLiteral("2006/03/%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+            query.addBindValue(QStringLiteral("Lembrete %1").arg(i, 4, 10, QLatin1Char('0')));
+            query.addBindValue(QString(200, QLatin1Char('x')));
+            QVERIFY(query.exec());
         }
-        QVERIFY(leaves.size() > 4);
+        QVERIFY(db.commit());
+        QList<qint64> leaves;
+        QVERIFY(query.exec("select pageno from dbstat where name = 'lembrete_data' and pagetype = 'leaf' order by pageno"));
+        while (query.next())
+            leaves << query.value(0).toLongLong();
+        QVERIFY(query.exec("pragma page_size") && query.next() && leaves.size() > 4);
+        const qint64 pageSize = query.value(0).toLongLong();
+        query.finish();
         QFile file(f.fake.databasePath());
         QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((leaves[leaves.size() / 2] - 1) * pageSize + 100));
         file.write(QByteArray(pageSize - 200, '\x55'));
@@ -355,6 +390,64 @@ private slots:
         timer.start();
         QVERIFY(!alerts::SingleInstance(QDir(runtimeFolder.path()).filePath("outra")).tellChanged());
         QVERIFY(timer.elapsed() < 500);
+    }
+
+    // The indexes cannot be built while another program writes: the window
+    // still comes up, says what it is preparing, and the search waits.
+    void theWindowComesUpBeforeTheIndexesAndTheSearchWaitsForThem()
+    {
+        FakePlatform fake;
+        fake.createEmptyDatabase();
+        {
+            modgeral seeding(fake.platform());
+            seeding.abrirbanco();
+            for (const char *title : {"Dentista", "Reunião", "Dentes"})
+                seeding.appendReminder(QStringLiteral("2006/03/12"), QString::fromUtf8(title), QString());
+        }
+        QString failed;
+        QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), startupfiles::withoutNewIndexes(), &failed),
+                 qPrintable(failed));
+        OtherProgramWriting other(fake.databasePath());
+        QVERIFY(other.held);
+
+        ShownWindow shown(fake);
+        QCOMPARE(shown.window.list()->model()->rowCount(), 3);
+        auto *panel = child<QLabel>(&shown.window, "StatusBarPreparo");
+        QVERIFY(panel);
+        QTRY_VERIFY(panel->isVisible() && panel->text().startsWith(StartupStatus::indexingText(0).left(20)));
+        shown.window.mnuprocurar_Click();
+        auto *search = fake.platform().windows().find<frmprocurar>();
+        auto *result = child<QLabel>(search, "lblresultado");
+        auto *list = child<QTreeView>(search, "lstlista");
+        child<QLineEdit>(search, "txtprocurar")->setText(QStringLiteral("dent"));
+        QCOMPARE(result->text(), frmprocurar::preparingText(shown.store.startupWork().percent()));
+        QCOMPARE(list->model()->rowCount(), 0);
+
+        other.release();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 20000);
+        QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentes|2 dias", "12/03/2006|Dentista|2 dias"}));
+        QCOMPARE(result->text(), QStringLiteral("2 lembretes encontrados."));
+        QVERIFY(reminderindexes::complete(shown.store.connection()));
+        QVERIFY(shown.atStart.isEmpty() && fake.messages->shown.isEmpty());
+    }
+
+    void aDamagedFileFoundAfterThePaintIsOnlyRead()
+    {
+        FakePlatform fake;
+        QFile file(fake.databasePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(startupfiles::reminders(3000, true)) > 0);
+        file.close();
+
+        ShownWindow shown(fake);
+        for (const RecordedMessage &message : shown.atStart)
+            QVERIFY2(!message.text.contains(QStringLiteral("está danificado")), qPrintable(message.text));
+        QVERIFY(shown.window.list()->model()->rowCount() > 0);
+        QTRY_VERIFY(shown.store.isReadOnly());
+        QCOMPARE(fake.messages->shown.size(), shown.atStart.size() + 1);
+        QCOMPARE(fake.messages->shown.constLast().icon, runtime::MessageIcon::Warning);
+        QVERIFY(fake.messages->shown.constLast().text.contains(QStringLiteral("somente para leitura")));
+        QVERIFY(!shown.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
+        QVERIFY(!child<QLabel>(&shown.window, "StatusBarPreparo")->isVisible());
     }
 };
 
