@@ -54,20 +54,6 @@ class FrmPormesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void theViewOpensOnTodaysRemindersWithOrWithoutItsPicture()
-    {
-        Fixture f;
-        frmpormes *view = f.open();
-        QVERIFY(view && view->isVisible());
-        QCOMPARE(view->parentWidget(), f.window.get());
-        QCOMPARE(view->selectedDay(), QDate(2006, 3, 10));
-        QCOMPARE(f.listed(view), kToday);
-        QVERIFY(view->picture().isNull() && f.fake.messages->shown.isEmpty());
-        view->close();
-        f.putPicture();
-        QCOMPARE(f.open()->picture().size(), QSize(640, 480));
-    }
-
     // Two months on, the busy days are still known.
     void theCalendarShowsInBoldTheDaysThatHaveReminders()
     {
@@ -137,20 +123,27 @@ private slots:
         QCOMPARE(f.listed(view), QStringList());
     }
 
-    // Shown again, the same window keeps the list of its last click; reopened, today's.
+    // It opens on today; shown again, the same window keeps the list of its
+    // last click; reopened, today's again, with the picture when there is one.
     void theViewKeepsItsDayUntilClosed()
     {
         Fixture f;
         QPointer<frmpormes> view = f.open();
+        QVERIFY(view && view->isVisible() && view->picture().isNull());
+        QCOMPARE(view->selectedDay(), QDate(2006, 3, 10));
+        QCOMPARE(f.listed(view), kToday);
         QVERIFY(clickDay(view->calendarControl(), QStringLiteral("5")));
         f.store.appendReminder(QStringLiteral("2006/03/05"), QStringLiteral("Outro"), QString());
         QCOMPARE(f.open(), view.data());
         QCOMPARE(f.listed(view), QStringList{"05/03/2006|Passado|-5 dias"});
         view->close();
         flushDeletes();
+        f.putPicture();
         frmpormes *fresh = f.open();
         QCOMPARE(fresh->selectedDay(), QDate(2006, 3, 10));
         QCOMPARE(f.listed(fresh), kToday);
+        QCOMPARE(fresh->picture().size(), QSize(640, 480));
+        QVERIFY(f.fake.messages->shown.isEmpty());
     }
 };
 

@@ -125,19 +125,23 @@ private slots:
     }
 
     // Each window is loaded once however often it is shown, unloaded when
-    // closed (by Escape too), and taken along when the main window closes.
+    // closed (by Escape too), and taken along when the main window closes;
+    // Enter typed in a box presses the default button.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen_data()
     {
         QTest::addColumn<Opener>("open");
         QTest::addColumn<bool>("centred"); // else where it was left
         QTest::addColumn<bool>("escape");  // Escape closes it
-        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click> << true << false;
-        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click> << true << true;
-        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click> << true << true;
-        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click> << true << true;
-        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click> << true << true;
-        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click> << true << true;
-        QTest::newRow("by-day view") << &openWith<frmpormes, &frmprincipal::mnulembretesdata_Click> << false << true;
+        QTest::addColumn<QStringList>("enter"); // "box=text" typed, the last box Enter, then what shows
+        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click> << true << false
+                                << QStringList{"txttitulo=", "O campo título é de preenchimento obrigatório!"};
+        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click> << true << true << QStringList();
+        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click> << true << true << QStringList();
+        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click> << true << true
+                                        << QStringList{"txtinicio=01/03/2006", "txtfim=11/03/2006", "10 dias"};
+        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click> << true << true << QStringList();
+        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click> << true << true << QStringList();
+        QTest::newRow("by-day view") << &openWith<frmpormes, &frmprincipal::mnulembretesdata_Click> << false << true << QStringList();
     }
 
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen()
@@ -145,6 +149,7 @@ private slots:
         QFETCH(Opener, open);
         QFETCH(bool, centred);
         QFETCH(bool, escape);
+        QFETCH(QStringList, enter);
         MainWindowFixture f({}, true);
         const QRect screen = screenArea();
         f.window->move(screen.topLeft() + QPoint(60, 40));
@@ -154,8 +159,19 @@ private slots:
             QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
         QCOMPARE(open(f), dialog.data());
         QCOMPARE(f.fake.platform().windows().loaded().count(dialog.data()), 1);
+        showActive(*dialog);
+        if (!enter.isEmpty()) {
+            QLineEdit *box = nullptr;
+            for (const QString &typed : enter.mid(0, enter.size() - 1)) {
+                QVERIFY2((box = dialog->findChild<QLineEdit *>(typed.section(u'=', 0, 0))), qPrintable(typed));
+                box->setText(typed.section(u'=', 1));
+            }
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Return);
+            const auto *result = child<QLineEdit>(dialog, "txtdias");
+            QCOMPARE(f.fake.messages->shown.isEmpty() ? result->text() : f.onlyMessage().text, enter.constLast());
+        }
         if (escape) {
-            showActive(*dialog);
             QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog.data(), Qt::Key_Escape);
         } else {
             dialog->close();
@@ -172,38 +188,6 @@ private slots:
         QVERIFY(f.window->close());
         flushDeletes();
         QVERIFY(dialog.isNull());
-    }
-
-    void enterPressesTheDefaultButton_data()
-    {
-        QTest::addColumn<Opener>("open");
-        QTest::addColumn<QStringList>("typed"); // "box=text"; the last box keeps the focus
-        QTest::addColumn<QString>("shows");     // the message, else the result, that Enter brings
-        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click>
-                                << QStringList{"txttitulo="} << "O campo título é de preenchimento obrigatório!";
-        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click>
-                                        << QStringList{"txtinicio=01/03/2006", "txtfim=11/03/2006"} << "10 dias";
-    }
-
-    void enterPressesTheDefaultButton()
-    {
-        QFETCH(Opener, open);
-        QFETCH(QStringList, typed);
-        QFETCH(QString, shows);
-        MainWindowFixture f({}, true);
-        QWidget *window = open(f);
-        QVERIFY(window);
-        showActive(*window);
-        QLineEdit *box = nullptr;
-        for (const QString &entry : typed) {
-            box = window->findChild<QLineEdit *>(entry.section(u'=', 0, 0));
-            QVERIFY2(box, qPrintable(entry));
-            box->setText(entry.section(u'=', 1));
-        }
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Return);
-        const auto *result = child<QLineEdit>(window, "txtdias");
-        QCOMPARE(f.fake.messages->shown.isEmpty() ? result->text() : f.onlyMessage().text, shows);
     }
 
     // The link opens the web address, saying nothing when nothing can open it;
