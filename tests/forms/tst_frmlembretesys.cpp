@@ -209,18 +209,6 @@ private slots:
         f.open();
         QCOMPARE(f.title(), QString());
     }
-
-    // Without the calendar library the host says so once and the editor opens all the same.
-    void theEditorOpensWithOrWithoutItsBackgroundPictureAndCalendar()
-    {
-        Fixture f({}, false);
-        f.window->mnunovo_Click();
-        QVERIFY(f.editor()->picture().isNull() && !f.editor()->calendarControl());
-        QCOMPARE(f.onlyMessage().icon, runtime::MessageIcon::Critical);
-        f.editor()->close();
-        f.putPicture();
-        QCOMPARE(f.open()->picture().size(), QSize(640, 480));
-    }
 };
 
 QTEST_MAIN(FrmLembretesysTest)
