@@ -40,6 +40,23 @@ inline void selectRow(QAbstractItemView *list, int row)
 
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+// Shows the window; false when it never comes up.
+inline bool exposed(QWidget *window)
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window);
+}
+
+// Fills an empty database with "yyyy/MM/dd|title[|description]" rows.
+inline void seed(FakePlatform &fake, const QStringList &reminders)
+{
+    fake.createEmptyDatabase();
+    modgeral seeding(fake.platform());
+    seeding.abrirbanco();
+    for (const QString &row : reminders)
+        seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
+}
+
 inline void showActive(QWidget &window)
 {
     window.show();
@@ -68,13 +85,7 @@ struct MainWindowFixture
     explicit MainWindowFixture(const QStringList &reminders = {}, bool withCalendar = false,
                                const QString &storedFilter = QString())
     {
-        fake.createEmptyDatabase();
-        {
-            modgeral seeding(fake.platform());
-            seeding.abrirbanco();
-            for (const QString &row : reminders)
-                seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
-        }
+        seed(fake, reminders);
         if (!storedFilter.isNull())
             fake.platform().settings().write(QStringLiteral("Preferencias"), QStringLiteral("Exibir"), storedFilter);
         if (withCalendar)

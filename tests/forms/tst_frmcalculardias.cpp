@@ -85,8 +85,7 @@ private slots:
         QFETCH(QString, result);
         FakePlatform fake;
         frmcalculardias window(fake.platform());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
         QLineEdit *days = child<QLineEdit>(&window, "txtdias");
         const auto calculate = [&](const QString &from, const QString &to, bool typed) {
             for (const auto &[name, text] : {std::pair("txtinicio", from), std::pair("txtfim", to)}) {

@@ -114,8 +114,7 @@ private slots:
         QFETCH(bool, assistive);
         FakePlatform fake;
         frmpreferencias dialog(fake.platform());
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(exposed(&dialog));
         QRadioButton *orange = option(dialog, "optcorfundo2", 10);
         if (assistive) {
             QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
@@ -235,8 +234,7 @@ private slots:
     {
         QFETCH(int, rows);
         Fixture f(rows);
-        f.list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f.list));
+        QVERIFY(exposed(&f.list));
         f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
         for (int row = 0; row < rows; ++row) {
             f.list.scrollToItem(f.list.topLevelItem(row));

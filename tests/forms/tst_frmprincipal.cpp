@@ -25,24 +25,7 @@ namespace {
 const QStringList kMarch{"2006/03/09|ontem",  "2006/03/10|hoje b", "2006/03/10|hoje a", "2006/03/11|amanhã",
                          "2006/03/17|sete",   "2006/03/18|oito",   "2006/03/25|quinze", "2006/03/26|dezesseis"};
 
-struct Fixture : MainWindowFixture
-{
-    using MainWindowFixture::MainWindowFixture;
-
-    QStringList checkedFilters() const
-    {
-        QStringList checked;
-        for (const char *name : {"mnutodos", "mnuhoje", "mnuamanha", "mnu7dias", "mnu15dias"}) {
-            if (child<QAction>(window.get(), name)->isChecked())
-                checked << QLatin1String(name);
-        }
-        return checked;
-    }
-    QString savedFilter() { return settings::read(fake.platform().settings(), settings::keys::Exibir); }
-    QString status() const { return window->statusLabel()->text(); }
-    QProgressBar *bar() const { return child<QProgressBar>(window.get(), "barraprogresso"); }
-    const QList<RecordedMessage> &shown() const { return fake.messages->shown; }
-};
+using Fixture = MainWindowFixture;
 
 // A main window over the file as it is, shown: the store is not opened first.
 struct ShownWindow
@@ -54,8 +37,7 @@ struct ShownWindow
     {
         fake.platform().windows().registerLoaded(&window);
         atStart = fake.messages->shown;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
     }
 
     ~ShownWindow() { fake.platform().windows().unloadAllExcept(&window); }
@@ -141,14 +123,19 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QStringList, titles);
         Fixture f(kMarch, false, stored == QLatin1String("-") ? QString() : stored);
-        QVERIFY(f.atStart.isEmpty() && !f.bar()->isVisible());
+        QVERIFY(f.atStart.isEmpty() && !child<QProgressBar>(f.window.get(), "barraprogresso")->isVisible());
         QVERIFY(f.window->list()->updatesEnabled()); // the load leaves the list repainting
         for (int run = 0; run < 2; ++run) {
             if (stored.isNull())
                 child<QAction>(f.window.get(), qPrintable(command))->trigger();
-            QCOMPARE(f.checkedFilters(), command.isEmpty() ? QStringList() : QStringList{command});
-            QCOMPARE(f.status(), status);
-            QCOMPARE(f.savedFilter(), saved);
+            QStringList checked;
+            for (const char *name : {"mnutodos", "mnuhoje", "mnuamanha", "mnu7dias", "mnu15dias"}) {
+                if (child<QAction>(f.window.get(), name)->isChecked())
+                    checked << QLatin1String(name);
+            }
+            QCOMPARE(checked, command.isEmpty() ? QStringList() : QStringList{command});
+            QCOMPARE(f.window->statusLabel()->text(), status);
+            QCOMPARE(settings::read(f.fake.platform().settings(), settings::keys::Exibir), saved);
             QStringList shown;
             for (const QString &row : f.listed())
                 shown << row.section(u'|', 1, 1);
@@ -156,29 +143,24 @@ private slots:
         }
     }
 
-    void aLoadThatFailsLeavesTheListEmptyAndReportsOnce_data()
-    {
-        QTest::addColumn<bool>("databaseGone"); // otherwise its table is not a reminder table
-        QTest::newRow("failed open") << true;
-        QTest::newRow("a table of another shape") << false;
-    }
-
+    // The file gone, or its table of another shape.
     void aLoadThatFailsLeavesTheListEmptyAndReportsOnce()
     {
-        QFETCH(bool, databaseGone);
-        Fixture f(kMarch);
-        QSqlQuery query(f.store.connection());
-        if (databaseGone)
-            QFile::remove(f.fake.databasePath());
-        else
-            QVERIFY(query.exec("drop table lembrete") && query.exec("create table lembrete (data text)"));
-        f.window->carregarlista();
-        QCOMPARE(f.listed(), QStringList());
-        QCOMPARE(f.onlyMessage().title, QStringLiteral("Erro"));
-        QCOMPARE(QFile::exists(f.fake.databasePath()), !databaseGone); // no empty file made in its place
-        if (!databaseGone)
-            QVERIFY2(f.shown()[0].text.startsWith("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ")
-                         && f.shown()[0].text.contains("não é de lembretes"), qPrintable(f.shown()[0].text));
+        for (const bool databaseGone : {true, false}) {
+            Fixture f(kMarch);
+            QSqlQuery query(f.store.connection());
+            if (databaseGone)
+                QFile::remove(f.fake.databasePath());
+            else
+                QVERIFY(query.exec("drop table lembrete") && query.exec("create table lembrete (data text)"));
+            f.window->carregarlista();
+            QCOMPARE(f.listed(), QStringList());
+            QCOMPARE(f.onlyMessage().title, QStringLiteral("Erro"));
+            QCOMPARE(QFile::exists(f.fake.databasePath()), !databaseGone); // no empty file made in its place
+            if (!databaseGone)
+                QVERIFY2(f.onlyMessage().text.startsWith("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ")
+                             && f.onlyMessage().text.contains("não é de lembretes"), qPrintable(f.onlyMessage().text));
+        }
     }
 
     // A damaged page in the middle of the day-and-title index, which the list reads in order.
@@ -238,8 +220,7 @@ private slots:
         if (picked >= 0)
             selectRow(list, picked);
         if (step == QLatin1String("right click")) {
-            f.window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            QVERIFY(exposed(f.window.get()));
             QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(2, 1)).center());
             QTRY_VERIFY(f.window->popupMenu()->isVisible());
             f.window->popupMenu()->hide();
@@ -290,13 +271,13 @@ private slots:
         f.fake.messages->shown.clear();
         f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
         QTest::keyClick(f.window->list(), Qt::Key_Delete);
-        QCOMPARE(f.shown().size(), 1);
+        QCOMPARE(f.fake.messages->shown.size(), 1);
         QCOMPARE(f.listed(), (QStringList{"10/04/2006|dentista|31 dias", "10/05/2006|Dentista 2|61 dias"}));
         QVERIFY(undo->isEnabled() && popupUndo->isEnabled());
         popupUndo->trigger();
         QCOMPARE(f.listed(), before);
         QVERIFY(!undo->isEnabled() && !popupUndo->isEnabled());
-        QCOMPARE(f.shown().size(), 1);
+        QCOMPARE(f.fake.messages->shown.size(), 1);
     }
 
     // Pop-up items (the pop-up opened by a right click, even on an empty list)
@@ -325,8 +306,7 @@ private slots:
         QFETCH(QString, item);
         QFETCH(QString, effect);
         Fixture f;
-        f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(exposed(f.window.get()));
         if (item.startsWith(QLatin1String("key:"))) {
             f.window->Toolbar_ButtonClick(item.mid(4));
         } else {
@@ -339,12 +319,12 @@ private slots:
         for (const QWidget *window : f.fake.platform().windows().loaded())
             loaded << QLatin1String(window->metaObject()->className());
         QCOMPARE(f.fake.saveDialog->titles.size(), int(effect == QLatin1String("dialog")));
-        if (effect.startsWith(QLatin1String("window:"))) // the editor says its calendar is missing: no count
+        if (effect.startsWith(QLatin1String("warning:")))
+            QCOMPARE(f.onlyMessage().title + ": " + f.onlyMessage().text, effect.mid(8) + ": Nenhum lembrete foi selecionado!");
+        else if (effect.startsWith(QLatin1String("window:"))) // the editor says its calendar is missing: no count
             QVERIFY2(loaded.contains(effect.mid(7)), qPrintable(loaded.join(u',')));
         else
-            QCOMPARE(f.shown().size(), int(effect.startsWith(QLatin1String("warning:"))));
-        if (effect.startsWith(QLatin1String("warning:")))
-            QCOMPARE(f.shown()[0].title + ": " + f.shown()[0].text, effect.mid(8) + ": Nenhum lembrete foi selecionado!");
+            QVERIFY(f.fake.messages->shown.isEmpty());
         QCOMPARE(f.window->isVisible(), effect != QLatin1String("closed"));
         if (effect == QLatin1String("nothing"))
             QCOMPARE(loaded.size(), 1);
@@ -397,13 +377,7 @@ private slots:
     void theWindowComesUpBeforeTheIndexesAndTheSearchWaitsForThem()
     {
         FakePlatform fake;
-        fake.createEmptyDatabase();
-        {
-            modgeral seeding(fake.platform());
-            seeding.abrirbanco();
-            for (const char *title : {"Dentista", "Reunião", "Dentes"})
-                seeding.appendReminder(QStringLiteral("2006/03/12"), QString::fromUtf8(title), QString());
-        }
+        seed(fake, {"2006/03/12|Dentista", "2006/03/12|Reunião", "2006/03/12|Dentes"});
         QString failed;
         QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), startupfiles::withoutNewIndexes(), &failed),
                  qPrintable(failed));

@@ -47,8 +47,7 @@ struct Fixture : MainWindowFixture
         if (command == QLatin1String("pop-up edit")) {
             child<QAction>(window->popupMenu(), "popeditar")->trigger();
         } else if (command == QLatin1String("double click")) {
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QVERIFY(exposed(window.get()));
             const QPoint at = list->visualRect(list->currentIndex()).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -172,8 +171,7 @@ private slots:
         QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentista|2 dias", "15/03/2006|Dentes|5 dias"}));
         QTest::keyClicks(box, QStringLiteral("ista cart"));
         QCOMPARE(listedRows(list), QStringList{"12/03/2006|Dentista|2 dias"});
-        search->show();
-        QVERIFY(QTest::qWaitForWindowExposed(search));
+        QVERIFY(exposed(search));
         const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);

@@ -58,8 +58,7 @@ private slots:
         frmprincipal &window = *f.window;
         const QSize designed = window.size();
         QCOMPARE(window.minimumSize(), designed);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
         QTreeView *list = window.list();
         const QRect listBefore = list->geometry();
         const int titleBefore = list->columnWidth(1);
@@ -97,8 +96,7 @@ private slots:
         const QPoint topLeft = position == QPoint(-1, -1)
             ? screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1) : screen.topLeft() + position;
         QCOMPARE(placeOf(window), QRect(topLeft, size));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
         window.move(screen.topLeft() + QPoint(25, 35));
         window.close();
         QCOMPARE(runtime::windowplacement::parse(settings::read(f.fake.platform().settings(), settings::keys::JanelaPrincipal)),
