@@ -102,49 +102,35 @@ private slots:
 
     // A click or an assistive technology's toggle writes that choice alone, at
     // once: closing from the title bar loses nothing.
-    void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly_data()
-    {
-        QTest::addColumn<bool>("assistive");
-        QTest::newRow("a click") << false;
-        QTest::newRow("assistive technology's toggle") << true;
-    }
-
     void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
     {
-        QFETCH(bool, assistive);
-        FakePlatform fake;
-        frmpreferencias dialog(fake.platform());
-        QVERIFY(exposed(&dialog));
-        QRadioButton *orange = option(dialog, "optcorfundo2", 10);
-        if (assistive) {
-            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
-            QVERIFY(button && button->actionInterface());
-            QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
-            button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        } else {
-            QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+        for (const bool assistive : {false, true}) {
+            FakePlatform fake;
+            frmpreferencias dialog(fake.platform());
+            QVERIFY(exposed(&dialog));
+            QRadioButton *orange = option(dialog, "optcorfundo2", 10);
+            if (assistive) {
+                QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
+                QVERIFY(button && button->actionInterface());
+                QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+                button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+            } else {
+                QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+            }
+            QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
+            QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
+            dialog.close();
+            QCOMPARE(QStringList({stored(fake, keys::Corescolhida2), stored(fake, keys::CorFundo2), stored(fake, keys::CorFundo1),
+                                  stored(fake, keys::Corfonte)}),
+                     QStringList({"10", "33023", "16777215", "0"}));
         }
-        QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
-        QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
-        dialog.close();
-        QCOMPARE(QStringList({stored(fake, keys::Corescolhida2), stored(fake, keys::CorFundo2), stored(fake, keys::CorFundo1),
-                              stored(fake, keys::Corfonte)}),
-                 QStringList({"10", "33023", "16777215", "0"}));
     }
 
-    void fontFamiliesAreListedByNameAlone_data()
-    {
-        QTest::addColumn<QStringList>("families");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("foundries") << QStringList{"C059 [UKWN]", "C059 [urw]", "DejaVu Sans"} << QStringList{"C059", "DejaVu Sans"};
-        QTest::newRow("a bracket inside the name") << QStringList{"Nome [x] Fim"} << QStringList{"Nome [x] Fim"};
-    }
-
+    // The foundry dropped, once per name; a bracket inside the name kept.
     void fontFamiliesAreListedByNameAlone()
     {
-        QFETCH(QStringList, families);
-        QFETCH(QStringList, names);
-        QCOMPARE(frmpreferencias::familyNames(families), names);
+        QCOMPARE(frmpreferencias::familyNames({"C059 [UKWN]", "C059 [urw]", "DejaVu Sans", "Nome [x] Fim"}),
+                 (QStringList{"C059", "DejaVu Sans", "Nome [x] Fim"}));
     }
 
     // The box being left is written back, whatever the file says meanwhile:
@@ -221,26 +207,18 @@ private slots:
     }
 
     // Rows 1, 3, 5 ... (counted from 1) take colour 1, painted behind the row's empty end.
-    void rowsAreStripedInTheTwoColoursWhateverTheirNumber_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::newRow("one row") << 1;
-        QTest::newRow("two rows") << 2;
-        QTest::newRow("three rows") << 3;
-        QTest::newRow("more rows than the list shows") << 40;
-    }
-
     void rowsAreStripedInTheTwoColoursWhateverTheirNumber()
     {
-        QFETCH(int, rows);
-        Fixture f(rows);
-        QVERIFY(exposed(&f.list));
-        f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
-        for (int row = 0; row < rows; ++row) {
-            f.list.scrollToItem(f.list.topLevelItem(row));
-            const QRect rect = f.list.visualItemRect(f.list.topLevelItem(row));
-            QCOMPARE(f.list.viewport()->grab().toImage().pixelColor(rect.right() - 4, rect.center().y()),
-                     row % 2 == 0 ? kLightYellow : kLightBlue);
+        for (const int rows : {1, 2, 3, 40}) { // 40: more than the list shows
+            Fixture f(rows);
+            QVERIFY(exposed(&f.list));
+            f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
+            for (int row = 0; row < rows; ++row) {
+                f.list.scrollToItem(f.list.topLevelItem(row));
+                const QRect rect = f.list.visualItemRect(f.list.topLevelItem(row));
+                QCOMPARE(f.list.viewport()->grab().toImage().pixelColor(rect.right() - 4, rect.center().y()),
+                         row % 2 == 0 ? kLightYellow : kLightBlue);
+            }
         }
     }
 

@@ -33,23 +33,17 @@ class WindowPlacementTest : public QObject
     Q_OBJECT
 
 private slots:
-    void aPlaceIsKeptWhollyOnTheScreenItMostlyLiesOn_data()
-    {
-        QTest::addColumn<QRect>("wanted");
-        QTest::addColumn<QRect>("kept");
-        QTest::newRow("inside") << QRect(100, 100, 545, 435) << QRect(100, 100, 545, 435);
-        QTest::newRow("below the bottom") << QRect(100, 900, 545, 435) << QRect(100, 645, 545, 435);
-        QTest::newRow("mostly on the second") << QRect(1800, 500, 545, 435) << QRect(1920, 500, 545, 435);
-        QTest::newRow("on no screen any more") << QRect(5000, -900, 545, 435) << QRect(1375, 0, 545, 435);
-        QTest::newRow("larger than the screen") << QRect(-10, 0, 2500, 1200) << QRect(0, 0, 1920, 1080);
-    }
-
+    // Inside, below the bottom, mostly on the second screen, on no screen any more, larger than the screen.
     void aPlaceIsKeptWhollyOnTheScreenItMostlyLiesOn()
     {
-        QFETCH(QRect, wanted);
-        QFETCH(QRect, kept);
-        QCOMPARE(runtime::windowplacement::keptOnScreen(wanted, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}),
-                 kept);
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        const QList<std::pair<QRect, QRect>> cases{{{100, 100, 545, 435}, {100, 100, 545, 435}},
+                                                   {{100, 900, 545, 435}, {100, 645, 545, 435}},
+                                                   {{1800, 500, 545, 435}, {1920, 500, 545, 435}},
+                                                   {{5000, -900, 545, 435}, {1375, 0, 545, 435}},
+                                                   {{-10, 0, 2500, 1200}, {0, 0, 1920, 1080}}};
+        for (const auto &[wanted, kept] : cases)
+            QCOMPARE(runtime::windowplacement::keptOnScreen(wanted, screens), kept);
     }
 
     void theMainWindowGrowsWithItsListButNeverBelowItsDesign()
