@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <QTreeView>
 
@@ -113,14 +114,20 @@ struct MainWindowFixture
         return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), {}, {}};
     }
 
-    // The table's rows in entry order as "yyyy/MM/dd|title|description".
-    QStringList stored() const
+    // The table's rows in entry order, their columns "|"-joined, a NULL shown
+    // as null; by default as "yyyy/MM/dd|title|description".
+    QStringList stored(const QString &columns = QStringLiteral("data, titulo, descricao"), const QString &null = {},
+                       const QString &where = QStringLiteral("1")) const
     {
         QStringList rows;
         QSqlQuery query(store.connection());
-        query.exec(QStringLiteral("select data, titulo, descricao from lembrete order by rowid"));
-        while (query.next())
-            rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString()}.join(u'|');
+        query.exec(QStringLiteral("select %1 from lembrete where %2 order by rowid").arg(columns, where));
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << (query.isNull(i) ? null : query.value(i).toString());
+            rows << row.join(u'|');
+        }
         return rows;
     }
 

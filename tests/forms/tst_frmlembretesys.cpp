@@ -19,10 +19,7 @@ const QString kPrompt = QStringLiteral("Digite aqui uma descrição para seu lem
 
 struct Fixture : MainWindowFixture
 {
-    explicit Fixture(const QStringList &reminders = {}, bool withCalendar = true)
-        : MainWindowFixture(reminders, withCalendar)
-    {
-    }
+    explicit Fixture(const QStringList &reminders = {}) : MainWindowFixture(reminders, true) {}
 
     frmlembretesys *editor() { return loaded<frmlembretesys>(); }
     frmlembretesys *open(int listRow = -1) // -1: a new reminder
@@ -40,19 +37,7 @@ struct Fixture : MainWindowFixture
     void press() { QTest::mouseClick(child<QPushButton>(editor(), "cmdacao"), Qt::LeftButton); }
 
     // Rows in entry order as "day|title|description|time|rule|warning", - for none.
-    QStringList rows() const
-    {
-        QStringList rows;
-        QSqlQuery query(store.connection());
-        query.exec("select data, titulo, descricao, hora, repeticao, antecedencia from lembrete order by rowid");
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < 6; ++i)
-                row << (query.value(i).isNull() ? QStringLiteral("-") : query.value(i).toString());
-            rows << row.join(u'|');
-        }
-        return rows;
-    }
+    QStringList rows() const { return stored(QStringLiteral("data, titulo, descricao, hora, repeticao, antecedencia"), "-"); }
 };
 
 const QStringList kSeed{"2006/03/12|Consulta|x", "2006/03/13|Aviso|" + kPrompt + "\r\n"};

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlRecord>
 
 namespace {
 
@@ -38,14 +37,7 @@ struct Fixture : MainWindowFixture
     // The columns of a row, "|"-joined, NULL for none; "<nenhuma>" when the row is gone.
     QString columns(const QString &where, const char *names) const
     {
-        QSqlQuery query(store.connection());
-        query.exec(QStringLiteral("select %1 from lembrete where %2").arg(QLatin1String(names), where));
-        if (!query.next())
-            return QStringLiteral("<nenhuma>");
-        QStringList values;
-        for (int i = 0; i < query.record().count(); ++i)
-            values << (query.value(i).isNull() ? QStringLiteral("NULL") : query.value(i).toString());
-        return values.join(u'|');
+        return stored(QLatin1String(names), QStringLiteral("NULL"), where).value(0, QStringLiteral("<nenhuma>"));
     }
 };
 

@@ -104,9 +104,7 @@ private slots:
         QCOMPARE(f.onlyMessage().text, QStringLiteral("Tem certeza que deseja remover o lembrete Pilates de 10/03/2006?"));
         QCOMPARE(f.stored(), (QStringList{"2006/03/10|Pilates|manhã", "2006/03/17|PILATES|outra"}));
         f.window->mnudesfazer_Click();
-        QSqlQuery query(f.store.connection());
-        QVERIFY(query.exec("select rowid, descricao from lembrete where rowid = 2") && query.next());
-        QCOMPARE(query.value(1).toString(), QStringLiteral("noite")); // back under its own key
+        QCOMPARE(f.stored("descricao", {}, "rowid = 2"), QStringList{"noite"}); // back under its own key
         QCOMPARE(f.stored(), kPilates);
         QCOMPARE(f.fake.messages->shown.size(), 1);
     }
