@@ -48,26 +48,6 @@ struct ShownWindow
     QList<RecordedMessage> atStart;
 };
 
-// Holds the file's write lock, as another program writing for long would.
-struct OtherProgramWriting
-{
-    explicit OtherProgramWriting(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("escrevendo"));
-        db.setDatabaseName(path);
-        if (db.open())
-            held = QSqlQuery(db).exec(QStringLiteral("begin immediate"));
-    }
-    ~OtherProgramWriting() { release(); }
-    void release()
-    {
-        QSqlDatabase::database(QStringLiteral("escrevendo"), false).close();
-        QSqlDatabase::removeDatabase(QStringLiteral("escrevendo"));
-    }
-
-    bool held = false;
-};
-
 } // namespace
 
 class MainWindowTest : public QObject
@@ -381,8 +361,9 @@ private slots:
         QString failed;
         QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), startupfiles::withoutNewIndexes(), &failed),
                  qPrintable(failed));
-        OtherProgramWriting other(fake.databasePath());
-        QVERIFY(other.held);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("escrevendo"));
+        other.setDatabaseName(fake.databasePath());
+        QVERIFY(other.open() && QSqlQuery(other).exec("begin immediate")); // as another program writing for long
 
         ShownWindow shown(fake);
         QCOMPARE(shown.window.list()->model()->rowCount(), 3);
@@ -397,7 +378,7 @@ private slots:
         QCOMPARE(result->text(), frmprocurar::preparingText(shown.store.startupWork().percent()));
         QCOMPARE(list->model()->rowCount(), 0);
 
-        other.release();
+        other.close();
         QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 20000);
         QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentes|2 dias", "12/03/2006|Dentista|2 dias"}));
         QCOMPARE(result->text(), QStringLiteral("2 lembretes encontrados."));
