@@ -6,6 +6,7 @@
 #include "support/fakeplatform.h"
 
 #include <QApplication>
+#include <functional>
 #include <QFile>
 #include <QLabel>
 #include <QSqlQuery>
@@ -80,13 +81,16 @@ inline bool clickDay(QWidget *calendar, const QString &number)
 // A main window, today 10/03/2006, over a database holding the given
 // "yyyy/MM/dd|title[|description]" rows, with the calendar library the build
 // puts in the program's folder beside it when asked for. Messages shown while
-// it loads stay in atStart.
+// it loads stay in atStart; prepare may change the file before it loads.
 struct MainWindowFixture
 {
     explicit MainWindowFixture(const QStringList &reminders = {}, bool withCalendar = false,
-                               const QString &storedFilter = QString())
+                               const QString &storedFilter = QString(),
+                               const std::function<void(FakePlatform &)> &prepare = nullptr)
     {
         seed(fake, reminders);
+        if (prepare)
+            prepare(fake);
         if (!storedFilter.isNull())
             fake.platform().settings().write(QStringLiteral("Preferencias"), QStringLiteral("Exibir"), storedFilter);
         if (withCalendar)

@@ -27,27 +27,6 @@ const QStringList kMarch{"2006/03/09|ontem",  "2006/03/10|hoje b", "2006/03/10|h
 
 using Fixture = MainWindowFixture;
 
-// A main window over the file as it is, shown: the store is not opened first.
-struct ShownWindow
-{
-    explicit ShownWindow(FakePlatform &fake)
-        : fake(fake)
-        , store(fake.platform())
-        , window(fake.platform(), store)
-    {
-        fake.platform().windows().registerLoaded(&window);
-        atStart = fake.messages->shown;
-        QVERIFY(exposed(&window));
-    }
-
-    ~ShownWindow() { fake.platform().windows().unloadAllExcept(&window); }
-
-    FakePlatform &fake;
-    modgeral store;
-    frmprincipal window;
-    QList<RecordedMessage> atStart;
-};
-
 } // namespace
 
 class MainWindowTest : public QObject
@@ -356,53 +335,51 @@ private slots:
     // still comes up, says what it is preparing, and the search waits.
     void theWindowComesUpBeforeTheIndexesAndTheSearchWaitsForThem()
     {
-        FakePlatform fake;
-        seed(fake, {"2006/03/12|Dentista", "2006/03/12|Reunião", "2006/03/12|Dentes"});
-        QString failed;
-        QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), startupfiles::withoutNewIndexes(), &failed),
-                 qPrintable(failed));
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("escrevendo"));
-        other.setDatabaseName(fake.databasePath());
-        QVERIFY(other.open() && QSqlQuery(other).exec("begin immediate")); // as another program writing for long
-
-        ShownWindow shown(fake);
-        QCOMPARE(shown.window.list()->model()->rowCount(), 3);
-        auto *panel = child<QLabel>(&shown.window, "StatusBarPreparo");
+        Fixture f({"2006/03/12|Dentista", "2006/03/12|Reunião", "2006/03/12|Dentes"}, false, {}, [&other](FakePlatform &fake) {
+            QString failed;
+            QVERIFY2(startupfiles::asAnotherProgram(fake.databasePath(), startupfiles::withoutNewIndexes(), &failed),
+                     qPrintable(failed));
+            other.setDatabaseName(fake.databasePath());
+            QVERIFY(other.open() && QSqlQuery(other).exec("begin immediate")); // as another program writing for long
+        });
+        QVERIFY(other.isOpen() && exposed(f.window.get()));
+        QCOMPARE(f.listed().size(), 3);
+        auto *panel = child<QLabel>(f.window.get(), "StatusBarPreparo");
         QVERIFY(panel);
         QTRY_VERIFY(panel->isVisible() && panel->text().startsWith(StartupStatus::indexingText(0).left(20)));
-        shown.window.mnuprocurar_Click();
-        auto *search = fake.platform().windows().find<frmprocurar>();
+        f.window->mnuprocurar_Click();
+        auto *search = f.loaded<frmprocurar>();
         auto *result = child<QLabel>(search, "lblresultado");
         auto *list = child<QTreeView>(search, "lstlista");
         child<QLineEdit>(search, "txtprocurar")->setText(QStringLiteral("dent"));
-        QCOMPARE(result->text(), frmprocurar::preparingText(shown.store.startupWork().percent()));
+        QCOMPARE(result->text(), frmprocurar::preparingText(f.store.startupWork().percent()));
         QCOMPARE(list->model()->rowCount(), 0);
 
         other.close();
         QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 20000);
         QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentes|2 dias", "12/03/2006|Dentista|2 dias"}));
         QCOMPARE(result->text(), QStringLiteral("2 lembretes encontrados."));
-        QVERIFY(reminderindexes::complete(shown.store.connection()));
-        QVERIFY(shown.atStart.isEmpty() && fake.messages->shown.isEmpty());
+        QVERIFY(reminderindexes::complete(f.store.connection()));
+        QVERIFY(f.atStart.isEmpty() && f.fake.messages->shown.isEmpty());
+        f.unloadOthers();
     }
 
     void aDamagedFileFoundAfterThePaintIsOnlyRead()
     {
-        FakePlatform fake;
-        QFile file(fake.databasePath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(startupfiles::reminders(3000, true)) > 0);
-        file.close();
-
-        ShownWindow shown(fake);
-        for (const RecordedMessage &message : shown.atStart)
+        Fixture f({}, false, {}, [](FakePlatform &fake) {
+            QFile file(fake.databasePath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(startupfiles::reminders(3000, true)) > 0);
+        });
+        QVERIFY(exposed(f.window.get()));
+        for (const RecordedMessage &message : f.atStart)
             QVERIFY2(!message.text.contains(QStringLiteral("está danificado")), qPrintable(message.text));
-        QVERIFY(shown.window.list()->model()->rowCount() > 0);
-        QTRY_VERIFY(shown.store.isReadOnly());
-        QCOMPARE(fake.messages->shown.size(), shown.atStart.size() + 1);
-        QCOMPARE(fake.messages->shown.constLast().icon, runtime::MessageIcon::Warning);
-        QVERIFY(fake.messages->shown.constLast().text.contains(QStringLiteral("somente para leitura")));
-        QVERIFY(!shown.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
-        QVERIFY(!child<QLabel>(&shown.window, "StatusBarPreparo")->isVisible());
+        QVERIFY(!f.listed().isEmpty());
+        QTRY_VERIFY(f.store.isReadOnly());
+        QCOMPARE(f.onlyMessage().icon, runtime::MessageIcon::Warning);
+        QVERIFY(f.onlyMessage().text.contains(QStringLiteral("somente para leitura")));
+        QVERIFY(!f.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
+        QVERIFY(!child<QLabel>(f.window.get(), "StatusBarPreparo")->isVisible());
     }
 };
 
