@@ -94,8 +94,6 @@ private slots:
             QCOMPARE(stored(fake, choice[i].colour), colours[i]);
             QCOMPARE(stored(fake, choice[i].index), indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i]);
         }
-        QCOMPARE(child<QComboBox>(&dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
-        QCOMPARE(child<QComboBox>(&dialog, "cboffonte")->currentText(), QStringLiteral("Arial"));
         // Size and name are written by the boxes, not by opening the window.
         QCOMPARE(stored(fake, keys::TamanhoFonte) + stored(fake, keys::Fontenome), kAbsent + kAbsent);
     }
