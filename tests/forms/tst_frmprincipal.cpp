@@ -292,39 +292,34 @@ private slots:
 
     // Another run (lembrete --novo) tells the open window over the
     // single-instance socket; a question of the window's own holds it back.
-    void aReminderAddedElsewhereShowsInTheOpenWindow_data()
-    {
-        QTest::addColumn<bool>("questionOpen");
-        QTest::newRow("at once") << false;
-        QTest::newRow("after the open question closes") << true;
-    }
-
     void aReminderAddedElsewhereShowsInTheOpenWindow()
     {
-        QFETCH(bool, questionOpen);
-        Fixture f({QStringLiteral("2006/03/10|Dentista")});
-        f.window->show();
-        QTemporaryDir runtimeFolder;
-        alerts::SingleInstance running(runtimeFolder.path());
-        QVERIFY(running.tryBecomeResident());
-        alerts::WindowRefresh refresh([&f] { return f.window.get(); });
-        connect(&running, &alerts::SingleInstance::reloadRequested, &refresh, &alerts::WindowRefresh::request);
-        QDialog question(f.window.get());
-        question.setWindowModality(Qt::ApplicationModal);
-        question.setVisible(questionOpen);
-        {
-            modgeral other(f.fake.platform());
-            other.abrirbanco();
-            QVERIFY(other.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("Feira"), QString()));
+        for (const bool questionOpen : {false, true}) {
+            Fixture f({QStringLiteral("2006/03/10|Dentista")});
+            f.window->show();
+            QTemporaryDir runtimeFolder;
+            alerts::SingleInstance running(runtimeFolder.path());
+            QVERIFY(running.tryBecomeResident());
+            alerts::WindowRefresh refresh([&f] { return f.window.get(); });
+            connect(&running, &alerts::SingleInstance::reloadRequested, &refresh, &alerts::WindowRefresh::request);
+            QDialog question(f.window.get());
+            question.setWindowModality(Qt::ApplicationModal);
+            question.setVisible(questionOpen);
+            {
+                modgeral other(f.fake.platform());
+                other.abrirbanco();
+                QVERIFY(other.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("Feira"), QString()));
+            }
+            QVERIFY(alerts::SingleInstance(runtimeFolder.path()).tellChanged());
+            if (questionOpen) {
+                QTest::qWait(600);
+                QCOMPARE(f.listed().size(), 1);
+                question.close();
+            }
+            QTRY_COMPARE(f.listed(), (QStringList{"10/03/2006|Dentista|0 dias", "11/03/2006|Feira|1 dias"}));
         }
-        QVERIFY(alerts::SingleInstance(runtimeFolder.path()).tellChanged());
-        if (questionOpen) {
-            QTest::qWait(600);
-            QCOMPARE(f.listed().size(), 1);
-            question.close();
-        }
-        QTRY_COMPARE(f.listed(), (QStringList{"10/03/2006|Dentista|0 dias", "11/03/2006|Feira|1 dias"}));
         // With no program running, telling returns at once.
+        QTemporaryDir runtimeFolder;
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!alerts::SingleInstance(QDir(runtimeFolder.path()).filePath("outra")).tellChanged());
