@@ -6,21 +6,27 @@
 #include "support/fakeplatform.h"
 
 #include <QApplication>
+#include <functional>
 #include <QFile>
 #include <QLabel>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <QTreeView>
+
+template<class T = QWidget> T *child(const QObject *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
 
 // The rows of a three-column list as "day|title|days left".
 inline QStringList listedRows(const QAbstractItemView *list)
 {
     const QAbstractItemModel *model = list->model();
     QStringList rows;
-    for (int i = 0; i < model->rowCount(); ++i) {
-        rows << model->index(i, 0).data().toString() + QLatin1Char('|') + model->index(i, 1).data().toString()
-                    + QLatin1Char('|') + model->index(i, 2).data().toString();
-    }
+    for (int i = 0; i < model->rowCount(); ++i)
+        rows << QStringList{model->index(i, 0).data().toString(), model->index(i, 1).data().toString(),
+                            model->index(i, 2).data().toString()}.join(u'|');
     return rows;
 }
 
@@ -31,12 +37,27 @@ inline void selectRow(QAbstractItemView *list, int row)
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// Fails the slot, rather than crashing it, when the list holds fewer rows than
-// it is about to reach into.
-#define REQUIRE_ROWS(list, count)                                                                   \
-    QVERIFY2((list)->model()->rowCount() >= (count), "the list holds fewer rows than the slot uses")
+// Fails the slot, rather than crashing it, when the list holds too few rows.
+#define REQUIRE_ROWS(list, count) QVERIFY2((list)->model()->rowCount() >= (count), "the list holds too few rows")
 
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Shows the window; false when it never comes up.
+inline bool exposed(QWidget *window)
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window);
+}
+
+// Fills an empty database with "yyyy/MM/dd|title[|description]" rows.
+inline void seed(FakePlatform &fake, const QStringList &reminders)
+{
+    fake.createEmptyDatabase();
+    modgeral seeding(fake.platform());
+    seeding.abrirbanco();
+    for (const QString &row : reminders)
+        seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
+}
 
 inline void showActive(QWidget &window)
 {
@@ -60,19 +81,16 @@ inline bool clickDay(QWidget *calendar, const QString &number)
 // A main window, today 10/03/2006, over a database holding the given
 // "yyyy/MM/dd|title[|description]" rows, with the calendar library the build
 // puts in the program's folder beside it when asked for. Messages shown while
-// it loads stay in atStart.
+// it loads stay in atStart; prepare may change the file before it loads.
 struct MainWindowFixture
 {
     explicit MainWindowFixture(const QStringList &reminders = {}, bool withCalendar = false,
-                               const QString &storedFilter = QString())
+                               const QString &storedFilter = QString(),
+                               const std::function<void(FakePlatform &)> &prepare = nullptr)
     {
-        fake.createEmptyDatabase();
-        {
-            modgeral seeding(fake.platform());
-            seeding.abrirbanco();
-            for (const QString &row : reminders)
-                seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
-        }
+        seed(fake, reminders);
+        if (prepare)
+            prepare(fake);
         if (!storedFilter.isNull())
             fake.platform().settings().write(QStringLiteral("Preferencias"), QStringLiteral("Exibir"), storedFilter);
         if (withCalendar)
@@ -91,30 +109,39 @@ struct MainWindowFixture
         QVERIFY(QFile::copy(picture, fake.platform().programFile(QStringLiteral("fundo.gif"))));
     }
 
-    // The one message shown; any other count gives a message that names the
-    // count and matches nothing a test expects.
+    // The one message shown; any other count gives one naming the count.
     RecordedMessage onlyMessage() const
     {
         const QList<RecordedMessage> &shown = fake.messages->shown;
         if (shown.size() == 1)
             return shown.constFirst();
-        return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), QString(),
-                runtime::MessageButtons::Ok};
+        return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), {}, {}};
     }
 
-    // The table's rows in entry order as "yyyy/MM/dd|title|description".
-    QStringList stored() const
+    // The table's rows in entry order, their columns "|"-joined, a NULL shown
+    // as null; by default as "yyyy/MM/dd|title|description".
+    QStringList stored(const QString &columns = QStringLiteral("data, titulo, descricao"), const QString &null = {},
+                       const QString &where = QStringLiteral("1")) const
     {
         QStringList rows;
         QSqlQuery query(store.connection());
-        query.exec(QStringLiteral("select data, titulo, descricao from lembrete order by rowid"));
-        while (query.next())
-            rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString()}.join(u'|');
+        query.exec(QStringLiteral("select %1 from lembrete where %2 order by rowid").arg(columns, where));
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << (query.isNull(i) ? null : query.value(i).toString());
+            rows << row.join(u'|');
+        }
         return rows;
     }
 
     QStringList listed() const { return listedRows(window->list()); }
     template<class T> T *loaded() { return fake.platform().windows().find<T>(); }
+    void unloadOthers()
+    {
+        fake.platform().windows().unloadAllExcept(window.get());
+        flushDeletes();
+    }
 
     FakePlatform fake;
     modgeral store{fake.platform()};
@@ -126,8 +153,7 @@ struct MainWindowFixture
 // Opens a window through the main window's command and hands it back; for
 // data rows that name a window.
 using Opener = QWidget *(*)(MainWindowFixture &);
-template<class Window, void (frmprincipal::*command)()>
-QWidget *openWith(MainWindowFixture &f)
+template<class Window, void (frmprincipal::*command)()> QWidget *openWith(MainWindowFixture &f)
 {
     (f.window.get()->*command)();
     return f.loaded<Window>();

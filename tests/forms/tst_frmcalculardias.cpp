@@ -1,3 +1,5 @@
+// The day calculator and the date box its fields (and the editor's) use.
+#include "forms/datebox.h"
 #include "forms/frmcalculardias.h"
 
 #include "formfixture.h"
@@ -6,25 +8,58 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-QLineEdit *field(const QWidget &window, const char *name)
-{
-    return window.findChild<QLineEdit *>(QLatin1String(name));
-}
-
-void calculate(const QWidget &window)
-{
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdcalcular")), Qt::LeftButton);
-}
-
-} // namespace
-
 class DayCalculatorTest : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void typingTakesDigitsAndPlacesTheSeparators_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("day"); // null: never complete
+        QTest::newRow("a whole date") << "05032006" << "05/03/2006" << QDate(2006, 3, 5);
+        QTest::newRow("the 29th of a leap February") << "29022008" << "29/02/2008" << QDate(2008, 2, 29);
+        QTest::newRow("nines") << "19091999" << "19/09/1999" << QDate(1999, 9, 19);
+        QTest::newRow("letters are not taken") << "1a2b/x" << "12/" << QDate();
+        QTest::newRow("unfinished") << "0503" << "05/03/" << QDate();
+        QTest::newRow("a day February lacks") << "31022007" << "31/02/2007" << QDate();
+        QTest::newRow("backspace over a separator") << "05\b" << "05" << QDate();
+    }
+
+    void typingTakesDigitsAndPlacesTheSeparators()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(QDate, day);
+        DateBox box;
+        for (const QChar key : keys)
+            key == u'\b' ? QTest::keyClick(&box, Qt::Key_Backspace) : QTest::keyClicks(&box, QString(key));
+        QCOMPARE(box.text(), text);
+        QCOMPARE(box.isComplete(), day.isValid());
+        QCOMPARE(box.hasAcceptableInput(), day.isValid());
+        if (day.isValid())
+            QCOMPARE(box.day().day, day);
+        else if (text.size() == 10)
+            QVERIFY(box.day().error.contains(QStringLiteral("não existe")));
+    }
+
+    // A text put in directly reads back unchanged; emptied by the user, empty.
+    void aWrittenTextReadsBackUnchanged()
+    {
+        DateBox box;
+        QVERIFY(box.text().trimmed().isEmpty());
+        for (const char *text : {"05/03/2006", "qualquer coisa", "31/02/2007", "   "}) {
+            box.setText(QLatin1String(text));
+            QCOMPARE(box.text(), QLatin1String(text));
+        }
+        box.setDay(QDate(2006, 3, 10));
+        box.selectAll();
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QString());
+        QVERIFY(!box.isComplete() && !box.day().ok());
+    }
+
     void theDaysFromStartToEndAreCountedOrABadDateIsReported_data()
     {
         QTest::addColumn<QString>("start");
@@ -50,42 +85,31 @@ private slots:
         QFETCH(QString, result);
         FakePlatform fake;
         frmcalculardias window(fake.platform());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        field(window, "txtinicio")->setText(QStringLiteral("01/03/2006"));
-        field(window, "txtfim")->setText(QStringLiteral("06/03/2006"));
-        calculate(window);
-        QCOMPARE(field(window, "txtdias")->text(), QStringLiteral("5 dias"));
-
-        for (const auto &[name, text] : {std::pair("txtinicio", start), std::pair("txtfim", end)}) {
-            QLineEdit *box = field(window, name);
-            box->clear();
-            if (result.isEmpty())
-                box->setText(text);
-            else
-                QTest::keyClicks(box, text);
+        QVERIFY(exposed(&window));
+        QLineEdit *days = child<QLineEdit>(&window, "txtdias");
+        const auto calculate = [&](const QString &from, const QString &to, bool typed) {
+            for (const auto &[name, text] : {std::pair("txtinicio", from), std::pair("txtfim", to)}) {
+                QLineEdit *box = child<QLineEdit>(&window, name);
+                box->clear();
+                typed ? QTest::keyClicks(box, text) : box->setText(text);
+            }
+            QTest::mouseClick(child<QPushButton>(&window, "cmdcalcular"), Qt::LeftButton);
+        };
+        calculate(QStringLiteral("01/03/2006"), QStringLiteral("06/03/2006"), false);
+        QCOMPARE(days->text(), QStringLiteral("5 dias"));
+        calculate(start, end, !result.isEmpty());
+        QCOMPARE(days->text(), result.isEmpty() ? QStringLiteral("5 dias") : result);
+        QCOMPARE(fake.messages->shown.size(), result.isEmpty() ? 1 : 0); // the count stops at the first bad date
+        if (result.isEmpty()) {
+            QCOMPARE(fake.messages->shown[0].text, QStringLiteral("A data digitada é invalida!"));
+            QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
         }
-        calculate(window);
-
-        if (!result.isEmpty()) {
-            QCOMPARE(field(window, "txtdias")->text(), result);
-            QVERIFY(fake.messages->shown.isEmpty());
-            return;
-        }
-        QCOMPARE(field(window, "txtdias")->text(), QStringLiteral("5 dias"));
-        QCOMPARE(fake.messages->shown.size(), 1); // the count stops at the first bad date
-        QCOMPARE(fake.messages->shown[0].text, QStringLiteral("A data digitada é invalida!"));
-        QCOMPARE(fake.messages->shown[0].title, QStringLiteral("Erro"));
-        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
     }
 
     void theBackgroundPictureIsShownWhenPresent()
     {
         FakePlatform fake;
-        {
-            frmcalculardias window(fake.platform());
-            QVERIFY(window.palette().brush(QPalette::Window).texture().isNull());
-        }
+        QVERIFY(frmcalculardias(fake.platform()).palette().brush(QPalette::Window).texture().isNull());
         QImage picture(8, 8, QImage::Format_RGB32);
         picture.fill(QColor(10, 200, 30));
         QVERIFY(picture.save(fake.platform().programFile(QStringLiteral("fundo.gif")), "PNG"));
@@ -94,21 +118,6 @@ private slots:
         QCOMPARE(shown.size(), QSize(8, 8));
         QCOMPARE(shown.toImage().pixelColor(3, 3), QColor(10, 200, 30));
         QVERIFY(window.autoFillBackground());
-    }
-
-    void theMainWindowOpensOneCalculator()
-    {
-        MainWindowFixture f;
-        f.window->show();
-        f.window->mnudias_Click();
-        auto *window = f.loaded<frmcalculardias>();
-        QVERIFY(window && window->isVisible() && window->isWindow());
-        QVERIFY(field(*window, "txtinicio")->text().isEmpty() && field(*window, "txtdias")->text().isEmpty());
-        // Not the designed "Data inicial:" of the start field a second time.
-        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("Data final:"));
-        field(*window, "txtinicio")->setText(QStringLiteral("01/03/2006"));
-        f.window->mnudias_Click();
-        QCOMPARE(field(*window, "txtinicio")->text(), QStringLiteral("01/03/2006"));
     }
 };
 

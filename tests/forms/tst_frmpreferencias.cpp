@@ -1,4 +1,6 @@
+// The preferences window, and the look of the lists it sets.
 #include "forms/frmpreferencias.h"
+#include "forms/listappearance.h"
 #include "settings/settingsstore.h"
 
 #include "formfixture.h"
@@ -8,6 +10,8 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QTreeWidget>
 
 using namespace settings;
 
@@ -15,22 +19,41 @@ namespace {
 
 const QString kAbsent = QStringLiteral("<ausente>");
 
-QString storedOrAbsent(FakePlatform &fake, const Key &key)
+QString stored(FakePlatform &fake, const Key &key) { return fake.platform().settings().read(key.section, key.name, kAbsent); }
+QRadioButton *option(const QWidget &dialog, const char *array, int index)
 {
-    return fake.platform().settings().read(key.section, key.name, kAbsent);
+    return dialog.findChild<QRadioButton *>(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
 }
+int checkedIndex(const QWidget &dialog, const char *array) { return child<QButtonGroup>(&dialog, array)->checkedId(); }
 
-QRadioButton *option(const QWidget &dialog, const QString &array, int index)
+const QColor kLightYellow(255, 255, 192);
+const QColor kLightBlue(192, 192, 255);
+
+// A list like the main window's with the given number of rows, and the settings it reads.
+struct Fixture
 {
-    return dialog.findChild<QRadioButton *>(array + QLatin1Char('_') + QString::number(index));
-}
+    explicit Fixture(int rows)
+    {
+        list.setColumnCount(3);
+        list.setRootIsDecorated(false);
+        list.setUniformRowHeights(true);
+        list.header()->setStretchLastSection(true);
+        for (int row = 0; row < rows; ++row)
+            list.addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(row + 1)}));
+        list.resize(320, 240);
+    }
+    void apply(const QList<std::pair<Key, const char *>> &stored = {})
+    {
+        for (const auto &[key, value] : stored)
+            write(settings, key, QLatin1String(value));
+        applyListAppearance(list, settings);
+    }
+    QColor colour(QPalette::ColorRole role) const { return list.palette().color(role); }
 
-int checkedIndex(const QWidget &dialog, const char *array)
-{
-    return dialog.findChild<QButtonGroup *>(QLatin1String(array))->checkedId();
-}
-
-QComboBox *box(const QWidget &dialog, const char *name) { return dialog.findChild<QComboBox *>(QLatin1String(name)); }
+    FakePlatform fake;
+    runtime::SettingsAccess &settings = fake.platform().settings();
+    QTreeWidget list;
+};
 
 } // namespace
 
@@ -45,8 +68,7 @@ private slots:
         QTest::addColumn<QStringList>("indexes");
         QTest::addColumn<QList<int>>("checked");
         QTest::addColumn<QStringList>("colours"); // the colour keys after opening
-        QTest::newRow("fresh user") << QStringList{{}, {}, {}} << QList<int>{0, 0, 9}
-                                    << QStringList{"16777215", "16777215", "0"};
+        QTest::newRow("fresh user") << QStringList{{}, {}, {}} << QList<int>{0, 0, 9} << QStringList{"16777215", "16777215", "0"};
         QTest::newRow("stored indexes") << QStringList{"3", {}, "11"} << QList<int>{3, 0, 11}
                                         << QStringList{"16761024", "16777215", "8388608"};
         // Outside the palette: nothing selected, nothing written; the rest of the load still runs.
@@ -67,105 +89,84 @@ private slots:
                 write(fake.platform().settings(), choice[i].index, indexes[i]);
         }
         frmpreferencias dialog(fake.platform());
-
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(checkedIndex(dialog, arrays[i]), checked[i]);
-            QCOMPARE(storedOrAbsent(fake, choice[i].colour), colours[i]);
-            const QString index = indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i];
-            QCOMPARE(storedOrAbsent(fake, choice[i].index), index);
+            QCOMPARE(stored(fake, choice[i].colour), colours[i]);
+            QCOMPARE(stored(fake, choice[i].index), indexes[i].isNull() ? choice[i].index.defaultValue : indexes[i]);
         }
-        QCOMPARE(box(dialog, "cboftamanho")->currentText(), QStringLiteral("11"));
-        QCOMPARE(box(dialog, "cboffonte")->currentText(), QStringLiteral("Arial"));
         // Size and name are written by the boxes, not by opening the window.
-        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), kAbsent);
-        QCOMPARE(storedOrAbsent(fake, keys::Fontenome), kAbsent);
+        QCOMPARE(stored(fake, keys::TamanhoFonte) + stored(fake, keys::Fontenome), kAbsent + kAbsent);
     }
 
-    void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly_data()
-    {
-        QTest::addColumn<bool>("assistive");
-        QTest::newRow("a click") << false;
-        QTest::newRow("assistive technology's toggle") << true;
-    }
-
+    // A click or an assistive technology's toggle writes that choice alone, at
+    // once: closing from the title bar loses nothing.
     void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
     {
-        QFETCH(bool, assistive);
-        FakePlatform fake;
-        frmpreferencias dialog(fake.platform());
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-        QRadioButton *orange = option(dialog, QStringLiteral("optcorfundo2"), 10);
-        if (assistive) {
-            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
-            QVERIFY(button && button->actionInterface());
-            QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
-            button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        } else {
-            QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+        for (const bool assistive : {false, true}) {
+            FakePlatform fake;
+            frmpreferencias dialog(fake.platform());
+            QVERIFY(exposed(&dialog));
+            QRadioButton *orange = option(dialog, "optcorfundo2", 10);
+            if (assistive) {
+                QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
+                QVERIFY(button && button->actionInterface());
+                QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+                button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+            } else {
+                QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
+            }
+            QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
+            QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
+            dialog.close();
+            QCOMPARE(QStringList({stored(fake, keys::Corescolhida2), stored(fake, keys::CorFundo2), stored(fake, keys::CorFundo1),
+                                  stored(fake, keys::Corfonte)}),
+                     QStringList({"10", "33023", "16777215", "0"}));
         }
-
-        QCOMPARE(storedOrAbsent(fake, keys::Corescolhida2), QStringLiteral("10"));
-        QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
-        QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
-        QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
-        QCOMPARE(storedOrAbsent(fake, keys::CorFundo1), QStringLiteral("16777215"));
-        QCOMPARE(storedOrAbsent(fake, keys::Corfonte), QStringLiteral("0"));
-
-        // The choice is already kept: closing from the title bar loses nothing.
-        dialog.close();
-        QCOMPARE(storedOrAbsent(fake, keys::CorFundo2), QStringLiteral("33023"));
     }
 
-    void fontFamiliesAreListedByNameAlone_data()
-    {
-        QTest::addColumn<QStringList>("families");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("foundries") << QStringList{"C059 [UKWN]", "C059 [urw]", "DejaVu Sans"}
-                                   << QStringList{"C059", "DejaVu Sans"};
-        QTest::newRow("a bracket inside the name") << QStringList{"Nome [x] Fim"} << QStringList{"Nome [x] Fim"};
-    }
-
+    // The foundry dropped, once per name; a bracket inside the name kept.
     void fontFamiliesAreListedByNameAlone()
     {
-        QFETCH(QStringList, families);
-        QFETCH(QStringList, names);
-        QCOMPARE(frmpreferencias::familyNames(families), names);
+        QCOMPARE(frmpreferencias::familyNames({"C059 [UKWN]", "C059 [urw]", "DejaVu Sans", "Nome [x] Fim"}),
+                 (QStringList{"C059", "DejaVu Sans", "Nome [x] Fim"}));
     }
 
-    void typingIntoTheBoxesChangesNothing()
+    // The box being left is written back, whatever the file says meanwhile:
+    // by losing the focus, or by Sair, which also closes the window.
+    void theBoxBeingLeftIsWrittenBack_data()
     {
-        FakePlatform fake;
-        frmpreferencias dialog(fake.platform());
-        showActive(dialog);
-        for (const char *name : {"cboftamanho", "cboffonte"}) {
-            QComboBox *target = box(dialog, name);
-            const QString before = target->currentText();
-            target->setFocus();
-            QTest::keyClicks(target, QStringLiteral("Verdana 9"));
-            QTest::keyClick(target, Qt::Key_Backspace);
-            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(target->currentText(), before);
-        }
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("held"); // as stored before opening, not in the list
+        QTest::addColumn<bool>("bySair");
+        QTest::newRow("an uninstalled font, focus moved") << "cboffonte" << "Fonte Que Nao Existe 123" << false;
+        QTest::newRow("a size outside the list, Sair") << "cboftamanho" << "30" << true;
     }
 
-    void anUninstalledFontShowsAndIsWrittenBackWhenTheBoxLosesFocus()
+    void theBoxBeingLeftIsWrittenBack()
     {
+        QFETCH(QString, box);
+        QFETCH(QString, held);
+        QFETCH(bool, bySair);
         FakePlatform fake;
-        const QString missing = QStringLiteral("Fonte Que Nao Existe 123");
-        write(fake.platform().settings(), keys::Fontenome, missing);
-        frmpreferencias dialog(fake.platform());
-        QComboBox *fonts = box(dialog, "cboffonte");
-        QCOMPARE(fonts->currentText(), missing);
-        QCOMPARE(fonts->findText(missing), -1);
-
-        write(fake.platform().settings(), keys::Fontenome, QStringLiteral("mudado por fora"));
-        showActive(dialog);
-        fonts->setFocus();
-        QTRY_VERIFY(fonts->hasFocus());
-        box(dialog, "cboftamanho")->setFocus();
-        QTRY_COMPARE(storedOrAbsent(fake, keys::Fontenome), missing);
+        const Key key = box == QLatin1String("cboffonte") ? keys::Fontenome : keys::TamanhoFonte;
+        write(fake.platform().settings(), key, held);
+        auto *dialog = new frmpreferencias(fake.platform());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<frmpreferencias> guard(dialog);
+        auto *target = child<QComboBox>(dialog, qPrintable(box));
+        QCOMPARE(target->currentText(), held);
+        write(fake.platform().settings(), key, QStringLiteral("mudado por fora"));
+        showActive(*dialog);
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        if (bySair)
+            QTest::mouseClick(child<QPushButton>(dialog, "cmdsair"), Qt::LeftButton);
+        else
+            child<QComboBox>(dialog, "cboftamanho")->setFocus();
+        QTRY_COMPARE(stored(fake, key), held);
+        if (bySair)
+            QTRY_VERIFY(guard.isNull());
+        delete guard.data();
     }
 
     void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox()
@@ -173,40 +174,15 @@ private slots:
         FakePlatform fake;
         write(fake.platform().settings(), keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
         frmpreferencias dialog(fake.platform());
-        QComboBox *sizes = box(dialog, "cboftamanho");
-        QComboBox *fonts = box(dialog, "cboffonte");
+        QComboBox *sizes = child<QComboBox>(&dialog, "cboftamanho");
+        QComboBox *fonts = child<QComboBox>(&dialog, "cboffonte");
+        QVERIFY(fonts->count() > 0);
         QTest::keyClick(sizes, Qt::Key_Down); // the entry after "11"
-        QCOMPARE(sizes->currentText(), QStringLiteral("12"));
-        if (fonts->count() == 0)
-            QSKIP("no screen fonts to choose from");
-        QTest::keyClick(fonts, Qt::Key_Down);
-        const QString chosenFont = fonts->itemText(0); // the stored name matched no entry
-        QCOMPARE(fonts->currentText(), chosenFont);
+        QTest::keyClick(fonts, Qt::Key_Down); // the first: the stored name matched no entry
         QVERIFY(!fonts->hasFocus() && !sizes->hasFocus());
         dialog.close();
-        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("12"));
-        QCOMPARE(storedOrAbsent(fake, keys::Fontenome), chosenFont);
-    }
-
-    void sairWritesTheBoxBeingLeftAndCloses()
-    {
-        FakePlatform fake;
-        write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("30"));
-        auto *dialog = new frmpreferencias(fake.platform());
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        QPointer<frmpreferencias> guard(dialog);
-        showActive(*dialog);
-        QComboBox *sizes = box(*dialog, "cboftamanho");
-        QCOMPARE(sizes->currentText(), QStringLiteral("30"));
-        sizes->setFocus();
-        QTRY_VERIFY(sizes->hasFocus());
-        write(fake.platform().settings(), keys::TamanhoFonte, QStringLiteral("9"));
-
-        auto *sair = dialog->findChild<QPushButton *>(QStringLiteral("cmdsair"));
-        QTest::mouseClick(sair, Qt::LeftButton);
-
-        QCOMPARE(storedOrAbsent(fake, keys::TamanhoFonte), QStringLiteral("30"));
-        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(stored(fake, keys::TamanhoFonte), QStringLiteral("12"));
+        QCOMPARE(stored(fake, keys::Fontenome), fonts->itemText(0));
     }
 
     void returningToTheMainWindowShowsTheNewLook()
@@ -214,24 +190,88 @@ private slots:
         MainWindowFixture f({"2006/03/10|a", "2006/03/11|b", "2006/03/12|c"});
         frmprincipal &main = *f.window;
         showActive(main);
-        QTreeView *list = main.list();
-        main.Toolbar_ButtonClick(QStringLiteral("preferencias"));
-        auto *dialog = f.loaded<frmpreferencias>();
-        QVERIFY(dialog && dialog->isWindow());
-        QCOMPARE(dialog->parentWidget(), &main);
         main.mnupreferencias_Click();
-        QCOMPARE(f.fake.platform().windows().loaded().count(dialog), 1);
-
+        auto *dialog = f.loaded<frmpreferencias>();
+        QVERIFY(dialog);
         showActive(*dialog);
-        option(*dialog, QStringLiteral("optcorfundo2"), 5)->click();
-        option(*dialog, QStringLiteral("optcorfonte"), 11)->click();
-        QTest::keyClick(box(*dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
-
+        option(*dialog, "optcorfundo2", 5)->click();
+        option(*dialog, "optcorfonte", 11)->click();
+        QTest::keyClick(child<QComboBox>(dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
         showActive(main);
-        QTRY_COMPARE(list->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
-        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 0, 128));
-        QCOMPARE(list->font().pointSizeF(), 12.0);
+        QTRY_COMPARE(main.list()->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
+        QCOMPARE(main.list()->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(main.list()->palette().color(QPalette::Text), QColor(0, 0, 128));
+        QCOMPARE(main.list()->font().pointSizeF(), 12.0);
+    }
+
+    // Rows 1, 3, 5 ... (counted from 1) take colour 1, painted behind the row's empty end.
+    void rowsAreStripedInTheTwoColoursWhateverTheirNumber()
+    {
+        for (const int rows : {1, 2, 3, 40}) { // 40: more than the list shows
+            Fixture f(rows);
+            QVERIFY(exposed(&f.list));
+            f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
+            for (int row = 0; row < rows; ++row) {
+                f.list.scrollToItem(f.list.topLevelItem(row));
+                const QRect rect = f.list.visualItemRect(f.list.topLevelItem(row));
+                QCOMPARE(f.list.viewport()->grab().toImage().pixelColor(rect.right() - 4, rect.center().y()),
+                         row % 2 == 0 ? kLightYellow : kLightBlue);
+            }
+        }
+    }
+
+    // Unusable values give the defaults and are left as they were stored.
+    void theFontAndColoursFollowTheSettingsOrTheDefaults_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // name, size, text colour, colour 1, colour 2; null: absent
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("size");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("alternate");
+        QTest::newRow("stored") << QStringList{"Fonte Que Nao Existe", "16", "&H0000FF", {}, {}}
+                                << "Fonte Que Nao Existe" << 16.0 << QColor(255, 0, 0) << QColor(Qt::white);
+        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black) << QColor(Qt::white);
+        QTest::newRow("unusable") << QStringList{"", "0", "vermelho", "&HGG", "12648447"} << "Arial" << 11.0
+                                  << QColor(Qt::black) << kLightYellow;
+    }
+
+    void theFontAndColoursFollowTheSettingsOrTheDefaults()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, family);
+        QFETCH(qreal, size);
+        QFETCH(QColor, text);
+        QFETCH(QColor, alternate);
+        Fixture f(2);
+        const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
+        for (int i = 0; i < 5; ++i) {
+            if (!stored[i].isNull()) // as the file holds them, whoever wrote it
+                f.settings.write(keys[i].section, keys[i].name, stored[i]);
+        }
+        f.apply();
+        QCOMPARE(f.list.font().family(), family);
+        QCOMPARE(f.list.font().pointSizeF(), size);
+        QCOMPARE(f.colour(QPalette::Text), text);
+        QCOMPARE(f.colour(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(f.colour(QPalette::AlternateBase), alternate);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(read(f.settings, keys[i]) == stored[i], !stored[i].isNull());
+    }
+
+    // The font follows at once; the colours wait for a row.
+    void anEmptyListKeepsItsStripesUntilItHasRows()
+    {
+        Fixture f(2);
+        f.apply({{keys::CorFundo1, "12648447"}, {keys::CorFundo2, "16761024"}});
+        f.list.clear();
+        f.apply({{keys::CorFundo1, "14737632"}, {keys::CorFundo2, "0"}, {keys::TamanhoFonte, "20"}});
+        QCOMPARE(f.colour(QPalette::Base), kLightYellow);
+        QCOMPARE(f.colour(QPalette::AlternateBase), kLightBlue);
+        QCOMPARE(f.list.font().pointSizeF(), 20.0);
+        f.list.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
+        f.apply();
+        QCOMPARE(f.colour(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(f.colour(QPalette::AlternateBase), QColor(Qt::black));
     }
 };
 

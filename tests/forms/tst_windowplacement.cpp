@@ -1,6 +1,8 @@
 // Windows that grow, open where they were left and stay on screen; dialogs
-// that open over the window that opened them.
-
+// that open over the window that opened them and answer Enter and Escape;
+// the about window and the command icons.
+#include "buildconfig.h"
+#include "forms/commandicons.h"
 #include "forms/frmcalculardias.h"
 #include "forms/frmcalendario.h"
 #include "forms/frmlembretesys.h"
@@ -13,24 +15,16 @@
 
 #include "formfixture.h"
 
-#include <QHeaderView>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
-
-using runtime::windowplacement::keptOnScreen;
 
 namespace {
 
-QRect screenArea()
-{
-    return QGuiApplication::primaryScreen()->availableGeometry();
-}
-
-QRect placeOf(const QWidget &window)
-{
-    return {window.pos(), window.size()};
-}
+QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+QRect placeOf(const QWidget &window) { return {window.pos(), window.size()}; }
 
 } // namespace
 
@@ -39,22 +33,17 @@ class WindowPlacementTest : public QObject
     Q_OBJECT
 
 private slots:
-    void aPlaceIsKeptWhollyOnTheScreenItMostlyLiesOn_data()
-    {
-        QTest::addColumn<QRect>("wanted");
-        QTest::addColumn<QRect>("kept");
-        QTest::newRow("inside") << QRect(100, 100, 545, 435) << QRect(100, 100, 545, 435);
-        QTest::newRow("below the bottom") << QRect(100, 900, 545, 435) << QRect(100, 645, 545, 435);
-        QTest::newRow("mostly on the second") << QRect(1800, 500, 545, 435) << QRect(1920, 500, 545, 435);
-        QTest::newRow("on no screen any more") << QRect(5000, -900, 545, 435) << QRect(1375, 0, 545, 435);
-        QTest::newRow("larger than the screen") << QRect(-10, 0, 2500, 1200) << QRect(0, 0, 1920, 1080);
-    }
-
+    // Inside, below the bottom, mostly on the second screen, on no screen any more, larger than the screen.
     void aPlaceIsKeptWhollyOnTheScreenItMostlyLiesOn()
     {
-        QFETCH(QRect, wanted);
-        QFETCH(QRect, kept);
-        QCOMPARE(keptOnScreen(wanted, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), kept);
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        const QList<std::pair<QRect, QRect>> cases{{{100, 100, 545, 435}, {100, 100, 545, 435}},
+                                                   {{100, 900, 545, 435}, {100, 645, 545, 435}},
+                                                   {{1800, 500, 545, 435}, {1920, 500, 545, 435}},
+                                                   {{5000, -900, 545, 435}, {1375, 0, 545, 435}},
+                                                   {{-10, 0, 2500, 1200}, {0, 0, 1920, 1080}}};
+        for (const auto &[wanted, kept] : cases)
+            QCOMPARE(runtime::windowplacement::keptOnScreen(wanted, screens), kept);
     }
 
     void theMainWindowGrowsWithItsListButNeverBelowItsDesign()
@@ -63,15 +52,14 @@ private slots:
         frmprincipal &window = *f.window;
         const QSize designed = window.size();
         QCOMPARE(window.minimumSize(), designed);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
         QTreeView *list = window.list();
         const QRect listBefore = list->geometry();
         const int titleBefore = list->columnWidth(1);
         window.resize(designed + QSize(200, 150));
         QTRY_COMPARE(list->geometry(), listBefore.adjusted(0, 0, 200, 150));
         QCOMPARE(list->columnWidth(1), titleBefore + 200);
-        auto *bar = window.findChild<QProgressBar *>(QStringLiteral("barraprogresso"));
+        auto *bar = child<QProgressBar>(&window, "barraprogresso");
         QCOMPARE(bar->geometry().bottom(), list->parentWidget()->height() - 1);
         QCOMPARE(bar->width(), list->width());
         window.resize(300, 200);
@@ -82,7 +70,7 @@ private slots:
     void theMainWindowOpensWhereItWasLeftWhollyOnScreen_data()
     {
         QTest::addColumn<QString>("remembered");
-        QTest::addColumn<QPoint>("position"); // from the screen area's top left
+        QTest::addColumn<QPoint>("position"); // from the screen area's top left; -1,-1 its bottom right
         QTest::addColumn<QSize>("grown");     // beyond the designed size
         QTest::newRow("where it was left") << "40,30,700,520" << QPoint(40, 30) << QSize(700, 520);
         QTest::newRow("below and right of the screen") << "9000,9000,700,520" << QPoint(-1, -1) << QSize(700, 520);
@@ -100,15 +88,12 @@ private slots:
         frmprincipal window(f.fake.platform(), f.store);
         const QSize size = grown.isValid() ? grown : f.window->size();
         const QPoint topLeft = position == QPoint(-1, -1)
-            ? screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1)
-            : screen.topLeft() + position;
+            ? screen.bottomRight() - QPoint(size.width(), size.height()) + QPoint(1, 1) : screen.topLeft() + position;
         QCOMPARE(placeOf(window), QRect(topLeft, size));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(exposed(&window));
         window.move(screen.topLeft() + QPoint(25, 35));
         window.close();
-        QCOMPARE(runtime::windowplacement::parse(
-                     settings::read(f.fake.platform().settings(), settings::keys::JanelaPrincipal)),
+        QCOMPARE(runtime::windowplacement::parse(settings::read(f.fake.platform().settings(), settings::keys::JanelaPrincipal)),
                  QRect(screen.topLeft() + QPoint(25, 35), size));
     }
 
@@ -119,7 +104,7 @@ private slots:
         f.window->mnulembretesdata_Click();
         frmpormes *view = f.loaded<frmpormes>();
         QVERIFY(view);
-        auto *list = view->findChild<QTreeView *>(QStringLiteral("lstlista"));
+        auto *list = child<QTreeView>(view, "lstlista");
         const int listWidth = list->width();
         const QRect left(screenArea().topLeft() + QPoint(30, 20), view->size() + QSize(60, 40));
         view->resize(left.size());
@@ -131,31 +116,58 @@ private slots:
         QCOMPARE(placeOf(*f.loaded<frmpormes>()), left);
     }
 
+    // Each window is loaded once however often it is shown, unloaded when
+    // closed (by Escape too), and taken along when the main window closes;
+    // Enter typed in a box presses the default button.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen_data()
     {
         QTest::addColumn<Opener>("open");
-        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click>;
-        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click>;
-        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click>;
-        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click>;
-        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click>;
-        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click>;
+        QTest::addColumn<bool>("centred"); // else where it was left
+        QTest::addColumn<bool>("escape");  // Escape closes it
+        QTest::addColumn<QStringList>("enter"); // "box=text" typed, the last box Enter, then what shows
+        QTest::newRow("editor") << &openWith<frmlembretesys, &frmprincipal::mnunovo_Click> << true << false
+                                << QStringList{"txttitulo=", "O campo título é de preenchimento obrigatório!"};
+        QTest::newRow("preferences") << &openWith<frmpreferencias, &frmprincipal::mnupreferencias_Click> << true << true << QStringList();
+        QTest::newRow("search") << &openWith<frmprocurar, &frmprincipal::mnuprocurar_Click> << true << true << QStringList();
+        QTest::newRow("day calculator") << &openWith<frmcalculardias, &frmprincipal::mnudias_Click> << true << true
+                                        << QStringList{"txtinicio=01/03/2006", "txtfim=11/03/2006", "10 dias"};
+        QTest::newRow("about") << &openWith<frmsobre, &frmprincipal::mnusoftware_Click> << true << true << QStringList();
+        QTest::newRow("calendar") << &openWith<frmcalendario, &frmprincipal::mnucalendario_Click> << true << true << QStringList();
+        QTest::newRow("by-day view") << &openWith<frmpormes, &frmprincipal::mnulembretesdata_Click> << false << true << QStringList();
     }
 
-    // Each window is also loaded once however often it is shown, unloaded
-    // when closed, and taken along when the main window closes.
     void dialogsOpenCentredOverTheirWindowAndWhollyOnScreen()
     {
         QFETCH(Opener, open);
-        MainWindowFixture f;
+        QFETCH(bool, centred);
+        QFETCH(bool, escape);
+        QFETCH(QStringList, enter);
+        MainWindowFixture f({}, true);
         const QRect screen = screenArea();
         f.window->move(screen.topLeft() + QPoint(60, 40));
         QPointer<QWidget> dialog = open(f);
         QVERIFY(dialog);
-        QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
+        if (centred)
+            QCOMPARE(placeOf(*dialog).center(), placeOf(*f.window).center());
         QCOMPARE(open(f), dialog.data());
         QCOMPARE(f.fake.platform().windows().loaded().count(dialog.data()), 1);
-        dialog->close();
+        showActive(*dialog);
+        if (!enter.isEmpty()) {
+            QLineEdit *box = nullptr;
+            for (const QString &typed : enter.mid(0, enter.size() - 1)) {
+                QVERIFY2((box = dialog->findChild<QLineEdit *>(typed.section(u'=', 0, 0))), qPrintable(typed));
+                box->setText(typed.section(u'=', 1));
+            }
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Return);
+            const auto *result = child<QLineEdit>(dialog, "txtdias");
+            QCOMPARE(f.fake.messages->shown.isEmpty() ? result->text() : f.onlyMessage().text, enter.constLast());
+        }
+        if (escape) {
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog.data(), Qt::Key_Escape);
+        } else {
+            dialog->close();
+        }
         flushDeletes();
         QVERIFY(dialog.isNull());
 
@@ -168,6 +180,52 @@ private slots:
         QVERIFY(f.window->close());
         flushDeletes();
         QVERIFY(dialog.isNull());
+    }
+
+    // The link opens the web address, saying nothing when nothing can open it;
+    // the toolbar shows the same window, OK unloads it.
+    void theAboutWindowsLinkOpensTheWebAddress()
+    {
+        MainWindowFixture f;
+        f.putPicture();
+        f.window->mnusoftware_Click();
+        QPointer<frmsobre> about = f.loaded<frmsobre>();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->picture().size(), QSize(640, 480));
+        QCOMPARE(child<QLabel>(about, "Image1")->pixmap().size(), QSize(260, 88));
+        QLabel *link = child<QLabel>(about, "Label5");
+        f.fake.shell->result = false;
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTest::keyClick(link, Qt::Key_Return);
+        QCOMPARE(f.fake.shell->opened, QStringList(2, QString::fromUtf8(buildconfig::webAddress)));
+        QVERIFY(f.fake.messages->shown.isEmpty() && about->isVisible());
+        f.window->Toolbar_ButtonClick(QStringLiteral("sobre"));
+        QCOMPARE(f.loaded<frmsobre>(), about.data());
+        QTest::mouseClick(child<QPushButton>(about, "cmdok"), Qt::LeftButton);
+        flushDeletes();
+        QVERIFY(about.isNull());
+    }
+
+    // Without an icon theme: the program's own pictures, each showing a light
+    // drawing on its square and no two alike.
+    void everyCommandShowsItsOwnPictureWithoutATheme()
+    {
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths({});
+        QList<QImage> seen;
+        for (const char *name : {"novo", "editar", "remover", "sair", "software", "site", "html", "txt", "imprimir",
+                                 "preferencias"}) {
+            const QImage picture = commandIcon(QLatin1String(name)).pixmap(16, 16).toImage();
+            int light = 0;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x)
+                    light += picture.pixelColor(x, y).lightness() > 170 && picture.pixelColor(x, y).alpha() > 200;
+            }
+            QVERIFY2(!picture.isNull() && light >= 6 && !seen.contains(picture), name);
+            seen << picture;
+        }
+        QCOMPARE(commandIcon(QStringLiteral("sobre")).pixmap(16, 16).toImage(), seen[4]);
+        QVERIFY(commandIcon(QStringLiteral("nada")).isNull());
     }
 };
 

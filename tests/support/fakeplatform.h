@@ -20,7 +20,7 @@ struct RecordedMessage
 };
 
 // Records every message box and answers from a script; with the script empty
-// a Yes/No question is answered No.
+// a Yes/No question is answered No and an occurrence question is cancelled.
 class ScriptedMessageBoxes final : public runtime::MessageBoxes
 {
 public:
@@ -34,11 +34,15 @@ public:
 class ScriptedSaveDialog final : public runtime::SaveDialog
 {
 public:
-    QString askFileName(QWidget *owner, const QString &title, const QString &filter) override;
+    QString askFileName(QWidget *, const QString &title, const QString &filter) override
+    {
+        titles.append(title);
+        filters.append(filter);
+        return nextFileName;
+    }
 
     QString nextFileName;
-    QStringList titles;
-    QStringList filters;
+    QStringList titles, filters;
 };
 
 class ScriptedOpenDialog final : public runtime::OpenDialog
@@ -57,7 +61,11 @@ public:
 class RecordingShellOpener final : public runtime::ShellOpener
 {
 public:
-    bool open(const QString &pathOrAddress, QWidget *owner) override;
+    bool open(const QString &pathOrAddress, QWidget *) override
+    {
+        opened.append(pathOrAddress);
+        return result;
+    }
 
     QStringList opened;
     bool result = true;
@@ -75,7 +83,6 @@ public:
         return m_runFrom.isValid() ? m_runFrom.addMSecs(m_running.elapsed()) : QDateTime(day, QTime(14, 30, 0));
     }
     QLocale locale() const override { return QLocale(QLocale::Portuguese, QLocale::Brazil); }
-
     void runFrom(const QDateTime &moment)
     {
         m_runFrom = moment;
@@ -98,11 +105,9 @@ public:
 
     runtime::Platform &platform() { return *m_platform; }
     QString folder() const { return m_dir.path(); }
-    QString databasePath() const;
-    QString settingsPath() const;
-
-    // Creates an empty reminder database in the program's folder.
-    void createEmptyDatabase() const;
+    QString databasePath() const { return m_dir.filePath(QStringLiteral("dados.mdb")); }
+    QString settingsPath() const { return m_dir.filePath(QStringLiteral("Zedozarir.ini")); }
+    void createEmptyDatabase() const; // an empty reminder database in the program's folder
 
     ScriptedMessageBoxes *messages = nullptr;
     ScriptedSaveDialog *saveDialog = nullptr;
