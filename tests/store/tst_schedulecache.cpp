@@ -142,8 +142,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((schedule.takeFound(), !schedule.finding()), 30000);
         QVERIFY(schedule.hasUnsaved());
 
-        QStringList expected;
-        QStringList listed;
+        QStringList expected, listed;
         for (const Schedule::Row &row : schedule.rows())
             expected << QString::number(row.key) + recurrence::listedDay(row.series, today).toString(Qt::ISODate);
         for (const Schedule::Entry &entry : schedule.listed())
