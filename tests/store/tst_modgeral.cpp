@@ -80,8 +80,7 @@ private slots:
         QVERIFY(writeFile(fake.databasePath(), content));
         modgeral store(fake.platform());
         store.abrirbanco();
-        QVERIFY(store.isOpen());
-        QVERIFY(fake.messages->shown.isEmpty());
+        QVERIFY(store.isOpen() && fake.messages->shown.isEmpty());
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
         QCOMPARE(rowsIn(fake.databasePath(), kCount), QStringList{"1"});
     }
