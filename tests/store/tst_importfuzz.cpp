@@ -40,21 +40,17 @@ private slots:
     void damagedFilesNeverCrashHangChangeOrCut_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<int>("pageSize");
         QTest::addColumn<Damage>("damage");
-        for (const auto &[format, pageSize] : {std::pair{QStringLiteral("jet3"), 2048},
-                                               std::pair{QStringLiteral("jet4"), 4096}}) {
+        for (const char *format : {"jet3", "jet4"})
             for (const Damage damage : importfuzz::kAllDamages)
-                QTest::addRow("%s, %s", qPrintable(format), qPrintable(importfuzz::nameOf(damage)))
-                    << format << pageSize << damage;
-        }
+                QTest::addRow("%s, %s", format, qPrintable(importfuzz::nameOf(damage))) << QString::fromLatin1(format) << damage;
     }
 
     void damagedFilesNeverCrashHangChangeOrCut()
     {
         QFETCH(QString, format);
-        QFETCH(int, pageSize);
         QFETCH(Damage, damage);
+        const int pageSize = format == QLatin1String("jet3") ? 2048 : 4096;
         QFile sample(m_dir.filePath(format + QStringLiteral(".mdb")));
         QVERIFY(sample.open(QIODevice::ReadOnly));
         const QByteArray original = sample.readAll();
@@ -66,7 +62,7 @@ private slots:
             bench.run(importfuzz::damaged(original, pageSize, damage, seed), kHangLimitMs, &tally);
         qInfo("%s", qPrintable(tally.line()));
         QCOMPARE(tally.tried, kSeedsPerRow);
-        QCOMPARE(tally.crashed + tally.hung + tally.badExit + tally.changed + tally.emptied, 0);
+        QCOMPARE(tally.bad(), 0);
     }
 
 private:

@@ -122,20 +122,19 @@ private slots:
     {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QJsonArray>("rows");
-        QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("backupNameTaken");
-        QTest::newRow("Jet 4") << QStringList() << sampleRows() << sampleReminders() << false;
-        QTest::newRow("Jet 3") << QStringList{"--jet3"} << sampleRows() << sampleReminders() << false;
-        QTest::newRow("empty table") << QStringList() << QJsonArray() << QStringList() << false;
-        QTest::newRow("backup name taken") << QStringList() << sampleRows() << sampleReminders() << true;
+        QTest::newRow("Jet 4") << QStringList() << sampleRows() << false;
+        QTest::newRow("Jet 3") << QStringList{"--jet3"} << sampleRows() << false;
+        QTest::newRow("empty table") << QStringList() << QJsonArray() << false;
+        QTest::newRow("backup name taken") << QStringList() << sampleRows() << true;
     }
 
     void yesBringsEveryRowOver()
     {
         QFETCH(QStringList, options);
         QFETCH(QJsonArray, rows);
-        QFETCH(QStringList, expected);
         QFETCH(bool, backupNameTaken);
+        const QStringList expected = rows.isEmpty() ? QStringList() : sampleReminders();
         Offered o(MessageAnswer::Yes);
         const QString path = o.fake.databasePath();
         makeOldFile(path, rows, options);
@@ -149,11 +148,11 @@ private slots:
         QVERIFY2(o.store.isOpen(), qPrintable(o.fake.messages->shown.last().text));
         const QList<RecordedMessage> &shown = o.fake.messages->shown;
         QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0].buttons, runtime::MessageButtons::YesNo);
-        QVERIFY(shown[0].text.contains(QStringLiteral("Deseja trazer os lembretes")));
-        QCOMPARE(shown[1].icon, MessageIcon::Information);
-        QVERIFY(shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())));
-        QVERIFY(shown[1].text.contains(backup.section('/', -1)));
+        QVERIFY(shown[0].buttons == runtime::MessageButtons::YesNo
+                && shown[0].text.contains(QStringLiteral("Deseja trazer os lembretes")));
+        QVERIFY2(shown[1].icon == MessageIcon::Information && shown[1].text.contains(backup.section('/', -1))
+                     && shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())),
+                 qPrintable(shown[1].text));
         QCOMPARE(rowsIn(path, kReminders), expected);
         QCOMPARE(checksum(backup), original);
         QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : fileBytes(backup));
@@ -267,8 +266,7 @@ private slots:
                 QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
         }
         // Nothing of a description that could not be read whole is passed off as it.
-        QVERIFY(!text.contains(shortOne.left(20)));
-        QVERIFY(!text.contains(longDescription().left(20)));
+        QVERIFY(!text.contains(shortOne.left(20)) && !text.contains(longDescription().left(20)));
     }
 
     void failedImportLeavesFolderAsItWas_data()
@@ -277,20 +275,24 @@ private slots:
         QTest::addColumn<QJsonArray>("rows");
         QTest::addColumn<qint64>("truncateTo"); // 0 keeps the file whole; < 0 cuts pages off the end
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("yes"); // the answer to the offer
+        QTest::addColumn<int>("fileLimit"); // KiB a file may grow to, as on a full disk; 0: no limit
         const QStringList columns{QStringLiteral("--columns")};
         QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sampleRows() << qint64(0)
-                                     << "não tem a tabela lembrete";
+                                     << "não tem a tabela lembrete" << true << 0;
         QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"}
                                          << rowsOf({QJsonArray{"2024/01/15", "d"}}) << qint64(0)
-                                         << "não tem as colunas titulo, descricao";
+                                         << "não tem as colunas titulo, descricao" << true << 0;
         QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
                                                << rowsOf({QJsonArray{20240115, "Título", "d"}}) << qint64(0)
-                                               << "não é de texto nem de data/hora";
-        QTest::newRow("cut inside a page") << QStringList() << sampleRows() << qint64(20000) << "incompleto";
-        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sampleRows() << qint64(5000) << "incompleto";
+                                               << "não é de texto nem de data/hora" << true << 0;
+        QTest::newRow("cut inside a page") << QStringList() << sampleRows() << qint64(20000) << "incompleto" << true << 0;
+        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sampleRows() << qint64(5000) << "incompleto" << true << 0;
         // Whole pages missing at the end: the rows and the long description.
         QTest::newRow("last pages missing") << QStringList() << sampleRows() << qint64(-3 * 4096)
-                                            << "danificado ou incompleto";
+                                            << "danificado ou incompleto" << true << 0;
+        QTest::newRow("full disk") << QStringList() << sampleRows() << qint64(0) << "não puderam ser gravados" << true << 16;
+        QTest::newRow("answer no") << QStringList{"--jet3"} << sampleRows() << qint64(0) << "formato antigo" << false << 0;
     }
 
     void failedImportLeavesFolderAsItWas()
@@ -299,60 +301,31 @@ private slots:
         QFETCH(QJsonArray, rows);
         QFETCH(qint64, truncateTo);
         QFETCH(QString, expected);
-        Offered o(MessageAnswer::Yes);
+        QFETCH(bool, yes);
+        QFETCH(int, fileLimit);
+        Offered o(yes ? MessageAnswer::Yes : MessageAnswer::No);
         makeOldFile(o.fake.databasePath(), rows, options);
-        if (truncateTo != 0) {
-            QFile file(o.fake.databasePath());
-            QVERIFY(file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
-        }
+        QFile file(o.fake.databasePath());
+        QVERIFY(truncateTo == 0 || file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
         const QByteArray original = checksum(o.fake.databasePath());
-        o.open();
-
-        QVERIFY(!o.store.isOpen());
-        QCOMPARE(o.fake.messages->shown.size(), 2);
-        const RecordedMessage failure = o.fake.messages->shown[1];
-        QCOMPARE(failure.icon, MessageIcon::Critical);
-        QVERIFY2(failure.text.startsWith(kOpenFailure) && failure.text.contains(expected), qPrintable(failure.text));
-        QCOMPARE(checksum(o.fake.databasePath()), original);
-        QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
-    }
-
-    void fullDiskLeavesFolderAsItWas()
-    {
-        FakePlatform fake;
-        makeOldFile(fake.databasePath(), sampleRows());
-        const QByteArray original = checksum(fake.databasePath());
-        // A file size limit makes every write past 16 KiB fail as on a full disk.
         struct rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = saved;
-        small.rlim_cur = 16 * 1024;
+        small.rlim_cur = fileLimit ? fileLimit * 1024 : saved.rlim_cur;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const JetImportResult result = JetImport(fake.databasePath(), fake.folder()).run();
+        o.open();
+        o.store.abrirbanco(); // not asked again, and told again
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 
-        QVERIFY(!result.ok);
-        QVERIFY2(result.error.contains(QStringLiteral("não puderam ser gravados")), qPrintable(result.error));
-        QCOMPARE(checksum(fake.databasePath()), original);
-        QCOMPARE(entries(fake.folder()), QStringList{"dados.mdb"});
-    }
-
-    void answerNoKeepsFileAndIsNotAskedAgain()
-    {
-        Offered o(MessageAnswer::No);
-        makeOldFile(o.fake.databasePath(), sampleRows(), {QStringLiteral("--jet3")});
-        const QByteArray original = checksum(o.fake.databasePath());
-        o.open();
-        o.store.abrirbanco();
-
         QVERIFY(!o.store.isOpen());
-        QCOMPARE(o.fake.messages->shown.size(), 3);
-        QCOMPARE(o.fake.messages->shown[0].buttons, runtime::MessageButtons::YesNo);
-        for (const RecordedMessage &failure : o.fake.messages->shown.mid(1))
-            QVERIFY(failure.icon == MessageIcon::Critical && failure.text.startsWith(kOpenFailure)
-                    && failure.text.contains(QStringLiteral("formato antigo")));
+        const QList<RecordedMessage> &shown = o.fake.messages->shown;
+        QVERIFY(shown.size() == 3 && shown[0].buttons == runtime::MessageButtons::YesNo);
+        const QStringList words{expected, QStringLiteral("formato antigo")};
+        for (int i = 1; i <= 2; ++i)
+            QVERIFY2(shown[i].icon == MessageIcon::Critical && shown[i].text.startsWith(kOpenFailure)
+                         && shown[i].text.contains(words[i - 1]), qPrintable(shown[i].text));
         QCOMPARE(checksum(o.fake.databasePath()), original);
         QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
     }
@@ -372,16 +345,14 @@ private slots:
         QString out, err;
         const auto run = [&](const QStringList &arguments) {
             out.clear(), err.clear();
-            QTextStream outStream(&out);
-            QTextStream errStream(&err);
+            QTextStream outStream(&out), errStream(&err);
             return runImportCommand(QStringList{QStringLiteral("lembrete")} + arguments, outStream, errStream,
                                     program.path());
         };
         const QString database = program.filePath(QStringLiteral("dados.mdb"));
         const QString importing = QStringLiteral("--importar");
 
-        QVERIFY(isImportCommand(QStringList{"lembrete", "--importar", first}));
-        QVERIFY(!isImportCommand(QStringList{"lembrete"}));
+        QVERIFY(isImportCommand(QStringList{"lembrete", "--importar", first}) && !isImportCommand({"lembrete"}));
         QCOMPARE(run({importing}), 2);
         QVERIFY(err.contains(QStringLiteral("Uso: lembrete --importar CAMINHO")));
 

@@ -23,15 +23,11 @@ namespace {
 const QString kKilledWrite = QStringLiteral(
     "import os, sqlite3, sys\n"
     "db = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
-    "db.execute('pragma cache_size=2')\n"
-    "db.execute('begin')\n"
-    "db.execute('create table if not exists lembrete (id integer primary key autoincrement, "
-    "data text not null, titulo text not null, descricao text not null default \\'\\')')\n"
-    "for i in range(3000):\n"
-    "    db.execute(\"insert into lembrete (data, titulo, descricao) values ('2030/01/01', 'morto', ?)\", "
-    "('x' * 1000,))\n"
+    "db.executescript('pragma cache_size=2; begin; create table if not exists lembrete (id integer primary key "
+    "autoincrement, data text not null, titulo text not null, descricao text not null default \\'\\')')\n"
+    "db.executemany(\"insert into lembrete (data, titulo, descricao) values ('2030/01/01', 'morto', ?)\", "
+    "[('x' * 1000,)] * 3000)\n"
     "os.kill(os.getpid(), 9)\n");
-
 int rowCount(const QString &path)
 {
     return rowsIn(path, QStringLiteral("select count(*) from lembrete")).value(0).toInt();

@@ -13,6 +13,7 @@ namespace {
 
 const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
 const QString kCount = QStringLiteral("select count(*) from lembrete");
+const QStringList kSigned{"d'água", "100%", "a_c", "aspas \"duplas\"", "barra \\ invertida", "duas\nlinhas"};
 
 } // namespace
 
@@ -31,10 +32,8 @@ private slots:
         noise[0] = 'X'; // never a database header by chance
         QTest::newRow("no file") << QByteArray() << "";
         QTest::newRow("random bytes") << noise << "não é um banco de dados de lembretes";
-        QTest::newRow("older engine") << QByteArray(4, '\0') + "Standard Jet DB" + QByteArray(2029, '\0')
-                                      << "formato antigo";
-        QTest::newRow("newer older engine") << QByteArray(4, '\0') + "Standard ACE DB" + QByteArray(2029, '\0')
-                                            << "formato antigo";
+        for (const char *engine : {"Standard Jet DB", "Standard ACE DB"})
+            QTest::newRow(engine) << QByteArray(4, '\0') + engine + QByteArray(2029, '\0') << "formato antigo";
         QTest::newRow("damaged database") << QByteArray("SQLite format 3") + '\0' + QByteArray(200, '\x7f') << "";
         QTest::newRow("another program's database") << sqliteFile({"create table outra (x integer)"})
                                                     << "de outro programa";
@@ -81,8 +80,7 @@ private slots:
         QVERIFY(writeFile(fake.databasePath(), content));
         modgeral store(fake.platform());
         store.abrirbanco();
-        QVERIFY(store.isOpen());
-        QVERIFY(fake.messages->shown.isEmpty());
+        QVERIFY(store.isOpen() && fake.messages->shown.isEmpty());
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
         QCOMPARE(rowsIn(fake.databasePath(), kCount), QStringList{"1"});
     }
@@ -98,10 +96,9 @@ private slots:
 
         QVERIFY(store.isOpen() && store.isReadOnly());
         QCOMPARE(fake.messages->shown.size(), 1);
-        QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
-        QVERIFY2(fake.messages->shown[0].text.contains(QStringLiteral("está danificado"))
-                     && fake.messages->shown[0].text.contains(QStringLiteral("somente para leitura")),
-                 qPrintable(fake.messages->shown[0].text));
+        const RecordedMessage &told = fake.messages->shown[0];
+        QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("está danificado"))
+                     && told.text.contains(QStringLiteral("somente para leitura")), qPrintable(told.text));
         QVERIFY(store.openRecordset(modgeral::titleQuery(QStringLiteral("Lembrete 0007"))) && store.recordset().next());
         QVERIFY(!store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
         QVERIFY(store.lastError().contains(QStringLiteral("somente para leitura")));
@@ -138,8 +135,8 @@ private slots:
     {
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QStringList>("found"); // what the title finds, and its removal removes
-        for (const char *title : {"d'água", "100%", "a_c", "aspas \"duplas\"", "barra \\ invertida", "duas\nlinhas"})
-            QTest::newRow(title) << title << QStringList{title};
+        for (const QString &title : kSigned)
+            QTest::newRow(qPrintable(title)) << title << QStringList{title};
         QTest::newRow("percent is no wildcard") << "%" << QStringList();
         QTest::newRow("nor after a letter") << "a%" << QStringList();
         QTest::newRow("capitals across Unicode") << "ótimo DIA" << QStringList{"ÓTIMO Dia"};
@@ -151,17 +148,15 @@ private slots:
         QFETCH(QString, asked);
         QFETCH(QStringList, found);
         Store s;
-        QStringList all{"d'água", "100%", "a_c", "aspas \"duplas\"", "barra \\ invertida", "duas\nlinhas",
-                        "abc", "1000", "ÓTIMO Dia"};
+        QStringList all = kSigned + QStringList{"abc", "1000", "ÓTIMO Dia"};
         for (const QString &title : all)
             QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), title, QString()));
         QCOMPARE(s.titles(modgeral::titleQuery(asked)), found);
         QVERIFY(s.store.execute(modgeral::titleDelete(asked)));
-        for (const QString &title : found)
-            all.removeOne(title);
-        all.sort();
+        all.removeIf([&](const QString &title) { return found.contains(title); });
         QStringList left = s.titles(modgeral::allReminders());
         left.sort();
+        all.sort();
         QCOMPARE(left, all);
     }
 
@@ -216,10 +211,9 @@ private slots:
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("primeiro"), QString()));
         QVERIFY(store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("segundo"), QString()));
 
-        QCOMPARE(DailyCopy::copiesIn(copies.path()),
-                 QStringList({"dados-2006-02-04.mdb", "dados-2006-02-05.mdb", "dados-2006-02-06.mdb",
-                              "dados-2006-02-07.mdb", "dados-2006-02-08.mdb", "dados-2006-03-10.mdb",
-                              "dados-2006-04-01.mdb"}));
+        QCOMPARE(DailyCopy::copiesIn(copies.path()).join(' '),
+                 QStringLiteral("dados-2006-02-04.mdb dados-2006-02-05.mdb dados-2006-02-06.mdb dados-2006-02-07.mdb "
+                                "dados-2006-02-08.mdb dados-2006-03-10.mdb dados-2006-04-01.mdb"));
         QVERIFY(copies.exists(QStringLiteral("outro.txt")));
         // The copy is the database as it was before the day's first change.
         QCOMPARE(rowsIn(copies.filePath(QStringLiteral("dados-2006-03-10.mdb")), kCount), QStringList{"0"});
@@ -274,9 +268,9 @@ private slots:
         QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("dois"), QString()));
         QCOMPARE(s.titles(modgeral::allReminders()), (QStringList{"dois", "um"}));
         QCOMPARE(s.fake.messages->shown.size(), 1);
-        QCOMPARE(s.fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
-        QVERIFY2(s.fake.messages->shown[0].text.contains(QStringLiteral("não pôde ser feita")),
-                 qPrintable(s.fake.messages->shown[0].text));
+        const RecordedMessage &told = s.fake.messages->shown[0];
+        QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("não pôde ser feita")),
+                 qPrintable(told.text));
     }
 
     void anEditWhoseReminderIsGoneWritesNothing()

@@ -13,15 +13,8 @@ namespace {
 
 QByteArray goodReply()
 {
-    oldformat::Row text;
-    text.dayKind = oldformat::DayKind::Text;
-    text.dayText = QStringLiteral("2024/01/15");
-    text.title = QStringLiteral("Reunião");
-    text.description = QStringLiteral("linha 1\r\nlinha 2");
-    oldformat::Row dateTime;
-    dateTime.dayKind = oldformat::DayKind::DateTime;
-    dateTime.dayValue = 45306.5;
-    dateTime.title = QStringLiteral("Café");
+    const oldformat::Row text{oldformat::DayKind::Text, "2024/01/15", 0.0, "Reunião", "linha 1\r\nlinha 2", {}};
+    const oldformat::Row dateTime{oldformat::DayKind::DateTime, {}, 45306.5, "Café", {}, {}};
     return QByteArray(oldformat::kHeader) + oldformat::rowRecord(text) + oldformat::rowRecord(dateTime)
         + oldformat::endRecord(2);
 }
@@ -73,11 +66,8 @@ private slots:
         QVERIFY(clock.elapsed() < OldFormatProcess::timeLimitMs(0) + 5000);
         QVERIFY2(ok == expected.isEmpty() && error.contains(expected), qPrintable(error));
         QCOMPARE(rows.size(), ok ? 2 : 0);
-        if (ok) {
-            QCOMPARE(rows[0].title + rows[0].description, QStringLiteral("Reuniãolinha 1\r\nlinha 2"));
-            QCOMPARE(rows[1].dayKind, oldformat::DayKind::DateTime);
-            QCOMPARE(rows[1].dayValue, 45306.5);
-        }
+        QVERIFY(!ok || (rows[0].title + rows[0].description == QStringLiteral("Reuniãolinha 1\r\nlinha 2")
+                        && rows[1].dayKind == oldformat::DayKind::DateTime && rows[1].dayValue == 45306.5));
     }
 
     // A large file gets time to be read: a second a megabyte on top.

@@ -25,6 +25,7 @@ struct Case
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(RepeatChoice)
 
 class tst_recurrence : public QObject
 {
@@ -110,45 +111,31 @@ private slots:
 
     void editorChoicesWriteRulesThatReadBack_data()
     {
-        QTest::addColumn<int>("repeat");
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("end");
-        QTest::addColumn<QDate>("until");
-        QTest::addColumn<int>("count");
+        QTest::addColumn<RepeatChoice>("choice");
         QTest::addColumn<QString>("rule");
-        const auto row = [](const char *name, Repeat repeat, int interval, End end, QDate until, int count,
-                            const char *rule) {
-            QTest::newRow(name) << int(repeat) << interval << int(end) << until << count << QString::fromLatin1(rule);
-        };
-        row("never", Repeat::Never, 1, End::Forever, {}, 0, "");
-        row("daily", Repeat::Daily, 1, End::Forever, {}, 0, "FREQ=DAILY");
-        row("weekdays until", Repeat::Weekdays, 1, End::Until, QDate(2026, 12, 31), 0,
-            "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20261231");
-        row("weekly 16 times", Repeat::Weekly, 1, End::Count, {}, 16, "FREQ=WEEKLY;COUNT=16");
-        row("monthly", Repeat::Monthly, 1, End::Forever, {}, 0, "FREQ=MONTHLY");
-        row("yearly", Repeat::Yearly, 1, End::Forever, {}, 0, "FREQ=YEARLY");
-        row("every 10 days", Repeat::EveryNDays, 10, End::Count, {}, 5, "FREQ=DAILY;INTERVAL=10;COUNT=5");
+        QTest::newRow("never") << RepeatChoice{Repeat::Never, 1, End::Forever, {}, 0} << "";
+        QTest::newRow("daily") << RepeatChoice{Repeat::Daily, 1, End::Forever, {}, 0} << "FREQ=DAILY";
+        QTest::newRow("weekdays until") << RepeatChoice{Repeat::Weekdays, 1, End::Until, QDate(2026, 12, 31), 0}
+                                        << "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20261231";
+        QTest::newRow("weekly 16 times") << RepeatChoice{Repeat::Weekly, 1, End::Count, {}, 16} << "FREQ=WEEKLY;COUNT=16";
+        QTest::newRow("monthly") << RepeatChoice{Repeat::Monthly, 1, End::Forever, {}, 0} << "FREQ=MONTHLY";
+        QTest::newRow("yearly") << RepeatChoice{Repeat::Yearly, 1, End::Forever, {}, 0} << "FREQ=YEARLY";
+        QTest::newRow("every 10 days") << RepeatChoice{Repeat::EveryNDays, 10, End::Count, {}, 5}
+                                       << "FREQ=DAILY;INTERVAL=10;COUNT=5";
     }
 
     void editorChoicesWriteRulesThatReadBack()
     {
-        QFETCH(int, repeat);
-        QFETCH(int, interval);
-        QFETCH(int, end);
-        QFETCH(QDate, until);
-        QFETCH(int, count);
+        QFETCH(RepeatChoice, choice);
         QFETCH(QString, rule);
-        const RepeatChoice choice{Repeat(repeat), interval, End(end), until, count};
         QCOMPARE(ruleFor(choice), rule);
         const RepeatChoice back = choiceFor(rule);
-        QCOMPARE(int(back.repeat), repeat);
-        QCOMPARE(int(back.end), end);
-        QCOMPARE(back.until, until);
-        QCOMPARE(back.count, count);
+        QCOMPARE((QVariantList{int(back.repeat), int(back.end), back.until, back.count}),
+                 (QVariantList{int(choice.repeat), int(choice.end), choice.until, choice.count}));
         QVERIFY(rule.isEmpty() || isValidRule(rule));
         // A rule the editor does not offer is kept as it came.
-        QCOMPARE(int(choiceFor(QStringLiteral("FREQ=WEEKLY;BYDAY=TU;COUNT=16")).repeat), int(Repeat::Other));
-        QCOMPARE(int(choiceFor(QStringLiteral("FREQ=MONTHLY;INTERVAL=2")).repeat), int(Repeat::Other));
+        for (const char *other : {"FREQ=WEEKLY;BYDAY=TU;COUNT=16", "FREQ=MONTHLY;INTERVAL=2"})
+            QCOMPARE(int(choiceFor(QString::fromLatin1(other)).repeat), int(Repeat::Other));
     }
 
     void storedTextsReadTolerantly()
@@ -157,13 +144,11 @@ private slots:
                  days(QStringLiteral("2026/03/10 2026/03/17")));
         QCOMPARE(exceptionsText(days(QStringLiteral("2026/03/17 2026/03/10"))), QStringLiteral("2026/03/10,2026/03/17"));
         QCOMPARE(timeFromText(QStringLiteral("14:30")), QTime(14, 30));
-        QVERIFY(!timeFromText(QStringLiteral("24:00")).isValid());
-        QVERIFY(!timeFromText(QStringLiteral("9:30")).isValid());
-        QVERIFY(!timeFromText(QString()).isValid());
+        for (const char *wrong : {"24:00", "9:30", ""})
+            QVERIFY2(!timeFromText(QString::fromLatin1(wrong)).isValid(), wrong);
         QCOMPARE(timeText(QTime(8, 5)), QStringLiteral("08:05"));
-        QCOMPARE(leadFromText(QStringLiteral("15")), 15);
-        QCOMPARE(leadFromText(QStringLiteral("-5")), 0);
-        QCOMPARE(leadFromText(QString()), 0);
+        QCOMPARE((QList<int>{leadFromText(QStringLiteral("15")), leadFromText(QStringLiteral("-5")), leadFromText({})}),
+                 (QList<int>{15, 0, 0}));
     }
 
     void anOldFileGetsTheColumnsKeepingItsRows()

@@ -16,8 +16,7 @@ namespace {
 struct Run
 {
     int status = -1;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 // Runs a command (listReminders or addReminder) with its own store, as the program does.
@@ -26,8 +25,7 @@ Run run(FakePlatform &fake, Command command)
 {
     modgeral store(fake.platform());
     Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
+    QTextStream out(&run.out), err(&run.err);
     run.status = command(store, out, err);
     out.flush();
     err.flush();
@@ -99,8 +97,7 @@ private slots:
         s.fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
         const Run run = list(s.fake, view);
         QCOMPARE(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: ") + view), status != 0);
-        QCOMPARE(run.out, lines);
-        QCOMPARE(run.status, status);
+        QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{QString::number(status), lines}));
     }
 
     void tsvKeepsEachReminderOnOneLine_data()
@@ -127,8 +124,7 @@ private slots:
         Store s;
         QVERIFY(s.store.appendReminder(stored[0], stored[1], stored[2]));
         const Run run = list(s.fake, QStringLiteral("todos"), ListFormat::Tsv);
-        QCOMPARE(run.out, line);
-        QCOMPARE(run.status, 0);
+        QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{"0", line}));
     }
 
     void addsAReminderWithTheEditorsChecks_data()
@@ -143,10 +139,9 @@ private slots:
                                      << "Lembrete cadastrado com sucesso!\n25/12/2006    290 dias  Natal\n";
         QTest::newRow("hoje") << QStringList{"hoje", "Dentista", ""} << "2006/03/10|Dentista|"
                               << "Lembrete cadastrado com sucesso!\n10/03/2006      0 dias  Dentista\n";
-        QTest::newRow("amanhã") << QStringList{"Amanhã", "Feira", ""} << "2006/03/11|Feira|"
-                                << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("amanha") << QStringList{"amanha", "Feira", ""} << "2006/03/11|Feira|"
-                                << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
+        for (const char *tomorrow : {"Amanhã", "amanha"})
+            QTest::newRow(tomorrow) << QStringList{tomorrow, "Feira", ""} << "2006/03/11|Feira|"
+                                    << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
         QTest::newRow("a day that does not exist") << QStringList{"31/02/2006", "Natal", ""} << ""
             << error + "A data \"31/02/2006\" não existe no calendário.\n";
         QTest::newRow("a day in another form") << QStringList{"2006-12-25", "Natal", ""} << ""
@@ -166,9 +161,8 @@ private slots:
         fake.createEmptyDatabase();
         const int status = stored.isEmpty() ? 2 : 0;
         const Run run = add(fake, typed[0], typed[1], typed[2]);
-        QCOMPARE(status == 0 ? run.out : run.err, printed);
-        QCOMPARE(status == 0 ? run.err : run.out, QString());
-        QCOMPARE(run.status, status);
+        QCOMPARE((QStringList{QString::number(run.status), run.out, run.err}),
+                 (QStringList{QString::number(status), status ? QString() : printed, status ? printed : QString()}));
         QCOMPARE(storedRows(fake.databasePath()), stored.isEmpty() ? QStringList() : QStringList{stored});
     }
 
@@ -176,13 +170,12 @@ private slots:
     void addingCopiesTheDatabaseFirst()
     {
         Store s;
-        FakePlatform &fake = s.fake;
         s.add("2006/03/01", "Antes");
-        const QString copy = QDir(DailyCopy::folderFor(fake.databasePath()))
-                                 .filePath(DailyCopy::fileNameFor(fake.platform().clock().today()));
-        QCOMPARE(add(fake, QStringLiteral("hoje"), QStringLiteral("Depois")).status, 0);
+        const QString copy = QDir(DailyCopy::folderFor(s.fake.databasePath()))
+                                 .filePath(DailyCopy::fileNameFor(s.fake.platform().clock().today()));
+        QCOMPARE(add(s.fake, QStringLiteral("hoje"), QStringLiteral("Depois")).status, 0);
         QCOMPARE(storedRows(copy), QStringList{"2006/03/01|Antes|"});
-        QCOMPARE(storedRows(fake.databasePath()), (QStringList{"2006/03/01|Antes|", "2006/03/10|Depois|"}));
+        QCOMPARE(storedRows(s.fake.databasePath()), (QStringList{"2006/03/01|Antes|", "2006/03/10|Depois|"}));
     }
 
     void aDamagedDatabaseIsRefusedAndKept()
@@ -191,11 +184,8 @@ private slots:
         const QByteArray damaged = startupfiles::reminders(3000, true);
         QVERIFY(writeFile(fake.databasePath(), damaged));
         const Run run = add(fake, QStringLiteral("hoje"), QStringLiteral("Novo"));
-        QCOMPARE(run.status, 1);
-        QCOMPARE(run.out, QString());
-        QVERIFY2(run.err.contains(QStringLiteral("Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está "
-                                                 "danificado")),
-                 qPrintable(run.err));
+        QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains(QStringLiteral(
+                     "Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está danificado")), qPrintable(run.err));
         QCOMPARE(fileBytes(fake.databasePath()), damaged);
     }
 };

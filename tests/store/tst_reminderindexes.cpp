@@ -23,14 +23,12 @@ struct Indexed : Store
     QStringList found(const QString &typed)
     {
         const QStringList words = remindersearch::words(typed);
+        const auto read = [&](const Statement &statement) {
+            return statement.text.isEmpty() ? QStringList() : listed(store.connection(), statement);
+        };
         const QStringList viaWords = read(remindersearch::statement(store.connection(), words));
         const QStringList viaPrefixes = read(remindersearch::statement(words));
         return viaWords == viaPrefixes ? viaWords : QStringList{QStringLiteral("<diferem>")} + viaWords;
-    }
-
-    QStringList read(const Statement &statement)
-    {
-        return statement.text.isEmpty() ? QStringList() : listed(store.connection(), statement);
     }
 
     void asAnotherProgram(const QStringList &statements)
@@ -194,10 +192,7 @@ private slots:
                             .arg(name).arg(i).arg(i == 1500 ? lastTitle : QStringLiteral("Vacina %1").arg(i))
                             .toUtf8();
             const QString path = folder.filePath(name + QStringLiteral(".ics"));
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-            file.write(text + "END:VCALENDAR\r\n");
-            return path;
+            return writeFile(path, text + "END:VCALENDAR\r\n") ? path : QString();
         };
         const auto indexSound = [&] {
             QSqlQuery query(s.store.connection());

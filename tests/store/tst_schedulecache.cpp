@@ -38,27 +38,21 @@ private slots:
         QTest::addColumn<QString>("change"); // what the file undergoes between the two runs
         QTest::addColumn<bool>("stepped");   // whether the later run must step some rule again
         const QDate saved = day("2006/03/10");
-        QTest::newRow("the next day") << QDate() << saved.addDays(1) << QString() << false;
-        QTest::newRow("past the days found") << QDate() << day("2006/04/25") << QString() << true;
-        QTest::newRow("series ended since") << QDate() << day("2006/09/01") << QString() << true;
+        const auto row = [](const char *name, const QDate &later, const char *change, bool stepped) {
+            QTest::newRow(name) << QDate() << later << QString::fromUtf8(change) << stepped;
+        };
+        row("the next day", saved.addDays(1), "", false);
+        row("past the days found", day("2006/04/25"), "", true);
+        row("series ended since", day("2006/09/01"), "", true);
         QTest::newRow("clock set back") << day("2006/03/20") << day("2006/03/15") << QString() << false;
-        QTest::newRow("rule edited") << QDate() << saved.addDays(2)
-                                     << "update lembrete set repeticao = 'FREQ=WEEKLY;BYDAY=SA' where titulo = 'Diário'"
-                                     << true;
-        QTest::newRow("day excluded") << QDate() << saved.addDays(2)
-                                      << "update lembrete set excecoes = '2006/03/13,2006/03/16' where titulo = 'Diário'"
-                                      << true;
-        QTest::newRow("first day moved") << QDate() << saved << "update lembrete set data = '2006/03/09' where titulo = 'Semanal'"
-                                         << true;
-        QTest::newRow("row of another program") << QDate()
-            << saved << "insert into lembrete (data, titulo, descricao, repeticao) values ('2006/03/11', 'Novo', '', "
-                        "'FREQ=DAILY;INTERVAL=2')"
-            << true;
-        QTest::newRow("row removed, key taken again") << QDate()
-            << saved << "delete from lembrete where titulo = 'Mensal'; insert into lembrete (rowid, data, titulo, "
-                        "descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')"
-            << true;
-        QTest::newRow("entry garbled") << QDate() << saved << "update lembrete_proxima set dias = 0, depois = 1" << true;
+        row("rule edited", saved.addDays(2), "update lembrete set repeticao = 'FREQ=WEEKLY;BYDAY=SA' where titulo = 'Diário'", true);
+        row("day excluded", saved.addDays(2), "update lembrete set excecoes = '2006/03/13,2006/03/16' where titulo = 'Diário'", true);
+        row("first day moved", saved, "update lembrete set data = '2006/03/09' where titulo = 'Semanal'", true);
+        row("row of another program", saved, "insert into lembrete (data, titulo, descricao, repeticao) "
+                                             "values ('2006/03/11', 'Novo', '', 'FREQ=DAILY;INTERVAL=2')", true);
+        row("row removed, key taken again", saved, "delete from lembrete where titulo = 'Mensal'; insert into lembrete "
+            "(rowid, data, titulo, descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')", true);
+        row("entry garbled", saved, "update lembrete_proxima set dias = 0, depois = 1", true);
     }
 
     void cachedDaysListTheSameAsSteppingTheRules()
@@ -142,8 +136,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((schedule.takeFound(), !schedule.finding()), 30000);
         QVERIFY(schedule.hasUnsaved());
 
-        QStringList expected;
-        QStringList listed;
+        QStringList expected, listed;
         for (const Schedule::Row &row : schedule.rows())
             expected << QString::number(row.key) + recurrence::listedDay(row.series, today).toString(Qt::ISODate);
         for (const Schedule::Entry &entry : schedule.listed())

@@ -43,22 +43,18 @@ private slots:
         modgeral store(fake.platform());
         store.deferStartupWork();
         store.abrirbanco();
-        QVERIFY(store.isOpen());
-        QVERIFY(!store.isReadOnly());
-        QVERIFY(fake.messages->shown.isEmpty());
+        QVERIFY(store.isOpen() && !store.isReadOnly() && fake.messages->shown.isEmpty());
         QCOMPARE(checksum(fake.databasePath()), before);
         if (checkStarted) {
             store.continueStartupWork();
             QCOMPARE(store.startupWork().stage(), StartupWork::Stage::Checking);
         }
 
-        const bool added = store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString());
-        QCOMPARE(added, !damaged);
+        QCOMPARE(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()), !damaged);
         QCOMPARE(store.isReadOnly(), damaged);
         if (damaged) {
             QVERIFY2(store.lastError().contains(QStringLiteral("somente para leitura")), qPrintable(store.lastError()));
-            QCOMPARE(fake.messages->shown.size(), 1);
-            QVERIFY(fake.messages->shown[0].text.contains(QStringLiteral("está danificado")));
+            QVERIFY(fake.messages->shown.size() == 1 && fake.messages->shown[0].text.contains(QStringLiteral("está danificado")));
             QCOMPARE(checksum(fake.databasePath()), before);
         } else {
             QVERIFY(fake.messages->shown.isEmpty());
@@ -98,12 +94,10 @@ private slots:
         QSqlQuery check(db);
         QVERIFY2(check.exec(QStringLiteral("insert into lembrete_busca (lembrete_busca, rank) values ('integrity-check', 1)")),
                  qPrintable(check.lastError().text()));
-        QCOMPARE(found(db, QStringLiteral("novo2")), QStringList{"Novo2"});
-        QCOMPARE(found(db, QStringLiteral("baixo1")), QStringList{"Lembrete 0002"});
-        QCOMPARE(found(db, QStringLiteral("alto2")), QStringList{"Lembrete 8001"});
-        QCOMPARE(found(db, QStringLiteral("lembrete 0100")), QStringList());
-        QCOMPARE(found(db, QStringLiteral("lembrete 8500")), QStringList());
-        QCOMPARE(found(db, QStringLiteral("lembrete 0099")), QStringList{"Lembrete 0099"});
+        QStringList results;
+        for (const char *typed : {"novo2", "baixo1", "alto2", "lembrete 0100", "lembrete 8500", "lembrete 0099"})
+            results << found(db, QString::fromLatin1(typed)).join(u',');
+        QCOMPARE(results, (QStringList{"Novo2", "Lembrete 0002", "Lembrete 8001", "", "", "Lembrete 0099"}));
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("construcao"));

@@ -6,8 +6,11 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QtEndian>
 
+#include <algorithm>
 #include <random>
+
 
 namespace importfuzz {
 
@@ -15,10 +18,8 @@ namespace {
 
 void putInt32(QByteArray &file, qint64 at, quint32 value)
 {
-    if (at < 0 || at + 4 > file.size())
-        return;
-    for (int i = 0; i < 4; ++i)
-        file[at + i] = char((value >> (8 * i)) & 0xff);
+    if (at >= 0 && at + 4 <= file.size())
+        qToLittleEndian(value, file.data() + at);
 }
 
 // The data pages, or only those holding long values (the generator marks
@@ -103,31 +104,24 @@ QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quin
 
 QList<QStringList> sampleRows()
 {
-    QList<QStringList> rows;
     const auto description = [](int number, int lines) {
         QString text = QStringLiteral("D%1 ").arg(number);
         for (int line = 1; line <= lines; ++line)
             text += QStringLiteral("Linha %1 do lembrete %2: pão, café e açúcar.\r\n").arg(line).arg(number);
         return text;
     };
-    rows << QStringList{"2024/01/15", "Reunião", description(1, 1)}
-         << QStringList{"29/02/2024", "Ligar p/ o Sr. O'Brien", description(2, 3)}
-         << QStringList{"2024-03-05", "Pagar condomínio", description(3, 20)}
-         << QStringList{"2024/12/24", "Natal", description(4, 250)}
-         << QStringList{"2025/01/01", "Ano novo", description(5, 2)}
-         << QStringList{"2025/02/10", "Médico", description(6, 60)};
-    return rows;
+    return {{"2024/01/15", "Reunião", description(1, 1)}, {"29/02/2024", "Ligar p/ o Sr. O'Brien", description(2, 3)},
+            {"2024-03-05", "Pagar condomínio", description(3, 20)}, {"2024/12/24", "Natal", description(4, 250)},
+            {"2025/01/01", "Ano novo", description(5, 2)}, {"2025/02/10", "Médico", description(6, 60)}};
 }
 
 QString generate(const QString &generator, const QString &path, const QJsonArray &rows, const QStringList &options)
 {
     const QString rowsFile = path + QStringLiteral(".rows.json");
-    {
-        QFile file(rowsFile);
-        if (!file.open(QIODevice::WriteOnly))
-            return file.errorString();
-        file.write(QJsonDocument(rows).toJson());
-    }
+    QFile file(rowsFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(rows).toJson()) < 0)
+        return file.errorString();
+    file.close();
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), QStringList{generator, path, QStringLiteral("--rows"), rowsFile} + options);
     const bool finished = python.waitForFinished(60000);
@@ -169,17 +163,16 @@ ImportBench::ImportBench(const QString &programFolder)
 
 void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
 {
-    const Tally before = *tally;
+    const int badBefore = tally->bad();
     const QDir folder(m_dir.path());
     const QString oldFile = folder.filePath(QStringLiteral("antigo/dados.mdb"));
     for (const QString &leftover :
          folder.entryList({QStringLiteral("dados.mdb*"), QStringLiteral("lembretes-nao-importados*")}, QDir::Files))
         QFile::remove(folder.filePath(leftover));
-    {
-        QFile out(oldFile);
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        out.write(file);
-    }
+    QFile old(oldFile);
+    if (old.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        old.write(file);
+    old.close();
     ++tally->tried;
     QProcess import;
     import.setProcessChannelMode(QProcess::MergedChannels);
@@ -196,9 +189,7 @@ void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
         ++tally->badExit;
     }
     tally->slowestMs = qMax(tally->slowestMs, clock.elapsed());
-    QFile after(oldFile);
-    after.open(QIODevice::ReadOnly);
-    if (after.readAll() != file)
+    if (!old.open(QIODevice::ReadOnly) || old.readAll() != file)
         ++tally->changed;
     if (import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0) {
         ++tally->imported;
@@ -209,18 +200,13 @@ void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
         if (db.open() && query.exec(QStringLiteral("select descricao from lembrete"))) {
             while (query.next()) {
                 const QString description = query.value(0).toString();
-                for (const QString &original : std::as_const(m_originalDescriptions))
-                    if (original.size() > description.size() && original.startsWith(description)) {
-                        ++tally->emptied;
-                        break;
-                    }
+                tally->emptied += std::any_of(m_originalDescriptions.cbegin(), m_originalDescriptions.cend(),
+                    [&](const QString &original) { return original.size() > description.size() && original.startsWith(description); });
             }
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fuzz"));
-    const bool bad = tally->crashed != before.crashed || tally->hung != before.hung || tally->badExit != before.badExit
-        || tally->changed != before.changed || tally->emptied != before.emptied;
-    if (bad && !m_keepFolder.isEmpty()) {
+    if (tally->bad() != badBefore && !m_keepFolder.isEmpty()) {
         QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
         if (kept.open(QIODevice::WriteOnly))
             kept.write(file);

@@ -38,6 +38,7 @@ struct Tally
     int tried = 0, crashed = 0, hung = 0, badExit = 0, changed = 0, emptied = 0, imported = 0;
     qint64 slowestMs = 0;
 
+    int bad() const { return crashed + hung + badExit + changed + emptied; }
     QString line() const;
 };
 

@@ -15,13 +15,9 @@ bool asAnotherProgram(const QString &path, const QStringList &statements, QStrin
         db.setDatabaseName(path);
         ok = db.open();
         QSqlQuery query(db);
-        for (const QString &statement : statements) {
-            if (ok && !query.exec(statement)) {
-                ok = false;
-                if (failed)
-                    *failed = statement;
-            }
-        }
+        for (qsizetype i = 0; ok && i < statements.size(); ++i)
+            if (!(ok = query.exec(statements[i])) && failed)
+                *failed = statements[i];
     }
     QSqlDatabase::removeDatabase(QStringLiteral("outro-programa"));
     return ok;
