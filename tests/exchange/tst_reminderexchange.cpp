@@ -154,9 +154,7 @@ private slots:
         QVERIFY(store.updateReminder("2006/03/11", "Consulta", QString()));
         QVERIFY(store.execute({"insert into lembrete (data, titulo, descricao) values (?, ?, ?)", {"2006/03/12", "Outro", ""}}));
         QVERIFY(exchange::exportCalendar(store, file, kStamp.addDays(1)).ok);
-        const QStringList again = uidsIn(readAll(file));
-        QCOMPARE(again.size(), 2);
-        QCOMPARE(again.first(), uids.first());
+        QCOMPARE(uidsIn(readAll(file)), (QStringList{uids.first(), uidsIn(readAll(file)).value(1)}));
         QVERIFY(readAll(file).contains("DTSTART;VALUE=DATE:20060311"));
     }
 
