@@ -76,10 +76,6 @@ struct Device
     {
         return rows(QStringLiteral("select uid from lembrete where titulo = '%1'").arg(title)).value(0);
     }
-    qint64 keyOf(const QString &title) const
-    {
-        return rows(QStringLiteral("select rowid from lembrete where titulo = '%1'").arg(title)).value(0).toLongLong();
-    }
     // "yyyy/mm/dd|title", sorted.
     QStringList reminders() const { return rows(QStringLiteral("select data || '|' || titulo from lembrete order by 1")); }
 

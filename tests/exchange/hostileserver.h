@@ -58,9 +58,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     log_message = lambda self, *args: None
     def reply(self, status, body=b"", headers=()):
         self.send_response(status)
-        for header in headers:
+        for header in (*headers, ("Content-Length", str(len(body)))):
             self.send_header(*header)
-        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
     def handle_one_request(self):

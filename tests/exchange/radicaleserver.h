@@ -93,11 +93,8 @@ public:
     // Stops it at once (SIGKILL), as a crash or a pulled cable would.
     void kill()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        freeze(false);
-        m_process.kill();
-        m_process.waitForFinished(10000);
+        if (m_process.state() != QProcess::NotRunning)
+            freeze(false), m_process.kill(), m_process.waitForFinished(10000);
     }
     // Starts it again on the same port and storage.
     bool restart()
@@ -128,8 +125,7 @@ public:
     {
         if (m_process.state() != QProcess::Running)
             return restart();
-        freeze(false);
-        return true;
+        return freeze(false), true;
     }
     // Freezes the server (it keeps its port but answers nothing), or wakes it.
     void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
@@ -195,8 +191,7 @@ private:
 
     static constexpr const char *kClient = R"PY(
 import sys, caldav, icalendar
-url, user, password, op = sys.argv[1:5]
-args = sys.argv[5:]
+url, user, password, op, *args = sys.argv[1:]
 cal = caldav.Calendar(client=caldav.DAVClient(url=url, username=user, password=password), url=url)
 if op == "list":
     print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").to_ical().decode()[:8], c.get("SUMMARY"))
@@ -212,14 +207,10 @@ elif op == "edit":
         comp["SUMMARY"] = args[1]
     obj.data = parsed.to_ical().decode()
     obj.save()
-elif op == "remove":
-    cal.event_by_uid(args[0]).delete()
-elif op == "raw":
-    cal.save_event(sys.stdin.read())
-elif op == "get":
-    sys.stdout.write(cal.event_by_uid(args[0]).data)
-elif op == "count":
-    print(len(cal.events()))
+elif op == "remove": cal.event_by_uid(args[0]).delete()
+elif op == "raw": cal.save_event(sys.stdin.read())
+elif op == "get": sys.stdout.write(cal.event_by_uid(args[0]).data)
+elif op == "count": print(len(cal.events()))
 )PY";
 
     QTemporaryDir m_dir;

@@ -105,14 +105,12 @@ private slots:
         QVERIFY(sync(laptop).ok);
         QCOMPARE(laptop.reminders(), device.reminders());
         const SyncOutcome nothing = sync(device);
-        QVERIFY(nothing.ok);
-        QCOMPARE(nothing.sent + nothing.received + nothing.removedHere + nothing.removedThere, 0);
+        QVERIFY(nothing.ok && nothing.sent + nothing.received + nothing.removedHere + nothing.removedThere == 0);
 
         // Pointed at another collection, the first sync there starts afresh.
         QVERIFY(m_server.useCollection(QStringLiteral("outra")));
         const SyncOutcome elsewhere = sync(device);
-        QVERIFY2(elsewhere.ok, qPrintable(elsewhere.message));
-        QCOMPARE(elsewhere.sent, 3);
+        QVERIFY2(elsewhere.ok && elsewhere.sent == 3, qPrintable(elsewhere.message));
         QCOMPARE(serverReminders(m_server), device.reminders());
     }
 
@@ -132,8 +130,7 @@ private slots:
         Device device;
         for (const char *title : {"Dentista", "Reunião", "Cinema", "Yoga"})
             device.add("2026/03/10", title);
-        Device::Options options;
-        options.useSyncCollection = useSyncCollection;
+        const Device::Options options{.useSyncCollection = useSyncCollection};
         QVERIFY(sync(device, options).ok);
         if (forgetToken)
             device.run("update sincronia_conta set valor = 'http://radicale.org/ns/sync/x' where nome = 'token'");
@@ -250,8 +247,7 @@ private slots:
                        "begin select raise(abort, 'recusado'); end");
         const SyncOutcome outcome = device.sync(collection, options);
         m_server.freeze(false);
-        QVERIFY(!outcome.ok);
-        QVERIFY2(outcome.message.contains(message), qPrintable(outcome.message));
+        QVERIFY2(!outcome.ok && outcome.message.contains(message), qPrintable(outcome.message));
         QCOMPARE(everything(), before);
         QCOMPARE(serverReminders(m_server), QStringList({"2026/03/10|Dentista", "2026/03/20|Vacina", "2026/03/21|Gripe"}));
     }
@@ -261,22 +257,18 @@ private slots:
         Device device;
         for (int day = 1; day <= 12; ++day)
             device.add(QStringLiteral("2026/04/%1").arg(day, 2, 10, QLatin1Char('0')), "Lembrete");
-        Device::Options options;
-        options.batch = 5;
         // The server goes away once the first five are sent.
-        options.progress = [this](const QString &step) {
-            if (step.startsWith(QStringLiteral("Enviando 10 de")))
-                m_server.kill();
-        };
+        Device::Options options{.batch = 5, .progress = [this](const QString &step) {
+                                    if (step.startsWith(QStringLiteral("Enviando 10 de")))
+                                        m_server.kill();
+                                }};
         const SyncOutcome stopped = sync(device, options);
-        QVERIFY(!stopped.ok);
-        QVERIFY2(stopped.message.contains("Não foi possível conectar"), qPrintable(stopped.message));
+        QVERIFY2(!stopped.ok && stopped.message.contains("Não foi possível conectar"), qPrintable(stopped.message));
         QCOMPARE(device.rows("select count(*) from sincronia"), QStringList{"5"});
         QVERIFY2(m_server.restart(), qPrintable(m_server.error()));
         options.progress = {};
         const SyncOutcome resumed = sync(device, options);
-        QVERIFY2(resumed.ok, qPrintable(resumed.message));
-        QCOMPARE(resumed.sent, 7);
+        QVERIFY2(resumed.ok && resumed.sent == 7, qPrintable(resumed.message));
         QCOMPARE(device.reminders().size(), 12);
         QCOMPARE(serverReminders(m_server), device.reminders());
     }
@@ -297,21 +289,14 @@ private slots:
         QFETCH(QString, password);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        {
-            modgeral store(fake.platform()); // closed before the command opens the database itself
-            store.abrirbanco();
-            QVERIFY(store.appendReminder(QStringLiteral("2026/03/10"), QStringLiteral("Dentista"), QString()));
-        }
-        SyncSettings settings;
-        settings.address = configured ? m_server.collection().toString() : QString();
-        settings.user = QLatin1String(RadicaleServer::user);
-        settings.save(fake.platform().settings());
+        Device device;
+        device.add("2026/03/10", "Dentista");
+        SyncSettings{configured ? m_server.collection().toString() : QString(), RadicaleServer::user}.save(
+            device.fake.platform().settings());
         FakeVault vault;
         QString errors;
         QTextStream err(&errors);
-        QCOMPARE(runSyncCommand(fake.platform(), vault, password, err), exitCode);
+        QCOMPARE(runSyncCommand(device.fake.platform(), vault, password, err), exitCode);
         QVERIFY2(errors.contains(message), qPrintable(errors));
     }
 
@@ -352,10 +337,7 @@ private slots:
     {
         Fixture f;
         f.vault->available = false;
-        SyncSettings settings;
-        settings.address = m_server.collection().toString();
-        settings.user = QLatin1String(RadicaleServer::user);
-        f.controller->save(settings, QString());
+        f.controller->save({m_server.collection().toString(), RadicaleServer::user}, QString());
         QSignalSpy synchronized(f.controller.get(), &SyncController::synchronized);
         f.prompt->answer = QStringLiteral("errada");
         QVERIFY(!f.controller->syncNow(nullptr).ok);

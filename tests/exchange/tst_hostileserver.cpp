@@ -112,9 +112,7 @@ private slots:
         QVERIFY(server.start(mode));
         QElapsedTimer clock;
         clock.start();
-        Device::Options options;
-        options.timeLimitMs = 2000;
-        const SyncOutcome outcome = m_device->sync(server.collection(), options);
+        const SyncOutcome outcome = m_device->sync(server.collection(), {.timeLimitMs = 2000});
         QVERIFY2(!outcome.ok && outcome.message.contains(message), qPrintable(outcome.message));
         QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
         rusage usage{};
