@@ -21,9 +21,9 @@ private slots:
         // Stored as numbers 0x00BBGGRR: light yellow, and "0" for black.
         write(stored, keys::CorFundo2, QStringLiteral("12648447"));
         write(stored, keys::Corfonte, QStringLiteral("0"));
-        QCOMPARE(readColour(stored, keys::CorFundo1), QColor(255, 255, 255));
-        QCOMPARE(readColour(stored, keys::CorFundo2), QColor(255, 255, 192));
-        QCOMPARE(readColour(stored, keys::Corfonte), QColor(0, 0, 0));
+        QCOMPARE((QList<QColor>{readColour(stored, keys::CorFundo1), readColour(stored, keys::CorFundo2),
+                                readColour(stored, keys::Corfonte)}),
+                 (QList<QColor>{QColor(255, 255, 255), QColor(255, 255, 192), QColor(0, 0, 0)}));
 
         const QList<std::pair<Key, QString>> unusable{{keys::Corfonte, QStringLiteral("vermelho")},
                                                       {keys::CorFundo1, QStringLiteral("&H")},
@@ -31,17 +31,15 @@ private slots:
                                                       {keys::Fontenome, QStringLiteral("  ")}};
         for (const auto &[key, text] : unusable)
             stored.write(key.section, key.name, text); // as another program or a hand edit left them
-        QCOMPARE(readColour(stored, keys::Corfonte), QColor(Qt::black));
-        QCOMPARE(readColour(stored, keys::CorFundo1), QColor(Qt::white));
-        QCOMPARE(readFontSize(stored), 11.0);
-        QCOMPARE(readFontName(stored), QStringLiteral("Arial"));
+        QCOMPARE((QVariantList{readColour(stored, keys::Corfonte), readColour(stored, keys::CorFundo1),
+                               readFontSize(stored), readFontName(stored)}),
+                 (QVariantList{QColor(Qt::black), QColor(Qt::white), 11.0, "Arial"}));
         for (const auto &[key, text] : unusable) {
             QCOMPARE(read(stored, key), text);
             write(stored, key, text); // the program itself never writes a value it could not read back
         }
-        QCOMPARE(read(stored, keys::Corfonte), keys::Corfonte.defaultValue);
-        QCOMPARE(read(stored, keys::CorFundo1), keys::CorFundo1.defaultValue);
-        QCOMPARE(read(stored, keys::TamanhoFonte), keys::TamanhoFonte.defaultValue);
+        for (const Key &key : {keys::Corfonte, keys::CorFundo1, keys::TamanhoFonte})
+            QCOMPARE(read(stored, key), key.defaultValue);
 
         // A palette choice writes its index and its colour's decimal number.
         writeColourChoice(stored, choices::CorFundo2, 10);
@@ -100,21 +98,13 @@ private slots:
         QTEST(readFontSize(fake.platform().settings()), "size");
     }
 
-    void paletteIndexesRunFromZeroToEleven_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("index"); // -1: not an index
-        QTest::newRow("first") << "0" << 0;
-        QTest::newRow("last, blanks around") << " 11 " << 11;
-        QTest::newRow("one past the last") << "12" << -1;
-        QTest::newRow("negative") << "-1" << -1;
-        QTest::newRow("a word") << "azul" << -1;
-        QTest::newRow("with decimals") << "2.5" << -1;
-    }
+    // Palette indexes run from 0 to 11.
     void paletteIndexesRunFromZeroToEleven()
     {
-        QFETCH(QString, text);
-        QTEST(paletteIndex(text).value_or(-1), "index");
+        QList<int> indexes;
+        for (const QString &text : {"0", " 11 ", "12", "-1", "azul", "2.5"})
+            indexes << paletteIndex(text).value_or(-1);
+        QCOMPARE(indexes, (QList<int>{0, 11, -1, -1, -1, -1}));
     }
 };
 
