@@ -1,6 +1,4 @@
-// The library's about box: shown modally by AboutBox, its identity from the
-// library's version information, its links, and the system-information button
-// over the small system registry.
+// The library's about box: shown modally, its identity and links, and the system-information button.
 
 #include "dayboard.h"
 #include "frmabout.h"
@@ -67,10 +65,7 @@ private slots:
                 return;
             seen.append(form->objectName() + QLatin1Char('|') + form->windowTitle()
                         + (form->isModal() ? QStringLiteral("|modal") : QStringLiteral("|modeless")));
-            if (seen.size() == 1)
-                QTest::keyClick(form, Qt::Key_Escape);
-            else
-                form->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            seen.size() == 1 ? QTest::keyClick(form, Qt::Key_Escape) : form->findChild<QPushButton *>("cmdOK")->click();
         });
         closer.start(20);
 

@@ -84,14 +84,13 @@ private slots:
         QFETCH(bool, header);
         QFETCH(int, limit);
         QFETCH(QString, letter);
-        QFETCH(QByteArray, written);
         auto tree = makeList(headers, rows);
         c_relatorios exporter;
         if (limit)
             exporter.setMax_LetraForFields(qint16(limit));
         exporter.setmLetraTXT(letter);
         bool result = rows.isEmpty();
-        QCOMPARE(exportList(exporter, *tree, false, header, &result), written);
+        QTEST(exportList(exporter, *tree, false, header, &result), "written");
         QCOMPARE(result, !rows.isEmpty()); // an empty list reports false
         QCOMPARE(exportList(exporter, *tree, true, header, &result).isEmpty(), rows.isEmpty());
     }
