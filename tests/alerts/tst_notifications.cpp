@@ -215,8 +215,7 @@ private slots:
         QCOMPARE(arrived(), QStringList{"Hoje: 1 lembrete|" + time + " Dentista"});
         QCOMPARE(lateness(*w.fake->clock, due), QString());
         QSignalSpy snoozed(w.notifier.get(), &alerts::Notifier::snoozeRequested);
-        QVERIFY(m_server.invokeAction("Adiar 10 minutos"));
-        QVERIFY(snoozed.wait(10000));
+        QVERIFY(m_server.invokeAction("Adiar 10 minutos") && snoozed.wait(10000));
         const QDateTime snoozedAt = w.fake->clock->now();
         QCOMPARE(arrived(), QStringList{"Dentista|Hoje às " + time});
 
@@ -311,8 +310,7 @@ private slots:
     {
         World w = seeded({"Dentista"});
         alerts::ResidentProgram &resident = w.startResident(m_server.bus());
-        QVERIFY(!resident.mainWindow());
-        QVERIFY(m_server.invokeDefaultAction());
+        QVERIFY(!resident.mainWindow() && m_server.invokeDefaultAction());
         QTRY_VERIFY(resident.mainWindow() && resident.mainWindow()->isVisible());
         resident.mainWindow()->close();
         QTRY_VERIFY(!resident.mainWindow());

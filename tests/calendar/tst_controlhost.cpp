@@ -215,9 +215,9 @@ private slots:
         QCOMPARE(ControlHost(fake.platform()).create(progId, QStringLiteral("Dayboard1"), &placeholder), nullptr);
         QCOMPARE(fake.messages->shown.size(), 1);
         const RecordedMessage &message = fake.messages->shown[0];
-        QVERIFY(message.icon == runtime::MessageIcon::Critical && message.title == QStringLiteral("Erro"));
-        QVERIFY2(message.text.contains(progId) && message.text.contains(reason), qPrintable(message.text));
-        QVERIFY(placeholder.findChildren<QWidget *>().isEmpty());
+        QVERIFY2(message.icon == runtime::MessageIcon::Critical && message.title == "Erro" && message.text.contains(progId)
+                     && message.text.contains(reason) && placeholder.findChildren<QWidget *>().isEmpty(),
+                 qPrintable(message.text));
         // The library beside the program is taken when the registry has no usable record.
         if (!registry.isEmpty()) {
             const QString beside = installLibrary(fake);
