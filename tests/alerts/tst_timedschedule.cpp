@@ -159,25 +159,17 @@ private slots:
     }
 
     // A long absence lists ten missed reminders and counts the rest.
-    void theMissedNoticeListsTenAndCountsTheRest_data()
-    {
-        QTest::addColumn<int>("missed");
-        QTest::addColumn<QString>("lastLine");
-        QTest::newRow("ten") << 10 << "10/03 09:09 R9";
-        QTest::newRow("eleven") << 11 << "e mais 1";
-    }
-
     void theMissedNoticeListsTenAndCountsTheRest()
     {
-        QFETCH(int, missed);
-        QFETCH(QString, lastLine);
         QList<TimedOccurrence> occurrences;
-        for (int i = 0; i < missed; ++i)
+        QStringList said;
+        for (int i = 0; i < 11; ++i) {
             occurrences.append({i, "R" + QString::number(i), wall("10 09:0" + QString::number(i % 10)), 0});
-        const alerts::Notice notice = alerts::missedNotice(occurrences, QDate(2006, 3, 10));
-        QCOMPARE(notice.summary, QStringLiteral("Perdidos enquanto desligado: %1 lembretes").arg(missed));
-        QCOMPARE(notice.body.count('\n'), missed == 10 ? 9 : 10);
-        QCOMPARE(notice.body.section('\n', -1), lastLine);
+            const alerts::Notice notice = alerts::missedNotice(occurrences, QDate(2006, 3, 10));
+            said << notice.summary + '|' + QString::number(notice.body.count('\n')) + '|' + notice.body.section('\n', -1);
+        }
+        QCOMPARE(said.mid(9), (QStringList{"Perdidos enquanto desligado: 10 lembretes|9|10/03 09:09 R9",
+                                           "Perdidos enquanto desligado: 11 lembretes|10|e mais 1"}));
     }
 };
 

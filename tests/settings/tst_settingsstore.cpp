@@ -50,52 +50,28 @@ private slots:
         QCOMPARE(colourFromNumber(colourPalette()[10]), QColor(255, 128, 0));
     }
 
-    void colourTextsAreReadInDecimalAndHexadecimal_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qint64>("number"); // -1: refused
-        QTest::newRow("white in hexadecimal") << "&HFFFFFF" << 16777215LL;
-        QTest::newRow("lower-case hexadecimal") << "&hc0ffff" << 12648447LL;
-        QTest::newRow("orange with leading zeros") << "&H0080FF" << 33023LL;
-        QTest::newRow("hexadecimal with long suffix") << "&H800000&" << 8388608LL;
-        QTest::newRow("decimal, blanks around") << " 12648447 " << 12648447LL;
-        QTest::newRow("empty") << "" << -1LL;
-        QTest::newRow("not hexadecimal digits") << "&HXYZ" << -1LL;
-        QTest::newRow("hexadecimal without prefix") << "FFFFFF" << -1LL;
-        QTest::newRow("negative") << "-1" << -1LL;
-        QTest::newRow("beyond 24 bits") << "16777216" << -1LL;
-        QTest::newRow("with decimals") << "12.5" << -1LL;
-    }
+    // Colours in decimal or "&H" hexadecimal (-1: refused).
     void colourTextsAreReadInDecimalAndHexadecimal()
     {
-        QFETCH(QString, text);
-        const std::optional<quint32> parsed = parseColourNumber(text);
-        QTEST(parsed ? qint64(*parsed) : -1LL, "number");
+        QList<qint64> numbers;
+        for (const QString &text : {"&HFFFFFF", "&hc0ffff", "&H0080FF", "&H800000&", " 12648447 ", "", "&HXYZ", "FFFFFF",
+                                    "-1", "16777216", "12.5"}) {
+            const std::optional<quint32> parsed = parseColourNumber(text);
+            numbers << (parsed ? qint64(*parsed) : -1);
+        }
+        QCOMPARE(numbers, (QList<qint64>{16777215, 12648447, 33023, 8388608, 12648447, -1, -1, -1, -1, -1, -1}));
     }
 
     // Font sizes from 1 to 200 points, with a point or a comma; anything else is the default 11.
-    void fontSizesAreReadAsPositiveNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qreal>("size");
-        QTest::newRow("offered by the dialog") << "22" << 22.0;
-        QTest::newRow("with a decimal point") << "10.5" << 10.5;
-        QTest::newRow("with a decimal comma") << "10,5" << 10.5;
-        QTest::newRow("zero") << "0" << 11.0;
-        QTest::newRow("negative") << "-8" << 11.0;
-        QTest::newRow("far too large") << "100000" << 11.0;
-        QTest::newRow("smallest") << "1" << 1.0;
-        QTest::newRow("below the smallest") << "0.0001" << 11.0;
-        QTest::newRow("largest") << "200" << 200.0;
-        QTest::newRow("above the largest") << "200,5" << 11.0;
-        QTest::newRow("not a number") << "nan" << 11.0;
-    }
     void fontSizesAreReadAsPositiveNumbers()
     {
-        QFETCH(QString, text);
         FakePlatform fake;
-        fake.platform().settings().write(keys::TamanhoFonte.section, keys::TamanhoFonte.name, text);
-        QTEST(readFontSize(fake.platform().settings()), "size");
+        QList<qreal> sizes;
+        for (const QString &text : {"22", "10.5", "10,5", "0", "-8", "100000", "1", "0.0001", "200", "200,5", "nan"}) {
+            fake.platform().settings().write(keys::TamanhoFonte.section, keys::TamanhoFonte.name, text);
+            sizes << readFontSize(fake.platform().settings());
+        }
+        QCOMPARE(sizes, (QList<qreal>{22, 10.5, 10.5, 11, 11, 11, 1, 11, 200, 11, 11}));
     }
 
     // Palette indexes run from 0 to 11.
