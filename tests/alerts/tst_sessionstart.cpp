@@ -37,8 +37,7 @@ private slots:
             QVERIFY(resident.tryBecomeResident());
             QSignalSpy activations(&resident, &alerts::SingleInstance::activationRequested);
             alerts::SingleInstance second(runtime.path());
-            QVERIFY(!second.tryBecomeResident());
-            QVERIFY(second.handOver());
+            QVERIFY(!second.tryBecomeResident() && second.handOver());
             QVERIFY(activations.wait(5000));
         }
         // The resident one gone, the next start stays, and nobody answers a hand-over.
@@ -84,8 +83,7 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line));
         QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
 
-        QVERIFY(entry.remove(&error));
-        QVERIFY(!entry.exists());
+        QVERIFY(entry.remove(&error) && !entry.exists());
         QVERIFY(entry.remove(&error)); // removing what is gone is no failure
     }
 
@@ -96,10 +94,9 @@ private slots:
         QVERIFY(writeFile(data.filePath("applications/example.zedozarir.lembrete.desktop"),
                           "[Desktop Entry]\nType=Application\nName=Lembretes Zedozarir\nExec=lembrete\n"));
 
-        const QStringList fromInstalled = alerts::AutostartEntry::forUser("/opt/z/lembrete", true).contents().split('\n');
-        const QStringList portable = alerts::AutostartEntry::forUser("/opt/z/lembrete", false).contents().split('\n');
-        QVERIFY(fromInstalled.contains("Exec=lembrete --bandeja"));
-        QVERIFY(portable.contains("Exec=/opt/z/lembrete --bandeja"));
+        QVERIFY(alerts::AutostartEntry::forUser("/opt/z/lembrete", true).contents().split('\n').contains("Exec=lembrete --bandeja"));
+        QVERIFY(alerts::AutostartEntry::forUser("/opt/z/lembrete", false).contents().split('\n').contains(
+                "Exec=/opt/z/lembrete --bandeja"));
     }
 
     void thePreferencesBoxWritesAndRemovesTheEntry()

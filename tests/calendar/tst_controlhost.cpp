@@ -1,8 +1,5 @@
-// The program's control host: it creates the calendar control from its library
-// at run time (beside the program or through the per-user component registry),
-// hands it the form's saved properties, and degrades to a message and no control
-// when the library is missing or broken; the calendar window built on it; and
-// registering the library, by its entry points and by almanaq-registro.
+// The control host: the calendar control loaded at run time (beside the program or through the
+// component registry), degrading to a message when the library is missing or broken; registering it.
 
 #include "support/fakeplatform.h"
 #include "forms/frmcalendario.h"
@@ -86,11 +83,10 @@ private slots:
         const almanaq::IniDocument records = ComponentRegistry(m_registry).read();
         const QString classSection = ComponentRegistry::classSection(QLatin1String(almanaq::ClassId));
         const QString typeLibrary = ComponentRegistry::typeLibrarySection(QLatin1String(almanaq::TypeLibraryId), 1, 0);
-        QCOMPARE(records.sections().size(), 4);
-        QCOMPARE(records.value(ProgId, QStringLiteral("CLSID")), QLatin1String(almanaq::ClassId));
-        QCOMPARE(records.value(classSection, QStringLiteral("Control")), QStringLiteral("1"));
-        QCOMPARE(records.value(classSection, QStringLiteral("InprocServer")), LibraryPath);
-        QCOMPARE(records.value(typeLibrary, QStringLiteral("Path")), LibraryPath);
+        QCOMPARE((QStringList{QString::number(records.sections().size()), records.value(ProgId, "CLSID"),
+                              records.value(classSection, "Control"), records.value(classSection, "InprocServer"),
+                              records.value(typeLibrary, "Path")}),
+                 (QStringList{"4", almanaq::ClassId, "1", LibraryPath, LibraryPath}));
 
         // The program's folder holds no library: the control comes through the registry.
         FakePlatform fake;
@@ -101,9 +97,8 @@ private slots:
 
         QCOMPARE(call(almanaq::UnregisterServerSymbol), almanaq::StatusOk);
         const almanaq::IniDocument left = ComponentRegistry(m_registry).read();
-        QCOMPARE(left.sections().size(), 1);
-        QCOMPARE(left.value(QStringLiteral("Outra.Coisa"), QStringLiteral("CLSID")),
-                 QStringLiteral("{11111111-2222-3333-4444-555555555555}"));
+        QCOMPARE(QString::number(left.sections().size()) + left.value("Outra.Coisa", "CLSID"),
+                 "1{11111111-2222-3333-4444-555555555555}");
         QVERIFY(!QFile::exists(m_registry + QStringLiteral(".lock")));
         QCOMPARE(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard2"), &placeholder), nullptr);
 
@@ -141,12 +136,10 @@ private slots:
         QWidget *control = ControlHost(fake.platform()).create(
                 ProgId, QStringLiteral("Dayboard1"), placeholder,
                 {{"Date", saved}, {"TodayCaption", QStringLiteral("Hoj&e")}, {"BorderStyle", 0}});
-        QVERIFY(control && almanaqIsMapped());
-        QVERIFY(fake.messages->shown.isEmpty());
-        QCOMPARE(control->objectName(), QStringLiteral("Dayboard1"));
-        QCOMPARE(control->parentWidget(), placeholder);
-        QCOMPARE(control->property("SelectedDate").toDouble(), saved);
-        QCOMPARE(control->property("TodayCaption").toString() + control->property("BorderStyle").toString(), "Hoj&e0");
+        QVERIFY(control && almanaqIsMapped() && fake.messages->shown.isEmpty() && control->parentWidget() == placeholder);
+        QCOMPARE((QVariantList{control->objectName(), control->property("SelectedDate"),
+                               control->property("TodayCaption"), control->property("BorderStyle")}),
+                 (QVariantList{"Dayboard1", saved, "Hoj&e", 0}));
         placeholder->resize(400, 300);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -183,8 +176,8 @@ private slots:
         }
         QCOMPARE(fake.messages->shown.size(), 1);
         const RecordedMessage &warning = fake.messages->shown[0];
-        QVERIFY(warning.icon == runtime::MessageIcon::Warning && warning.buttons == runtime::MessageButtons::Ok);
-        QVERIFY(warning.text.startsWith(QStringLiteral("Ano inválido.")) && warning.title == QStringLiteral("Almanaq"));
+        QVERIFY(warning.icon == runtime::MessageIcon::Warning && warning.buttons == runtime::MessageButtons::Ok
+                && warning.text.startsWith("Ano inválido.") && warning.title == "Almanaq");
     }
 
     void aMissingOrBrokenLibraryIsReportedAndGivesNoControl_data()
@@ -222,9 +215,9 @@ private slots:
         QCOMPARE(ControlHost(fake.platform()).create(progId, QStringLiteral("Dayboard1"), &placeholder), nullptr);
         QCOMPARE(fake.messages->shown.size(), 1);
         const RecordedMessage &message = fake.messages->shown[0];
-        QVERIFY(message.icon == runtime::MessageIcon::Critical && message.title == QStringLiteral("Erro"));
-        QVERIFY2(message.text.contains(progId) && message.text.contains(reason), qPrintable(message.text));
-        QVERIFY(placeholder.findChildren<QWidget *>().isEmpty());
+        QVERIFY2(message.icon == runtime::MessageIcon::Critical && message.title == "Erro" && message.text.contains(progId)
+                     && message.text.contains(reason) && placeholder.findChildren<QWidget *>().isEmpty(),
+                 qPrintable(message.text));
         // The library beside the program is taken when the registry has no usable record.
         if (!registry.isEmpty()) {
             const QString beside = installLibrary(fake);
@@ -242,14 +235,11 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QWidget *calendar = window.Dayboard1();
-        QVERIFY(calendar);
-        QCOMPARE(calendar->mapTo(&window, QPoint(0, 0)), QPoint(0, 0));
-        QCOMPARE(calendar->size(), window.size());
+        QVERIFY(calendar && calendar->mapTo(&window, QPoint(0, 0)) == QPoint(0, 0) && calendar->size() == window.size());
         window.resize(496, 472);
         QTRY_COMPARE(calendar->size(), QSize(496, 472));
         QVERIFY(fake.messages->shown.isEmpty());
     }
-
 };
 
 QTEST_MAIN(ControlHostTest)

@@ -1,6 +1,4 @@
-// The library's about box: shown modally by AboutBox, its identity from the
-// library's version information, its links, and the system-information button
-// over the small system registry.
+// The library's about box: shown modally, its identity and links, and the system-information button.
 
 #include "dayboard.h"
 #include "frmabout.h"
@@ -67,10 +65,7 @@ private slots:
                 return;
             seen.append(form->objectName() + QLatin1Char('|') + form->windowTitle()
                         + (form->isModal() ? QStringLiteral("|modal") : QStringLiteral("|modeless")));
-            if (seen.size() == 1)
-                QTest::keyClick(form, Qt::Key_Escape);
-            else
-                form->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            seen.size() == 1 ? QTest::keyClick(form, Qt::Key_Escape) : form->findChild<QPushButton *>("cmdOK")->click();
         });
         closer.start(20);
 
@@ -97,8 +92,8 @@ private slots:
         QCOMPARE(services.opened, (QList<QUrl>{QUrl(QStringLiteral("https://www.zedozarir.example")),
                                                QUrl(QStringLiteral("mailto:contato@zedozarir.example"))}));
         QCOMPARE(services.cursorWhileOpening, Qt::BusyCursor);
-        QCOMPARE(QApplication::overrideCursor(), nullptr); // a failed open is not reported, the cursor is back
-        QVERIFY(services.messages.isEmpty());
+        // A failed open is not reported, and the cursor is back.
+        QVERIFY(!QApplication::overrideCursor() && services.messages.isEmpty());
     }
 
     // Reading a value of the system registry, as the system-information button does.
@@ -129,8 +124,7 @@ private slots:
         QTEST(form.GetKeyValue(RegistryRoot::LocalMachine, InfoKey, QStringLiteral("PATH"), result), "found");
         QTEST(result, "text");
         // The same key under another root does not exist.
-        QVERIFY(!form.GetKeyValue(RegistryRoot::CurrentUser, InfoKey, QStringLiteral("Other"), result));
-        QCOMPARE(result, QString());
+        QVERIFY(!form.GetKeyValue(RegistryRoot::CurrentUser, InfoKey, QStringLiteral("Other"), result) && result.isEmpty());
     }
 
     void systemInformation_data()

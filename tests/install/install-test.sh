@@ -1,12 +1,6 @@
 #!/usr/bin/env bash
-# install-test.sh BUILD_DIR VERSION
-#
-# Installs the build into a temporary read-only prefix and, as a user other
-# than root with an empty home folder and no display, checks that the
-# installed program answers its command line, creates the user's database in
-# ~/.local/share/Zedozarir on its first start, keeps a reminder there and
-# writes nothing into the prefix; the desktop entry and the AppStream metadata
-# must pass their validators.
+# install-test.sh BUILD_DIR VERSION: installs into a read-only prefix and runs the program as a user
+# other than root with an empty home and no display; nothing may be written into the prefix.
 set -euo pipefail
 
 build="$1"
@@ -20,10 +14,7 @@ done
 work="$(mktemp -d)"
 app_pid=""
 cleanup() {
-    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid" 2>/dev/null || true
-        wait "$app_pid" 2>/dev/null || true
-    fi
+    [ -z "$app_pid" ] || { kill "$app_pid"; wait "$app_pid"; } 2>/dev/null || true
     chmod -R u+w "$work" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -77,8 +68,7 @@ done
 sleep 1
 kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.log" >&2; fail "o programa não continuou aberto"; }
 
-# While it is open: a second start hands over to it and leaves at once, and
-# the command line adds and lists reminders in the same database.
+# While it is open: a second start hands over and leaves; the command line shares its database.
 status=0
 run env QT_QPA_PLATFORM=offscreen timeout 20 "$prefix/bin/lembrete" >"$work/second.log" 2>&1 || status=$?
 [ "$status" -eq 0 ] || { cat "$work/second.log" >&2; fail "um segundo lembrete não entregou a janela ao aberto (status $status)"; }

@@ -84,14 +84,13 @@ private slots:
         QFETCH(bool, header);
         QFETCH(int, limit);
         QFETCH(QString, letter);
-        QFETCH(QByteArray, written);
         auto tree = makeList(headers, rows);
         c_relatorios exporter;
         if (limit)
             exporter.setMax_LetraForFields(qint16(limit));
         exporter.setmLetraTXT(letter);
         bool result = rows.isEmpty();
-        QCOMPARE(exportList(exporter, *tree, false, header, &result), written);
+        QTEST(exportList(exporter, *tree, false, header, &result), "written");
         QCOMPARE(result, !rows.isEmpty()); // an empty list reports false
         QCOMPARE(exportList(exporter, *tree, true, header, &result).isEmpty(), rows.isEmpty());
     }
@@ -149,11 +148,9 @@ private slots:
             QSignalSpy progress(&exporter, &c_relatorios::progressChanged);
             QSignalSpy barValues(&bar, &QProgressBar::valueChanged);
             exportList(exporter, *tree, html);
-            QCOMPARE(progress.count(), 3);
-            QVERIFY(qFuzzyCompare(progress.at(0).at(0).toDouble(), 100.0 / 3));
-            QVERIFY(qFuzzyCompare(progress.at(1).at(0).toDouble(), 200.0 / 3));
-            QCOMPARE(progress.at(2).at(0).toDouble(), 100.0);
-            QCOMPARE(barValues.count(), 3);
+            QCOMPARE((QList<qsizetype>{progress.count(), barValues.count()}), (QList<qsizetype>{3, 3}));
+            QVERIFY(qFuzzyCompare(progress.at(0).at(0).toDouble(), 100.0 / 3)
+                    && qFuzzyCompare(progress.at(1).at(0).toDouble(), 200.0 / 3) && progress.at(2).at(0) == 100.0);
             QCOMPARE(barValues.at(1).at(0).toInt(), 67);
             bar.setValue(0);
         }
@@ -163,8 +160,7 @@ private slots:
         exporter.setProgresbar(&label); // replaces the bar: no updates at all
         QSignalSpy progress(&exporter, &c_relatorios::progressChanged);
         exportList(exporter, *tree, true);
-        QCOMPARE(progress.count(), 0);
-        QCOMPARE(bar.value(), 0);
+        QCOMPARE(progress.count() + bar.value(), 0);
     }
 
     // Written in full, but not put in place: the folder moved away meanwhile.

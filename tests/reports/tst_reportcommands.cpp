@@ -31,17 +31,12 @@ public:
         QList<runtime::PrintPiece> pieces;
         QString text;
     };
-    bool setFontSize(int points) override
-    {
-        m_fontSize = points;
-        return works();
-    }
+    bool setFontSize(int points) override { return (m_fontSize = points, works()); }
     bool printLine(const QList<runtime::PrintPiece> &pieces) override
     {
         if (!works())
             return false;
-        if (beforeLine)
-            beforeLine(); // to look at the world while printing
+        beforeLine(); // to look at the world while printing
         QString text;
         for (const runtime::PrintPiece &piece : pieces)
             text = (piece.column > 0 ? text.leftJustified(piece.column - 1) : text) + piece.text;
@@ -49,11 +44,10 @@ public:
         return true;
     }
     bool endDocument() override { return works() && ++endedDocuments; }
-    using runtime::PrinterSurface::printLine;
 
     QList<Line> lines;
     int endedDocuments = 0, failAtCall = 0, calls = 0;
-    std::function<void()> beforeLine;
+    std::function<void()> beforeLine = [] {};
 
 private:
     bool works() { return ++calls < failAtCall || failAtCall <= 0; }
@@ -137,9 +131,9 @@ class tst_reportcommands : public QObject
         const bool question = text == kSaved;
         for (const RecordedMessage &shown : m_fake->messages->shown) {
             QVERIFY2(wholeText ? shown.text == text : shown.text.startsWith(text), qPrintable(shown.text));
-            QCOMPARE(shown.title, question ? QStringLiteral("Visualizar") : QStringLiteral("Erro"));
-            QCOMPARE(shown.icon, question ? runtime::MessageIcon::Question : runtime::MessageIcon::Critical);
-            QCOMPARE(shown.buttons, question ? runtime::MessageButtons::YesNo : runtime::MessageButtons::Ok);
+            QVERIFY(shown.title == (question ? "Visualizar" : "Erro")
+                    && shown.icon == (question ? runtime::MessageIcon::Question : runtime::MessageIcon::Critical)
+                    && shown.buttons == (question ? runtime::MessageButtons::YesNo : runtime::MessageButtons::Ok));
         }
     }
 
@@ -159,9 +153,7 @@ private slots:
         m_bar = new QProgressBar(m_window.get());
         m_bar->setRange(0, 4); // as the list's loading leaves it for three rows
         m_bar->hide();
-        auto printer = std::make_unique<RecordingPrinter>();
-        m_printer = printer.get();
-        m_fake->platform().setPrinterSurface(std::move(printer));
+        m_fake->platform().setPrinterSurface(std::unique_ptr<RecordingPrinter>(m_printer = new RecordingPrinter));
     }
 
     void cleanup()
@@ -214,15 +206,13 @@ private slots:
     {
         QFETCH(QString, format);
         QFETCH(QList<QStringList>, rows);
-        QFETCH(QString, dialog);
         auto tree = makeReminderList(rows);
         save(format, *tree, path("lembretes"));
-        QCOMPARE(m_fake->saveDialog->titles.join('|') + '|' + m_fake->saveDialog->filters.join('|'), dialog);
+        QTEST(m_fake->saveDialog->titles.join('|') + '|' + m_fake->saveDialog->filters.join('|'), "dialog");
         QTEST(fileBytes(path("lembretes")), "written");
         QVERIFY(!QFile::exists(path("lembretes.") + format)); // no extension is added
         verifyMessages(1, kSaved);
-        QVERIFY(m_fake->shell->opened.isEmpty()); // answered No
-        QVERIFY(m_bar->isHidden());
+        QVERIFY(m_fake->shell->opened.isEmpty() && m_bar->isHidden()); // answered No
     }
 
     void theHtmlReportShowsListTextsAsTyped_data()
@@ -259,9 +249,7 @@ private slots:
         auto tree = makeReminderList({{"10/03/2006", "Consulta Dr", "0 dias"}});
         saveAll(*tree, QString());
         QCOMPARE(m_fake->saveDialog->titles.size(), 3);
-        QVERIFY(m_fake->messages->shown.isEmpty());
-        QVERIFY(m_bar->isHidden());
-        QCOMPARE(m_bar->maximum(), 4);
+        QVERIFY(m_fake->messages->shown.isEmpty() && m_bar->isHidden() && m_bar->maximum() == 4);
         QStringList files = QDir(m_fake->folder()).entryList(QDir::Files);
         files.removeAll(QStringLiteral("Zedozarir.ini"));
         QVERIFY2(files.isEmpty(), qPrintable(files.join(',')));
@@ -306,8 +294,7 @@ private slots:
             rlimit saved{};
             QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
             const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 100;
+            const rlimit small{100, saved.rlim_max};
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             saveAll(*tree, name);
             setrlimit(RLIMIT_FSIZE, &saved);
@@ -317,9 +304,7 @@ private slots:
                      QStringList{QStringLiteral("anterior.txt")});
         }
         verifyMessages(3, QStringLiteral("Ocorreu o seguinte erro: ") + error, false);
-        QVERIFY(m_fake->shell->opened.isEmpty());
-        QVERIFY(m_bar->isHidden());
-        QVERIFY(!QFile::exists(path("nao-existe")));
+        QVERIFY(m_fake->shell->opened.isEmpty() && m_bar->isHidden() && !QFile::exists(path("nao-existe")));
     }
 
     void progressFitsTheBarWhileTheBusyPointerShows()
@@ -337,10 +322,9 @@ private slots:
         save(QStringLiteral("txt"), *tree, path("p.txt"));
         save(QStringLiteral("html"), *tree, path("p.html"));
         QCOMPARE(values, (QList<int>{0, 33, 67, 100, 0, 33, 67, 100}));
-        QCOMPARE(busyUpdates, 6);
-        QCOMPARE(visibleUpdates, 6); // every percentage; the reset to 0 comes before showing
-        QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(m_bar->isHidden());
+        // Every percentage while busy and shown; the reset to 0 comes before showing.
+        QCOMPARE((QList<int>{busyUpdates, visibleUpdates}), (QList<int>{6, 6}));
+        QVERIFY(!QGuiApplication::overrideCursor() && m_bar->isHidden());
     }
 
     // Labelled blocks with values at column 20, each item selected while printed.
@@ -356,10 +340,8 @@ private slots:
         const auto labelled = [](const QString &label, const QString &value) { return label.leftJustified(19) + value; };
         QStringList printed;
         QList<int> sizes;
-        for (const RecordingPrinter::Line &line : m_printer->lines) {
-            printed << line.text;
-            sizes << line.fontSize;
-        }
+        for (const RecordingPrinter::Line &line : m_printer->lines)
+            printed << line.text, sizes << line.fontSize;
         QCOMPARE(printed, (QStringList{"", "Sistema de lembretes", kStatus, QString(87, '_'), "",
                                        labelled("Data: ", "10/03/2006"), labelled("Título: ", "Consulta Dr"),
                                        labelled("Dias restantes: ", "0 dias"), rule150,
@@ -373,12 +355,11 @@ private slots:
         QCOMPARE(m_printer->endedDocuments, 1);
         QVERIFY(m_fake->messages->shown.isEmpty());
         QCOMPARE(selectedWhilePrinting.mid(5, 8), (QList<int>{0, 0, 0, 0, 1, 1, 1, 1}));
-        QCOMPARE(tree->currentItem(), tree->topLevelItem(1));
-        QVERIFY(tree->topLevelItem(1)->isSelected());
+        QVERIFY(tree->currentItem() == tree->topLevelItem(1) && tree->topLevelItem(1)->isSelected());
         // An empty list: the five head lines, the six of the footer, and the document ends.
         auto empty = makeReminderList({});
-        ViewListSource none(empty.get());
-        commands().imprimir(none, kStatus);
+        ViewListSource emptyList(empty.get());
+        commands().imprimir(emptyList, kStatus);
         QCOMPARE(m_printer->lines.size(), 19 + 5 + 6);
         QCOMPARE(m_printer->lines.at(19 + 5).text, printed.at(13));
         QCOMPARE(m_printer->endedDocuments, 2);
@@ -403,10 +384,9 @@ private slots:
         QFETCH(int, failAtCall);
         m_printer->failAtCall = failAtCall;
         auto tree = makeList(headers, {{"10/03/2006", "Consulta Dr", "0 dias"}});
-        ViewListSource list(tree.get());
-        commands().imprimir(list, kStatus);
-        QCOMPARE(m_printer->lines.size(), printed);
-        QCOMPARE(m_printer->endedDocuments, 0);
+        ViewListSource treeList(tree.get());
+        commands().imprimir(treeList, kStatus);
+        QCOMPARE((QList<qsizetype>{m_printer->lines.size(), m_printer->endedDocuments}), (QList<qsizetype>{printed, 0}));
         verifyMessages(1, kPrintError);
     }
 
@@ -417,17 +397,15 @@ private slots:
         runtime::QtPrinterSurface printer(pdf);
         auto countPages = [&] { return fileBytes(pdf).count("/Type /Page\n"); };
 
-        QVERIFY(printer.setFontSize(12));
-        for (int i = 0; i < 10; ++i)
-            QVERIFY(printer.printLine({{0, QStringLiteral("Data: ")}, {20, QStringLiteral("10/03/2006")}}));
-        QVERIFY(printer.endDocument());
-        QCOMPARE(countPages(), 1);
-
-        QVERIFY(printer.setFontSize(12));
-        for (int i = 0; i < 300; ++i)
-            QVERIFY(printer.printLine(QStringLiteral("linha %1").arg(i)));
-        QVERIFY(printer.endDocument());
-        QVERIFY2(countPages() >= 3, qPrintable(QString::number(countPages())));
+        QList<qsizetype> pages;
+        for (int lines : {10, 300}) { // the second document on the same printer
+            QVERIFY(printer.setFontSize(12));
+            for (int i = 0; i < lines; ++i)
+                QVERIFY(printer.printLine({{0, QStringLiteral("Data: ")}, {20, QString::number(i)}}));
+            QVERIFY(printer.endDocument());
+            pages << countPages();
+        }
+        QVERIFY2(pages[0] == 1 && pages[1] >= 3, qPrintable(QString::number(pages[1])));
 
         runtime::QtPrinterSurface nowhere(dir.filePath(QStringLiteral("nao-existe/lista.pdf")));
         QVERIFY(!nowhere.setFontSize(12));
@@ -444,8 +422,8 @@ private slots:
 
         m_fake->platform().setPrinterSurface(std::make_unique<runtime::QtPrinterSurface>());
         auto tree = makeReminderList({});
-        ViewListSource list(tree.get());
-        commands().imprimir(list, kStatus);
+        ViewListSource treeList(tree.get());
+        commands().imprimir(treeList, kStatus);
         verifyMessages(1, kPrintError);
     }
 };

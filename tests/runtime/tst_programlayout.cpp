@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -79,25 +80,22 @@ private slots:
         QTest::addColumn<QString>("executableFolder");
         QTest::addColumn<QString>("xdgDataHome");
         QTest::addColumn<bool>("installed");
-        QTest::addColumn<QString>("dataFolder");
-        QTest::addColumn<QString>("privateFolder");
-        QTest::addColumn<QString>("resourceFolder");
+        QTest::addColumn<QStringList>("found"); // data, private, resource folders
         QTest::newRow("build's program folder")
             << QStringList{"build/programa", "build/share/zedozarir"} << "build/programa" << "/xdg"
-            << false << "build/programa" << "build/programa" << "build/programa";
+            << false << QStringList{"build/programa", "build/programa", "build/programa"};
         QTest::newRow("copy carried into a bin folder")
             << QStringList{"home/ana/bin"} << "home/ana/bin" << "/xdg"
-            << false << "home/ana/bin" << "home/ana/bin" << "home/ana/bin";
+            << false << QStringList{"home/ana/bin", "home/ana/bin", "home/ana/bin"};
         QTest::newRow("installation, XDG_DATA_HOME set")
             << kInstallation << "usr/bin" << "/xdg"
-            << true << "xdg/Zedozarir" << "usr/lib/zedozarir" << "usr/share/zedozarir";
+            << true << QStringList{"xdg/Zedozarir", "usr/lib/zedozarir", "usr/share/zedozarir"};
         QTest::newRow("installation, XDG_DATA_HOME unset")
             << QStringList{"opt/z/bin", "opt/z/share/zedozarir"} << "opt/z/bin/." << QString()
-            << true << "home/ana/.local/share/Zedozarir" << "opt/z/lib/zedozarir"
-            << "opt/z/share/zedozarir";
+            << true << QStringList{"home/ana/.local/share/Zedozarir", "opt/z/lib/zedozarir", "opt/z/share/zedozarir"};
         QTest::newRow("installation, relative XDG_DATA_HOME ignored")
             << kInstallation << "usr/bin" << "dados"
-            << true << "home/ana/.local/share/Zedozarir" << "usr/lib/zedozarir" << "usr/share/zedozarir";
+            << true << QStringList{"home/ana/.local/share/Zedozarir", "usr/lib/zedozarir", "usr/share/zedozarir"};
     }
 
     void detectsPortableAndInstalledFolders()
@@ -108,11 +106,8 @@ private slots:
         const FakeMachine machine(folders, xdgDataHome);
         const ProgramLayout layout = machine.detect(executableFolder);
         QTEST(layout.isInstalled(), "installed");
-        const QString root = machine.path({});
-        const auto inRoot = [&](const QString &folder) { return folder.startsWith(root) ? folder.mid(root.size()) : folder; };
-        QTEST(inRoot(layout.dataFolder()), "dataFolder");
-        QTEST(inRoot(layout.privateFolder()), "privateFolder");
-        QTEST(inRoot(layout.resourceFolder()), "resourceFolder");
+        QStringList found{layout.dataFolder(), layout.privateFolder(), layout.resourceFolder()};
+        QTEST(found.replaceInStrings(QRegularExpression('^' + QRegularExpression::escape(machine.path({}))), {}), "found");
     }
 
     // An installation gives each user a private data folder and an empty
@@ -123,8 +118,7 @@ private slots:
         const ProgramLayout layout = installed.detect(QStringLiteral("usr/bin"));
         const QString database = layout.dataFolder() + QStringLiteral("/dados.mdb");
         QCOMPARE(layout.prepareDatabase(QStringLiteral("dados.mdb")), QString());
-        QVERIFY(QFile::exists(database));
-        QCOMPARE(QFileInfo(database).size(), 0);
+        QVERIFY(QFile::exists(database) && QFileInfo(database).size() == 0);
         QCOMPARE(QFile::permissions(layout.dataFolder()) & 0x0077, QFile::Permissions());
 
         QFile file(database);
@@ -135,8 +129,7 @@ private slots:
 
         const FakeMachine portable({QStringLiteral("programa")});
         const ProgramLayout carried = portable.detect(QStringLiteral("programa"));
-        QCOMPARE(carried.prepareDatabase(QStringLiteral("dados.mdb")), QString());
-        QVERIFY(!QFile::exists(portable.path(QStringLiteral("programa/dados.mdb"))));
+        QVERIFY(carried.prepareDatabase("dados.mdb").isEmpty() && !QFile::exists(portable.path("programa/dados.mdb")));
 
         const FakeMachine machine(kInstallation, QStringLiteral("/arquivo"));
         QVERIFY(QFile(machine.path(QStringLiteral("arquivo"))).open(QIODevice::WriteOnly));
@@ -151,17 +144,13 @@ private slots:
         const FakeMachine machine(kInstallation);
         qputenv("XDG_DATA_HOME", machine.env.value(QStringLiteral("XDG_DATA_HOME")).toLocal8Bit());
         runtime::Platform platform(machine.path(QStringLiteral("usr/bin")));
-        auto messages = std::make_unique<ScriptedMessageBoxes>();
-        const ScriptedMessageBoxes *shown = messages.get();
-        platform.setMessageBoxes(std::move(messages));
-
+        auto *shown = new ScriptedMessageBoxes; // owned by the platform
+        platform.setMessageBoxes(std::unique_ptr<ScriptedMessageBoxes>(shown));
         modgeral store(platform);
         store.abrirbanco();
-        QVERIFY(store.isOpen());
-        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Dentista"), QString()));
-        QVERIFY(shown->shown.isEmpty());
-        QVERIFY(QFileInfo(machine.path(QStringLiteral("xdg/Zedozarir/dados.mdb"))).size() > 0);
-        QVERIFY(!QFile::exists(machine.path(QStringLiteral("usr/bin/dados.mdb"))));
+        QVERIFY(store.isOpen() && store.appendReminder("2006/03/10", "Dentista", QString()) && shown->shown.isEmpty());
+        QVERIFY(QFileInfo(machine.path("xdg/Zedozarir/dados.mdb")).size() > 0);
+        QVERIFY(!QFile::exists(machine.path("usr/bin/dados.mdb")));
 
         QCOMPARE(runtime::ControlHost(platform).libraryPath(QString::fromLatin1(almanaq::ProgId)),
                  machine.path(QStringLiteral("usr/lib/zedozarir/libAlmanaq.so")));

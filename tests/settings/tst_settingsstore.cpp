@@ -21,9 +21,9 @@ private slots:
         // Stored as numbers 0x00BBGGRR: light yellow, and "0" for black.
         write(stored, keys::CorFundo2, QStringLiteral("12648447"));
         write(stored, keys::Corfonte, QStringLiteral("0"));
-        QCOMPARE(readColour(stored, keys::CorFundo1), QColor(255, 255, 255));
-        QCOMPARE(readColour(stored, keys::CorFundo2), QColor(255, 255, 192));
-        QCOMPARE(readColour(stored, keys::Corfonte), QColor(0, 0, 0));
+        QCOMPARE((QList<QColor>{readColour(stored, keys::CorFundo1), readColour(stored, keys::CorFundo2),
+                                readColour(stored, keys::Corfonte)}),
+                 (QList<QColor>{QColor(255, 255, 255), QColor(255, 255, 192), QColor(0, 0, 0)}));
 
         const QList<std::pair<Key, QString>> unusable{{keys::Corfonte, QStringLiteral("vermelho")},
                                                       {keys::CorFundo1, QStringLiteral("&H")},
@@ -31,17 +31,15 @@ private slots:
                                                       {keys::Fontenome, QStringLiteral("  ")}};
         for (const auto &[key, text] : unusable)
             stored.write(key.section, key.name, text); // as another program or a hand edit left them
-        QCOMPARE(readColour(stored, keys::Corfonte), QColor(Qt::black));
-        QCOMPARE(readColour(stored, keys::CorFundo1), QColor(Qt::white));
-        QCOMPARE(readFontSize(stored), 11.0);
-        QCOMPARE(readFontName(stored), QStringLiteral("Arial"));
+        QCOMPARE((QVariantList{readColour(stored, keys::Corfonte), readColour(stored, keys::CorFundo1),
+                               readFontSize(stored), readFontName(stored)}),
+                 (QVariantList{QColor(Qt::black), QColor(Qt::white), 11.0, "Arial"}));
         for (const auto &[key, text] : unusable) {
             QCOMPARE(read(stored, key), text);
             write(stored, key, text); // the program itself never writes a value it could not read back
         }
-        QCOMPARE(read(stored, keys::Corfonte), keys::Corfonte.defaultValue);
-        QCOMPARE(read(stored, keys::CorFundo1), keys::CorFundo1.defaultValue);
-        QCOMPARE(read(stored, keys::TamanhoFonte), keys::TamanhoFonte.defaultValue);
+        for (const Key &key : {keys::Corfonte, keys::CorFundo1, keys::TamanhoFonte})
+            QCOMPARE(read(stored, key), key.defaultValue);
 
         // A palette choice writes its index and its colour's decimal number.
         writeColourChoice(stored, choices::CorFundo2, 10);
@@ -52,69 +50,37 @@ private slots:
         QCOMPARE(colourFromNumber(colourPalette()[10]), QColor(255, 128, 0));
     }
 
-    void colourTextsAreReadInDecimalAndHexadecimal_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qint64>("number"); // -1: refused
-        QTest::newRow("white in hexadecimal") << "&HFFFFFF" << 16777215LL;
-        QTest::newRow("lower-case hexadecimal") << "&hc0ffff" << 12648447LL;
-        QTest::newRow("orange with leading zeros") << "&H0080FF" << 33023LL;
-        QTest::newRow("hexadecimal with long suffix") << "&H800000&" << 8388608LL;
-        QTest::newRow("decimal, blanks around") << " 12648447 " << 12648447LL;
-        QTest::newRow("empty") << "" << -1LL;
-        QTest::newRow("not hexadecimal digits") << "&HXYZ" << -1LL;
-        QTest::newRow("hexadecimal without prefix") << "FFFFFF" << -1LL;
-        QTest::newRow("negative") << "-1" << -1LL;
-        QTest::newRow("beyond 24 bits") << "16777216" << -1LL;
-        QTest::newRow("with decimals") << "12.5" << -1LL;
-    }
+    // Colours in decimal or "&H" hexadecimal (-1: refused).
     void colourTextsAreReadInDecimalAndHexadecimal()
     {
-        QFETCH(QString, text);
-        const std::optional<quint32> parsed = parseColourNumber(text);
-        QTEST(parsed ? qint64(*parsed) : -1LL, "number");
+        QList<qint64> numbers;
+        for (const QString &text : {"&HFFFFFF", "&hc0ffff", "&H0080FF", "&H800000&", " 12648447 ", "", "&HXYZ", "FFFFFF",
+                                    "-1", "16777216", "12.5"}) {
+            const std::optional<quint32> parsed = parseColourNumber(text);
+            numbers << (parsed ? qint64(*parsed) : -1);
+        }
+        QCOMPARE(numbers, (QList<qint64>{16777215, 12648447, 33023, 8388608, 12648447, -1, -1, -1, -1, -1, -1}));
     }
 
     // Font sizes from 1 to 200 points, with a point or a comma; anything else is the default 11.
-    void fontSizesAreReadAsPositiveNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qreal>("size");
-        QTest::newRow("offered by the dialog") << "22" << 22.0;
-        QTest::newRow("with a decimal point") << "10.5" << 10.5;
-        QTest::newRow("with a decimal comma") << "10,5" << 10.5;
-        QTest::newRow("zero") << "0" << 11.0;
-        QTest::newRow("negative") << "-8" << 11.0;
-        QTest::newRow("far too large") << "100000" << 11.0;
-        QTest::newRow("smallest") << "1" << 1.0;
-        QTest::newRow("below the smallest") << "0.0001" << 11.0;
-        QTest::newRow("largest") << "200" << 200.0;
-        QTest::newRow("above the largest") << "200,5" << 11.0;
-        QTest::newRow("not a number") << "nan" << 11.0;
-    }
     void fontSizesAreReadAsPositiveNumbers()
     {
-        QFETCH(QString, text);
         FakePlatform fake;
-        fake.platform().settings().write(keys::TamanhoFonte.section, keys::TamanhoFonte.name, text);
-        QTEST(readFontSize(fake.platform().settings()), "size");
+        QList<qreal> sizes;
+        for (const QString &text : {"22", "10.5", "10,5", "0", "-8", "100000", "1", "0.0001", "200", "200,5", "nan"}) {
+            fake.platform().settings().write(keys::TamanhoFonte.section, keys::TamanhoFonte.name, text);
+            sizes << readFontSize(fake.platform().settings());
+        }
+        QCOMPARE(sizes, (QList<qreal>{22, 10.5, 10.5, 11, 11, 11, 1, 11, 200, 11, 11}));
     }
 
-    void paletteIndexesRunFromZeroToEleven_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("index"); // -1: not an index
-        QTest::newRow("first") << "0" << 0;
-        QTest::newRow("last, blanks around") << " 11 " << 11;
-        QTest::newRow("one past the last") << "12" << -1;
-        QTest::newRow("negative") << "-1" << -1;
-        QTest::newRow("a word") << "azul" << -1;
-        QTest::newRow("with decimals") << "2.5" << -1;
-    }
+    // Palette indexes run from 0 to 11.
     void paletteIndexesRunFromZeroToEleven()
     {
-        QFETCH(QString, text);
-        QTEST(paletteIndex(text).value_or(-1), "index");
+        QList<int> indexes;
+        for (const QString &text : {"0", " 11 ", "12", "-1", "azul", "2.5"})
+            indexes << paletteIndex(text).value_or(-1);
+        QCOMPARE(indexes, (QList<int>{0, 11, -1, -1, -1, -1}));
     }
 };
 

@@ -35,14 +35,11 @@ NotificationServer::~NotificationServer()
 {
     QDBusConnection::disconnectFromBus(m_connectionName);
     // The last started goes first: dunst, then the bus, then the display.
-    while (!m_processes.empty()) {
+    for (; !m_processes.empty(); m_processes.pop_back()) {
         QProcess *process = m_processes.back().get();
         process->terminate();
-        if (!process->waitForFinished(5000)) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-        m_processes.pop_back();
+        if (!process->waitForFinished(5000))
+            process->kill(), process->waitForFinished(5000);
     }
 }
 
@@ -140,11 +137,8 @@ bool NotificationServer::dunstctl(const QStringList &arguments, QByteArray *outp
     QProcess dunstctl;
     dunstctl.setProcessEnvironment(environment());
     dunstctl.start(QStringLiteral("dunstctl"), arguments);
-    if (!dunstctl.waitForFinished(20000)) {
-        dunstctl.kill();
-        dunstctl.waitForFinished();
-        return false;
-    }
+    if (!dunstctl.waitForFinished(20000))
+        return dunstctl.kill(), dunstctl.waitForFinished(), false;
     if (output)
         *output = dunstctl.readAllStandardOutput();
     return dunstctl.exitStatus() == QProcess::NormalExit && dunstctl.exitCode() == 0;

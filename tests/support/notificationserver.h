@@ -21,8 +21,7 @@ class NotificationServer
 public:
     NotificationServer();
     ~NotificationServer();
-    NotificationServer(const NotificationServer &) = delete;
-    NotificationServer &operator=(const NotificationServer &) = delete;
+    Q_DISABLE_COPY(NotificationServer)
 
     // Starts the display, the bus and dunst; false with error() set when a
     // program is missing or does not come up.
@@ -50,11 +49,7 @@ private:
     bool writeFile(const QString &name, const QByteArray &text);
     bool dunstctl(const QStringList &arguments, QByteArray *output = nullptr);
     // Keeps the first reason the start failed.
-    bool fail(const QString &error)
-    {
-        m_error = m_error.isEmpty() ? error : m_error;
-        return false;
-    }
+    bool fail(const QString &error) { return (m_error = m_error.isEmpty() ? error : m_error, false); }
 
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<QProcess>> m_processes;
