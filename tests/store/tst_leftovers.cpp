@@ -3,6 +3,7 @@
 // of their own, so that their database is the test's.
 
 #include "store/dailycopy.h"
+#include "store/leftovers.h"
 #include "storefixture.h"
 #include "support/importfuzz.h"
 #include "support/startupfiles.h"
@@ -15,6 +16,8 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,25 @@ private slots:
             QVERIFY(QFile::copy(QDir(QStringLiteral(LEMBRETE_PROGRAM_DIR)).filePath(name), m_program.filePath(name)));
         const QString failure = importfuzz::makeSampleFile(QStringLiteral(JET_FIXTURE_TOOL), m_oldFile, false);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    // A copy another user's run is making stays, also when the tests run as root.
+    void anotherUsersCopyUnderWayStays()
+    {
+        QTemporaryDir copies;
+        QVERIFY(QFile::setPermissions(copies.path(), QFileDevice::Permissions(0x7777)));
+        const QString other = QDir(copies.path()).filePath(QStringLiteral("dados-2006-03-10.mdb.parcial-1"));
+        QVERIFY(writeFile(other, QByteArray()));
+        const pid_t child = ::fork();
+        if (child == 0) { // as nobody, for whom the first process is another user's
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            leftovers::removeUnfinishedCopies(copies.path());
+            ::_exit(0);
+        }
+        int status = -1;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(QFile::exists(other));
     }
 
     void whatAKilledRunLeavesIsGoneAfterTheNextRun_data()
