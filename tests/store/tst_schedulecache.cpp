@@ -53,6 +53,7 @@ private slots:
         row("row removed, key taken again", saved, "delete from lembrete where titulo = 'Mensal'; insert into lembrete "
             "(rowid, data, titulo, descricao, repeticao) values (2, '2006/03/12', 'Outro', '', 'FREQ=WEEKLY')", true);
         row("entry garbled", saved, "update lembrete_proxima set dias = 0, depois = 1", true);
+        row("next day among its days", saved, "update lembrete_proxima set dias = 1048577, depois = desde + 20", true);
     }
 
     void cachedDaysListTheSameAsSteppingTheRules()
