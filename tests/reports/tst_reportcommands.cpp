@@ -213,44 +213,35 @@ private slots:
     }
 
     // Enclosed only when needed unless an encloser is set; cells that would open as formulas are text.
+    // The cells are both the header and the one row.
     void csvFieldsAreEnclosedWhenNeededAndNeverFormulas_data()
     {
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("enclose");
-        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << ";" << "" << "Consulta Dr" << "Consulta Dr";
-        QTest::newRow("separator inside") << ";" << "" << "a;b" << "\"a;b\"";
-        QTest::newRow("quote inside") << ";" << "" << "diz \"oi\"" << "\"diz \"\"oi\"\"\"";
-        QTest::newRow("line break inside") << ";" << "" << "um\ndois" << "\"um\ndois\"";
-        QTest::newRow("bare carriage return") << ";" << "" << "um\rdois" << "\"um\rdois\"";
-        QTest::newRow("other separator") << "," << "" << "a;b,c" << "\"a;b,c\"";
-        QTest::newRow("encloser set") << ";" << "'" << "d'agua" << "'d''agua'";
-        QTest::newRow("encloser set, plain") << ";" << "\"" << "x" << "\"x\"";
-        QTest::newRow("command") << ";" << "" << "=cmd|' /C calc'!A0" << "'=cmd|' /C calc'!A0";
-        QTest::newRow("plus") << ";" << "" << "+1+1" << "'+1+1";
-        QTest::newRow("minus") << ";" << "" << "-2" << "'-2";
-        QTest::newRow("at") << ";" << "" << "@SOMA(A1)" << "'@SOMA(A1)";
-        QTest::newRow("tab") << ";" << "" << "\t=1" << "'\t=1";
-        QTest::newRow("carriage return") << ";" << "" << "\r=1" << "\"'\r=1\"";
-        QTest::newRow("quotes in a formula") << ";" << "" << "=HIPERLINK(\"http://x\")"
-                                             << "\"'=HIPERLINK(\"\"http://x\"\")\"";
-        QTest::newRow("not at the start") << ";" << "" << "a=b" << "a=b";
+        QTest::newRow("plain") << ";" << "" << QStringList{"Consulta Dr", "a=b"} << "Consulta Dr;a=b";
+        QTest::newRow("enclosed when needed") << ";" << "" << QStringList{"a;b", "diz \"oi\"", "um\ndois", "um\rdois"}
+                                              << "\"a;b\";\"diz \"\"oi\"\"\";\"um\ndois\";\"um\rdois\"";
+        QTest::newRow("other separator") << "," << "" << QStringList{"a;b,c", "d"} << "\"a;b,c\",d";
+        QTest::newRow("encloser set") << ";" << "'" << QStringList{"d'agua", "x"} << "'d''agua';'x'";
+        QTest::newRow("formulas") << ";" << "" << QStringList{"=cmd|' /C calc'!A0", "+1+1", "-2", "@SOMA(A1)", "\t=1"}
+                                  << "'=cmd|' /C calc'!A0;'+1+1;'-2;'@SOMA(A1);'\t=1";
+        QTest::newRow("formulas enclosed") << ";" << "" << QStringList{"\r=1", "=HIPERLINK(\"http://x\")"}
+                                           << "\"'\r=1\";\"'=HIPERLINK(\"\"http://x\"\")\"";
     }
     void csvFieldsAreEnclosedWhenNeededAndNeverFormulas()
     {
         QFETCH(QString, separator);
         QFETCH(QString, enclose);
-        QFETCH(QString, field);
+        QFETCH(QStringList, cells);
         QFETCH(QString, written);
-        auto tree = makeList({{field, "z"}}, {"Título", "B"});
+        auto tree = makeList({cells}, cells);
         c_relatorios exporter;
         exporter.setFieldSeparatorCSV(separator);
         exporter.setFieldEncloseCSV(enclose);
-        const QStringList head{enclose + "Título" + enclose, enclose + "B" + enclose};
         QCOMPARE(exporter.Exportar_listaparaCSV(ViewListSource(tree.get())),
-                 "\xEF\xBB\xBF" + (head.join(separator) + "\r\n" + written + separator + enclose + "z" + enclose
-                                   + "\r\n").toUtf8());
+                 "\xEF\xBB\xBF" + (written + "\r\n").repeated(2).toUtf8());
     }
 
     void charactersOutsideTheCodePageBecomeReferencesOrQuestionMarks_data()
