@@ -329,8 +329,8 @@ private slots:
             unload << DllCanUnloadNow();
             factory->lockServer(lock);
         }
-        QCOMPARE(unload + QList<int>{DllCanUnloadNow()},
-                 (QList<int>{almanaq::StatusFalse, almanaq::StatusOk, almanaq::StatusOk, almanaq::StatusFalse, almanaq::StatusOk}));
+        QCOMPARE(unload + QList<int>{DllCanUnloadNow()}, (QList<int>{almanaq::StatusFalse, almanaq::StatusOk, almanaq::StatusOk,
+                                                                     almanaq::StatusFalse, almanaq::StatusOk}));
     }
 
     void automationDatesConvertBothWays_data()
@@ -536,8 +536,8 @@ private slots:
         if (QTest::currentDataTag() != QByteArray("recorded folder without the program"))
             QVERIFY(QFile(folder.filePath(QStringLiteral("MSINFO32.EXE"))).open(QIODevice::WriteOnly));
         QFile file(folder.filePath(QStringLiteral("registro-sistema.ini")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QString::fromLatin1(entries).replace("%1", folder.path()).toUtf8()) >= 0);
-        file.close();
+        const QString text = QString::fromLatin1(entries).replace("%1", folder.path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.flush());
         RecordingServices services;
         services.startSucceeds = startSucceeds;
         frmAbout form(nullptr, almanaq::SystemRegistry(file.fileName()), services);
