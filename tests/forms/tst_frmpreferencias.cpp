@@ -1,12 +1,9 @@
-// The preferences window, and the look of the lists it sets.
-#include "forms/listappearance.h"
-
+// The preferences window, and the look it gives the main window's list.
 #include "formfixture.h"
 
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QTreeWidget>
 
 using namespace settings;
 
@@ -127,22 +124,8 @@ private slots:
         delete guard.data();
     }
 
-    void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox()
-    {
-        FakePlatform fake;
-        write(fake.platform().settings(), keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
-        frmpreferencias dialog(fake.platform());
-        QComboBox *sizes = child<QComboBox>(&dialog, "cboftamanho");
-        QComboBox *fonts = child<QComboBox>(&dialog, "cboffonte");
-        QVERIFY(fonts->count() > 0);
-        QTest::keyClick(sizes, Qt::Key_Down); // the entry after "11"
-        QTest::keyClick(fonts, Qt::Key_Down); // the first: the stored name matched no entry
-        QVERIFY(!fonts->hasFocus() && !sizes->hasFocus());
-        dialog.close();
-        QCOMPARE(stored(fake, keys::TamanhoFonte), QStringLiteral("12"));
-        QCOMPARE(stored(fake, keys::Fontenome), fonts->itemText(0));
-    }
-
+    // Back in the main window the new look shows: the colours, and the size and
+    // font chosen from the lists with the keyboard, each written at once.
     void returningToTheMainWindowShowsTheNewLook()
     {
         MainWindowFixture f({"2006/03/10|a", "2006/03/11|b", "2006/03/12|c"});
@@ -154,52 +137,15 @@ private slots:
         showActive(*dialog);
         option(*dialog, "optcorfundo2", 5)->click();
         option(*dialog, "optcorfonte", 11)->click();
+        QComboBox *fonts = child<QComboBox>(dialog, "cboffonte");
         QTest::keyClick(child<QComboBox>(dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
+        QTest::keyClick(fonts, Qt::Key_Down); // the next after the stored name, or the first
+        QVERIFY(fonts->currentText() != settings::keys::Fontenome.defaultValue);
         showActive(main);
         QTRY_COMPARE(main.list()->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
         QCOMPARE(main.list()->palette().color(QPalette::Text), QColor(0, 0, 128));
         QCOMPARE(main.list()->font().pointSizeF(), 12.0);
-    }
-
-    // Unusable values give the defaults and are left as they were stored.
-    void theFontAndColoursFollowTheSettingsOrTheDefaults_data()
-    {
-        QTest::addColumn<QStringList>("stored"); // name, size, text colour, colour 1, colour 2; null: absent
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<qreal>("size");
-        QTest::addColumn<QColor>("text");
-        QTest::addColumn<QColor>("alternate");
-        QTest::newRow("stored") << QStringList{"Fonte Que Nao Existe", "16", "&H0000FF", {}, {}}
-                                << "Fonte Que Nao Existe" << 16.0 << QColor(255, 0, 0) << QColor(Qt::white);
-        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black) << QColor(Qt::white);
-        QTest::newRow("unusable") << QStringList{"", "0", "vermelho", "&HGG", "12648447"} << "Arial" << 11.0
-                                  << QColor(Qt::black) << QColor(255, 255, 192);
-    }
-
-    void theFontAndColoursFollowTheSettingsOrTheDefaults()
-    {
-        QFETCH(QStringList, stored);
-        QFETCH(QString, family);
-        QFETCH(qreal, size);
-        QFETCH(QColor, text);
-        QFETCH(QColor, alternate);
-        FakePlatform fake;
-        runtime::SettingsAccess &settings = fake.platform().settings();
-        const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
-        for (int i = 0; i < 5; ++i) {
-            if (!stored[i].isNull()) // as the file holds them, whoever wrote it
-                settings.write(keys[i].section, keys[i].name, stored[i]);
-        }
-        QTreeWidget list;
-        list.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")})); // the colours wait for a row
-        applyListAppearance(list, settings);
-        QCOMPARE(list.font().family(), family);
-        QCOMPARE(list.font().pointSizeF(), size);
-        QCOMPARE(list.palette().color(QPalette::Text), text);
-        QCOMPARE(list.palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(list.palette().color(QPalette::AlternateBase), alternate);
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(read(settings, keys[i]) == stored[i], !stored[i].isNull());
+        QCOMPARE(main.list()->font().family(), fonts->currentText());
     }
 };
 

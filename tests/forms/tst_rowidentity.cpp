@@ -1,5 +1,5 @@
 // Finding reminders: those that share a title stay apart, every command acts
-// on the row the user chose, found by its key; the search window. Today is 10/03/2006.
+// on the row the user chose, found by its key; the search's count. Today is 10/03/2006.
 #include "forms/reminderlistmodel.h"
 
 #include "formfixture.h"
@@ -127,26 +127,6 @@ private slots:
         }
         QVERIFY2(f.onlyMessage().text.contains(message), qPrintable(f.onlyMessage().text));
         QCOMPARE(f.stored(), stored);
-    }
-
-    // Each word typed narrows the list, the description's too; a removal in the main window shows at once.
-    void typingListsTheMatchesAndARemovalShowsAtOnce()
-    {
-        MainWindowFixture f({"2006/03/12|Dentista|levar cartão", "2006/03/11|Reunião|cliente", "2006/03/15|Dentes|"});
-        child<QAction>(f.window.get(), "mnuprocurar")->trigger();
-        auto *search = f.loaded<frmprocurar>();
-        QVERIFY(search);
-        auto *box = child<QLineEdit>(search, "txtprocurar");
-        auto *list = child<QTreeView>(search, "lstlista");
-        QTest::keyClicks(box, QStringLiteral("dent"));
-        QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentista|2 dias", "15/03/2006|Dentes|5 dias"}));
-        QTest::keyClicks(box, QStringLiteral("ista cart"));
-        QCOMPARE(listedRows(list), QStringList{"12/03/2006|Dentista|2 dias"});
-        selectRow(f.window->list(), 1); // Dentista
-        f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
-        f.window->mnuremover_Click();
-        QCOMPARE(listedRows(list), QStringList());
-        f.unloadOthers();
     }
 
     // A thousand matches are all listed and counted; one more, and the count says the list is cut.
