@@ -1,14 +1,29 @@
 #pragma once
 
+#include "forms/frmcalculardias.h"
+#include "forms/frmcalendario.h"
+#include "forms/frmlembretesys.h"
+#include "forms/frmpormes.h"
+#include "forms/frmpreferencias.h"
 #include "forms/frmprincipal.h"
+#include "forms/frmprocurar.h"
+#include "forms/frmsobre.h"
 #include "runtime/windowmanager.h"
+#include "settings/settingsstore.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
 
 #include <QApplication>
 #include <functional>
+#include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -37,26 +52,14 @@ inline void selectRow(QAbstractItemView *list, int row)
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// Fails the slot, rather than crashing it, when the list holds too few rows.
 #define REQUIRE_ROWS(list, count) QVERIFY2((list)->model()->rowCount() >= (count), "the list holds too few rows")
 
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// Shows the window; false when it never comes up.
 inline bool exposed(QWidget *window)
 {
     window->show();
     return QTest::qWaitForWindowExposed(window);
-}
-
-// Fills an empty database with "yyyy/MM/dd|title[|description]" rows.
-inline void seed(FakePlatform &fake, const QStringList &reminders)
-{
-    fake.createEmptyDatabase();
-    modgeral seeding(fake.platform());
-    seeding.abrirbanco();
-    for (const QString &row : reminders)
-        seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
 }
 
 inline void showActive(QWidget &window)
@@ -88,7 +91,13 @@ struct MainWindowFixture
                                const QString &storedFilter = QString(),
                                const std::function<void(FakePlatform &)> &prepare = nullptr)
     {
-        seed(fake, reminders);
+        fake.createEmptyDatabase();
+        {
+            modgeral seeding(fake.platform());
+            seeding.abrirbanco();
+            for (const QString &row : reminders)
+                seeding.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2));
+        }
         if (prepare)
             prepare(fake);
         if (!storedFilter.isNull())
@@ -109,7 +118,7 @@ struct MainWindowFixture
         QVERIFY(QFile::copy(picture, fake.platform().programFile(QStringLiteral("fundo.gif"))));
     }
 
-    // The one message shown; any other count gives one naming the count.
+    // The one message shown, or one naming the count.
     RecordedMessage onlyMessage() const
     {
         const QList<RecordedMessage> &shown = fake.messages->shown;
@@ -118,8 +127,7 @@ struct MainWindowFixture
         return {runtime::MessageIcon::None, QStringLiteral("%1 messages").arg(shown.size()), {}, {}};
     }
 
-    // The table's rows in entry order, their columns "|"-joined, a NULL shown
-    // as null; by default as "yyyy/MM/dd|title|description".
+    // The table's rows in entry order, columns "|"-joined, a NULL shown as null.
     QStringList stored(const QString &columns = QStringLiteral("data, titulo, descricao"), const QString &null = {},
                        const QString &where = QStringLiteral("1")) const
     {
@@ -150,8 +158,7 @@ struct MainWindowFixture
     bool calendarCopied = false;
 };
 
-// Opens a window through the main window's command and hands it back; for
-// data rows that name a window.
+// Opens a window through the main window's command; for data rows.
 using Opener = QWidget *(*)(MainWindowFixture &);
 template<class Window, void (frmprincipal::*command)()> QWidget *openWith(MainWindowFixture &f)
 {

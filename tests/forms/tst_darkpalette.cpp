@@ -1,33 +1,22 @@
 // Every window under a dark desktop palette (Fusion style), measured on the
 // rendered window: texts keep their contrast with what is behind them.
 
-#include "forms/frmcalendario.h"
-#include "forms/frmcalculardias.h"
-#include "forms/frmlembretesys.h"
-#include "forms/frmpormes.h"
-#include "forms/frmpreferencias.h"
-#include "forms/frmsobre.h"
-
 #include "formfixture.h"
 
 #include <QStyleFactory>
 
 namespace {
 
-double luminance(const QColor &colour)
-{
-    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
-}
-
 // The contrast ratio between the darkest and the lightest pixel of a rectangle
 // of the picture: text against its background when the rectangle holds a text.
 double contrastIn(const QImage &image, const QRect &area)
 {
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
     double darkest = 1, lightest = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
-            const double l = luminance(image.pixelColor(x, y));
+            const QColor c = image.pixelColor(x, y);
+            const double l = 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
             darkest = std::min(darkest, l);
             lightest = std::max(lightest, l);
         }
@@ -71,8 +60,7 @@ private slots:
         MainWindowFixture f({"2006/03/10|Hoje"}, true);
         f.putPicture();
         QWidget *window = open(f);
-        QVERIFY(window);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
         const QImage picture = window->grab().toImage();
         int measured = 0;
         for (const QLabel *label : window->findChildren<QLabel *>()) {

@@ -1,12 +1,7 @@
 // The day calculator and the date box its fields (and the editor's) use.
 #include "forms/datebox.h"
-#include "forms/frmcalculardias.h"
 
 #include "formfixture.h"
-
-#include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
 
 class DayCalculatorTest : public QObject
 {
@@ -44,22 +39,6 @@ private slots:
             QVERIFY(box.day().error.contains(QStringLiteral("não existe")));
     }
 
-    // A text put in directly reads back unchanged; emptied by the user, empty.
-    void aWrittenTextReadsBackUnchanged()
-    {
-        DateBox box;
-        QVERIFY(box.text().trimmed().isEmpty());
-        for (const char *text : {"05/03/2006", "qualquer coisa", "31/02/2007", "   "}) {
-            box.setText(QLatin1String(text));
-            QCOMPARE(box.text(), QLatin1String(text));
-        }
-        box.setDay(QDate(2006, 3, 10));
-        box.selectAll();
-        QTest::keyClick(&box, Qt::Key_Delete);
-        QCOMPARE(box.text(), QString());
-        QVERIFY(!box.isComplete() && !box.day().ok());
-    }
-
     void theDaysFromStartToEndAreCountedOrABadDateIsReported_data()
     {
         QTest::addColumn<QString>("start");
@@ -73,8 +52,6 @@ private slots:
         // Texts put in directly, as the box would not take them typed.
         QTest::newRow("empty end") << "01/03/2006" << "" << "";
         QTest::newRow("a day February lacks") << "31/02/2006" << "01/03/2006" << "";
-        QTest::newRow("a thirteenth month") << "01/03/2006" << "01/13/2006" << "";
-        QTest::newRow("an unfinished date") << "01/03/20" << "01/03/2006" << "";
         QTest::newRow("not a date at all") << "hoje" << "01/03/2006" << "";
     }
 
@@ -104,20 +81,6 @@ private slots:
             QCOMPARE(fake.messages->shown[0].text, QStringLiteral("A data digitada é invalida!"));
             QCOMPARE(fake.messages->shown[0].icon, runtime::MessageIcon::Warning);
         }
-    }
-
-    void theBackgroundPictureIsShownWhenPresent()
-    {
-        FakePlatform fake;
-        QVERIFY(frmcalculardias(fake.platform()).palette().brush(QPalette::Window).texture().isNull());
-        QImage picture(8, 8, QImage::Format_RGB32);
-        picture.fill(QColor(10, 200, 30));
-        QVERIFY(picture.save(fake.platform().programFile(QStringLiteral("fundo.gif")), "PNG"));
-        frmcalculardias window(fake.platform());
-        const QPixmap shown = window.palette().brush(QPalette::Window).texture();
-        QCOMPARE(shown.size(), QSize(8, 8));
-        QCOMPARE(shown.toImage().pixelColor(3, 3), QColor(10, 200, 30));
-        QVERIFY(window.autoFillBackground());
     }
 };
 

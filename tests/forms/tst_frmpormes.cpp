@@ -1,12 +1,8 @@
 // The reminders-by-day view opened from the main window, with the calendar
 // library loaded from the program's folder. Today is 10/03/2006.
-#include "forms/frmpormes.h"
 
 #include "formfixture.h"
 
-#include <QHeaderView>
-#include <QPointer>
-#include <QPushButton>
 #include <QScrollBar>
 
 namespace {

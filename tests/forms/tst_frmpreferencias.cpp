@@ -1,17 +1,9 @@
-// The preferences window, and the look of the lists it sets.
-#include "forms/frmpreferencias.h"
-#include "forms/listappearance.h"
-#include "settings/settingsstore.h"
-
+// The preferences window, and the look it gives the main window's list.
 #include "formfixture.h"
 
 #include <QAccessible>
 #include <QButtonGroup>
-#include <QComboBox>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QHeaderView>
-#include <QTreeWidget>
 
 using namespace settings;
 
@@ -25,35 +17,6 @@ QRadioButton *option(const QWidget &dialog, const char *array, int index)
     return dialog.findChild<QRadioButton *>(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
 }
 int checkedIndex(const QWidget &dialog, const char *array) { return child<QButtonGroup>(&dialog, array)->checkedId(); }
-
-const QColor kLightYellow(255, 255, 192);
-const QColor kLightBlue(192, 192, 255);
-
-// A list like the main window's with the given number of rows, and the settings it reads.
-struct Fixture
-{
-    explicit Fixture(int rows)
-    {
-        list.setColumnCount(3);
-        list.setRootIsDecorated(false);
-        list.setUniformRowHeights(true);
-        list.header()->setStretchLastSection(true);
-        for (int row = 0; row < rows; ++row)
-            list.addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(row + 1)}));
-        list.resize(320, 240);
-    }
-    void apply(const QList<std::pair<Key, const char *>> &stored = {})
-    {
-        for (const auto &[key, value] : stored)
-            write(settings, key, QLatin1String(value));
-        applyListAppearance(list, settings);
-    }
-    QColor colour(QPalette::ColorRole role) const { return list.palette().color(role); }
-
-    FakePlatform fake;
-    runtime::SettingsAccess &settings = fake.platform().settings();
-    QTreeWidget list;
-};
 
 } // namespace
 
@@ -98,30 +61,22 @@ private slots:
         QCOMPARE(stored(fake, keys::TamanhoFonte) + stored(fake, keys::Fontenome), kAbsent + kAbsent);
     }
 
-    // A click or an assistive technology's toggle writes that choice alone, at
-    // once: closing from the title bar loses nothing.
+    // An assistive technology's toggle writes that choice alone, at once:
+    // closing from the title bar loses nothing.
     void choosingOrangeUnderCor2WritesItsIndexAndNumberOnly()
     {
-        for (const bool assistive : {false, true}) {
-            FakePlatform fake;
-            frmpreferencias dialog(fake.platform());
-            QVERIFY(exposed(&dialog));
-            QRadioButton *orange = option(dialog, "optcorfundo2", 10);
-            if (assistive) {
-                QAccessibleInterface *button = QAccessible::queryAccessibleInterface(orange);
-                QVERIFY(button && button->actionInterface());
-                QVERIFY(button->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
-                button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-            } else {
-                QTest::mouseClick(orange, Qt::LeftButton, {}, orange->rect().center());
-            }
-            QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
-            QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
-            dialog.close();
-            QCOMPARE(QStringList({stored(fake, keys::Corescolhida2), stored(fake, keys::CorFundo2), stored(fake, keys::CorFundo1),
-                                  stored(fake, keys::Corfonte)}),
-                     QStringList({"10", "33023", "16777215", "0"}));
-        }
+        FakePlatform fake;
+        frmpreferencias dialog(fake.platform());
+        QVERIFY(exposed(&dialog));
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(option(dialog, "optcorfundo2", 10));
+        QVERIFY(button && button->actionInterface());
+        button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(checkedIndex(dialog, "optcorfundo2"), 10);
+        QCOMPARE(checkedIndex(dialog, "optcorfundo1"), 0);
+        dialog.close();
+        QCOMPARE(QStringList({stored(fake, keys::Corescolhida2), stored(fake, keys::CorFundo2), stored(fake, keys::CorFundo1),
+                              stored(fake, keys::Corfonte)}),
+                 QStringList({"10", "33023", "16777215", "0"}));
     }
 
     // The foundry dropped, once per name; a bracket inside the name kept.
@@ -169,22 +124,8 @@ private slots:
         delete guard.data();
     }
 
-    void aSizeChosenFromTheListIsKeptWhenTheWindowClosesFromTheBox()
-    {
-        FakePlatform fake;
-        write(fake.platform().settings(), keys::Fontenome, QStringLiteral("Fonte Que Nao Existe"));
-        frmpreferencias dialog(fake.platform());
-        QComboBox *sizes = child<QComboBox>(&dialog, "cboftamanho");
-        QComboBox *fonts = child<QComboBox>(&dialog, "cboffonte");
-        QVERIFY(fonts->count() > 0);
-        QTest::keyClick(sizes, Qt::Key_Down); // the entry after "11"
-        QTest::keyClick(fonts, Qt::Key_Down); // the first: the stored name matched no entry
-        QVERIFY(!fonts->hasFocus() && !sizes->hasFocus());
-        dialog.close();
-        QCOMPARE(stored(fake, keys::TamanhoFonte), QStringLiteral("12"));
-        QCOMPARE(stored(fake, keys::Fontenome), fonts->itemText(0));
-    }
-
+    // Back in the main window the new look shows: the colours, and the size and
+    // font chosen from the lists with the keyboard, each written at once.
     void returningToTheMainWindowShowsTheNewLook()
     {
         MainWindowFixture f({"2006/03/10|a", "2006/03/11|b", "2006/03/12|c"});
@@ -196,82 +137,15 @@ private slots:
         showActive(*dialog);
         option(*dialog, "optcorfundo2", 5)->click();
         option(*dialog, "optcorfonte", 11)->click();
+        QComboBox *fonts = child<QComboBox>(dialog, "cboffonte");
         QTest::keyClick(child<QComboBox>(dialog, "cboftamanho"), Qt::Key_Down); // "11" to "12"
+        QTest::keyClick(fonts, Qt::Key_Down); // the next after the stored name, or the first
+        QVERIFY(fonts->currentText() != settings::keys::Fontenome.defaultValue);
         showActive(main);
         QTRY_COMPARE(main.list()->palette().color(QPalette::AlternateBase), QColor(224, 224, 224));
-        QCOMPARE(main.list()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(main.list()->palette().color(QPalette::Text), QColor(0, 0, 128));
         QCOMPARE(main.list()->font().pointSizeF(), 12.0);
-    }
-
-    // Rows 1, 3, 5 ... (counted from 1) take colour 1, painted behind the row's empty end.
-    void rowsAreStripedInTheTwoColoursWhateverTheirNumber()
-    {
-        for (const int rows : {1, 2, 3, 40}) { // 40: more than the list shows
-            Fixture f(rows);
-            QVERIFY(exposed(&f.list));
-            f.apply({{keys::CorFundo1, "&HC0FFFF"}, {keys::CorFundo2, "16761024"}});
-            for (int row = 0; row < rows; ++row) {
-                f.list.scrollToItem(f.list.topLevelItem(row));
-                const QRect rect = f.list.visualItemRect(f.list.topLevelItem(row));
-                QCOMPARE(f.list.viewport()->grab().toImage().pixelColor(rect.right() - 4, rect.center().y()),
-                         row % 2 == 0 ? kLightYellow : kLightBlue);
-            }
-        }
-    }
-
-    // Unusable values give the defaults and are left as they were stored.
-    void theFontAndColoursFollowTheSettingsOrTheDefaults_data()
-    {
-        QTest::addColumn<QStringList>("stored"); // name, size, text colour, colour 1, colour 2; null: absent
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<qreal>("size");
-        QTest::addColumn<QColor>("text");
-        QTest::addColumn<QColor>("alternate");
-        QTest::newRow("stored") << QStringList{"Fonte Que Nao Existe", "16", "&H0000FF", {}, {}}
-                                << "Fonte Que Nao Existe" << 16.0 << QColor(255, 0, 0) << QColor(Qt::white);
-        QTest::newRow("fresh user") << QStringList{{}, {}, {}, {}, {}} << "Arial" << 11.0 << QColor(Qt::black) << QColor(Qt::white);
-        QTest::newRow("unusable") << QStringList{"", "0", "vermelho", "&HGG", "12648447"} << "Arial" << 11.0
-                                  << QColor(Qt::black) << kLightYellow;
-    }
-
-    void theFontAndColoursFollowTheSettingsOrTheDefaults()
-    {
-        QFETCH(QStringList, stored);
-        QFETCH(QString, family);
-        QFETCH(qreal, size);
-        QFETCH(QColor, text);
-        QFETCH(QColor, alternate);
-        Fixture f(2);
-        const Key keys[] = {keys::Fontenome, keys::TamanhoFonte, keys::Corfonte, keys::CorFundo1, keys::CorFundo2};
-        for (int i = 0; i < 5; ++i) {
-            if (!stored[i].isNull()) // as the file holds them, whoever wrote it
-                f.settings.write(keys[i].section, keys[i].name, stored[i]);
-        }
-        f.apply();
-        QCOMPARE(f.list.font().family(), family);
-        QCOMPARE(f.list.font().pointSizeF(), size);
-        QCOMPARE(f.colour(QPalette::Text), text);
-        QCOMPARE(f.colour(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(f.colour(QPalette::AlternateBase), alternate);
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(read(f.settings, keys[i]) == stored[i], !stored[i].isNull());
-    }
-
-    // The font follows at once; the colours wait for a row.
-    void anEmptyListKeepsItsStripesUntilItHasRows()
-    {
-        Fixture f(2);
-        f.apply({{keys::CorFundo1, "12648447"}, {keys::CorFundo2, "16761024"}});
-        f.list.clear();
-        f.apply({{keys::CorFundo1, "14737632"}, {keys::CorFundo2, "0"}, {keys::TamanhoFonte, "20"}});
-        QCOMPARE(f.colour(QPalette::Base), kLightYellow);
-        QCOMPARE(f.colour(QPalette::AlternateBase), kLightBlue);
-        QCOMPARE(f.list.font().pointSizeF(), 20.0);
-        f.list.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("1")}));
-        f.apply();
-        QCOMPARE(f.colour(QPalette::Base), QColor(224, 224, 224));
-        QCOMPARE(f.colour(QPalette::AlternateBase), QColor(Qt::black));
+        QCOMPARE(main.list()->font().family(), fonts->currentText());
     }
 };
 

@@ -1,16 +1,8 @@
 // Finding reminders: those that share a title stay apart, every command acts
-// on the row the user chose, found by its key; the search window. Today is 10/03/2006.
-#include "forms/frmlembretesys.h"
-#include "forms/frmpormes.h"
-#include "forms/frmprocurar.h"
+// on the row the user chose, found by its key; the search's count. Today is 10/03/2006.
 #include "forms/reminderlistmodel.h"
 
 #include "formfixture.h"
-
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -30,31 +22,6 @@ struct Fixture : MainWindowFixture
         selectRow(list, rows->rowOf(kChosenKey));
     }
 
-    // Picks the chosen reminder in the list the command works in and runs it there.
-    void run(const QString &command)
-    {
-        QTreeView *list = window->list();
-        if (command == QLatin1String("by-day Enter")) {
-            window->mnulembretesdata_Click();
-            list = child<QTreeView>(loaded<frmpormes>(), "lstlista");
-        } else if (command == QLatin1String("search Enter")) {
-            window->mnuprocurar_Click();
-            child<QLineEdit>(loaded<frmprocurar>(), "txtprocurar")->setText(QStringLiteral("pilates"));
-            list = child<QTreeView>(loaded<frmprocurar>(), "lstlista");
-        }
-        REQUIRE_ROWS(list, 2);
-        selectChosen(list);
-        if (command == QLatin1String("pop-up edit")) {
-            child<QAction>(window->popupMenu(), "popeditar")->trigger();
-        } else if (command == QLatin1String("double click")) {
-            QVERIFY(exposed(window.get()));
-            const QPoint at = list->visualRect(list->currentIndex()).center();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        } else
-            QTest::keyClick(list, command == QLatin1String("Delete") ? Qt::Key_Delete : Qt::Key_Return);
-    }
-
     void save() { QTest::mouseClick(child<QPushButton>(loaded<frmlembretesys>(), "cmdacao"), Qt::LeftButton); }
     QLineEdit *editedTitle()
     {
@@ -70,21 +37,43 @@ class RowIdentityTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The list the command works in ("main", "by-day" view, "search"), then how it is given.
     void everyCommandOpensAndRewritesOnlyTheChosenReminder_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("main list Enter") << "Enter";
-        QTest::newRow("pop-up") << "pop-up edit";
-        QTest::newRow("double click") << "double click";
+        QTest::newRow("main list Enter") << "main Enter";
+        QTest::newRow("pop-up") << "main pop-up edit";
+        QTest::newRow("double click") << "main double click";
         QTest::newRow("by-day view") << "by-day Enter";
         QTest::newRow("search") << "search Enter";
+        QTest::newRow("search double click") << "search double click";
     }
 
     void everyCommandOpensAndRewritesOnlyTheChosenReminder()
     {
         QFETCH(QString, command);
         Fixture f;
-        f.run(command);
+        QTreeView *list = f.window->list();
+        if (command.startsWith(QLatin1String("by-day"))) {
+            f.window->mnulembretesdata_Click();
+            list = child<QTreeView>(f.loaded<frmpormes>(), "lstlista");
+        } else if (command.startsWith(QLatin1String("search"))) {
+            f.window->mnuprocurar_Click();
+            child<QLineEdit>(f.loaded<frmprocurar>(), "txtprocurar")->setText(QStringLiteral("pilates"));
+            list = child<QTreeView>(f.loaded<frmprocurar>(), "lstlista");
+        }
+        QVERIFY(exposed(list->window()));
+        REQUIRE_ROWS(list, 2);
+        f.selectChosen(list);
+        if (command.endsWith(QLatin1String("pop-up edit"))) {
+            child<QAction>(f.window->popupMenu(), "popeditar")->trigger();
+        } else if (command.endsWith(QLatin1String("double click"))) {
+            const QPoint at = list->visualRect(list->currentIndex()).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            QTest::keyClick(list, Qt::Key_Return);
+        }
         QVERIFY(f.editedTitle());
         QCOMPARE(child<QPlainTextEdit>(f.loaded<frmlembretesys>(), "txtdesc")->toPlainText(), QStringLiteral("noite"));
         f.editedTitle()->setText(QStringLiteral("Yoga"));
@@ -93,20 +82,6 @@ private slots:
         if (frmpormes *byDay = f.loaded<frmpormes>()) // it shows the change at once
             QVERIFY(listedRows(child<QTreeView>(byDay, "lstlista")).contains("10/03/2006|Yoga|0 dias"));
         f.unloadOthers();
-    }
-
-    // The question's day tells apart the reminders that share the title.
-    void removingTakesOnlyTheChosenReminderAndUndoPutsBackThatRow()
-    {
-        Fixture f;
-        f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
-        f.run(QStringLiteral("Delete"));
-        QCOMPARE(f.onlyMessage().text, QStringLiteral("Tem certeza que deseja remover o lembrete Pilates de 10/03/2006?"));
-        QCOMPARE(f.stored(), (QStringList{"2006/03/10|Pilates|manhã", "2006/03/17|PILATES|outra"}));
-        f.window->mnudesfazer_Click();
-        QCOMPARE(f.stored("descricao", {}, "rowid = 2"), QStringList{"noite"}); // back under its own key
-        QCOMPARE(f.stored(), kPilates);
-        QCOMPARE(f.fake.messages->shown.size(), 1);
     }
 
     // Another program changes the reminder between the choice and the command.
@@ -152,39 +127,6 @@ private slots:
         }
         QVERIFY2(f.onlyMessage().text.contains(message), qPrintable(f.onlyMessage().text));
         QCOMPARE(f.stored(), stored);
-    }
-
-    // Each word typed narrows the list; a double click or Enter opens the
-    // match's editor, and a removal in the main window shows at once.
-    void typingListsTheMatchesAndPickingOneOpensItsEditor()
-    {
-        MainWindowFixture f({"2006/03/12|Dentista|levar cartão", "2006/03/11|Reunião|cliente", "2006/03/15|Dentes|"});
-        child<QAction>(f.window.get(), "mnuprocurar")->trigger();
-        auto *search = f.loaded<frmprocurar>();
-        QVERIFY(search);
-        auto *box = child<QLineEdit>(search, "txtprocurar");
-        auto *list = child<QTreeView>(search, "lstlista");
-        const auto edited = [&f] { return child<QLineEdit>(f.loaded<frmlembretesys>(), "txttitulo")->text(); };
-        QTest::keyClicks(box, QStringLiteral("dent"));
-        QCOMPARE(listedRows(list), (QStringList{"12/03/2006|Dentista|2 dias", "15/03/2006|Dentes|5 dias"}));
-        QTest::keyClicks(box, QStringLiteral("ista cart"));
-        QCOMPARE(listedRows(list), QStringList{"12/03/2006|Dentista|2 dias"});
-        QVERIFY(exposed(search));
-        const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-        QCOMPARE(edited(), QStringLiteral("Dentista"));
-        f.loaded<frmlembretesys>()->close();
-        flushDeletes();
-        selectRow(f.window->list(), 1); // Dentista
-        f.fake.messages->answers.enqueue(runtime::MessageAnswer::Yes);
-        f.window->mnuremover_Click();
-        QCOMPARE(listedRows(list), QStringList());
-        box->setText(QStringLiteral("REUNIAO"));
-        selectRow(list, 0);
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(edited(), QStringLiteral("Reunião"));
-        f.unloadOthers();
     }
 
     // A thousand matches are all listed and counted; one more, and the count says the list is cut.
