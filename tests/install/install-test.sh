@@ -5,7 +5,6 @@ set -euo pipefail
 
 build="$1"
 version="$2"
-
 fail() { echo "FALHOU: $*" >&2; exit 1; }
 for tool in desktop-file-validate appstreamcli setpriv; do
     command -v "$tool" >/dev/null || fail "falta o programa $tool (scripts/install-deps.sh)"
@@ -45,13 +44,8 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 run() { (cd "$home" && "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"); }
 
-# Command line, with no display at all.
+# Command line, with no display at all (its options: tests/runtime/tst_commandline).
 [ "$(run "$prefix/bin/lembrete" --version)" = "lembrete $version" ] || fail "--version"
-run "$prefix/bin/lembrete" --help | grep -q -- "--importar CAMINHO" || fail "--help"
-status=0
-run "$prefix/bin/lembrete" --nao-existe >"$work/out" 2>"$work/err" || status=$?
-[ "$status" -eq 2 ] && [ ! -s "$work/out" ] && grep -q "^Uso: lembrete" "$work/err" \
-    || fail "opção desconhecida: status $status"
 [ ! -e "$prefix/bin/almanaq-registro" ] || fail "almanaq-registro não é um comando para os usuários"
 
 # First start, headless: the user's database appears with its table.

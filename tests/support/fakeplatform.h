@@ -31,7 +31,9 @@ public:
     QQueue<runtime::MessageAnswer> answers;
 };
 
-class ScriptedSaveDialog final : public runtime::SaveDialog
+// Records the titles and filters a Save or Open dialog was asked with and answers nextFileName.
+template <class Dialog>
+class ScriptedFileDialog final : public Dialog
 {
 public:
     QString askFileName(QWidget *, const QString &title, const QString &filter) override
@@ -44,19 +46,8 @@ public:
     QString nextFileName;
     QStringList titles, filters;
 };
-
-class ScriptedOpenDialog final : public runtime::OpenDialog
-{
-public:
-    QString askFileName(QWidget *, const QString &, const QString &filter) override
-    {
-        filters.append(filter);
-        return nextFileName;
-    }
-
-    QString nextFileName;
-    QStringList filters;
-};
+using ScriptedSaveDialog = ScriptedFileDialog<runtime::SaveDialog>;
+using ScriptedOpenDialog = ScriptedFileDialog<runtime::OpenDialog>;
 
 class RecordingShellOpener final : public runtime::ShellOpener
 {
@@ -116,6 +107,16 @@ public:
     FixedClock *clock = nullptr;
 
 private:
+    // Hands a new double to the platform through setter and keeps a pointer to it.
+    template <class Double, class Base, class... Arguments>
+    Double *handOver(void (runtime::Platform::*setter)(std::unique_ptr<Base>), Arguments... arguments)
+    {
+        auto made = std::make_unique<Double>(arguments...);
+        Double *kept = made.get();
+        (*m_platform.*setter)(std::move(made));
+        return kept;
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<runtime::Platform> m_platform;
 };

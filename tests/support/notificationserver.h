@@ -35,17 +35,17 @@ public:
     // and returns what arrived since forgetHistory(), newest first.
     QList<ArrivedNotice> closeAllAndReadHistory();
     // Runs the default action of the newest notice on screen.
-    bool invokeDefaultAction() { return dunstctl({QStringLiteral("action"), QStringLiteral("0")}); }
-    // Chooses the action with this label in the context menu of what is on
-    // screen, as a user would; the menu is shown at once, the choice comes after.
-    bool invokeAction(const QString &label);
+    bool invokeDefaultAction() { return dunstctl({"action", "0"}); }
+    // Chooses the action with this label in the context menu of what is on screen, as a user would.
+    bool invokeAction(const QString &label) { return writeFile("escolha", label.toUtf8() + '\n') && dunstctl({"context"}); }
     // How many notices are on screen; -1 when dunst did not answer.
     int displayedCount();
     // Leaves what arrived so far out of the next readings.
     void forgetHistory() { m_forgotten += closeAllAndReadHistory().size(); }
 
 private:
-    QProcess *launch(const QString &program, const QStringList &arguments);
+    // Starts program; with firstLine, waits for the first line it prints.
+    bool launch(const QString &program, const QStringList &arguments, QString *firstLine = nullptr);
     bool writeFile(const QString &name, const QByteArray &text);
     bool dunstctl(const QStringList &arguments, QByteArray *output = nullptr);
     // Keeps the first reason the start failed.
