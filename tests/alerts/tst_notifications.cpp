@@ -7,7 +7,6 @@
 #include "support/fakeplatform.h"
 #include "support/notificationserver.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
@@ -19,29 +18,27 @@ class tst_notifications : public QObject
 {
     Q_OBJECT
 
-    // A store holding reminders for today and tomorrow, and the resident program once started.
+    // A store holding reminders, and the resident program once started.
     struct World
     {
-        explicit World(const QStringList &today = {}, const QStringList &tomorrow = {})
+        explicit World(const QStringList &reminders = {})
         {
             fake.createEmptyDatabase();
             store.abrirbanco();
-            for (const QString &title : today)
-                QVERIFY(add(title));
-            for (const QString &title : tomorrow)
-                QVERIFY(add(title, {}, 1));
+            for (const QString &entry : reminders)
+                QVERIFY(add(entry));
         }
-        // A title alone is a whole-day reminder; "Título@HH:MM@RULE@N" (no time: the whole day; no rule:
-        // once) begins N days after today, warned lead minutes before.
-        bool add(const QString &entry, const QString &lead = {}, int offset = 0)
+        // A title alone is a whole-day reminder; "Título@HH:MM@RULE@N@LEAD" (no time: the whole day; no rule: once)
+        // begins N days after today, warned LEAD minutes before.
+        bool add(const QString &entry, int offset = 0)
         {
-            const QString day = daytext::stored(fake.clock->day.addDays(offset + entry.section('@', 3, 3).toInt()));
-            if (!entry.contains('@'))
+            const QStringList part = entry.split('@');
+            const QString day = daytext::stored(fake.clock->day.addDays(offset + part.value(3).toInt()));
+            if (part.size() == 1)
                 return store.appendReminder(day, entry, QString());
             return store.execute({"insert into lembrete (data, titulo, descricao, hora, repeticao, antecedencia) "
                                   "values (?, ?, '', ?, ?, ?)",
-                                  {day, entry.section('@', 0, 0), entry.section('@', 1, 1), entry.section('@', 2, 2),
-                                   lead}});
+                                  {day, part[0], part[1], part.value(2), part.value(4)}});
         }
         alerts::ResidentProgram &startResident(const QDBusConnection &bus)
         {
@@ -88,43 +85,35 @@ private slots:
 
     void cleanup() { m_server.forgetHistory(); }
 
-    // One notice per day, whole-day titles first, then timed ones by time; titles escaped for dunst's markup.
-    // Without a service the texts are printed, a title's terminal controls dropped, and the command fails.
+    // One notice per day, whole-day titles first, then timed ones by time; titles escaped for dunst's markup. Without
+    // a service the texts are printed, a title's terminal controls dropped, and the command fails.
     void announcingSendsOneNoticePerDay_data()
     {
-        QTest::addColumn<QStringList>("today");
-        QTest::addColumn<QStringList>("tomorrow");
+        QTest::addColumn<QStringList>("reminders");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("printed"); // set: no service on the bus
-        QTest::newRow("two today") << QStringList{"Dentista", "Pagar a luz"} << QStringList{}
-                                   << QStringList{"Hoje: 2 lembretes|Dentista\nPagar a luz"} << QString();
-        QTest::newRow("today and tomorrow")
-            << QStringList{"Reunião"} << QStringList{"Aniversário da Ana", "Feira"}
+        QTest::newRow("today and tomorrow") << QStringList{"Reunião", "Aniversário da Ana@@@1", "Feira@@@1"}
             << QStringList{"Hoje: 1 lembrete|Reunião", "Amanhã: 2 lembretes|Aniversário da Ana\nFeira"} << QString();
-        QTest::newRow("titles escaped") << QStringList{"Tom & Jerry <b>não</b> \"já\" 'ok'"} << QStringList{}
+        QTest::newRow("titles escaped") << QStringList{"Tom & Jerry <b>não</b> \"já\" 'ok'"}
             << QStringList{"Hoje: 1 lembrete|Tom &amp; Jerry &lt;b&gt;não&lt;/b&gt; &quot;já&quot; &apos;ok&apos;"}
             << QString();
-        QTest::newRow("only next week: nothing") << QStringList{"Semana que vem@@@7"} << QStringList{} << QStringList{}
-                                                 << QString();
+        QTest::newRow("only next week: nothing") << QStringList{"Semana que vem@@@7"} << QStringList{} << QString();
         QTest::newRow("timed ones after, by time") << QStringList{"Dentista@14:30", "Pagar a luz@", "Consulta@09:00"}
-            << QStringList{} << QStringList{"Hoje: 3 lembretes|Pagar a luz\n09:00 Consulta\n14:30 Dentista"} << QString();
+            << QStringList{"Hoje: 3 lembretes|Pagar a luz\n09:00 Consulta\n14:30 Dentista"} << QString();
         QTest::newRow("a time that does not read is the whole day") << QStringList{"Aula@08:00", "Feira@25:99"}
-            << QStringList{} << QStringList{"Hoje: 2 lembretes|Feira\n08:00 Aula"} << QString();
+            << QStringList{"Hoje: 2 lembretes|Feira\n08:00 Aula"} << QString();
         QTest::newRow("repeating ones on their days only")
             << QStringList{"Aula@19:00@FREQ=WEEKLY@-21", "Plantão@@FREQ=WEEKLY;COUNT=3@-14", "Ioga@07:00@FREQ=WEEKLY@-20",
                            "Fim@@FREQ=DAILY;COUNT=2@-7"}
-            << QStringList{} << QStringList{"Hoje: 2 lembretes|Plantão\n19:00 Aula", "Amanhã: 1 lembrete|07:00 Ioga"}
-            << QString();
-        QTest::newRow("no service") << QStringList{"Dentista", "A & B\x1b]0;t\x07"} << QStringList{"Feira"}
-                                    << QStringList{}
+            << QStringList{"Hoje: 2 lembretes|Plantão\n19:00 Aula", "Amanhã: 1 lembrete|07:00 Ioga"} << QString();
+        QTest::newRow("no service") << QStringList{"Dentista", "A & B\x1b]0;t\x07", "Feira@@@1"} << QStringList{}
                                     << QStringLiteral("Hoje: 2 lembretes\nA & B]0;t\nDentista\n\nAmanhã: 1 lembrete\nFeira\n");
     }
     void announcingSendsOneNoticePerDay()
     {
-        QFETCH(QStringList, today);
-        QFETCH(QStringList, tomorrow);
+        QFETCH(QStringList, reminders);
         QFETCH(QString, printed);
-        World w(today, tomorrow);
+        World w(reminders);
         alerts::DesktopNotifier notifier(false, printed.isEmpty() ? m_server.bus() : QDBusConnection("no bus"));
         QString said;
         QTextStream out(&said);
@@ -133,28 +122,21 @@ private slots:
         QTEST(arrived(), "expected");
     }
 
-    // "lembrete --avisar" reaches the server, through the resident program when one runs, so that its "Abrir"
-    // reaches it; closing that window keeps the resident program and its tray menu.
+    // "lembrete --avisar" reaches the server, or prints and fails; through the resident program when one runs, so
+    // that its "Abrir" reaches it; closing that window keeps the resident program and its tray menu.
     void theProgramsAvisarCommandReachesTheServer_data()
     {
         QTest::addColumn<bool>("serverOnTheBus");
         QTest::addColumn<bool>("residentRuns");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("arrivedTexts");
-        QTest::addColumn<QString>("printed");
-        const QStringList texts{"Hoje: 2 lembretes|Consulta\nPagar a luz"};
-        QTest::newRow("service answers") << true << false << 0 << texts << QString();
-        QTest::newRow("resident program runs") << true << true << 0 << texts << QString();
-        QTest::newRow("no session bus") << false << false << 1 << QStringList{}
-                                        << QStringLiteral("Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
+        QTest::newRow("service answers") << true << false;
+        QTest::newRow("resident program runs") << true << true;
+        QTest::newRow("no session bus") << false << false;
     }
     void theProgramsAvisarCommandReachesTheServer()
     {
         QFETCH(bool, serverOnTheBus);
         QFETCH(bool, residentRuns);
-        QFETCH(QStringList, arrivedTexts);
-        // A portable copy of the program keeps its reminders beside it, in the
-        // temporary folder: the build's own database stays untouched.
+        // A portable copy of the program keeps its reminders beside it: the build's own database stays untouched.
         World w;
         w.fake.clock->day = QDate::currentDate(); // the program runs on the real clock
         QVERIFY(w.add("Pagar a luz") && w.add("Consulta"));
@@ -175,22 +157,23 @@ private slots:
         QSignalSpy finished(&lembrete, &QProcess::finished);
         lembrete.start(program, {"--avisar"});
         QVERIFY(finished.wait(30000)); // the resident program answers meanwhile
-        QTEST(lembrete.exitCode(), "exitCode");
-        QTEST(QString::fromUtf8(lembrete.readAllStandardOutput()), "printed");
+        QCOMPARE(lembrete.exitCode(), serverOnTheBus ? 0 : 1);
+        QCOMPARE(QString::fromUtf8(lembrete.readAllStandardOutput()),
+                 serverOnTheBus ? QString() : "Hoje: 2 lembretes\nConsulta\nPagar a luz\n");
+        const QStringList texts = serverOnTheBus ? QStringList{"Hoje: 2 lembretes|Consulta\nPagar a luz"} : QStringList{};
         if (!residentRuns) {
-            QCOMPARE(arrived(), arrivedTexts);
+            QCOMPARE(arrived(), texts);
             return;
         }
         QVERIFY(m_server.invokeDefaultAction());
         QTRY_VERIFY(w.resident->mainWindow() && w.resident->mainWindow()->isVisible());
-        QCOMPARE(arrived(), arrivedTexts);
+        QCOMPARE(arrived(), texts);
         w.resident->mainWindow()->close();
         QTRY_VERIFY(!w.resident->mainWindow());
-        QMenu *menu = w.resident->trayMenu();
-        QVERIFY(menu);
-        menu->findChild<QAction *>("mnubandejaavisar")->trigger();
-        QCOMPARE(arrived(), arrivedTexts);
-        menu->findChild<QAction *>("mnubandejaabrir")->trigger();
+        QVERIFY(w.resident->trayMenu());
+        w.resident->trayMenu()->findChild<QAction *>("mnubandejaavisar")->trigger();
+        QCOMPARE(arrived(), texts);
+        w.resident->trayMenu()->findChild<QAction *>("mnubandejaabrir")->trigger();
         QVERIFY(w.resident->mainWindow() && w.resident->mainWindow()->isVisible());
     }
 
@@ -199,25 +182,17 @@ private slots:
     void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("lead");
         QTest::addColumn<QDateTime>("due");
-        QTest::addColumn<QStringList>("atStart");
-        const QDateTime due(QDate(2006, 3, 10), QTime(15, 30));
-        QTest::newRow("at its time") << "Dentista@15:30" << "" << due << QStringList{"Hoje: 1 lembrete|15:30 Dentista"};
-        QTest::newRow("fifteen minutes before")
-            << "Dentista@15:45" << "15" << due << QStringList{"Hoje: 1 lembrete|15:45 Dentista"};
-        QTest::newRow("nine days on") << "Dentista@09:00@@9" << "" << QDateTime(QDate(2006, 3, 19), QTime(9, 0))
-                                      << QStringList{};
+        QTest::newRow("fifteen minutes before") << "Dentista@15:45@@0@15" << QDateTime(QDate(2006, 3, 10), QTime(15, 30));
+        QTest::newRow("nine days on") << "Dentista@09:00@@9" << QDateTime(QDate(2006, 3, 19), QTime(9, 0));
     }
     void theNoticeComesWithinTwoSecondsOfItsTimeAndAgainAfterADelay()
     {
         QFETCH(QString, entry);
-        QFETCH(QString, lead);
         QFETCH(QDateTime, due);
-        World w;
-        QVERIFY(w.add(entry, lead));
+        World w({entry});
         alerts::ResidentProgram &resident = w.startResident(m_server.bus());
-        QTEST(arrived(), "atStart");
+        arrived(); // the day's notice
         const QStringList notice{"Dentista|Hoje às " + entry.section('@', 1, 1)};
         w.fake.clock->runFrom(due.addSecs(-3)); // set forward, as after a sleep
         resident.timedNotices().check();
@@ -274,7 +249,7 @@ private slots:
     {
         QFETCH(QString, change);
         QFETCH(QStringList, expected);
-        World w({}, {"Depois"});
+        World w({"Depois@@@1"});
         alerts::ResidentProgram &resident = w.startResident(m_server.bus());
         QCOMPARE(arrived(), QStringList{"Amanhã: 1 lembrete|Depois"});
         if (change == QLatin1String("day")) {
@@ -285,7 +260,7 @@ private slots:
             QVERIFY(otherStore.execute({"insert into lembrete (data, titulo, descricao) values (?, ?, '')",
                                         {daytext::stored(w.fake.clock->day), "De fora"}}));
         } else {
-            QVERIFY(w.add("Novo", {}, change.toInt()));
+            QVERIFY(w.add("Novo", change.toInt()));
         }
         resident.dayWatch().check();
         QStringList seen;

@@ -46,13 +46,10 @@ class ProgramLayoutTest : public QObject
 private slots:
     void initTestCase() { QVERIFY(runtime::installQtTranslations(*QCoreApplication::instance())); }
 
-    // Qt's own texts that reach the user come in Brazilian Portuguese once the program has
-    // loaded Qt's translations: the file dialogs' columns and network errors.
+    // Qt's own texts reaching the user (file dialogs' columns, network errors) are Portuguese once translations load.
     void qtsOwnTextsArePortuguese()
     {
-        QFileSystemModel model; // what QFileDialog lists the files with
-        QCOMPARE(model.headerData(0, Qt::Horizontal).toString() + ' ' + model.headerData(1, Qt::Horizontal).toString(),
-                 QStringLiteral("Nome Tamanho"));
+        QCOMPARE(QFileSystemModel().headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nome")); // QFileDialog's
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, 1); // nobody serves port 1
         QVERIFY(!socket.waitForConnected(5000));
@@ -66,20 +63,16 @@ private slots:
         QTest::addColumn<QString>("xdgDataHome");
         QTest::addColumn<bool>("installed");
         QTest::addColumn<QStringList>("found"); // data, private, resource folders
-        QTest::newRow("build's program folder")
-            << QStringList{"build/programa", "build/share/zedozarir"} << "build/programa" << "/xdg"
-            << false << QStringList{"build/programa", "build/programa", "build/programa"};
+        QTest::newRow("build's program folder") << QStringList{"build/programa", "build/share/zedozarir"}
+            << "build/programa" << "/xdg" << false << QStringList(3, "build/programa");
         QTest::newRow("copy carried into a bin folder")
-            << QStringList{"home/ana/bin"} << "home/ana/bin" << "/xdg"
-            << false << QStringList{"home/ana/bin", "home/ana/bin", "home/ana/bin"};
-        QTest::newRow("installation, XDG_DATA_HOME set")
-            << kInstallation << "usr/bin" << "/xdg"
+            << QStringList{"home/ana/bin"} << "home/ana/bin" << "/xdg" << false << QStringList(3, "home/ana/bin");
+        QTest::newRow("installation, XDG_DATA_HOME set") << kInstallation << "usr/bin" << "/xdg"
             << true << QStringList{"xdg/Zedozarir", "usr/lib/zedozarir", "usr/share/zedozarir"};
-        QTest::newRow("installation, XDG_DATA_HOME unset")
-            << QStringList{"opt/z/bin", "opt/z/share/zedozarir"} << "opt/z/bin/." << QString()
-            << true << QStringList{"home/ana/.local/share/Zedozarir", "opt/z/lib/zedozarir", "opt/z/share/zedozarir"};
-        QTest::newRow("installation, relative XDG_DATA_HOME ignored")
-            << kInstallation << "usr/bin" << "dados"
+        QTest::newRow("installation, XDG_DATA_HOME unset") << QStringList{"opt/z/bin", "opt/z/share/zedozarir"}
+            << "opt/z/bin/." << QString() << true
+            << QStringList{"home/ana/.local/share/Zedozarir", "opt/z/lib/zedozarir", "opt/z/share/zedozarir"};
+        QTest::newRow("installation, relative XDG_DATA_HOME ignored") << kInstallation << "usr/bin" << "dados"
             << true << QStringList{"home/ana/.local/share/Zedozarir", "usr/lib/zedozarir", "usr/share/zedozarir"};
     }
 
@@ -95,8 +88,8 @@ private slots:
         QTEST(found.replaceInStrings(QRegularExpression('^' + QRegularExpression::escape(machine.path({}))), {}), "found");
     }
 
-    // An installation gives each user a private data folder and an empty database once, or says why it cannot;
-    // a portable folder's missing file stays missing.
+    // An installation gives each user a private data folder and an empty database once, or says why it cannot; a
+    // portable folder's missing file stays missing.
     void preparesTheUsersDatabaseOnlyWhenInstalled()
     {
         const FakeMachine installed(kInstallation);
@@ -111,8 +104,8 @@ private slots:
         QCOMPARE(database.size(), 8);
 
         const FakeMachine portable({"programa"});
-        QVERIFY(portable.detect("programa").prepareDatabase("dados.mdb").isEmpty());
-        QVERIFY(!QFile::exists(portable.path("programa/dados.mdb")));
+        QVERIFY(portable.detect("programa").prepareDatabase("dados.mdb").isEmpty()
+                && !QFile::exists(portable.path("programa/dados.mdb")));
 
         const FakeMachine machine(kInstallation, "/arquivo");
         QVERIFY(QFile(machine.path("arquivo")).open(QIODevice::WriteOnly));
@@ -120,8 +113,7 @@ private slots:
         QVERIFY2(error.startsWith("não foi possível criar a pasta "), qPrintable(error));
     }
 
-    // The control host and the background picture of an installed program are looked for in its folders (the
-    // store in its data folder: install/install_test).
+    // An installed program's control host and background picture are in its folders (its store: install_test).
     void theProgramUsesTheInstalledFolders()
     {
         const FakeMachine machine(kInstallation);

@@ -5,8 +5,7 @@
 
 using namespace settings;
 
-// The list's look as stored: colours, font sizes and palette choices, read
-// leniently, never repaired, and never written unreadable.
+// The list's look as stored: colours, font sizes, palette choices; read leniently, never repaired or written unreadable.
 class SettingsStoreTest : public QObject
 {
     Q_OBJECT
@@ -47,8 +46,9 @@ private slots:
         QCOMPARE(colourFromNumber(colourPalette()[10]), QColor(255, 128, 0));
     }
 
-    // Colours in decimal or "&H" hexadecimal (-1: refused).
-    void colourTextsAreReadInDecimalAndHexadecimal()
+    // Colours in decimal or "&H" hexadecimal up to 0xFFFFFF, font sizes from 1 to 200 points with a point or a comma,
+    // palette indexes from 0 to 11; anything else is refused (-1) or, for a size, the default 11.
+    void numbersAreReadWithinTheirRanges()
     {
         QList<qint64> numbers;
         for (const QString &text : {"&HFFFFFF", "&hc0ffff", "&H0080FF", "&H800000&", " 12648447 ", "", "&HXYZ", "FFFFFF",
@@ -57,11 +57,6 @@ private slots:
             numbers << (parsed ? qint64(*parsed) : -1);
         }
         QCOMPARE(numbers, (QList<qint64>{16777215, 12648447, 33023, 8388608, 12648447, -1, -1, -1, -1, -1, -1}));
-    }
-
-    // Font sizes from 1 to 200 points, with a point or a comma; anything else is the default 11.
-    void fontSizesAreReadAsPositiveNumbers()
-    {
         FakePlatform fake;
         QList<qreal> sizes;
         for (const QString &text : {"22", "10.5", "10,5", "0", "-8", "100000", "1", "0.0001", "200", "200,5", "nan"}) {
@@ -69,11 +64,6 @@ private slots:
             sizes << readFontSize(fake.platform().settings());
         }
         QCOMPARE(sizes, (QList<qreal>{22, 10.5, 10.5, 11, 11, 11, 1, 11, 200, 11, 11}));
-    }
-
-    // Palette indexes run from 0 to 11.
-    void paletteIndexesRunFromZeroToEleven()
-    {
         QList<int> indexes;
         for (const QString &text : {"0", " 11 ", "12", "-1", "azul", "2.5"})
             indexes << paletteIndex(text).value_or(-1);

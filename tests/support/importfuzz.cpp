@@ -84,7 +84,7 @@ QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quin
         const qint64 page = chain.at(index);
         const qint64 offsetAt = page * pageSize + (pageSize == 2048 ? 8 : 12) + 2;
         qint64 rowStart = page * pageSize + ((quint8(file.at(offsetAt)) | (quint8(file.at(offsetAt + 1)) << 8)) & 0x1fff);
-        // One time in eight the link also loses its text: a row of the address alone, adding nothing however often passed.
+        // One time in eight the link also loses its text: a row of the address alone, adding nothing.
         if (below(8) == 0) {
             rowStart = (page + 1) * pageSize - 4;
             file[offsetAt] = char((pageSize - 4) & 0xff);
@@ -112,15 +112,14 @@ QList<QStringList> sampleRows()
 
 QString generate(const QString &generator, const QString &path, const QJsonArray &rows, const QStringList &options)
 {
-    const QString rowsFile = path + ".rows.json";
-    QFile file(rowsFile);
+    QFile file(path + ".rows.json");
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(rows).toJson()) < 0)
         return file.errorString();
     file.close();
     QProcess python;
-    python.start("/usr/bin/python3", QStringList{generator, path, "--rows", rowsFile} + options);
+    python.start("/usr/bin/python3", QStringList{generator, path, "--rows", file.fileName()} + options);
     const bool finished = python.waitForFinished(60000);
-    QFile::remove(rowsFile);
+    file.remove();
     if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
         return "the fixture generator failed: " + QString::fromLocal8Bit(python.readAllStandardError());
     return QString();

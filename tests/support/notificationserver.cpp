@@ -11,11 +11,6 @@
 #include <csignal>
 #include <sys/prctl.h>
 
-NotificationServer::NotificationServer()
-    : m_connectionName(QStringLiteral("notificationserver-%1").arg(quintptr(this)))
-{
-}
-
 NotificationServer::~NotificationServer()
 {
     QDBusConnection::disconnectFromBus(m_connectionName);
@@ -55,9 +50,9 @@ bool NotificationServer::writeFile(const QString &name, const QByteArray &text)
 
 bool NotificationServer::start()
 {
-    // Xvfb picks a free display itself and writes its number on the given descriptor. The bus of its own starts
-    // no service on demand: only the dunst started here answers, and nothing outlives the test. dunst's context
-    // menu chooser picks the line naming the action invokeAction() asks for.
+    // Xvfb picks a free display itself and writes its number on the given descriptor. The bus of its own starts no
+    // service on demand: only the dunst started here answers, and nothing outlives the test. dunst's context menu
+    // chooser picks the line naming the action invokeAction() asks for.
     const QByteArray dir = m_dir.path().toUtf8();
     if (!launch("Xvfb", QString("-displayfd 1 -nolisten tcp -screen 0 800x600x24").split(' '), &m_display)
         || !writeFile("bus.conf", "<busconfig><type>session</type><listen>unix:dir=" + dir

@@ -14,25 +14,22 @@ struct ArrivedNotice
     QString appName, summary, body;
 };
 
-// A real notification service for the tests: Debian's dunst on a private
-// session bus and a private X display (Xvfb), all stopped with the object.
+// A real notification service: Debian's dunst on a private session bus and X display (Xvfb), stopped with the object.
 class NotificationServer
 {
 public:
-    NotificationServer();
+    NotificationServer() = default;
     ~NotificationServer();
     Q_DISABLE_COPY(NotificationServer)
 
-    // Starts the display, the bus and dunst; false with error() set when a
-    // program is missing or does not come up.
+    // Starts the display, the bus and dunst; false with error() set when a program is missing or does not come up.
     bool start();
     QString error() const { return m_error; }
     QDBusConnection bus() const;
     // The environment a program started by the test needs to reach the server.
     QProcessEnvironment environment() const;
 
-    // Closes what is on screen, so that the history holds everything sent,
-    // and returns what arrived since forgetHistory(), newest first.
+    // Closes what is on screen (the history then holds all) and returns what came since forgetHistory(), newest first.
     QList<ArrivedNotice> closeAllAndReadHistory();
     // Runs the default action of the newest notice on screen.
     bool invokeDefaultAction() { return dunstctl({"action", "0"}); }
@@ -53,6 +50,7 @@ private:
 
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<QProcess>> m_processes;
-    QString m_busAddress, m_display, m_connectionName, m_error;
+    QString m_busAddress, m_display, m_error;
+    const QString m_connectionName = QStringLiteral("notificationserver-%1").arg(quintptr(this));
     qsizetype m_forgotten = 0;
 };
