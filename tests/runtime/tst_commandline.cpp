@@ -1,11 +1,29 @@
 #include "runtime/commandline.h"
-#include "runtime/programlayout.h"
 
-#include <QTemporaryDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
-#include <QTextStream>
 
 using runtime::CommandLineChoice;
+
+namespace {
+
+QString textOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The manual page's section under the heading name, up to the next heading.
+QString section(const QString &name)
+{
+    const QString page = textOf(QStringLiteral(MANUAL_PAGE));
+    const qsizetype start = page.indexOf("\n.SH " + name + '\n');
+    return start < 0 ? QString() : page.mid(start, page.indexOf("\n.SH ", start + 1) - start);
+}
+
+} // namespace
 
 class CommandLineTest : public QObject
 {
@@ -24,7 +42,6 @@ private slots:
         QTest::newRow("Qt's window options pass") << QStringList{"-style", "fusion", "-reverse"} << -1 << "";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "out:" + usage;
         QTest::newRow("-h wins over the rest") << QStringList{"--importar", "x", "-h"} << 0 << "out:" + usage;
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "out:lembrete 1.0\n";
         QTest::newRow("unknown long option")
             << QStringList{"--janela"} << 2 << "err:lembrete: opção desconhecida: --janela\n\n" + usage;
         QTest::newRow("stray argument")
@@ -32,21 +49,14 @@ private slots:
         QTest::newRow("--importar without its path")
             << QStringList{"--importar"} << 2 << "err:lembrete: falta CAMINHO depois de --importar.\n";
         QTest::newRow("--importar twice") << QStringList{"--importar", "a", "--importar", "b"} << 2 << oneAtATime;
-        QTest::newRow("--importar") << QStringList{"--importar", "antigo.mdb"} << -2 << "";
         QTest::newRow("--exportar and --importar")
             << QStringList{"--exportar", "a.ics", "--importar", "b.ics"} << 2 << oneAtATime;
-        QTest::newRow("--importar=") << QStringList{"--importar=antigo.mdb"} << -2 << "";
-        QTest::newRow("--avisar runs without the window") << QStringList{"--avisar"} << -2 << "";
         QTest::newRow("--bandeja opens the program") << QStringList{"--bandeja"} << -1 << "";
         QTest::newRow("--avisar with a value") << QStringList{"--avisar=hoje"} << 2 << "err:lembrete: ";
-        QTest::newRow("--listar") << QStringList{"--listar"} << -2 << "";
         QTest::newRow("--listar a view in tsv") << QStringList{"--listar", "7dias", "--formato", "tsv"} << -2 << "";
-        QTest::newRow("--listar two views")
-            << QStringList{"--listar", "hoje", "amanha"} << 2 << "err:lembrete: argumento inesperado: amanha\n";
         QTest::newRow("--novo without its title")
             << QStringList{"--novo", "hoje"} << 2
             << "err:lembrete: faltam argumentos depois de --novo (DIA TÍTULO [DESCRIÇÃO]).\n";
-        QTest::newRow("--novo with a description") << QStringList{"--novo", "hoje", "Dentista", "Levar exames"} << -2 << "";
         QTest::newRow("--novo with one too many")
             << QStringList{"--novo", "hoje", "a", "b", "c"} << 2 << "err:lembrete: argumento inesperado: c\n";
         QTest::newRow("an unknown format") << QStringList{"--listar", "--formato", "csv"} << 2
@@ -68,22 +78,73 @@ private slots:
         QVERIFY2(said.isEmpty() ? actual.isEmpty() : actual.startsWith(said), qPrintable(actual));
     }
 
-    // A command gets its arguments and format; --importar reaches the import with its path.
+    // A command gets its arguments and format (what it does with them: tst_remindercommands, tst_reminderexchange).
     void aCommandGetsItsArgumentsAndFormat()
     {
         const CommandLineChoice added = runtime::readCommandLine({"lembrete", "--novo", "25/12/2026", "Natal", "Ceia"});
-        QCOMPARE(added.commandArguments, (QStringList{"25/12/2026", "Natal", "Ceia"}));
         const CommandLineChoice listed = runtime::readCommandLine({"lembrete", "--formato=tsv", "--listar", "hoje"});
-        QCOMPARE(listed.commandArguments + QStringList{listed.commandFormat}, (QStringList{"hoje", "tsv"}));
+        QCOMPARE(added.commandArguments + listed.commandArguments + QStringList{listed.commandFormat},
+                 (QStringList{"25/12/2026", "Natal", "Ceia", "hoje", "tsv"}));
+    }
 
-        QTemporaryDir folder;
-        const CommandLineChoice choice = runtime::readCommandLine({"lembrete", "--importar", folder.filePath("x.mdb")});
-        QString out, err;
-        QTextStream outStream(&out), errStream(&err);
-        QCOMPARE(choice.command({choice.commandValue, runtime::ProgramLayout::detect(folder.path()), outStream,
-                                 errStream}), 1);
-        errStream.flush();
-        QVERIFY2(err.startsWith("Erro: a importação de " + folder.filePath("x.mdb")) && out.isEmpty(), qPrintable(err));
+    // The manual page keeps up with the program: every option of the usage and every environment variable the sources
+    // read has its entry, and every command's entry says how it ends.
+    void everyOptionOfTheUsageHasAnEntry_data()
+    {
+        QTest::addColumn<QString>("option");
+        const QRegularExpression option(QStringLiteral("(?:^  |, )(--?[a-z][a-z-]*)"), QRegularExpression::MultilineOption);
+        QStringList found;
+        for (const QRegularExpressionMatch &match : option.globalMatch(runtime::commandLineUsage())) {
+            QTest::newRow(qPrintable(match.captured(1))) << match.captured(1);
+            found << match.captured(1);
+        }
+        QVERIFY2(found.size() >= 12 && found.contains("--sincronizar"), qPrintable(found.join(' ')));
+    }
+    void everyOptionOfTheUsageHasAnEntry()
+    {
+        QFETCH(QString, option);
+        // The entry (".TP" paragraph) that starts with the option as roff spells it, up to the next one.
+        const QString options = section(QStringLiteral("OPÇÕES"));
+        const QRegularExpression head("\n\\.TP\n\\.B[IR]? [^\n]*"
+                                      + QRegularExpression::escape(QString(option).replace("-", "\\-")) + "(?![a-z\\\\])");
+        const QRegularExpressionMatch match = head.match(options);
+        QVERIFY2(match.hasMatch(), qPrintable(option + " falta em " MANUAL_PAGE));
+        const QString entry = options.mid(match.capturedStart(),
+                                          options.indexOf("\n.TP\n", match.capturedEnd()) - match.capturedStart());
+        if (option != QLatin1String("--formato")) // the only option that is no command
+            QVERIFY2(entry.contains(QStringLiteral("status 0")), qPrintable(entry));
+    }
+
+    void everyEnvironmentVariableTheProgramReadsHasAnEntry_data()
+    {
+        QTest::addColumn<QString>("variable");
+        // How the sources read a variable: Qt's and C's getters, a QProcessEnvironment value, a name in a constant.
+        const QRegularExpression read(QStringLiteral(
+            "(?:qEnvironmentVariable\\w*|qgetenv|getenv)\\(\"([A-Z][A-Z0-9_]*)\"\\)"
+            "|[Ee]nvironment\\w*\\.value\\(QStringLiteral\\(\"([A-Z][A-Z0-9_]*)\"\\)"
+            "|Variable\\[\\] = \"([A-Z][A-Z0-9_]*)\""));
+        QStringList seen;
+        for (const char *folder : {"app", "calendar", "oldformat"}) {
+            QDirIterator files(SOURCE_DIR "/" + QLatin1String(folder), {"*.cpp", "*.h"}, QDir::Files,
+                               QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                const QString path = files.next();
+                for (const QRegularExpressionMatch &match : read.globalMatch(textOf(path))) {
+                    const QString name = match.captured(1) + match.captured(2) + match.captured(3);
+                    if (!seen.contains(name))
+                        QTest::newRow(qPrintable(name + " (lida em " + path + ")")) << name;
+                    seen << name;
+                }
+            }
+        }
+        for (const char *known : {"ZEDOZARIR_SENHA", "ALMANAQ_REGISTRY", "XDG_DATA_HOME"})
+            QVERIFY2(seen.contains(QLatin1String(known)), known);
+    }
+    void everyEnvironmentVariableTheProgramReadsHasAnEntry()
+    {
+        QFETCH(QString, variable);
+        QVERIFY2(section(QStringLiteral("AMBIENTE")).contains("\n.TP\n.B " + variable + '\n'),
+                 qPrintable(variable + " falta em " MANUAL_PAGE));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "runtime/platform.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QList>
 #include <QQueue>
 #include <QStringList>
@@ -14,24 +15,32 @@
 struct RecordedMessage
 {
     runtime::MessageIcon icon;
-    QString text;
-    QString title;
+    QString text, title;
     runtime::MessageButtons buttons;
 };
 
-// Records every message box and answers from a script; with the script empty
-// a Yes/No question is answered No and an occurrence question is cancelled.
+// Records every message box and answers from a script; unscripted, Yes/No is No and an occurrence question Cancel.
 class ScriptedMessageBoxes final : public runtime::MessageBoxes
 {
 public:
-    runtime::MessageAnswer show(QWidget *owner, runtime::MessageIcon icon, const QString &text,
-                                const QString &title, runtime::MessageButtons buttons) override;
+    runtime::MessageAnswer show(QWidget *, runtime::MessageIcon icon, const QString &text, const QString &title,
+                                runtime::MessageButtons buttons) override
+    {
+        shown.append({icon, text, title, buttons});
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        if (buttons == runtime::MessageButtons::OccurrenceOrAll)
+            return runtime::MessageAnswer::Cancel;
+        return buttons == runtime::MessageButtons::YesNo ? runtime::MessageAnswer::No : runtime::MessageAnswer::Ok;
+    }
 
     QList<RecordedMessage> shown;
     QQueue<runtime::MessageAnswer> answers;
 };
 
-class ScriptedSaveDialog final : public runtime::SaveDialog
+// Records the titles and filters a Save or Open dialog was asked with and answers nextFileName.
+template <class Dialog>
+class ScriptedFileDialog final : public Dialog
 {
 public:
     QString askFileName(QWidget *, const QString &title, const QString &filter) override
@@ -44,19 +53,8 @@ public:
     QString nextFileName;
     QStringList titles, filters;
 };
-
-class ScriptedOpenDialog final : public runtime::OpenDialog
-{
-public:
-    QString askFileName(QWidget *, const QString &, const QString &filter) override
-    {
-        filters.append(filter);
-        return nextFileName;
-    }
-
-    QString nextFileName;
-    QStringList filters;
-};
+using ScriptedSaveDialog = ScriptedFileDialog<runtime::SaveDialog>;
+using ScriptedOpenDialog = ScriptedFileDialog<runtime::OpenDialog>;
 
 class RecordingShellOpener final : public runtime::ShellOpener
 {
@@ -71,8 +69,7 @@ public:
     bool result = true;
 };
 
-// Stands at day, 14:30, until runFrom() makes it run on with real time from
-// a given moment (a settable offset from the system's clock).
+// Stands at day, 14:30, until runFrom() makes it run on with real time from a given moment.
 class FixedClock final : public runtime::Clock
 {
 public:
@@ -96,8 +93,7 @@ private:
     QElapsedTimer m_running;
 };
 
-// A platform whose program folder and settings live in a temporary folder,
-// with today pinned to 10/03/2006 and every modal call scripted.
+// A platform living in a temporary folder, today pinned to 10/03/2006, every modal call scripted.
 class FakePlatform
 {
 public:
@@ -107,7 +103,7 @@ public:
     QString folder() const { return m_dir.path(); }
     QString databasePath() const { return m_dir.filePath(QStringLiteral("dados.mdb")); }
     QString settingsPath() const { return m_dir.filePath(QStringLiteral("Zedozarir.ini")); }
-    void createEmptyDatabase() const; // an empty reminder database in the program's folder
+    void createEmptyDatabase() const { QFile(databasePath()).open(QIODevice::WriteOnly); } // in the program's folder
 
     ScriptedMessageBoxes *messages = nullptr;
     ScriptedSaveDialog *saveDialog = nullptr;
@@ -116,6 +112,16 @@ public:
     FixedClock *clock = nullptr;
 
 private:
+    // Hands a new double to the platform through setter and keeps a pointer to it.
+    template <class Double, class Base, class... Arguments>
+    Double *handOver(void (runtime::Platform::*setter)(std::unique_ptr<Base>), Arguments... arguments)
+    {
+        auto made = std::make_unique<Double>(arguments...);
+        Double *kept = made.get();
+        (*m_platform.*setter)(std::move(made));
+        return kept;
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<runtime::Platform> m_platform;
 };

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <random>
 
-
 namespace importfuzz {
 
 namespace {
@@ -22,8 +21,7 @@ void putInt32(QByteArray &file, qint64 at, quint32 value)
         qToLittleEndian(value, file.data() + at);
 }
 
-// The data pages, or only those holding long values (the generator marks
-// them LVAL, as the newer layout does).
+// The data pages, or only those holding long values (marked LVAL by the generator, as in the newer layout).
 QList<int> dataPages(const QByteArray &file, int pageSize, bool longValues)
 {
     QList<int> pages;
@@ -45,8 +43,7 @@ QString nameOf(Damage damage)
 
 QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quint32 seed)
 {
-    // std::mt19937 gives the same numbers everywhere; the standard library's
-    // distributions do not, so they are not used.
+    // std::mt19937 gives the same numbers everywhere; the standard library's distributions do not.
     std::mt19937 engine(seed * 7919u + quint32(damage));
     const auto below = [&engine](qint64 bound) { return bound <= 0 ? 0 : qint64(engine() % quint64(bound)); };
     QByteArray file = original;
@@ -79,8 +76,7 @@ QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quin
         break;
     }
     case Damage::ChainLoop: {
-        // The next-row address of a long value's row pointed back at itself
-        // or at an earlier link of the chain.
+        // The next-row address of a long value's row pointed back at itself or at an earlier link of the chain.
         const QList<int> chain = dataPages(file, pageSize, true);
         if (chain.isEmpty())
             break;
@@ -88,8 +84,7 @@ QByteArray damaged(const QByteArray &original, int pageSize, Damage damage, quin
         const qint64 page = chain.at(index);
         const qint64 offsetAt = page * pageSize + (pageSize == 2048 ? 8 : 12) + 2;
         qint64 rowStart = page * pageSize + ((quint8(file.at(offsetAt)) | (quint8(file.at(offsetAt + 1)) << 8)) & 0x1fff);
-        // One time in eight the link also loses its text: a row of the
-        // address alone, which adds nothing however often it is passed.
+        // One time in eight the link also loses its text: a row of the address alone, adding nothing.
         if (below(8) == 0) {
             rowStart = (page + 1) * pageSize - 4;
             file[offsetAt] = char((pageSize - 4) & 0xff);
@@ -117,17 +112,16 @@ QList<QStringList> sampleRows()
 
 QString generate(const QString &generator, const QString &path, const QJsonArray &rows, const QStringList &options)
 {
-    const QString rowsFile = path + QStringLiteral(".rows.json");
-    QFile file(rowsFile);
+    QFile file(path + ".rows.json");
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(rows).toJson()) < 0)
         return file.errorString();
     file.close();
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{generator, path, QStringLiteral("--rows"), rowsFile} + options);
+    python.start("/usr/bin/python3", QStringList{generator, path, "--rows", file.fileName()} + options);
     const bool finished = python.waitForFinished(60000);
-    QFile::remove(rowsFile);
+    file.remove();
     if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
-        return QStringLiteral("the fixture generator failed: ") + QString::fromLocal8Bit(python.readAllStandardError());
+        return "the fixture generator failed: " + QString::fromLocal8Bit(python.readAllStandardError());
     return QString();
 }
 
@@ -136,27 +130,26 @@ QString makeSampleFile(const QString &generator, const QString &path, bool older
     QJsonArray rows;
     for (const QStringList &row : sampleRows())
         rows.append(QJsonArray::fromStringList(row));
-    return generate(generator, path, rows, olderLayout ? QStringList{QStringLiteral("--jet3")} : QStringList());
+    return generate(generator, path, rows, olderLayout ? QStringList{"--jet3"} : QStringList());
 }
 
 QString Tally::line() const
 {
-    return QStringLiteral("tried %1, crashed %2, hung %3, other exit %4, old file changed %5, "
-                          "description emptied or cut %6 (imports that went through %7, slowest %8 ms)")
-        .arg(tried).arg(crashed).arg(hung).arg(badExit).arg(changed).arg(emptied).arg(imported)
-        .arg(slowestMs);
+    return QString("tried %1, crashed %2, hung %3, other exit %4, old file changed %5, description emptied or cut %6 "
+                   "(imports that went through %7, slowest %8 ms)")
+        .arg(tried).arg(crashed).arg(hung).arg(badExit).arg(changed).arg(emptied).arg(imported).arg(slowestMs);
 }
 
 ImportBench::ImportBench(const QString &programFolder)
 {
-    for (const QString &name : {QStringLiteral("lembrete"), QStringLiteral("lembrete-formato-antigo")}) {
+    for (const QString name : {"lembrete", "lembrete-formato-antigo"}) {
         const QString from = QDir(programFolder).filePath(name);
         if (QFile::exists(from) && !QFile::copy(from, m_dir.filePath(name)))
-            m_error = QStringLiteral("could not copy %1").arg(from);
+            m_error = "could not copy " + from;
     }
-    if (!QFile::exists(m_dir.filePath(QStringLiteral("lembrete"))))
-        m_error = QStringLiteral("no lembrete in %1").arg(programFolder);
-    QDir(m_dir.path()).mkdir(QStringLiteral("antigo"));
+    if (!QFile::exists(m_dir.filePath("lembrete")))
+        m_error = "no lembrete in " + programFolder;
+    QDir(m_dir.path()).mkdir("antigo");
     for (const QStringList &row : sampleRows())
         m_originalDescriptions << row.at(2);
 }
@@ -165,11 +158,9 @@ void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
 {
     const int badBefore = tally->bad();
     const QDir folder(m_dir.path());
-    const QString oldFile = folder.filePath(QStringLiteral("antigo/dados.mdb"));
-    for (const QString &leftover :
-         folder.entryList({QStringLiteral("dados.mdb*"), QStringLiteral("lembretes-nao-importados*")}, QDir::Files))
+    for (const QString &leftover : folder.entryList({"dados.mdb*", "lembretes-nao-importados*"}, QDir::Files))
         QFile::remove(folder.filePath(leftover));
-    QFile old(oldFile);
+    QFile old(folder.filePath("antigo/dados.mdb"));
     if (old.open(QIODevice::WriteOnly | QIODevice::Truncate))
         old.write(file);
     old.close();
@@ -178,7 +169,7 @@ void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
     import.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;
     clock.start();
-    import.start(folder.filePath(QStringLiteral("lembrete")), {QStringLiteral("--importar"), oldFile});
+    import.start(folder.filePath("lembrete"), {"--importar", old.fileName()});
     if (!import.waitForFinished(hangLimitMs)) {
         ++tally->hung;
         import.kill();
@@ -189,28 +180,26 @@ void ImportBench::run(const QByteArray &file, int hangLimitMs, Tally *tally)
         ++tally->badExit;
     }
     tally->slowestMs = qMax(tally->slowestMs, clock.elapsed());
-    if (!old.open(QIODevice::ReadOnly) || old.readAll() != file)
-        ++tally->changed;
+    tally->changed += !old.open(QIODevice::ReadOnly) || old.readAll() != file;
     if (import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0) {
         ++tally->imported;
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz"));
-        db.setDatabaseName(folder.filePath(QStringLiteral("dados.mdb")));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fuzz");
+        db.setDatabaseName(folder.filePath("dados.mdb"));
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
         QSqlQuery query(db);
-        if (db.open() && query.exec(QStringLiteral("select descricao from lembrete"))) {
-            while (query.next()) {
-                const QString description = query.value(0).toString();
-                tally->emptied += std::any_of(m_originalDescriptions.cbegin(), m_originalDescriptions.cend(),
-                    [&](const QString &original) { return original.size() > description.size() && original.startsWith(description); });
-            }
+        const bool read = db.open() && query.exec("select descricao from lembrete");
+        while (read && query.next()) {
+            const QString description = query.value(0).toString();
+            tally->emptied += std::any_of(m_originalDescriptions.cbegin(), m_originalDescriptions.cend(),
+                [&](const QString &original) { return original.size() > description.size() && original.startsWith(description); });
         }
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("fuzz"));
-    if (tally->bad() != badBefore && !m_keepFolder.isEmpty()) {
-        QFile kept(QDir(m_keepFolder).filePath(QStringLiteral("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
-        if (kept.open(QIODevice::WriteOnly))
-            kept.write(file);
-    }
+    QSqlDatabase::removeDatabase("fuzz");
+    if (tally->bad() == badBefore || m_keepFolder.isEmpty())
+        return;
+    QFile kept(QDir(m_keepFolder).filePath(QString("falha-%1.mdb").arg(++m_kept, 4, 10, QLatin1Char('0'))));
+    if (kept.open(QIODevice::WriteOnly))
+        kept.write(file);
 }
 
 } // namespace importfuzz

@@ -14,38 +14,35 @@ struct ArrivedNotice
     QString appName, summary, body;
 };
 
-// A real notification service for the tests: Debian's dunst on a private
-// session bus and a private X display (Xvfb), all stopped with the object.
+// A real notification service: Debian's dunst on a private session bus and X display (Xvfb), stopped with the object.
 class NotificationServer
 {
 public:
-    NotificationServer();
+    NotificationServer() = default;
     ~NotificationServer();
     Q_DISABLE_COPY(NotificationServer)
 
-    // Starts the display, the bus and dunst; false with error() set when a
-    // program is missing or does not come up.
+    // Starts the display, the bus and dunst; false with error() set when a program is missing or does not come up.
     bool start();
     QString error() const { return m_error; }
     QDBusConnection bus() const;
     // The environment a program started by the test needs to reach the server.
     QProcessEnvironment environment() const;
 
-    // Closes what is on screen, so that the history holds everything sent,
-    // and returns what arrived since forgetHistory(), newest first.
+    // Closes what is on screen (the history then holds all) and returns what came since forgetHistory(), newest first.
     QList<ArrivedNotice> closeAllAndReadHistory();
     // Runs the default action of the newest notice on screen.
-    bool invokeDefaultAction() { return dunstctl({QStringLiteral("action"), QStringLiteral("0")}); }
-    // Chooses the action with this label in the context menu of what is on
-    // screen, as a user would; the menu is shown at once, the choice comes after.
-    bool invokeAction(const QString &label);
+    bool invokeDefaultAction() { return dunstctl({"action", "0"}); }
+    // Chooses the action with this label in the context menu of what is on screen, as a user would.
+    bool invokeAction(const QString &label) { return writeFile("escolha", label.toUtf8() + '\n') && dunstctl({"context"}); }
     // How many notices are on screen; -1 when dunst did not answer.
     int displayedCount();
     // Leaves what arrived so far out of the next readings.
     void forgetHistory() { m_forgotten += closeAllAndReadHistory().size(); }
 
 private:
-    QProcess *launch(const QString &program, const QStringList &arguments);
+    // Starts program; with firstLine, waits for the first line it prints.
+    bool launch(const QString &program, const QStringList &arguments, QString *firstLine = nullptr);
     bool writeFile(const QString &name, const QByteArray &text);
     bool dunstctl(const QStringList &arguments, QByteArray *output = nullptr);
     // Keeps the first reason the start failed.
@@ -53,6 +50,7 @@ private:
 
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<QProcess>> m_processes;
-    QString m_busAddress, m_display, m_connectionName, m_error;
+    QString m_busAddress, m_display, m_error;
+    const QString m_connectionName = QStringLiteral("notificationserver-%1").arg(quintptr(this));
     qsizetype m_forgotten = 0;
 };

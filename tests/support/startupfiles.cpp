@@ -11,7 +11,7 @@ bool asAnotherProgram(const QString &path, const QStringList &statements, QStrin
 {
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outro-programa"));
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "outro-programa");
         db.setDatabaseName(path);
         ok = db.open();
         QSqlQuery query(db);
@@ -19,33 +19,28 @@ bool asAnotherProgram(const QString &path, const QStringList &statements, QStrin
             if (!(ok = query.exec(statements[i])) && failed)
                 *failed = statements[i];
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("outro-programa"));
+    QSqlDatabase::removeDatabase("outro-programa");
     return ok;
 }
 
 QByteArray sqliteFile(const QStringList &statements)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("x.db"));
-    asAnotherProgram(path, QStringList{QStringLiteral("begin")} + statements + QStringList{QStringLiteral("commit")});
-    QFile file(path);
+    asAnotherProgram(dir.filePath("x.db"), QStringList{"begin"} + statements + QStringList{"commit"});
+    QFile file(dir.filePath("x.db"));
     file.open(QIODevice::ReadOnly);
     return file.readAll();
 }
 
 QByteArray reminders(int rows, bool damaged)
 {
-    QStringList statements{QStringLiteral("create table lembrete (id integer primary key autoincrement, "
-                                          "data text not null, titulo text not null, "
-                                          "descricao text not null default '')")};
+    QStringList statements{"create table lembrete (id integer primary key autoincrement, data text not null, "
+                           "titulo text not null, descricao text not null default '')"};
     for (int i = 0; i < rows; ++i)
-        statements << QStringLiteral("insert into lembrete (data, titulo, descricao) values "
-                                     "('2006/%1/%2', 'Lembrete %3', '%4')")
-                          .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                          .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
-                          .arg(i, 4, 10, QLatin1Char('0'))
-                          .arg(QString(200, QLatin1Char('x')));
-    statements << QStringLiteral("create index lembrete_data on lembrete (data, titulo)");
+        statements << QString("insert into lembrete (data, titulo, descricao) values ('2006/%1/%2', 'Lembrete %3', '%4')")
+                          .arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                          .arg(i, 4, 10, QLatin1Char('0')).arg(QString(200, 'x'));
+    statements << "create index lembrete_data on lembrete (data, titulo)";
     QByteArray bytes = sqliteFile(statements);
     if (damaged) {
         const qsizetype page = (bytes.size() / 4096 - 4) * 4096;
@@ -56,8 +51,8 @@ QByteArray reminders(int rows, bool damaged)
 
 QStringList withoutNewIndexes()
 {
-    return {QStringLiteral("drop trigger lembrete_busca_inclui"), QStringLiteral("drop trigger lembrete_busca_remove"),
-            QStringLiteral("drop trigger lembrete_busca_altera"), QStringLiteral("drop table lembrete_busca")};
+    return {"drop trigger lembrete_busca_inclui", "drop trigger lembrete_busca_remove",
+            "drop trigger lembrete_busca_altera", "drop table lembrete_busca"};
 }
 
 } // namespace startupfiles
