@@ -144,7 +144,7 @@ public:
     QString xandikosCollectionFolder() const { return m_dir.filePath("storage/user/calendars/" + m_collection); }
     QString error() const { return m_error; }
 
-    // The second client, Python's caldav library: "list" prints "uid|yyyymmdd|summary" lines;
+    // The second client, Python's caldav library: "list" prints sorted "uid|yyyy/mm/dd|summary" lines;
     // also add UID YYYYMMDD SUMMARY, edit UID SUMMARY, remove UID, get UID, count, raw (text on input).
     QString client(const QStringList &arguments, const QByteArray &input = {}) const
     {
@@ -190,11 +190,11 @@ private:
     }
 
     static constexpr const char *kClient = R"PY(
-import sys, caldav, icalendar
+import sys, re, caldav, icalendar
 url, user, password, op, *args = sys.argv[1:]
 cal = caldav.Calendar(client=caldav.DAVClient(url=url, username=user, password=password), url=url)
 if op == "list":
-    print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").to_ical().decode()[:8], c.get("SUMMARY"))
+    print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").dt.strftime("%Y/%m/%d"), c.get("SUMMARY"))
                            for o in cal.events() for c in icalendar.Calendar.from_ical(o.data).walk("VEVENT"))))
 elif op == "add":
     cal.save_event("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Outro aparelho//PT\r\nBEGIN:VEVENT\r\nUID:%s\r\n"
@@ -202,10 +202,7 @@ elif op == "add":
                    % tuple(args[:3]))
 elif op == "edit":
     obj = cal.event_by_uid(args[0])
-    parsed = icalendar.Calendar.from_ical(obj.data)
-    for comp in parsed.walk("VEVENT"):
-        comp["SUMMARY"] = args[1]
-    obj.data = parsed.to_ical().decode()
+    obj.data = re.sub(r"(?m)^SUMMARY[^\r\n]*", lambda _: "SUMMARY:" + args[1], obj.data)
     obj.save()
 elif op == "remove": cal.event_by_uid(args[0]).delete()
 elif op == "raw": cal.save_event(sys.stdin.read())

@@ -13,9 +13,8 @@
 namespace {
 
 // A secret service that may be missing, and a user who types answer when asked.
-class FakeVault final : public PasswordVault
+struct FakeVault final : PasswordVault
 {
-public:
     bool read(const QString &, QString *value, QString *error) override
     {
         *error = QStringLiteral("sem serviço de senhas");
@@ -32,9 +31,8 @@ public:
     QString password;
 };
 
-class ScriptedPrompt final : public PasswordPrompt
+struct ScriptedPrompt final : PasswordPrompt
 {
-public:
     bool ask(QWidget *, const QString &, QString *value) override
     {
         *value = answer;
@@ -75,10 +73,7 @@ class tst_caldavsync : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
-    }
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
     // Every test works on a collection of its own on the same server.
     void init()
     {
