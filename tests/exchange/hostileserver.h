@@ -76,12 +76,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode == "sem-fim" or mode == "gotejando":
             self.send_response(207)
             self.end_headers()
-            chunk = b"<x>" * 20000 if mode == "sem-fim" else b" "
             for _ in range(200000 if mode == "sem-fim" else 100):
-                self.wfile.write(chunk)
+                self.wfile.write(b"<x>" * 20000 if mode == "sem-fim" else b" ")
                 self.wfile.flush()
-                if mode == "gotejando":
-                    time.sleep(0.3)
+                time.sleep(0 if mode == "sem-fim" else 0.3)
             return
         if mode == "pagina" or mode == "quebrado":
             return self.reply(207, b"<html><body>Erro</body></html>" if mode == "pagina" else

@@ -29,9 +29,8 @@ inline QString runProgram(const QString &program, const QStringList &arguments, 
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A real calendar server for the sync tests and benchmarks: Debian's radicale
-// (or xandikos) on 127.0.0.1 at a free port, with its own storage folder, a
-// plain htpasswd file and one collection made with MKCALENDAR. It is killed,
+// A real calendar server for the sync tests and benchmarks: Debian's radicale (or xandikos) on 127.0.0.1 at a free
+// port, with its own storage folder, a plain htpasswd file and one collection made with MKCALENDAR. It is killed,
 // never left running, when the object goes.
 class RadicaleServer
 {
@@ -51,17 +50,12 @@ public:
             return fail(QStringLiteral("/usr/bin/python3 is missing (Debian package radicale)"));
         if (!pickFreePort())
             return false;
-        QString tlsOptions;
-        if (tls) {
-            const QString cert = m_dir.filePath("cert.pem"), key = m_dir.filePath("key.pem");
-            QString failure;
-            runProgram("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout %1 "
-                                                 "-out %2").arg(key, cert).split(' '), &failure);
-            if (!failure.isEmpty())
-                return fail(failure);
-            tlsOptions = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key);
-        }
+        const QString cert = m_dir.filePath("cert.pem"), key = m_dir.filePath("key.pem");
+        if (tls && QProcess::execute("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                                               "-keyout %1 -out %2").arg(key, cert).split(' ')) != 0)
+            return fail(QStringLiteral("openssl could not make a certificate"));
         QFile users(m_dir.filePath("users")), config(m_dir.filePath("config"));
+        const QString tlsOptions = tls ? QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key) : QString();
         if (!users.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly)
             || users.write(QByteArray(user) + ':' + password + '\n') <= 0
             || config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4[auth]\ntype = htpasswd\nhtpasswd_filename = "
