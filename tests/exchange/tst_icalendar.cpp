@@ -1,4 +1,5 @@
 #include "exchange/icalendar.h"
+#include "exchange/icalscan.h"
 #include "fixture.h"
 
 #include <QElapsedTimer>
@@ -189,6 +190,18 @@ private slots:
         QCOMPARE(asideLines, firstSetAside);
         QCOMPARE((QList<qsizetype>{result.items.size(), result.setAside.size(), result.cappedRecurrences}),
                  (QList<qsizetype>{itemCount, setAsideCount, capped}));
+    }
+
+    // A line past the limit is dropped, in an item or a zone, even when it is short once its control bytes are cleaned.
+    void anOverlongLineIsNeverKept()
+    {
+        const QByteArray controls(icalendar::scan::maxLineBytes, '\x01');
+        for (const bool inZone : {false, true}) {
+            const auto result = icalendar::scan::scan("BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Z\r\n" + (inZone ? "X-Z:" + controls : "")
+                                                      + "\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\n" + (inZone ? "" : "X-A:" + controls)
+                                                      + "\r\nEND:VEVENT\r\n");
+            QVERIFY(inZone ? !result.zones.contains("X-Z") : result.items.at(0).text.isEmpty());
+        }
     }
 
     void dataThatIsNoCalendarIsReportedWithoutItems_data()
