@@ -203,21 +203,6 @@ private slots:
             QVERIFY(inZone ? !result.zones.contains("X-Z") : result.items.at(0).text.isEmpty());
         }
     }
-
-    void dataThatIsNoCalendarIsReportedWithoutItems_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("text") << QByteArray("Data;Título\r\n10/03/2006;Consulta\r\n");
-        QTest::newRow("10 MB on one line") << "BEGIN:VCALENDAR" + QByteArray(10 * 1024 * 1024, 'x');
-    }
-    void dataThatIsNoCalendarIsReportedWithoutItems()
-    {
-        QFETCH(QByteArray, data);
-        const icalendar::ParseResult result = icalendar::parse(data, kToday);
-        QVERIFY(result.items.isEmpty() && !result.error.isEmpty());
-        QVERIFY(!icalendar::looksLikeCalendar(data));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_icalendar)
