@@ -9,6 +9,7 @@
 #include "support/fakeplatform.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -98,11 +99,7 @@ struct Device
 // "yyyy/mm/dd|summary" of every event on the server, sorted.
 inline QStringList serverReminders(const RadicaleServer &server)
 {
-    QStringList rows;
-    for (const QString &line : server.client({QStringLiteral("list")}).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QString day = line.section(QLatin1Char('|'), 1, 1);
-        rows.append(day.left(4) + '/' + day.mid(4, 2) + '/' + day.mid(6, 2) + '|' + line.section(QLatin1Char('|'), 2));
-    }
-    rows.sort();
+    QStringList rows = server.client({QStringLiteral("list")}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    rows.replaceInStrings(QRegularExpression(QStringLiteral("^[^|]*\\|")), QString()).sort();
     return rows;
 }

@@ -29,9 +29,8 @@ inline QString runProgram(const QString &program, const QStringList &arguments, 
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A real calendar server for the sync tests and benchmarks: Debian's radicale
-// (or xandikos) on 127.0.0.1 at a free port, with its own storage folder, a
-// plain htpasswd file and one collection made with MKCALENDAR. It is killed,
+// A real calendar server for the sync tests and benchmarks: Debian's radicale (or xandikos) on 127.0.0.1 at a free
+// port, with its own storage folder, a plain htpasswd file and one collection made with MKCALENDAR. It is killed,
 // never left running, when the object goes.
 class RadicaleServer
 {
@@ -51,17 +50,12 @@ public:
             return fail(QStringLiteral("/usr/bin/python3 is missing (Debian package radicale)"));
         if (!pickFreePort())
             return false;
-        QString tlsOptions;
-        if (tls) {
-            const QString cert = m_dir.filePath("cert.pem"), key = m_dir.filePath("key.pem");
-            QString failure;
-            runProgram("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout %1 "
-                                                 "-out %2").arg(key, cert).split(' '), &failure);
-            if (!failure.isEmpty())
-                return fail(failure);
-            tlsOptions = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key);
-        }
+        const QString cert = m_dir.filePath("cert.pem"), key = m_dir.filePath("key.pem");
+        if (tls && QProcess::execute("openssl", QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                                               "-keyout %1 -out %2").arg(key, cert).split(' ')) != 0)
+            return fail(QStringLiteral("openssl could not make a certificate"));
         QFile users(m_dir.filePath("users")), config(m_dir.filePath("config"));
+        const QString tlsOptions = tls ? QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key) : QString();
         if (!users.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly)
             || users.write(QByteArray(user) + ':' + password + '\n') <= 0
             || config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4[auth]\ntype = htpasswd\nhtpasswd_filename = "
@@ -144,7 +138,7 @@ public:
     QString xandikosCollectionFolder() const { return m_dir.filePath("storage/user/calendars/" + m_collection); }
     QString error() const { return m_error; }
 
-    // The second client, Python's caldav library: "list" prints "uid|yyyymmdd|summary" lines;
+    // The second client, Python's caldav library: "list" prints sorted "uid|yyyy/mm/dd|summary" lines;
     // also add UID YYYYMMDD SUMMARY, edit UID SUMMARY, remove UID, get UID, count, raw (text on input).
     QString client(const QStringList &arguments, const QByteArray &input = {}) const
     {
@@ -190,11 +184,11 @@ private:
     }
 
     static constexpr const char *kClient = R"PY(
-import sys, caldav, icalendar
+import sys, re, caldav, icalendar
 url, user, password, op, *args = sys.argv[1:]
 cal = caldav.Calendar(client=caldav.DAVClient(url=url, username=user, password=password), url=url)
 if op == "list":
-    print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").to_ical().decode()[:8], c.get("SUMMARY"))
+    print("\n".join(sorted("%s|%s|%s" % (c.get("UID"), c.get("DTSTART").dt.strftime("%Y/%m/%d"), c.get("SUMMARY"))
                            for o in cal.events() for c in icalendar.Calendar.from_ical(o.data).walk("VEVENT"))))
 elif op == "add":
     cal.save_event("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Outro aparelho//PT\r\nBEGIN:VEVENT\r\nUID:%s\r\n"
@@ -202,10 +196,7 @@ elif op == "add":
                    % tuple(args[:3]))
 elif op == "edit":
     obj = cal.event_by_uid(args[0])
-    parsed = icalendar.Calendar.from_ical(obj.data)
-    for comp in parsed.walk("VEVENT"):
-        comp["SUMMARY"] = args[1]
-    obj.data = parsed.to_ical().decode()
+    obj.data = re.sub(r"(?m)^SUMMARY[^\r\n]*", lambda _: "SUMMARY:" + args[1], obj.data)
     obj.save()
 elif op == "remove": cal.event_by_uid(args[0]).delete()
 elif op == "raw": cal.save_event(sys.stdin.read())

@@ -13,9 +13,8 @@
 namespace {
 
 // A secret service that may be missing, and a user who types answer when asked.
-class FakeVault final : public PasswordVault
+struct FakeVault final : PasswordVault
 {
-public:
     bool read(const QString &, QString *value, QString *error) override
     {
         *error = QStringLiteral("sem serviço de senhas");
@@ -32,9 +31,8 @@ public:
     QString password;
 };
 
-class ScriptedPrompt final : public PasswordPrompt
+struct ScriptedPrompt final : PasswordPrompt
 {
-public:
     bool ask(QWidget *, const QString &, QString *value) override
     {
         *value = answer;
@@ -75,10 +73,7 @@ class tst_caldavsync : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
-    }
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
     // Every test works on a collection of its own on the same server.
     void init()
     {
@@ -86,22 +81,24 @@ private slots:
         QVERIFY2(m_server.useCollection(QStringLiteral("agenda%1").arg(++m_collections)), qPrintable(m_server.error()));
     }
 
+    // Both sides merge, what the other client reads included (characters the format escapes), without duplicates.
     void firstSyncMergesBothSidesWithoutDuplicates()
     {
+        const QString meeting = "Reunião; sala 2, \"B\" \\ 3";
         Device device;
         device.add("2026/03/10", "Dentista");
-        device.add("2026/03/12", "Reunião");
+        device.add("2026/03/12", meeting);
         QCOMPARE(client("add outro-1 20260310 Dentista"), QString());
         QCOMPARE(client("add outro-2 20260401 Aniversário"), QString());
         const SyncOutcome first = sync(device);
         QVERIFY2(first.ok, qPrintable(first.message));
-        QCOMPARE(device.reminders(), QStringList({"2026/03/10|Dentista", "2026/03/12|Reunião", "2026/04/01|Aniversário"}));
+        QCOMPARE(device.reminders(), QStringList({"2026/03/10|Dentista", "2026/03/12|" + meeting, "2026/04/01|Aniversário"}));
         QCOMPARE(serverReminders(m_server), device.reminders());
         QCOMPARE(device.uidOf("Dentista"), QStringLiteral("outro-1"));
 
         // A second device with the same reminders adds nothing twice.
         Device laptop;
-        laptop.add("2026/03/12", "Reunião");
+        laptop.add("2026/03/12", meeting);
         QVERIFY(sync(laptop).ok);
         QCOMPARE(laptop.reminders(), device.reminders());
         const SyncOutcome nothing = sync(device);

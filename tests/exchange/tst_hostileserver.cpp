@@ -6,9 +6,8 @@
 
 #include <sys/resource.h>
 
-// A calendar server that tries to take the password or the reminders
-// elsewhere, to make this side touch what is not its collection, to flood or
-// stall it, or to crash it with an object: the sync must give it nothing.
+// A calendar server that tries to take the password or the reminders elsewhere, to make this side touch what is not
+// its collection, to flood or stall it, or to crash it with an object: the sync must give it nothing.
 class tst_hostileserver : public QObject
 {
     Q_OBJECT
@@ -82,7 +81,16 @@ private slots:
         QCOMPARE(elsewhere.log(), QStringList());
     }
 
-    // What a server lists without an ETag is fetched again at every sync.
+    // What the server names is ours only below the collection, not the collection itself.
+    void onlyHrefsBelowTheCollectionAreOurs()
+    {
+        const caldav::Collection collection(QUrl(QStringLiteral("http://127.0.0.1:5232/u/cal/")));
+        const QList<bool> contained{collection.contains(collection.resolve("a.ics")), collection.contains(collection.resolve("/u/cal/"))};
+        QCOMPARE(contained, (QList<bool>{true, false}));
+    }
+
+    // What a server lists without an ETag is fetched again at every sync; unchanged, it does not undo a
+    // removal here, and a removal the server answers with 404 is done, not failed.
     void objectsWithoutETagAreFetchedAgain()
     {
         HostileServer server;
@@ -90,8 +98,11 @@ private slots:
         QVERIFY(m_device->sync(server.collection()).ok);
         const SyncOutcome second = m_device->sync(server.collection());
         QVERIFY2(second.ok, qPrintable(second.message));
-        QCOMPARE(m_device->reminders().size(), 2);
-        QVERIFY2(!m_device->reminders().contains("2026/03/10|Consulta 1"), qPrintable(m_device->reminders().join('\n')));
+        QCOMPARE(m_device->reminders(), QStringList({"2026/03/10|Consulta 2", "2026/03/12|Dentista"}));
+        m_device->run("delete from lembrete");
+        const SyncOutcome removal = m_device->sync(server.collection());
+        QVERIFY2(removal.ok && removal.removedThere == 2, qPrintable(removal.message));
+        QCOMPARE(m_device->reminders(), QStringList());
     }
 
     // Answers that never end, drip, or are no multistatus end the sync quickly.

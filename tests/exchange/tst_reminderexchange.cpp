@@ -13,22 +13,21 @@ namespace {
 const QDateTime kStamp(QDate(2006, 3, 10), QTime(14, 30), Qt::UTC);
 const QDate kToday(2006, 3, 10);
 
-// The same day and title twice, and the characters CSV and iCalendar escape.
+// The same day and title twice, the characters CSV and iCalendar escape, a title long enough to fold
+// through multi-byte characters, blanks around and control characters.
+const QString kLongTitle = " Título " + QStringLiteral("ção😀").repeated(40) + ' ';
 void addReminders(Device &device)
 {
     device.add("2006/03/10", "Consulta Dr", "Levar exames;\nchegar cedo");
     device.add("2006/03/10", "Consulta Dr");
     device.add("2006/12/25", "Natal, \"ceia\" em família", "Comprar: peru\\farofa");
     device.add("2007/01/01", "Ano novo 🎆");
+    device.add("2007/01/02", kLongTitle, "\tlinha 1 \r\nlinha 2\x1b[31m \n ");
 }
 
 QStringList uidsIn(const QByteArray &calendar)
 {
-    QStringList uids;
-    for (const QByteArray &line : calendar.split('\n'))
-        if (line.startsWith("UID:"))
-            uids << QString::fromUtf8(line.mid(4).trimmed());
-    return uids;
+    return QString::fromUtf8(calendar).split("\r\n").filter(QRegularExpression("^UID:")).replaceInStrings("UID:", "");
 }
 
 // A reminder table as another program writes it.
@@ -45,81 +44,23 @@ void writeForeignDatabase(const QString &path, const QStringList &statements)
     QSqlDatabase::removeDatabase("foreign");
 }
 
-// The item blocks of a calendar, each as its sorted unfolded lines, by UID and RECURRENCE-ID.
+// The item blocks of a calendar, each as its sorted unfolded lines, by kind, RECURRENCE-ID, TZID and UID.
 QMap<QString, QStringList> components(const QByteArray &data)
 {
+    static const QRegularExpression block("^BEGIN:(VEVENT|VTIMEZONE)\r?$(.*?)^END:\\1\r?$",
+                                          QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression key("^(UID:|RECURRENCE-ID|TZID:)");
     QMap<QString, QStringList> blocks;
-    QStringList lines;
-    QString key;
-    for (QString line : QString::fromUtf8(QByteArray(data).replace("\r\n", "\n").replace("\n ", "").replace("\n\t", "")).split('\n')) {
-        line = line.trimmed();
-        if (line == "BEGIN:VEVENT" || line == "BEGIN:VTIMEZONE")
-            lines.clear(), key = line.mid(6);
-        else if (!key.isEmpty() && (line == "END:VEVENT" || line == "END:VTIMEZONE")) {
-            lines.sort();
-            blocks.insert(key, lines);
-            key.clear();
-        } else if (!key.isEmpty()) {
-            if (line.startsWith("UID:") || line.startsWith("RECURRENCE-ID") || line.startsWith("TZID:"))
-                key += '|' + line;
-            lines.append(line);
-        }
+    const QString text = QString::fromUtf8(QByteArray(data).replace("\r\n", "\n").replace("\n ", "").replace("\n\t", ""));
+    for (const QRegularExpressionMatch &match : block.globalMatch(text)) {
+        QStringList lines = match.captured(2).split('\n', Qt::SkipEmptyParts);
+        lines.sort();
+        blocks.insert((QStringList{match.captured(1)} + lines.filter(key)).join('|'), lines);
     }
     return blocks;
 }
 
-QString dataFile(const QString &name)
-{
-    return QFINDTESTDATA("data/kept/" + name);
-}
-
-// Each event as Python's icalendar reads it, property by property.
-QStringList readByPythonIcalendar(const QString &file, QString *failure)
-{
-    const QString script = QStringLiteral(R"(
-import sys, icalendar
-def when(p):
-    zone = getattr(getattr(p.dt, 'tzinfo', None), 'zone', '')
-    return p.dt.isoformat() + (' ' + zone if zone else '')
-def listed(v):
-    return [] if v is None else v if isinstance(v, list) else [v]
-for e in icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read()).walk('VEVENT'):
-    print('|'.join([e['UID'], when(e['RECURRENCE-ID']) if 'RECURRENCE-ID' in e else '', e['SUMMARY'],
-                    when(e['DTSTART']), when(e['DTEND']) if 'DTEND' in e else '',
-                    e['RRULE'].to_ical().decode() if 'RRULE' in e else '',
-                    ','.join(d.dt.isoformat() for x in listed(e.get('EXDATE')) for d in x.dts),
-                    e.get('LOCATION', ''), ','.join(listed(e.get('ATTENDEE'))),
-                    ','.join('%s %s' % (a['ACTION'], a['TRIGGER'].dt) for a in e.walk('VALARM')),
-                    ','.join('%s=%s' % (k, v) for k, v in e.items() if k.startswith('X-')),
-                    e.get('DESCRIPTION', '').replace('\n', '/')]))
-)");
-    QStringList lines = runProgram("/usr/bin/python3", {"-c", script, file}, failure).split('\n', Qt::SkipEmptyParts);
-    lines.sort();
-    return lines;
-}
-
-// calcurse's appointment lines after importing the file, each note in brackets
-// instead of its file name; with exported, what calcurse exports again.
-QStringList readByCalcurse(const QString &file, QString *failure, QByteArray *exported = nullptr)
-{
-    QTemporaryDir home;
-    const QString report = runProgram("calcurse", {"-D", home.path(), "-i", file}, failure);
-    if (!report.contains(" 0 skipped"))
-        *failure += "calcurse skipped part of the file: " + report;
-    if (exported && (*exported = runProgram("calcurse", {"-D", home.path(), "-x"}, failure).toUtf8()).contains("UID:"))
-        *failure += "calcurse wrote UIDs";
-    const QRegularExpression note(">([0-9a-f]{40}) ?");
-    QStringList lines;
-    for (QString line : QString::fromUtf8(readAll(home.filePath("apts"))).split('\n', Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = note.match(line);
-        if (match.hasMatch())
-            line.replace(match.capturedStart(), match.capturedLength(),
-                         " [" + QString::fromUtf8(readAll(home.filePath("notes/" + match.captured(1)))).trimmed().replace('\n', " / ") + "] ");
-        lines.append(line.simplified());
-    }
-    lines.sort();
-    return lines;
-}
+QString dataFile(const QString &name) { return QFINDTESTDATA("data/kept/" + name); }
 
 } // namespace
 
@@ -162,22 +103,22 @@ private slots:
         Device original, copy;
         addReminders(original);
         const QByteArray first = original.exported(kStamp);
+        for (const QByteArray &line : first.split('\n'))
+            QVERIFY2(line.size() <= 76 && std::all_of(line.cbegin(), line.cend() - line.endsWith('\r'), [](char c) {
+                         return uchar(c) >= 0x20 || c == '\t';
+                     }), line);
         const exchange::ImportResult imported = copy.import(original.path("saida.ics"), kToday);
-        QVERIFY2(imported.ok && imported.imported == 4, qPrintable(imported.error));
+        QVERIFY2(imported.ok && imported.imported == 5, qPrintable(imported.error));
+        QCOMPARE(copy.rows("select titulo || '|' || descricao from lembrete where data = '2007/01/02'"),
+                 QStringList{kLongTitle + "|\tlinha 1 \nlinha 2[31m \n "});
         QByteArray second = copy.exported(kStamp.addDays(3));
         QVERIFY(first != second);
         QCOMPARE(second.replace("20060313T143000Z", "20060310T143000Z"), first);
-        // Importing the same file again, into either database, adds nothing.
-        for (Device *target : {&copy, &original}) {
-            const exchange::ImportResult twice = target->import(original.path("saida.ics"), kToday);
-            QCOMPARE((QList<int>{twice.ok, twice.imported, twice.alreadyPresent}), (QList<int>{1, 0, 4}));
-        }
     }
 
     void aDamagedDatabaseStillExportsEveryRowTheSameWayButTakesNoImport()
     {
-        // 2,000 rows whose day-and-title index (written last) has one page
-        // overwritten: the store opens it read-only.
+        // 2,000 rows whose day-and-title index (written last) has one page overwritten: the store opens it read-only.
         FakePlatform fake;
         writeForeignDatabase(fake.databasePath(),
                              {"create table lembrete (data text not null, titulo text not null, descricao text)",
@@ -236,8 +177,8 @@ private slots:
         QCOMPARE(target.rows("select count(*) from lembrete"), QStringList{"1000"});
     }
 
-    // What one import and the same import again say and keep, for files that
-    // re-importing, duplicated UIDs or unreadable items could make lie.
+    // What one import and the same import again say and keep, for files that re-importing, duplicated UIDs or
+    // unreadable items could make lie.
     void importingTwiceTellsTheTruthAboutEveryItem_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -257,14 +198,6 @@ private slots:
         QTest::newRow("two equal items, one equal reminder here")
             << calendar(event("", "Pilates") + event("", "Pilates")) << "2006/03/10|Pilates"
             << QList<int>{1, 1, 1, 0} << QList<int>{1, 0, 2, 0} << QString();
-        Device source;
-        addReminders(source);
-        source.exported(kStamp);
-        QString failure;
-        QByteArray exported;
-        readByCalcurse(source.path("saida.ics"), &failure, &exported);
-        QTest::newRow("a calcurse export, without UIDs")
-            << exported << QString() << QList<int>{1, 4, 0, 0} << QList<int>{1, 0, 4, 0} << failure;
         QTest::newRow("one UID twice in the file")
             << calendar(event("a", "Primeiro") + event("a", "Segundo")) << QString() << QList<int>{1, 1, 0, 1}
             << QList<int>{1, 0, 1, 1}
@@ -309,7 +242,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QByteArray>("written"); // the start of %1/saida.*, when one is written
-        QTest::newRow("csv") << QStringList{"--exportar", "%1/saida.csv"} << 0 << "Lembretes exportados: 4"
+        QTest::newRow("csv") << QStringList{"--exportar", "%1/saida.csv"} << 0 << "Lembretes exportados: 5"
                              << QByteArray("\xEF\xBB\xBF" "Data;T\xC3\xADtulo;Descri\xC3\xA7\xC3\xA3o\r\n"
                                            "10/03/2006;Consulta Dr;\"Levar exames;\nchegar cedo\"\r\n10/03/2006;Consulta Dr;\r\n"
                                            "25/12/2006;\"Natal, \"\"ceia\"\" em fam\xC3\xADlia\";Comprar: peru\\farofa\r\n");
@@ -348,8 +281,8 @@ private slots:
             QCOMPARE(readAll(arguments.last()).left(written.size()), written);
     }
 
-    // Read natively (times in the user's zone, rules, overrides), exported with
-    // every property it came with, and imported twice without a duplicate.
+    // Read natively (times in the user's zone, rules, overrides), exported with every property it came with, and
+    // imported twice without a duplicate.
     void filesAreReadNativelyAndComeBackWhole_data()
     {
         QTest::addColumn<QString>("file");
@@ -389,9 +322,6 @@ private slots:
         const QString tokyo = "DTSTART;TZID=Asia/Tokyo:20260310T123000";
         QTest::newRow("título") << "titulo = 'Obra'"
                                 << kept + QStringList{"SUMMARY:Obra", tokyo, "TRIGGER:-PT30M", "!SUMMARY:Reunião de obra"};
-        QTest::newRow("hora") << "hora = '01:00'"
-                              << kept + QStringList{"DTSTART;TZID=Asia/Tokyo:20260310T130000",
-                                                    "DTEND;TZID=Asia/Tokyo:20260310T143000", '!' + tokyo};
         QTest::newRow("dia inteiro") << "hora = null" << kept + QStringList{"DTSTART;VALUE=DATE:20260310", '!' + tokyo};
         QTest::newRow("repetição e dia excluído")
             << "repeticao = 'FREQ=DAILY;COUNT=5', excecoes = '2026/03/11'"
@@ -412,59 +342,6 @@ private slots:
                      qPrintable(line + " in:\n" + written.join('\n')));
     }
 
-    // Kept objects and this program's own (escaped characters, the same day and title twice).
-    void otherReadersReadWhatTheySupportFromTheExport_data()
-    {
-        QTest::addColumn<QString>("reader");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("python3-icalendar") << "python" << QStringList{
-            "dia-1@outro||Feriado|2026-03-20|2026-03-21||||||X-ALT-DESC=<b>Feriado</b>|",
-            "p1||Consulta Dr|2006-03-10|2006-03-11|||||DISPLAY 0:00:00||Levar exames;/chegar cedo",
-            "p2||Consulta Dr|2006-03-10|2006-03-11|||||DISPLAY 0:00:00||",
-            "p3||Natal, \"ceia\" em família|2006-12-25|2006-12-26|||||DISPLAY 0:00:00||Comprar: peru\\farofa",
-            "p4||Ano novo 🎆|2007-01-01|2007-01-02|||||DISPLAY 0:00:00||",
-            "remedio-1@zedozarir||Remédio|2026-03-05T08:15:00||FREQ=WEEKLY;UNTIL=20260326T081500|"
-            "2026-03-12T08:15:00|||DISPLAY -1 day, 23:45:00||Depois do café",
-            "reuniao-1@outro||Reunião de obra|2026-03-10T12:30:00+09:00 Asia/Tokyo|2026-03-10T14:00:00+09:00 Asia/Tokyo|||"
-            "Sala 2, prédio B|mailto:bruno@example.org|DISPLAY -1 day, 23:30:00,EMAIL -1 day, 0:00:00|"
-            "X-OUTRO-APP=valor próprio|Levar as plantas",
-            "semanal-1@outro|2026-03-16T09:00:00|Aula (mudou)|2026-03-16T11:00:00|2026-03-16T12:00:00|||Auditório||||",
-            "semanal-1@outro||Aula|2026-03-02T09:00:00|2026-03-02T10:00:00|FREQ=WEEKLY;BYDAY=MO|2026-03-09T09:00:00|"
-            "Escola|||X-COR=verde|"};
-        // calcurse shows Tokyo's time in São Paulo's and has no overrides: the changed class stands alone.
-        QTest::newRow("calcurse") << "calcurse" << QStringList{
-            "03/02/2026 @ 09:00 -> 03/02/2026 @ 10:00 {1W w1 !03/09/2026} [-- / Location: Escola] |Aula",
-            "03/05/2026 @ 08:15 -> 03/05/2026 @ 08:15 {1W -> 03/26/2026 !03/12/2026} [Depois do café] !Remédio",
-            "03/10/2006 [1] Consulta Dr",
-            "03/10/2006 [1] [Levar exames; / chegar cedo] Consulta Dr",
-            "03/10/2026 @ 00:30 -> 03/10/2026 @ 02:00 [Levar as plantas / -- / Location: Sala 2, prédio B / Import: "
-            "TZID=Asia/Tokyo] !Reunião de obra",
-            "03/16/2026 @ 11:00 -> 03/16/2026 @ 12:00 [-- / Location: Auditório] |Aula (mudou)",
-            "03/20/2026 [1] Feriado", "12/25/2006 [1] [Comprar: peru\\farofa] Natal, \"ceia\" em família",
-            "01/01/2007 [1] Ano novo 🎆"};
-    }
-    void otherReadersReadWhatTheySupportFromTheExport()
-    {
-        QFETCH(QString, reader);
-        QFETCH(QStringList, expected);
-        Device store;
-        QVERIFY(store.import(dataFile("meeting.ics")).ok);
-        QVERIFY(store.import(dataFile("series.ics")).ok);
-        store.run("insert into lembrete (data, titulo, descricao, uid, hora, repeticao, excecoes, antecedencia) values "
-                  "('2026/03/05', 'Remédio', 'Depois do café', 'remedio-1@zedozarir', '08:15', "
-                  "'FREQ=WEEKLY;UNTIL=20260326T081500', '2026/03/12', '15'), ('2006/03/10', 'Consulta Dr', 'Levar exames;"
-                  "' || char(10) || 'chegar cedo', 'p1', null, null, null, null), ('2006/03/10', 'Consulta Dr', '', 'p2', "
-                  "null, null, null, null), ('2006/12/25', 'Natal, \"ceia\" em família', 'Comprar: peru\\farofa', 'p3', "
-                  "null, null, null, null), ('2007/01/01', 'Ano novo 🎆', '', 'p4', null, null, null, null)");
-        QVERIFY(!store.exported().isEmpty());
-        QString failure;
-        QStringList lines = reader == "python" ? readByPythonIcalendar(store.path("saida.ics"), &failure)
-                                               : readByCalcurse(store.path("saida.ics"), &failure);
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        expected.sort();
-        QCOMPARE(lines, expected);
-    }
-
     // Control bytes that came in a file are not written out again with the kept object.
     void controlBytesAreNotKeptInTheObject()
     {
@@ -474,21 +351,6 @@ private slots:
         QVERIFY(store.import(store.path("k.ics")).ok);
         const QByteArray out = store.exported();
         QVERIFY2(out.contains("X-NOTA:abc\r\n"), out);
-    }
-
-    // Copies an earlier version made, one per occurrence, become the one series again.
-    void expandedCopiesFoldIntoTheSeries()
-    {
-        Device store;
-        QVERIFY(uidcolumn::ensure(store.db()));
-        store.run("insert into lembrete (data, titulo, descricao, uid) values ('2026/03/02', 'Aula', '', "
-                  "'semanal-1@outro/20260302T090000'), ('2026/03/23', 'Aula', '', 'semanal-1@outro/20260323T090000'), "
-                  "('2026/03/30', 'Aula na quadra', '', 'semanal-1@outro/20260330T090000')");
-        QVERIFY(store.import(dataFile("series.ics")).ok);
-        QCOMPARE(store.rows("select titulo || '|' || coalesce(excecoes, '') || '|' || coalesce(ocorrencia, '') from "
-                            "lembrete order by rowid"),
-                 QStringList({"Aula na quadra||2026/03/30", "Aula|2026/03/09,2026/03/16,2026/03/30|", "Feriado||",
-                              "Aula (mudou)||2026/03/16"}));
     }
 
     // An occurrence rewritten in a later file takes its day out of the series
@@ -502,7 +364,7 @@ private slots:
         QCOMPARE(store.rows("select excecoes from lembrete where uid = 'semanal-1@outro'"),
                  QStringList{"2026/03/09,2026/03/16,2026/03/23"});
         const QMap<QString, QStringList> exported = components(store.exported());
-        const QStringList moved = exported.value("VEVENT|UID:semanal-1@outro|RECURRENCE-ID:20260323T090000");
+        const QStringList moved = exported.value("VEVENT|RECURRENCE-ID:20260323T090000|UID:semanal-1@outro");
         for (const char *line : {"LOCATION:Pátio", "SUMMARY:Aula no pátio", "DTSTART:20260323T093000"})
             QVERIFY2(moved.contains(line), qPrintable(line + (" missing from:\n" + moved.join('\n'))));
         QVERIFY(!exported.value("VEVENT|UID:semanal-1@outro").join('\n').contains(u"20260323"));
