@@ -62,6 +62,54 @@ QMap<QString, QStringList> components(const QByteArray &data)
 
 QString dataFile(const QString &name) { return QFINDTESTDATA("data/kept/" + name); }
 
+// Each event as Python's icalendar reads it, property by property.
+QStringList readByPythonIcalendar(const QString &file, QString *failure)
+{
+    const QString script = QStringLiteral(R"(
+import sys, icalendar
+def when(p):
+    zone = getattr(getattr(p.dt, 'tzinfo', None), 'zone', '')
+    return p.dt.isoformat() + (' ' + zone if zone else '')
+def listed(v):
+    return [] if v is None else v if isinstance(v, list) else [v]
+for e in icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read()).walk('VEVENT'):
+    print('|'.join([e['UID'], when(e['RECURRENCE-ID']) if 'RECURRENCE-ID' in e else '', e['SUMMARY'],
+                    when(e['DTSTART']), when(e['DTEND']) if 'DTEND' in e else '',
+                    e['RRULE'].to_ical().decode() if 'RRULE' in e else '',
+                    ','.join(d.dt.isoformat() for x in listed(e.get('EXDATE')) for d in x.dts),
+                    e.get('LOCATION', ''), ','.join(listed(e.get('ATTENDEE'))),
+                    ','.join('%s %s' % (a['ACTION'], a['TRIGGER'].dt) for a in e.walk('VALARM')),
+                    ','.join('%s=%s' % (k, v) for k, v in e.items() if k.startswith('X-')),
+                    e.get('DESCRIPTION', '').replace('\n', '/')]))
+)");
+    QStringList lines = runProgram("/usr/bin/python3", {"-c", script, file}, failure).split('\n', Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+}
+
+// calcurse's appointment lines after importing the file, each note in brackets
+// instead of its file name; with exported, what calcurse exports again.
+QStringList readByCalcurse(const QString &file, QString *failure, QByteArray *exported = nullptr)
+{
+    QTemporaryDir home;
+    const QString report = runProgram("calcurse", {"-D", home.path(), "-i", file}, failure);
+    if (!report.contains(" 0 skipped"))
+        *failure += "calcurse skipped part of the file: " + report;
+    if (exported && (*exported = runProgram("calcurse", {"-D", home.path(), "-x"}, failure).toUtf8()).contains("UID:"))
+        *failure += "calcurse wrote UIDs";
+    const QRegularExpression note(">([0-9a-f]{40}) ?");
+    QStringList lines;
+    for (QString line : QString::fromUtf8(readAll(home.filePath("apts"))).split('\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = note.match(line);
+        if (match.hasMatch())
+            line.replace(match.capturedStart(), match.capturedLength(),
+                         " [" + QString::fromUtf8(readAll(home.filePath("notes/" + match.captured(1)))).trimmed().replace('\n', " / ") + "] ");
+        lines.append(line.simplified());
+    }
+    lines.sort();
+    return lines;
+}
+
 } // namespace
 
 class tst_reminderexchange : public QObject
@@ -198,6 +246,14 @@ private slots:
         QTest::newRow("two equal items, one equal reminder here")
             << calendar(event("", "Pilates") + event("", "Pilates")) << "2006/03/10|Pilates"
             << QList<int>{1, 1, 1, 0} << QList<int>{1, 0, 2, 0} << QString();
+        Device source;
+        addReminders(source);
+        source.exported(kStamp);
+        QString failure;
+        QByteArray exported;
+        readByCalcurse(source.path("saida.ics"), &failure, &exported);
+        QTest::newRow("a calcurse export, without UIDs")
+            << exported << QString() << QList<int>{1, 5, 0, 0} << QList<int>{1, 0, 5, 0} << failure;
         QTest::newRow("one UID twice in the file")
             << calendar(event("a", "Primeiro") + event("a", "Segundo")) << QString() << QList<int>{1, 1, 0, 1}
             << QList<int>{1, 0, 1, 1}
@@ -340,6 +396,59 @@ private slots:
         for (const QString &line : lines)
             QVERIFY2(written.contains(line.startsWith('!') ? line.mid(1) : line) != line.startsWith('!'),
                      qPrintable(line + " in:\n" + written.join('\n')));
+    }
+
+    // Kept objects and this program's own (escaped characters, the same day and title twice).
+    void otherReadersReadWhatTheySupportFromTheExport_data()
+    {
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("python3-icalendar") << "python" << QStringList{
+            "dia-1@outro||Feriado|2026-03-20|2026-03-21||||||X-ALT-DESC=<b>Feriado</b>|",
+            "p1||Consulta Dr|2006-03-10|2006-03-11|||||DISPLAY 0:00:00||Levar exames;/chegar cedo",
+            "p2||Consulta Dr|2006-03-10|2006-03-11|||||DISPLAY 0:00:00||",
+            "p3||Natal, \"ceia\" em família|2006-12-25|2006-12-26|||||DISPLAY 0:00:00||Comprar: peru\\farofa",
+            "p4||Ano novo 🎆|2007-01-01|2007-01-02|||||DISPLAY 0:00:00||",
+            "remedio-1@zedozarir||Remédio|2026-03-05T08:15:00||FREQ=WEEKLY;UNTIL=20260326T081500|"
+            "2026-03-12T08:15:00|||DISPLAY -1 day, 23:45:00||Depois do café",
+            "reuniao-1@outro||Reunião de obra|2026-03-10T12:30:00+09:00 Asia/Tokyo|2026-03-10T14:00:00+09:00 Asia/Tokyo|||"
+            "Sala 2, prédio B|mailto:bruno@example.org|DISPLAY -1 day, 23:30:00,EMAIL -1 day, 0:00:00|"
+            "X-OUTRO-APP=valor próprio|Levar as plantas",
+            "semanal-1@outro|2026-03-16T09:00:00|Aula (mudou)|2026-03-16T11:00:00|2026-03-16T12:00:00|||Auditório||||",
+            "semanal-1@outro||Aula|2026-03-02T09:00:00|2026-03-02T10:00:00|FREQ=WEEKLY;BYDAY=MO|2026-03-09T09:00:00|"
+            "Escola|||X-COR=verde|"};
+        // calcurse shows Tokyo's time in São Paulo's and has no overrides: the changed class stands alone.
+        QTest::newRow("calcurse") << "calcurse" << QStringList{
+            "03/02/2026 @ 09:00 -> 03/02/2026 @ 10:00 {1W w1 !03/09/2026} [-- / Location: Escola] |Aula",
+            "03/05/2026 @ 08:15 -> 03/05/2026 @ 08:15 {1W -> 03/26/2026 !03/12/2026} [Depois do café] !Remédio",
+            "03/10/2006 [1] Consulta Dr",
+            "03/10/2006 [1] [Levar exames; / chegar cedo] Consulta Dr",
+            "03/10/2026 @ 00:30 -> 03/10/2026 @ 02:00 [Levar as plantas / -- / Location: Sala 2, prédio B / Import: "
+            "TZID=Asia/Tokyo] !Reunião de obra",
+            "03/16/2026 @ 11:00 -> 03/16/2026 @ 12:00 [-- / Location: Auditório] |Aula (mudou)",
+            "03/20/2026 [1] Feriado", "12/25/2006 [1] [Comprar: peru\\farofa] Natal, \"ceia\" em família",
+            "01/01/2007 [1] Ano novo 🎆"};
+    }
+    void otherReadersReadWhatTheySupportFromTheExport()
+    {
+        QFETCH(QString, reader);
+        QFETCH(QStringList, expected);
+        Device store;
+        QVERIFY(store.import(dataFile("meeting.ics")).ok);
+        QVERIFY(store.import(dataFile("series.ics")).ok);
+        store.run("insert into lembrete (data, titulo, descricao, uid, hora, repeticao, excecoes, antecedencia) values "
+                  "('2026/03/05', 'Remédio', 'Depois do café', 'remedio-1@zedozarir', '08:15', "
+                  "'FREQ=WEEKLY;UNTIL=20260326T081500', '2026/03/12', '15'), ('2006/03/10', 'Consulta Dr', 'Levar exames;"
+                  "' || char(10) || 'chegar cedo', 'p1', null, null, null, null), ('2006/03/10', 'Consulta Dr', '', 'p2', "
+                  "null, null, null, null), ('2006/12/25', 'Natal, \"ceia\" em família', 'Comprar: peru\\farofa', 'p3', "
+                  "null, null, null, null), ('2007/01/01', 'Ano novo 🎆', '', 'p4', null, null, null, null)");
+        QVERIFY(!store.exported().isEmpty());
+        QString failure;
+        QStringList lines = reader == "python" ? readByPythonIcalendar(store.path("saida.ics"), &failure)
+                                               : readByCalcurse(store.path("saida.ics"), &failure);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        expected.sort();
+        QCOMPARE(lines, expected);
     }
 
     // Control bytes that came in a file are not written out again with the kept object.
