@@ -7,7 +7,6 @@
 #include "store/reminderrows.h"
 #include "support/fakeplatform.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -24,11 +23,6 @@ inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline QByteArray checksum(const QString &path)
-{
-    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)
@@ -103,7 +97,6 @@ struct Store
         return query.lastInsertId().toLongLong();
     }
 
-    // The titles statement lists, in its order.
     QStringList titles(const Statement &statement)
     {
         QStringList list;

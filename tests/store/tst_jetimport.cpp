@@ -1,6 +1,5 @@
-// Bringing reminders over from a dados.mdb of the earlier Windows program.
-// The old files are generated here with the fixture generator of the shared
-// tools folder, so every case states exactly what the old file holds.
+// Bringing reminders over from a dados.mdb of the earlier Windows program. The old files are generated here, so
+// every case states exactly what the old file holds.
 #include "store/dailycopy.h"
 #include "store/jetimport.h"
 #include "storefixture.h"
@@ -52,8 +51,7 @@ QString longDescription()
     return text;
 }
 
-// Rows that every old format can hold (Jet 3 keeps texts in cp1252, whose
-// 0x80 to 0x9F are letters and signs, not control codes).
+// Rows every old format can hold (the older keeps texts in cp1252, whose 0x80 to 0x9F are letters, not controls).
 QJsonArray sampleRows()
 {
     return rowsOf({
@@ -73,14 +71,12 @@ QStringList sampleReminders()
             "2006/03/10|Memo longo|" + longDescription()};
 }
 
-// Damages the description of one row in place: "length" makes the length
-// field of a description kept on a page of its own one byte short, "chain"
-// wipes a page in the middle of the longest description's chain.
+// "length" makes the length field of a description on a page of its own one byte short, "chain" wipes a page in the
+// middle of the longest description's chain.
 void damageDescription(const QString &path, const QString &damage, const QString &description, bool jet3)
 {
     QByteArray content = fileBytes(path);
     if (damage == QLatin1String("length")) {
-        // Jet 4 keeps such a short text compressed: FF FE, then a byte per letter.
         const quint32 header = qToLittleEndian(quint32(description.size() + (jet3 ? 0 : 2)) | 0x40000000u);
         const QByteArray field(reinterpret_cast<const char *>(&header), 4);
         const qsizetype at = content.indexOf(field);
@@ -138,30 +134,27 @@ private slots:
         Offered o(MessageAnswer::Yes);
         const QString path = o.fake.databasePath();
         makeOldFile(path, rows, options);
-        const QByteArray original = checksum(path);
+        const QByteArray original = fileBytes(path);
         const QString taken = path + QStringLiteral(".anterior");
         if (backupNameTaken)
             QVERIFY(writeFile(taken, "um arquivo do usuário"));
         const QString backup = backupNameTaken ? taken + QStringLiteral(".2") : taken;
         o.open();
 
-        QVERIFY2(o.store.isOpen(), qPrintable(o.fake.messages->shown.last().text));
         const QList<RecordedMessage> &shown = o.fake.messages->shown;
-        QCOMPARE(shown.size(), 2);
-        QVERIFY(shown[0].buttons == runtime::MessageButtons::YesNo
-                && shown[0].text.contains(QStringLiteral("Deseja trazer os lembretes")));
+        QVERIFY2(o.store.isOpen() && shown.size() == 2, qPrintable(shown.last().text));
+        QVERIFY(shown[0].buttons == runtime::MessageButtons::YesNo);
         QVERIFY2(shown[1].icon == MessageIcon::Information && shown[1].text.contains(backup.section('/', -1))
                      && shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())),
                  qPrintable(shown[1].text));
         QCOMPARE(rowsIn(path, kReminders), expected);
-        QCOMPARE(checksum(backup), original);
+        QCOMPARE(fileBytes(backup), original);
         QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : fileBytes(backup));
         QCOMPARE(entries(o.fake.folder()), QStringList({"dados.mdb", "dados.mdb.anterior"})
                                                + (backupNameTaken ? QStringList{"dados.mdb.anterior.2"} : QStringList()));
         // The new file opens like any reminder database, without a question.
         o.store.abrirbanco();
-        QVERIFY(o.store.isOpen());
-        QCOMPARE(shown.size(), 2);
+        QVERIFY(o.store.isOpen() && shown.size() == 2);
     }
 
     void unusableRowsAreSetAsideNotDropped_data()
@@ -201,8 +194,7 @@ private slots:
         const JetImportResult result = JetImport(old, folder.path()).run();
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), imported);
-        QCOMPARE(result.imported, imported.size());
-        QCOMPARE(result.setAside, rows.size() - imported.size());
+        QCOMPARE((QList<qsizetype>{result.imported, result.setAside}), (QList<qsizetype>{imported.size(), rows.size() - imported.size()}));
         const QString summary = JetImport::summary(result);
         QVERIFY2(summary.contains(QStringLiteral("%1 lembrete").arg(result.setAside))
                      && summary.endsWith(QStringLiteral("no arquivo %1.").arg(QDir::toNativeSeparators(result.rejectFile))),
@@ -278,21 +270,18 @@ private slots:
         QTest::addColumn<bool>("yes"); // the answer to the offer
         QTest::addColumn<int>("fileLimit"); // KiB a file may grow to, as on a full disk; 0: no limit
         const QStringList columns{QStringLiteral("--columns")};
-        QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sampleRows() << qint64(0)
-                                     << "não tem a tabela lembrete" << true << 0;
-        QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"}
-                                         << rowsOf({QJsonArray{"2024/01/15", "d"}}) << qint64(0)
-                                         << "não tem as colunas titulo, descricao" << true << 0;
+        const QJsonArray sample = sampleRows();
+        QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sample << 0ll << "não tem a tabela lembrete" << true << 0;
+        QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"} << rowsOf({{"2024/01/15", "d"}})
+                                         << 0ll << "não tem as colunas titulo, descricao" << true << 0;
         QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
-                                               << rowsOf({QJsonArray{20240115, "Título", "d"}}) << qint64(0)
-                                               << "não é de texto nem de data/hora" << true << 0;
-        QTest::newRow("cut inside a page") << QStringList() << sampleRows() << qint64(20000) << "incompleto" << true << 0;
-        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sampleRows() << qint64(5000) << "incompleto" << true << 0;
+                                               << rowsOf({{20240115, "Título", "d"}}) << 0ll << "não é de texto nem de data/hora" << true << 0;
+        QTest::newRow("cut inside a page") << QStringList() << sample << 20000ll << "incompleto" << true << 0;
+        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sample << 5000ll << "incompleto" << true << 0;
         // Whole pages missing at the end: the rows and the long description.
-        QTest::newRow("last pages missing") << QStringList() << sampleRows() << qint64(-3 * 4096)
-                                            << "danificado ou incompleto" << true << 0;
-        QTest::newRow("full disk") << QStringList() << sampleRows() << qint64(0) << "não puderam ser gravados" << true << 16;
-        QTest::newRow("answer no") << QStringList{"--jet3"} << sampleRows() << qint64(0) << "formato antigo" << false << 0;
+        QTest::newRow("last pages missing") << QStringList() << sample << -3 * 4096ll << "danificado ou incompleto" << true << 0;
+        QTest::newRow("full disk") << QStringList() << sample << 0ll << "não puderam ser gravados" << true << 16;
+        QTest::newRow("answer no") << QStringList{"--jet3"} << sample << 0ll << "formato antigo" << false << 0;
     }
 
     void failedImportLeavesFolderAsItWas()
@@ -307,7 +296,7 @@ private slots:
         makeOldFile(o.fake.databasePath(), rows, options);
         QFile file(o.fake.databasePath());
         QVERIFY(truncateTo == 0 || file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
-        const QByteArray original = checksum(o.fake.databasePath());
+        const QByteArray original = fileBytes(o.fake.databasePath());
         struct rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -326,7 +315,7 @@ private slots:
         for (int i = 1; i <= 2; ++i)
             QVERIFY2(shown[i].icon == MessageIcon::Critical && shown[i].text.startsWith(kOpenFailure)
                          && shown[i].text.contains(words[i - 1]), qPrintable(shown[i].text));
-        QCOMPARE(checksum(o.fake.databasePath()), original);
+        QCOMPARE(fileBytes(o.fake.databasePath()), original);
         QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
     }
 
@@ -338,55 +327,46 @@ private slots:
         const QString second = elsewhere.filePath(QStringLiteral("segundo.mdb"));
         const QString broken = elsewhere.filePath(QStringLiteral("quebrado.mdb"));
         makeOldFile(first, sampleRows());
-        makeOldFile(second, rowsOf({QJsonArray{"01/01/2025", "Ano novo", "festa"}}), {QStringLiteral("--jet3")});
+        makeOldFile(second, rowsOf({{"01/01/2025", "Ano novo", "festa"}}), {QStringLiteral("--jet3")});
         makeOldFile(broken, sampleRows());
         QVERIFY(QFile(broken).resize(9000));
-        const QByteArray firstSum = checksum(first);
+        const QByteArray firstBytes = fileBytes(first);
         QString out, err;
         const auto run = [&](const QStringList &arguments) {
-            out.clear(), err.clear();
+            out.clear();
+            err.clear();
             QTextStream outStream(&out), errStream(&err);
-            return runImportCommand(QStringList{QStringLiteral("lembrete")} + arguments, outStream, errStream,
-                                    program.path());
+            return runImportCommand(QStringList{"lembrete", "--importar"} + arguments, outStream, errStream, program.path());
         };
         const QString database = program.filePath(QStringLiteral("dados.mdb"));
-        const QString importing = QStringLiteral("--importar");
-
         QVERIFY(isImportCommand(QStringList{"lembrete", "--importar", first}) && !isImportCommand({"lembrete"}));
-        QCOMPARE(run({importing}), 2);
+        QCOMPARE(run({}), 2);
         QVERIFY(err.contains(QStringLiteral("Uso: lembrete --importar CAMINHO")));
-
         // A failure prints the reason and leaves no database behind.
-        QCOMPARE(run({importing, broken}), 1);
-        QVERIFY2(err.contains(QStringLiteral("incompleto")), qPrintable(err));
-        QVERIFY(entries(program.path()).isEmpty());
-
+        QCOMPARE(run({broken}), 1);
+        QVERIFY2(err.contains(QStringLiteral("incompleto")) && entries(program.path()).isEmpty(), qPrintable(err));
         // The first file creates the database; the old file stays where it was.
-        QCOMPARE(run({importing, first}), 0);
+        QCOMPARE(run({first}), 0);
         QVERIFY2(out.contains(QStringLiteral("Lembretes importados: 5\nLembretes não importados: 0\n")), qPrintable(out + err));
-        QCOMPARE(checksum(first), firstSum);
+        QCOMPARE(fileBytes(first), firstBytes);
         QCOMPARE(rowsIn(database, kReminders), sampleReminders());
-
-        // Further files are added to it, in one transaction each, after the day's
-        // copy of the database as it was.
-        QCOMPARE(run({importing, second}), 0);
+        // Further files are added to it, in one transaction each, after the day's copy of the database as it was.
+        QCOMPARE(run({second}), 0);
         QCOMPARE(rowsIn(database, kReminders), sampleReminders() + QStringList{"2025/01/01|Ano novo|festa"});
         const QString copy = QDir(DailyCopy::folderFor(database)).filePath(DailyCopy::fileNameFor(QDate::currentDate()));
         QCOMPARE(rowsIn(copy, kReminders), sampleReminders());
-        const QByteArray databaseSum = checksum(database);
-        QCOMPARE(run({importing, broken}), 1);
-        QCOMPARE(checksum(database), databaseSum);
+        const QByteArray databaseBytes = fileBytes(database);
+        QCOMPARE(run({broken}), 1);
+        QCOMPARE(fileBytes(database), databaseBytes);
         QCOMPARE(entries(program.path()), QStringList{"dados.mdb"});
-
         // Another program's database is never added to.
         const QByteArray foreign = startupfiles::sqliteFile({QStringLiteral("create table outra (x integer)")});
         QVERIFY(writeFile(database, foreign));
-        QCOMPARE(run({importing, first}), 1);
+        QCOMPARE(run({first}), 1);
         QVERIFY2(err.contains(QStringLiteral("de outro programa")), qPrintable(err));
         QCOMPARE(fileBytes(database), foreign);
     }
 };
-
 
 QTEST_GUILESS_MAIN(tst_JetImport)
 #include "tst_jetimport.moc"

@@ -25,7 +25,7 @@ private slots:
     void foreignFilesAreReportedAndLeftByteForByte_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("wordInMessage");
+        QTest::addColumn<QString>("wordInMessage"); // none: the file opens and gets the table
         QByteArray noise(4096, '\0');
         for (char &byte : noise)
             byte = char(QRandomGenerator::global()->bounded(256));
@@ -46,6 +46,8 @@ private slots:
                                                            << "faltam as colunas data, titulo, descricao";
         QTest::newRow("table names in capitals") << sqliteFile({"create table LEMBRETE (x text)"})
                                                  << "faltam as colunas data, titulo, descricao";
+        QTest::newRow("empty file") << QByteArray("") << QString();
+        QTest::newRow("no table, a header value set") << sqliteFile({"pragma user_version = 7"}) << QString();
     }
 
     void foreignFilesAreReportedAndLeftByteForByte()
@@ -56,9 +58,14 @@ private slots:
         QVERIFY(content.isNull() || writeFile(fake.databasePath(), content));
         modgeral store(fake.platform());
         store.abrirbanco();
+        if (wordInMessage.isNull()) {
+            QVERIFY(store.isOpen() && fake.messages->shown.isEmpty());
+            QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
+            QCOMPARE(rowsIn(fake.databasePath(), kCount), QStringList{"1"});
+            return;
+        }
         store.abrirbanco(); // told again at every try
-        QVERIFY(!store.isOpen());
-        QVERIFY(fake.messages->shown.size() >= 2);
+        QVERIFY(!store.isOpen() && fake.messages->shown.size() >= 2);
         const RecordedMessage &last = fake.messages->shown.last();
         QVERIFY2(last.text.startsWith(kOpenFailure) && last.text.contains(wordInMessage)
                      && last.icon == runtime::MessageIcon::Critical, qPrintable(last.text));
@@ -66,30 +73,11 @@ private slots:
         QCOMPARE(fileBytes(fake.databasePath()), content);
     }
 
-    void anEmptyFileOrADatabaseWithoutTheTableGetsTheTable_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("empty file") << QByteArray();
-        QTest::newRow("no table, a header value set") << sqliteFile({"pragma user_version = 7"});
-    }
-
-    void anEmptyFileOrADatabaseWithoutTheTableGetsTheTable()
-    {
-        QFETCH(QByteArray, content);
-        FakePlatform fake;
-        QVERIFY(writeFile(fake.databasePath(), content));
-        modgeral store(fake.platform());
-        store.abrirbanco();
-        QVERIFY(store.isOpen() && fake.messages->shown.isEmpty());
-        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
-        QCOMPARE(rowsIn(fake.databasePath(), kCount), QStringList{"1"});
-    }
-
     void aDamagedDatabaseIsReportedOnceAndOnlyRead()
     {
         FakePlatform fake;
         QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(3000, true)));
-        const QByteArray before = checksum(fake.databasePath());
+        const QByteArray before = fileBytes(fake.databasePath());
         modgeral store(fake.platform());
         store.abrirbanco();
         store.abrirbanco(); // every list load opens again; the report comes once
@@ -113,7 +101,7 @@ private slots:
         QVERIFY(read > 0 && read < 3000);
         QVERIFY(store.recordset().lastError().isValid());
         store.closeRecordset();
-        QCOMPARE(checksum(fake.databasePath()), before);
+        QCOMPARE(fileBytes(fake.databasePath()), before);
     }
 
     void aProgramFolderThatIsGoneIsReportedWithoutACrash()

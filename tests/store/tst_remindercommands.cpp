@@ -19,31 +19,18 @@ struct Run
     QString out, err;
 };
 
-// Runs a command (listReminders or addReminder) with its own store, as the program does.
-template<class Command>
-Run run(FakePlatform &fake, Command command)
+// Runs listReminders (with a view) or addReminder (with a day) with its own store, as the program does.
+Run run(FakePlatform &fake, const QStringList &arguments, ListFormat format = ListFormat::Text)
 {
     modgeral store(fake.platform());
     Run run;
     QTextStream out(&run.out), err(&run.err);
-    run.status = command(store, out, err);
+    run.status = arguments.size() == 1
+        ? remindercommands::listReminders(store, fake.platform(), arguments[0], format, out, err)
+        : remindercommands::addReminder(store, fake.platform(), arguments[0], arguments[1], arguments.value(2), out, err);
     out.flush();
     err.flush();
     return run;
-}
-
-Run list(FakePlatform &fake, const QString &view, ListFormat format = ListFormat::Text)
-{
-    return run(fake, [&](modgeral &store, QTextStream &out, QTextStream &err) {
-        return remindercommands::listReminders(store, fake.platform(), view, format, out, err);
-    });
-}
-
-Run add(FakePlatform &fake, const QString &day, const QString &title, const QString &description = QString())
-{
-    return run(fake, [&](modgeral &store, QTextStream &out, QTextStream &err) {
-        return remindercommands::addReminder(store, fake.platform(), day, title, description, out, err);
-    });
 }
 
 QStringList storedRows(const QString &path)
@@ -95,7 +82,7 @@ private slots:
                                 "2006/03/11|Feira", "2006/03/10|dentista", "2006/03/25|Quinze dias", "2006/03/10|Academia"})
             s.add(QByteArray(row).left(10).constData(), row + 11);
         s.fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
-        const Run run = list(s.fake, view);
+        const Run run = ::run(s.fake, {view});
         QCOMPARE(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: ") + view), status != 0);
         QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{QString::number(status), lines}));
     }
@@ -123,7 +110,7 @@ private slots:
         QFETCH(QString, line);
         Store s;
         QVERIFY(s.store.appendReminder(stored[0], stored[1], stored[2]));
-        const Run run = list(s.fake, QStringLiteral("todos"), ListFormat::Tsv);
+        const Run run = ::run(s.fake, {QStringLiteral("todos")}, ListFormat::Tsv);
         QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{"0", line}));
     }
 
@@ -160,7 +147,7 @@ private slots:
         FakePlatform fake;
         fake.createEmptyDatabase();
         const int status = stored.isEmpty() ? 2 : 0;
-        const Run run = add(fake, typed[0], typed[1], typed[2]);
+        const Run run = ::run(fake, typed);
         QCOMPARE((QStringList{QString::number(run.status), run.out, run.err}),
                  (QStringList{QString::number(status), status ? QString() : printed, status ? printed : QString()}));
         QCOMPARE(storedRows(fake.databasePath()), stored.isEmpty() ? QStringList() : QStringList{stored});
@@ -173,7 +160,7 @@ private slots:
         s.add("2006/03/01", "Antes");
         const QString copy = QDir(DailyCopy::folderFor(s.fake.databasePath()))
                                  .filePath(DailyCopy::fileNameFor(s.fake.platform().clock().today()));
-        QCOMPARE(add(s.fake, QStringLiteral("hoje"), QStringLiteral("Depois")).status, 0);
+        QCOMPARE(run(s.fake, {"hoje", "Depois"}).status, 0);
         QCOMPARE(storedRows(copy), QStringList{"2006/03/01|Antes|"});
         QCOMPARE(storedRows(s.fake.databasePath()), (QStringList{"2006/03/01|Antes|", "2006/03/10|Depois|"}));
     }
@@ -183,7 +170,7 @@ private slots:
         FakePlatform fake;
         const QByteArray damaged = startupfiles::reminders(3000, true);
         QVERIFY(writeFile(fake.databasePath(), damaged));
-        const Run run = add(fake, QStringLiteral("hoje"), QStringLiteral("Novo"));
+        const Run run = ::run(fake, {"hoje", "Novo"});
         QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains(QStringLiteral(
                      "Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está danificado")), qPrintable(run.err));
         QCOMPARE(fileBytes(fake.databasePath()), damaged);
