@@ -1,6 +1,10 @@
 #include "store/dailycopy.h"
 #include "store/daytext.h"
+#include "store/reminderindexes.h"
+#include "store/remindersearch.h"
 #include "store/removalundo.h"
+#include "store/searchindex.h"
+#include "store/startupwork.h"
 #include "storefixture.h"
 #include "support/startupfiles.h"
 
@@ -73,23 +77,52 @@ private slots:
         QCOMPARE(fileBytes(fake.databasePath()), content);
     }
 
-    void aDamagedDatabaseIsReportedOnceAndOnlyRead()
+    void aChangeWaitsForTheCheckAndADamagedFileIsOnlyRead_data()
     {
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("deferred"); // as the window starts: nothing is checked, written or told before it shows
+        QTest::addColumn<bool>("checkStarted");
+        QTest::newRow("damaged") << true << false << false;
+        QTest::newRow("sound, check not yet started") << false << true << false;
+        QTest::newRow("sound, check running") << false << true << true;
+        QTest::newRow("damaged, check not yet started") << true << true << false;
+        QTest::newRow("damaged, check running") << true << true << true;
+    }
+
+    // A change before the check has ended waits for it, and goes in only on a sound file; a damaged one is told
+    // once and only read.
+    void aChangeWaitsForTheCheckAndADamagedFileIsOnlyRead()
+    {
+        QFETCH(bool, damaged);
+        QFETCH(bool, deferred);
+        QFETCH(bool, checkStarted);
         FakePlatform fake;
-        QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(3000, true)));
+        QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(3000, damaged)));
         const QByteArray before = fileBytes(fake.databasePath());
         modgeral store(fake.platform());
+        if (deferred)
+            store.deferStartupWork();
         store.abrirbanco();
+        QVERIFY(store.isOpen());
+        QCOMPARE(store.isReadOnly() || !fake.messages->shown.isEmpty(), !deferred && damaged);
+        QCOMPARE(fileBytes(fake.databasePath()), before);
+        if (checkStarted) {
+            store.continueStartupWork();
+            QCOMPARE(store.startupWork().stage(), StartupWork::Stage::Checking);
+        }
+        QCOMPARE(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()), !damaged);
         store.abrirbanco(); // every list load opens again; the report comes once
-
-        QVERIFY(store.isOpen() && store.isReadOnly());
-        QCOMPARE(fake.messages->shown.size(), 1);
+        QCOMPARE(store.isReadOnly(), damaged);
+        QCOMPARE(fake.messages->shown.size(), damaged ? 1 : 0);
+        if (!damaged) {
+            QCOMPARE(rowsIn(fake.databasePath(), "select count(*) from lembrete where titulo = 'novo'"), QStringList{"1"});
+            return;
+        }
+        QVERIFY2(store.lastError().contains(QStringLiteral("somente para leitura")), qPrintable(store.lastError()));
         const RecordedMessage &told = fake.messages->shown[0];
         QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("está danificado"))
                      && told.text.contains(QStringLiteral("somente para leitura")), qPrintable(told.text));
         QVERIFY(store.openRecordset(modgeral::titleQuery(QStringLiteral("Lembrete 0007"))) && store.recordset().next());
-        QVERIFY(!store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("novo"), QString()));
-        QVERIFY(store.lastError().contains(QStringLiteral("somente para leitura")));
         QVERIFY(!store.execute(modgeral::titleDelete(QStringLiteral("Lembrete 0007"))));
         store.setEditStatement(modgeral::titleQuery(QStringLiteral("Lembrete 0007")));
         QVERIFY(!store.updateReminder(QStringLiteral("2006/03/10"), QStringLiteral("x"), QString()));
@@ -98,8 +131,7 @@ private slots:
         int read = 0;
         while (store.recordset().next())
             ++read;
-        QVERIFY(read > 0 && read < 3000);
-        QVERIFY(store.recordset().lastError().isValid());
+        QVERIFY(read > 0 && read < 3000 && store.recordset().lastError().isValid());
         store.closeRecordset();
         QCOMPARE(fileBytes(fake.databasePath()), before);
     }
@@ -261,17 +293,6 @@ private slots:
                  qPrintable(told.text));
     }
 
-    void anEditWhoseReminderIsGoneWritesNothing()
-    {
-        Store s;
-        s.add("2006/03/12", "Sumiu");
-        s.store.setEditStatement(modgeral::titleQuery(QStringLiteral("Sumiu")));
-        QVERIFY(s.store.execute(modgeral::titleDelete(QStringLiteral("Sumiu"))));
-        QVERIFY(!s.store.updateReminder(QStringLiteral("2006/03/12"), QStringLiteral("Outro"), QString()));
-        QVERIFY(s.store.lastError().contains(QStringLiteral("não foi encontrado")));
-        QCOMPARE(rowsIn(s.fake.databasePath(), kCount), QStringList{"0"});
-    }
-
     void storedDaysReadOnlyInTheirOneForm_data()
     {
         QTest::addColumn<QString>("text");
@@ -291,6 +312,47 @@ private slots:
         QCOMPARE(daytext::fromStored(text), expected);
         if (expected.isValid())
             QCOMPARE(daytext::stored(expected), text);
+    }
+
+    // Built in steps while others write: rows added, edited and removed on
+    // both sides of the step's mark are all indexed exactly once.
+    void rowsChangedWhileTheSearchIndexIsBuiltAreFoundAsTheyAre()
+    {
+        FakePlatform fake;
+        QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(12000, false)));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("construcao"));
+        db.setDatabaseName(fake.databasePath());
+        QVERIFY(db.open());
+        StepGate gate;
+        int steps = 0;
+        QString failed;
+        const bool built = reminderindexes::build(db, gate, [&](int) {
+            if (!searchindex::exists(db) || steps >= 6)
+                return;
+            ++steps;
+            const QString n = QString::number(steps);
+            startupfiles::asAnotherProgram(
+                fake.databasePath(),
+                {QStringLiteral("insert into lembrete (data, titulo, descricao) values ('2006/03/10', 'Novo%1', 'x')").arg(n),
+                 QStringLiteral("update lembrete set descricao = 'baixo%1' where id = %2").arg(n).arg(steps * 3),
+                 QStringLiteral("update lembrete set descricao = 'alto%1' where id = %2").arg(n).arg(8000 + steps),
+                 QStringLiteral("delete from lembrete where id in (%1, %2)").arg(100 + steps).arg(8500 + steps)},
+                &failed);
+        });
+        QVERIFY2(built && failed.isEmpty(), qPrintable(failed));
+        QVERIFY(steps >= 3); // the changes fell between several steps
+        QVERIFY(searchindex::complete(db));
+        // Against the table too (rank 1): every row indexed once, as it is now.
+        QSqlQuery check(db);
+        QVERIFY2(check.exec(QStringLiteral("insert into lembrete_busca (lembrete_busca, rank) values ('integrity-check', 1)")),
+                 qPrintable(check.lastError().text()));
+        QStringList results;
+        for (const char *typed : {"novo2", "baixo1", "alto2", "lembrete 0100", "lembrete 8500", "lembrete 0099"})
+            results << listed(db, remindersearch::statement(remindersearch::words(QString::fromLatin1(typed)))).join(u',');
+        QCOMPARE(results, (QStringList{"Novo2", "Lembrete 0002", "Lembrete 8001", "", "", "Lembrete 0099"}));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("construcao"));
     }
 };
 

@@ -1,10 +1,13 @@
-// The reminders with a time or a repetition as the lists take them, the changes to one day of a series, and the
-// days found ahead kept in the file between runs, on a real database. Today is 10/03/2006.
+// The days a repeating reminder falls on, the reminders with a time or a repetition as the lists take them, the
+// changes to one day of a series, and the days found ahead kept in the file between runs. Today is 10/03/2006.
 #include "store/occurrences.h"
 #include "store/recurrencecolumns.h"
 #include "store/reminderindexes.h"
 #include "store/schedule.h"
 #include "storefixture.h"
+#include "support/startupfiles.h"
+
+using namespace recurrence;
 
 namespace {
 
@@ -49,7 +52,24 @@ QStringList listsOf(const Schedule &schedule, const QDate &today)
     return lines;
 }
 
+QList<QDate> days(const QString &texts)
+{
+    QList<QDate> list;
+    for (const QString &text : texts.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        list.append(QDate::fromString(text, QStringLiteral("yyyy/MM/dd")));
+    return list;
+}
+
+// Days are "yyyy/MM/dd" texts, several apart by blanks; an empty text is no day.
+struct Case
+{
+    QString rule, first, exceptions, from, to, expected, last;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(RepeatChoice)
 
 class tst_schedule : public QObject
 {
@@ -72,45 +92,6 @@ private slots:
         QVERIFY(s.refresh(day("2026/01/07")));
         QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
                                                              "2026/01/13 Aula", "2027/01/06 Reis"}));
-    }
-
-    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting_data()
-    {
-        QTest::addColumn<QDate>("from");
-        QTest::addColumn<QDate>("to");
-        QTest::addColumn<QStringList>("expected");
-        const QString early = QStringLiteral(" Diário cedo@480");
-        QStringList week{"2006/03/10 Diário", "2006/03/10" + early};
-        for (int d = 11; d <= 17; ++d)
-            week << (d == 14 ? QStringList{"2006/03/14 Semanal"} : QStringList()) << QStringLiteral("2006/03/%1").arg(d) + early;
-        QTest::newRow("today") << day("2006/03/10") << day("2006/03/10") << week.mid(0, 2);
-        QTest::newRow("7 days") << day("2006/03/10") << day("2006/03/17") << week;
-        QTest::newRow("after the counted ones") << day("2006/04/04") << day("2006/04/04")
-                                                << QStringList({"2006/04/04 Semanal", "2006/04/04" + early});
-        QTest::newRow("before the counted day") << day("2006/03/07") << day("2006/03/07")
-                                                << QStringList({"2006/03/07 Semanal", "2006/03/07" + early});
-    }
-
-    void rangesListEveryOccurrenceTheSameWithOrWithoutCounting()
-    {
-        QFETCH(QDate, from);
-        QFETCH(QDate, to);
-        QFETCH(QStringList, expected);
-        Timed s;
-        s.add("2006/02/07", "Semanal", "FREQ=WEEKLY");
-        s.add("2006/03/01", "Diário cedo", "FREQ=DAILY", "08:00");
-        s.add("2006/03/10", "Diário", "FREQ=DAILY;COUNT=1");
-        QVERIFY(s.refresh(day("2006/03/10")));
-        QStringList counted = s.shown(s.schedule.between(from, to));
-        QCOMPARE(counted, expected);
-        // The same rows computed from the rules alone, with nothing counted ahead.
-        QStringList computed;
-        for (const Schedule::Row &row : s.schedule.rows())
-            for (const QDate &d : recurrence::occurrencesBetween(row.series, from, to))
-                computed << line(row, d);
-        counted.sort();
-        computed.sort();
-        QCOMPARE(counted, computed);
     }
 
     void entriesGoAmongDayOnlyRowsAsSQLiteOrdersThem()
@@ -367,6 +348,143 @@ private slots:
         const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
                                               "from lembrete where " + recurrencecolumns::specialCondition());
         QVERIFY2(plan.join(' ').contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")), qPrintable(plan.join(' ')));
+    }
+
+    void occurrencesFollowTheRule_data()
+    {
+        QTest::addColumn<Case>("c"); // last: the series' last day, none when it goes on for ever
+        QTest::newRow("weekly with a count") << Case{"FREQ=WEEKLY;BYDAY=TU;COUNT=4", "2026/03/03", "", "2026/01/01",
+            "2026/12/31", "2026/03/03 2026/03/10 2026/03/17 2026/03/24", "2026/03/24"};
+        QTest::newRow("count spent before the range") << Case{"FREQ=WEEKLY;COUNT=4", "2026/03/03", "", "2026/03/17",
+            "2026/12/31", "2026/03/17 2026/03/24", "2026/03/24"};
+        QTest::newRow("monthly on the 31st skips short months") << Case{"FREQ=MONTHLY", "2026/01/31", "",
+            "2026/01/01", "2026/08/31", "2026/01/31 2026/03/31 2026/05/31 2026/07/31 2026/08/31", ""};
+        QTest::newRow("yearly on 29 February only in leap years") << Case{"FREQ=YEARLY", "2024/02/29", "",
+            "2024/01/01", "2032/12/31", "2024/02/29 2028/02/29 2032/02/29", ""};
+        QTest::newRow("until is the last day") << Case{"FREQ=DAILY;UNTIL=20260104", "2026/01/01", "", "2025/12/01",
+            "2026/02/01", "2026/01/01 2026/01/02 2026/01/03 2026/01/04", "2026/01/04"};
+        QTest::newRow("until off the rule's days") << Case{"FREQ=WEEKLY;UNTIL=20260320", "2026/03/03", "",
+            "2026/03/01", "2026/03/31", "2026/03/03 2026/03/10 2026/03/17", "2026/03/17"};
+        QTest::newRow("excluded days are left out, still counted") << Case{"FREQ=DAILY;COUNT=4", "2026/01/01",
+            "2026/01/02 2026/01/04", "2026/01/01", "2026/01/31", "2026/01/01 2026/01/03", "2026/01/03"};
+        QTest::newRow("weekdays across a weekend") << Case{"FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR", "2026/03/05", "",
+            "2026/03/05", "2026/03/10", "2026/03/05 2026/03/06 2026/03/09 2026/03/10", ""};
+        QTest::newRow("every 3 days, years after the start") << Case{"FREQ=DAILY;INTERVAL=3", "2000/01/01", "",
+            "2026/03/10", "2026/03/17", "2026/03/12 2026/03/15", ""};
+        QTest::newRow("once") << Case{"", "2026/03/10", "", "2026/03/01", "2026/03/31", "2026/03/10", "2026/03/10"};
+        QTest::newRow("once, outside the range") << Case{"", "2026/03/10", "", "2026/03/11", "2026/03/31", "",
+            "2026/03/10"};
+        QTest::newRow("a rule libical cannot read is the first day") << Case{"FREQ=SOMETIMES", "2026/03/10", "",
+            "2026/03/01", "2026/03/31", "2026/03/10", "2026/03/10"};
+        QTest::newRow("a rule by the hour is not a day's repetition") << Case{"FREQ=HOURLY", "2026/03/10", "",
+            "2026/03/01", "2026/03/31", "2026/03/10", "2026/03/10"};
+        QTest::newRow("a day that never comes") << Case{"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30", "2026/01/01", "",
+            "2026/01/01", "2030/12/31", "", ""};
+    }
+
+    void occurrencesFollowTheRule()
+    {
+        QFETCH(Case, c);
+        const Series s{days(c.first).value(0), c.rule, days(c.exceptions)};
+        const QDate from = days(c.from).value(0), to = days(c.to).value(0);
+        QCOMPARE(occurrencesBetween(s, from, to), days(c.expected));
+        QCOMPARE(occurrencesBetween(s, from, to, 2), days(c.expected).mid(0, 2)); // at most as many as asked
+        // The days looked ahead over and the first one after them, which tells a series that goes on.
+        QList<QDate> ahead = days(c.expected);
+        if (const QDate after = nextOccurrence(s, to.addDays(1)); after.isValid())
+            ahead.append(after);
+        QCOMPARE(upcoming(s, from, to), ahead);
+        QCOMPARE(lastOccurrence(s), days(c.last).value(0));
+    }
+
+    void nextOccurrenceIsTheFirstOnOrAfterADay_data()
+    {
+        QTest::addColumn<Case>("c"); // expected: the next day from from; last: the day the lists show
+        QTest::newRow("weekly across the year end") << Case{"FREQ=WEEKLY", "2025/12/02", "", "2025/12/31", "",
+            "2026/01/06", "2026/01/06"};
+        QTest::newRow("on an occurrence is that one") << Case{"FREQ=WEEKLY", "2025/12/02", "", "2026/01/06", "",
+            "2026/01/06", "2026/01/06"};
+        QTest::newRow("before the first day is the first day") << Case{"FREQ=WEEKLY", "2025/12/02", "",
+            "2025/01/01", "", "2025/12/02", "2025/12/02"};
+        QTest::newRow("an excluded next day is skipped") << Case{"FREQ=WEEKLY", "2025/12/02", "2026/01/06",
+            "2025/12/31", "", "2026/01/13", "2026/01/13"};
+        QTest::newRow("monthly on the 31st past April") << Case{"FREQ=MONTHLY", "2026/01/31", "", "2026/04/01", "",
+            "2026/05/31", "2026/05/31"};
+        QTest::newRow("an ended series is listed on its last day") << Case{"FREQ=WEEKLY;COUNT=3", "2025/12/02", "",
+            "2026/03/10", "", "", "2025/12/16"};
+        QTest::newRow("until before today") << Case{"FREQ=DAILY;UNTIL=20251231", "2025/12/01", "", "2026/01/01", "",
+            "", "2025/12/31"};
+        QTest::newRow("a past one-off keeps its day") << Case{"", "2020/05/05", "", "2026/03/10", "", "", "2020/05/05"};
+    }
+
+    void nextOccurrenceIsTheFirstOnOrAfterADay()
+    {
+        QFETCH(Case, c);
+        const Series s{days(c.first).value(0), c.rule, days(c.exceptions)};
+        const QDate on = days(c.from).value(0);
+        QCOMPARE(nextOccurrence(s, on), days(c.expected).value(0));
+        QCOMPARE(occursOn(s, on), c.expected == c.from);
+        QCOMPARE(listedDay(s, on), days(c.last).value(0));
+    }
+
+    void editorChoicesWriteRulesThatReadBack_data()
+    {
+        QTest::addColumn<RepeatChoice>("choice");
+        QTest::addColumn<QString>("rule");
+        QTest::newRow("never") << RepeatChoice{Repeat::Never, 1, End::Forever, {}, 0} << "";
+        QTest::newRow("daily") << RepeatChoice{Repeat::Daily, 1, End::Forever, {}, 0} << "FREQ=DAILY";
+        QTest::newRow("weekdays until") << RepeatChoice{Repeat::Weekdays, 1, End::Until, QDate(2026, 12, 31), 0}
+                                        << "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20261231";
+        QTest::newRow("weekly 16 times") << RepeatChoice{Repeat::Weekly, 1, End::Count, {}, 16} << "FREQ=WEEKLY;COUNT=16";
+        QTest::newRow("monthly") << RepeatChoice{Repeat::Monthly, 1, End::Forever, {}, 0} << "FREQ=MONTHLY";
+        QTest::newRow("yearly") << RepeatChoice{Repeat::Yearly, 1, End::Forever, {}, 0} << "FREQ=YEARLY";
+        QTest::newRow("every 10 days") << RepeatChoice{Repeat::EveryNDays, 10, End::Count, {}, 5}
+                                       << "FREQ=DAILY;INTERVAL=10;COUNT=5";
+    }
+
+    void editorChoicesWriteRulesThatReadBack()
+    {
+        QFETCH(RepeatChoice, choice);
+        QFETCH(QString, rule);
+        QCOMPARE(ruleFor(choice), rule);
+        const RepeatChoice back = choiceFor(rule);
+        QCOMPARE((QVariantList{int(back.repeat), int(back.end), back.until, back.count}),
+                 (QVariantList{int(choice.repeat), int(choice.end), choice.until, choice.count}));
+        QVERIFY(rule.isEmpty() || isValidRule(rule));
+        // A rule the editor does not offer is kept as it came.
+        for (const char *other : {"FREQ=WEEKLY;BYDAY=TU;COUNT=16", "FREQ=MONTHLY;INTERVAL=2"})
+            QCOMPARE(int(choiceFor(QString::fromLatin1(other)).repeat), int(Repeat::Other));
+    }
+
+    void storedTextsReadTolerantly()
+    {
+        QCOMPARE(exceptionsFromText(QStringLiteral("2026/03/17, lixo,2026/03/10,2026/03/17")),
+                 days(QStringLiteral("2026/03/10 2026/03/17")));
+        QCOMPARE(exceptionsText(days(QStringLiteral("2026/03/17 2026/03/10"))), QStringLiteral("2026/03/10,2026/03/17"));
+        QCOMPARE(timeFromText(QStringLiteral("14:30")), QTime(14, 30));
+        for (const char *wrong : {"24:00", "9:30", ""})
+            QVERIFY2(!timeFromText(QString::fromLatin1(wrong)).isValid(), wrong);
+        QCOMPARE(timeText(QTime(8, 5)), QStringLiteral("08:05"));
+        QCOMPARE((QList<int>{leadFromText(QStringLiteral("15")), leadFromText(QStringLiteral("-5")), leadFromText({})}),
+                 (QList<int>{15, 0, 0}));
+    }
+
+    void anOldFileGetsTheColumnsKeepingItsRows()
+    {
+        FakePlatform fake;
+        QVERIFY(writeFile(fake.databasePath(), startupfiles::sqliteFile(
+            {"create table lembrete (id integer primary key, data text, titulo text, descricao text)",
+             "insert into lembrete values (1, '2006/03/10', 'Antigo', 'd')"})));
+        for (int open = 0; open < 2; ++open) { // a second open changes nothing
+            modgeral store(fake.platform());
+            store.abrirbanco();
+            QVERIFY(store.isOpen() && recurrencecolumns::exist(store.connection()));
+        }
+        QCOMPARE(rowsIn(fake.databasePath(), "select titulo, coalesce(hora, repeticao, 'nada') from lembrete"),
+                 QStringList{"Antigo|nada"});
+        const QStringList plan = rowsIn(fake.databasePath(), "explain query plan select rowid from lembrete where "
+                                                                 + recurrencecolumns::specialCondition());
+        QVERIFY2(plan.join(' ').contains(QLatin1String("lembrete_especiais")), qPrintable(plan.join(' ')));
     }
 };
 
