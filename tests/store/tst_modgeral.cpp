@@ -21,6 +21,7 @@ namespace {
 
 const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
 const QString kCount = QStringLiteral("select count(*) from lembrete");
+const QString kStored = QStringLiteral("select data, titulo, descricao from lembrete order by rowid");
 const QStringList kSigned{"d'água", "100%", "a_c", "aspas \"duplas\"", "barra \\ invertida", "duas\nlinhas"};
 
 struct Run
@@ -41,11 +42,6 @@ Run run(FakePlatform &fake, const QStringList &arguments, ListFormat format = Li
     out.flush();
     err.flush();
     return run;
-}
-
-QStringList storedRows(const QString &path)
-{
-    return rowsIn(path, QStringLiteral("select data, titulo, descricao from lembrete order by rowid"));
 }
 
 } // namespace
@@ -162,6 +158,9 @@ private slots:
             ++read;
         QVERIFY(read > 0 && read < 3000 && store.recordset().lastError().isValid());
         store.closeRecordset();
+        const Run command = ::run(fake, {"hoje", "Novo"});
+        QVERIFY2(command.status == 1 && command.out.isEmpty() && command.err.contains(QStringLiteral(
+                     "Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está danificado")), qPrintable(command.err));
         QCOMPARE(fileBytes(fake.databasePath()), before);
     }
 
@@ -490,31 +489,9 @@ private slots:
         const Run run = ::run(fake, typed);
         QCOMPARE((QStringList{QString::number(run.status), run.out, run.err}),
                  (QStringList{QString::number(status), status ? QString() : printed, status ? printed : QString()}));
-        QCOMPARE(storedRows(fake.databasePath()), stored.isEmpty() ? QStringList() : QStringList{stored});
+        QCOMPARE(rowsIn(fake.databasePath(), kStored), stored.isEmpty() ? QStringList() : QStringList{stored});
     }
 
-    // The day's copy is made before the first change, as the editor's save makes it.
-    void addingCopiesTheDatabaseFirst()
-    {
-        Store s;
-        s.add("2006/03/01", "Antes");
-        const QString copy = QDir(DailyCopy::folderFor(s.fake.databasePath()))
-                                 .filePath(DailyCopy::fileNameFor(s.fake.platform().clock().today()));
-        QCOMPARE(run(s.fake, {"hoje", "Depois"}).status, 0);
-        QCOMPARE(storedRows(copy), QStringList{"2006/03/01|Antes|"});
-        QCOMPARE(storedRows(s.fake.databasePath()), (QStringList{"2006/03/01|Antes|", "2006/03/10|Depois|"}));
-    }
-
-    void aDamagedDatabaseIsRefusedAndKept()
-    {
-        FakePlatform fake;
-        const QByteArray damaged = startupfiles::reminders(3000, true);
-        QVERIFY(writeFile(fake.databasePath(), damaged));
-        const Run run = ::run(fake, {"hoje", "Novo"});
-        QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains(QStringLiteral(
-                     "Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está danificado")), qPrintable(run.err));
-        QCOMPARE(fileBytes(fake.databasePath()), damaged);
-    }
 };
 
 QTEST_MAIN(ReminderStoreTest)

@@ -436,8 +436,6 @@ private slots:
         QTest::newRow("weekdays until") << RepeatChoice{Repeat::Weekdays, 1, End::Until, QDate(2026, 12, 31), 0}
                                         << "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20261231";
         QTest::newRow("weekly 16 times") << RepeatChoice{Repeat::Weekly, 1, End::Count, {}, 16} << "FREQ=WEEKLY;COUNT=16";
-        QTest::newRow("monthly") << RepeatChoice{Repeat::Monthly, 1, End::Forever, {}, 0} << "FREQ=MONTHLY";
-        QTest::newRow("yearly") << RepeatChoice{Repeat::Yearly, 1, End::Forever, {}, 0} << "FREQ=YEARLY";
         QTest::newRow("every 10 days") << RepeatChoice{Repeat::EveryNDays, 10, End::Count, {}, 5}
                                        << "FREQ=DAILY;INTERVAL=10;COUNT=5";
     }
