@@ -46,6 +46,9 @@ QStringList entries(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+// 70 letters: kept on a page of its own.
+const QString kShortText = QStringLiteral("Descrição de uma página só, que termina em ponto final sem faltar nada.");
+
 QString longDescription()
 {
     QString text;
@@ -76,11 +79,11 @@ QStringList sampleReminders()
 
 // "length" makes the length field of a description on a page of its own one byte short, "chain" wipes a page in the
 // middle of the longest description's chain.
-void damageDescription(const QString &path, const QString &damage, const QString &description, bool jet3)
+void damageDescription(const QString &path, const QString &damage, bool jet3)
 {
     QByteArray content = fileBytes(path);
     if (damage == QLatin1String("length")) {
-        const quint32 header = qToLittleEndian(quint32(description.size() + (jet3 ? 0 : 2)) | 0x40000000u);
+        const quint32 header = qToLittleEndian(quint32(kShortText.size() + (jet3 ? 0 : 2)) | 0x40000000u);
         const QByteArray field(reinterpret_cast<const char *>(&header), 4);
         const qsizetype at = content.indexOf(field);
         QVERIFY(at > 0 && content.indexOf(field, at + 1) < 0);
@@ -171,106 +174,80 @@ private slots:
 
     void unusableRowsAreSetAsideNotDropped_data()
     {
-        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<QJsonArray>("rows");
+        QTest::addColumn<QStringList>("damages"); // of the descriptions, see damageDescription()
         QTest::addColumn<QStringList>("imported");
         QTest::addColumn<QStringList>("rejected"); // what the set-aside file says
         const QString secret = QStringLiteral("Descrição guardada\ncom duas linhas");
-        QTest::newRow("day texts") << "data:text:30,titulo:text:255,descricao:memo"
-            << rowsOf({QJsonArray{"31/02/2024", "Dia que não existe", secret}, QJsonArray{"amanhã", "Dia em palavras", "x"},
-                       QJsonArray{"15/01/24", "Ano com dois dígitos", "y"}, QJsonArray{QJsonValue::Null, "Sem data", "z"},
-                       QJsonArray{"2024/01/15", "", "sem título"}, QJsonArray{"16.01.2024 08:00:00", "Este vem", "ok"}})
-            << QStringList{"2024/01/16|Este vem|ok"}
+        const QStringList columns{QStringLiteral("--columns")};
+        QTest::newRow("day texts") << columns + QStringList{"data:text:30,titulo:text:255,descricao:memo"}
+            << rowsOf({{"31/02/2024", "Dia que não existe", secret}, {"amanhã", "Dia em palavras", "x"},
+                       {"15/01/24", "Ano com dois dígitos", "y"}, {QJsonValue::Null, "Sem data", "z"},
+                       {"2024/01/15", "", "sem título"}, {"16.01.2024 08:00:00", "Este vem", "ok"}})
+            << QStringList() << QStringList{"2024/01/16|Este vem|ok"}
             << QStringList{"Dia que não existe", secret, "\"31/02/2024\" não existe",
                            "\"amanhã\" não está em um formato conhecido", "\"15/01/24\" não tem um ano de quatro dígitos",
                            "Sem data", "não tem título", "sem título"};
         // Column names in other capitals; a day column of date/time values.
-        QTest::newRow("date/time days") << "DATA:datetime,Titulo:text:255,descricao:memo"
-            << rowsOf({QJsonArray{45306, "Só o dia", "a"}, QJsonArray{45306.999, "Quase meia-noite", "b"},
-                       QJsonArray{-1.5, "Antes de 1900", "c"}, QJsonArray{QJsonValue::Null, "Sem data", "d"},
-                       QJsonArray{2958465, "O último dia", "e"}})
-            << QStringList{"2024/01/15|Só o dia|a", "2024/01/15|Quase meia-noite|b", "1899/12/29|Antes de 1900|c",
-                           "9999/12/31|O último dia|e"}
+        QTest::newRow("date/time days") << columns + QStringList{"DATA:datetime,Titulo:text:255,descricao:memo"}
+            << rowsOf({{45306, "Só o dia", "a"}, {45306.999, "Quase meia-noite", "b"}, {-1.5, "Antes de 1900", "c"},
+                       {QJsonValue::Null, "Sem data", "d"}, {2958465, "O último dia", "e"}})
+            << QStringList() << QStringList{"2024/01/15|Só o dia|a", "2024/01/15|Quase meia-noite|b",
+                                            "1899/12/29|Antes de 1900|c", "9999/12/31|O último dia|e"}
             << QStringList{"Sem data"};
+        // Descriptions that cannot be read whole: a short one on a page of its own, a long one on a chain of pages.
+        const auto damaged = [](const char *name, bool jet3, const QStringList &damages, int rowCount, QList<int> at) {
+            QJsonArray rows;
+            QStringList whole, told;
+            for (int n = 1; n <= rowCount; ++n) {
+                const QString day = QStringLiteral("2024/01/%1").arg(n, 2, 10, QLatin1Char('0'));
+                const QString title = QStringLiteral("Lembrete %1").arg(n);
+                const qsizetype damage = at.indexOf(n);
+                rows.append(QJsonArray{day, title, damage < 0 ? QStringLiteral("d%1").arg(n)
+                                                   : damages[damage] == QLatin1String("length") ? kShortText : longDescription()});
+                if (damage < 0)
+                    whole << day + '|' + title + QStringLiteral("|d%1").arg(n);
+                else
+                    told << QStringLiteral("=== Linha %1 da tabela lembrete ===\nMotivo: o texto da coluna descricao não "
+                                           "pôde ser lido por inteiro").arg(n)
+                         << QStringLiteral("Data como estava: %1\nTítulo: %2\n").arg(day, title);
+            }
+            QTest::newRow(name) << (jet3 ? QStringList{"--jet3"} : QStringList()) << rows << damages << whole << told;
+        };
+        damaged("length one short", false, {"length"}, 3, {2});
+        damaged("Jet 3 length one short", true, {"length"}, 3, {2});
+        damaged("six of eight rows whole", false, {"length", "chain"}, 8, {3, 7});
     }
 
     void unusableRowsAreSetAsideNotDropped()
     {
-        QFETCH(QString, columns);
+        QFETCH(QStringList, options);
         QFETCH(QJsonArray, rows);
+        QFETCH(QStringList, damages);
         QFETCH(QStringList, imported);
         QFETCH(QStringList, rejected);
         QTemporaryDir folder;
         const QString old = folder.filePath(QStringLiteral("velho.mdb"));
-        makeOldFile(old, rows, {QStringLiteral("--columns"), columns});
+        makeOldFile(old, rows, options);
+        for (const QString &damage : damages)
+            damageDescription(old, damage, options.contains(QLatin1String("--jet3")));
         const JetImportResult result = JetImport(old, folder.path()).run();
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), imported);
         QCOMPARE((QList<qsizetype>{result.imported, result.setAside}), (QList<qsizetype>{imported.size(), rows.size() - imported.size()}));
+        QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
         const QString summary = JetImport::summary(result);
         QVERIFY2(summary.contains(QStringLiteral("%1 lembrete").arg(result.setAside))
                      && summary.endsWith(QStringLiteral("no arquivo %1.").arg(QDir::toNativeSeparators(result.rejectFile))),
                  qPrintable(summary));
         const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
         for (const QString &expected : rejected)
-            QVERIFY2(text.contains(expected), qPrintable(expected));
+            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
         for (const QString &row : imported)
             QVERIFY(!text.contains(row.section('|', 1, 1)));
-    }
-
-    void damagedRowsAreSetAsideAndTheOthersCome_data()
-    {
-        QTest::addColumn<bool>("jet3");
-        QTest::addColumn<QStringList>("damages");
-        QTest::addColumn<int>("rowCount");
-        QTest::addColumn<QList<int>>("damagedRows"); // from 1, in the order of damages
-        QTest::newRow("length one short") << false << QStringList{"length"} << 3 << QList<int>{2};
-        QTest::newRow("Jet 3 length one short") << true << QStringList{"length"} << 3 << QList<int>{2};
-        QTest::newRow("six of eight rows whole") << false << QStringList{"length", "chain"} << 8 << QList<int>{3, 7};
-    }
-
-    void damagedRowsAreSetAsideAndTheOthersCome()
-    {
-        QFETCH(bool, jet3);
-        QFETCH(QStringList, damages);
-        QFETCH(int, rowCount);
-        QFETCH(QList<int>, damagedRows);
-        // A description on a page of its own (70 letters), and one on a chain of pages.
-        const QString shortOne = QStringLiteral("Descrição de uma página só, que termina em ponto final sem faltar nada.");
-        QJsonArray rows;
-        QStringList whole;
-        for (int n = 1; n <= rowCount; ++n) {
-            const QString day = QStringLiteral("2024/01/%1").arg(n, 2, 10, QLatin1Char('0'));
-            const QString title = QStringLiteral("Lembrete %1").arg(n);
-            const int damage = int(damagedRows.indexOf(n));
-            const QString description = damage < 0 ? QStringLiteral("d%1").arg(n)
-                : damages.at(damage) == QLatin1String("length") ? shortOne : longDescription();
-            rows.append(QJsonArray{day, title, description});
-            if (damage < 0)
-                whole << day + '|' + title + '|' + description;
-        }
-        QTemporaryDir folder;
-        const QString old = folder.filePath(QStringLiteral("velho.mdb"));
-        makeOldFile(old, rows, jet3 ? QStringList{QStringLiteral("--jet3")} : QStringList());
-        for (const QString &damage : damages)
-            damageDescription(old, damage, shortOne, jet3);
-
-        const JetImportResult result = JetImport(old, folder.path()).run();
-
-        QVERIFY2(result.ok, qPrintable(result.error));
-        QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), whole);
-        QCOMPARE(result.setAside, damagedRows.size());
-        QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
-        const QString text = QString::fromUtf8(fileBytes(result.rejectFile));
-        for (const int n : damagedRows) {
-            for (const QString &expected :
-                 {QStringLiteral("=== Linha %1 da tabela lembrete ===\nMotivo: o texto da coluna descricao não pôde "
-                                 "ser lido por inteiro").arg(n),
-                  QStringLiteral("Data como estava: 2024/01/%1\nTítulo: Lembrete %2\n").arg(n, 2, 10, QLatin1Char('0')).arg(n)})
-                QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in\n") + text));
-        }
         // Nothing of a description that could not be read whole is passed off as it.
-        QVERIFY(!text.contains(shortOne.left(20)) && !text.contains(longDescription().left(20)));
+        QVERIFY(!text.contains(kShortText.left(20)) && !text.contains(longDescription().left(20)));
     }
 
     void failedImportLeavesFolderAsItWas_data()
