@@ -235,7 +235,8 @@ private slots:
         const JetImportResult result = JetImport(old, folder.path()).run();
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(rowsIn(folder.filePath(QStringLiteral("dados.mdb")), kReminders), imported);
-        QCOMPARE((QList<qsizetype>{result.imported, result.setAside}), (QList<qsizetype>{imported.size(), rows.size() - imported.size()}));
+        QCOMPARE((QList<qsizetype>{result.imported, result.setAside}),
+                 (QList<qsizetype>{imported.size(), rows.size() - imported.size()}));
         QCOMPARE(result.rejectFile, folder.filePath(JetImport::rejectFileBaseName()));
         const QString summary = JetImport::summary(result);
         QVERIFY2(summary.contains(QStringLiteral("%1 lembrete").arg(result.setAside))
@@ -264,7 +265,8 @@ private slots:
         QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"} << rowsOf({{"2024/01/15", "d"}})
                                          << 0ll << "não tem as colunas titulo, descricao" << true << 0;
         QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
-                                               << rowsOf({{20240115, "Título", "d"}}) << 0ll << "não é de texto nem de data/hora" << true << 0;
+                                               << rowsOf({{20240115, "Título", "d"}}) << 0ll
+                                               << "não é de texto nem de data/hora" << true << 0;
         QTest::newRow("cut inside a page") << QStringList() << sample << 20000ll << "incompleto" << true << 0;
         QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sample << 5000ll << "incompleto" << true << 0;
         // Whole pages missing at the end: the rows and the long description.

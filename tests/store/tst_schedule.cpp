@@ -17,16 +17,23 @@ QString line(const Schedule::Row &row, const QDate &d)
         + (row.minutes >= 0 ? QStringLiteral("@%1").arg(row.minutes) : QString());
 }
 
+QStringList shown(const Schedule &schedule, const std::vector<Schedule::Entry> &entries)
+{
+    QStringList lines;
+    for (const Schedule::Entry &entry : entries)
+        lines << line(schedule.rows()[size_t(entry.row)], entry.day);
+    return lines;
+}
+
+// Every way the lists take the rows: all of them, the next weeks, further on.
+QStringList listsOf(const Schedule &schedule, const QDate &today)
+{
+    return shown(schedule, schedule.listed()) + QStringList{"-"} + shown(schedule, schedule.between(today, today.addDays(15)))
+        + QStringList{"-"} + shown(schedule, schedule.between(today.addDays(20), today.addDays(70)));
+}
+
 struct Timed : Store
 {
-    QStringList shown(const std::vector<Schedule::Entry> &entries) const
-    {
-        QStringList lines;
-        for (const Schedule::Entry &entry : entries)
-            lines << line(schedule.rows()[size_t(entry.row)], entry.day);
-        return lines;
-    }
-
     bool refresh(const QDate &today, Schedule *other = nullptr)
     {
         QString error;
@@ -36,21 +43,6 @@ struct Timed : Store
 
     Schedule schedule;
 };
-
-// Every way the lists take the rows: all of them, the next weeks, further on.
-QStringList listsOf(const Schedule &schedule, const QDate &today)
-{
-    QStringList lines;
-    const auto add = [&](const char *list, const std::vector<Schedule::Entry> &entries) {
-        for (const Schedule::Entry &entry : entries)
-            lines << QLatin1String(list) + entry.day.toString(QStringLiteral(" yyyy/MM/dd "))
-                    + QString::fromUtf8(schedule.rows()[size_t(entry.row)].title);
-    };
-    add("todos", schedule.listed());
-    add("15 dias", schedule.between(today, today.addDays(15)));
-    add("adiante", schedule.between(today.addDays(20), today.addDays(70)));
-    return lines;
-}
 
 QList<QDate> days(const QString &texts)
 {
@@ -86,11 +78,11 @@ private slots:
         s.add("2025/12/31", "Dia todo"); // day-only and once: not one of these rows
         QVERIFY(s.refresh(day("2025/12/31")));
         QCOMPARE(s.schedule.rows().size(), size_t(4));
-        QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
+        QCOMPARE(shown(s.schedule, s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
                                                              "2026/01/06 Aula", "2026/01/06 Reis"}));
         // The next day: the year has turned, nothing of the file changed.
         QVERIFY(s.refresh(day("2026/01/07")));
-        QCOMPARE(s.shown(s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
+        QCOMPARE(shown(s.schedule, s.schedule.listed()), QStringList({"2025/12/15 Curso", "2025/12/31 Ceia@1200",
                                                              "2026/01/13 Aula", "2027/01/06 Reis"}));
     }
 
@@ -104,7 +96,7 @@ private slots:
         s.add("2006/03/10", "Almoço", "", "12:00"); // the same title at the same time: in the order of entry
         QVERIFY(s.refresh(day("2006/03/10")));
         const std::vector<Schedule::Entry> entries = s.schedule.listed();
-        QCOMPARE(s.shown(entries), QStringList({"2006/03/10 Maria", "2006/03/10 Meia-noite@0", "2006/03/10 Almoço@720",
+        QCOMPARE(shown(s.schedule, entries), QStringList({"2006/03/10 Maria", "2006/03/10 Meia-noite@0", "2006/03/10 Almoço@720",
                                                 "2006/03/10 Almoço@720"}));
         // As a list reads them among the day's other rows, each with its time, midnight too.
         ReminderRows rows;
@@ -150,7 +142,7 @@ private slots:
                                                "ocorrencia from lembrete"),
                  QStringList({"1|2006/03/14,2006/03/21|||", "2|NULL|15|1|2006/03/21"}));
         QVERIFY(s.refresh(day("2006/03/10")));
-        QCOMPARE(s.shown(s.schedule.between(day("2006/03/01"), day("2006/03/31"))),
+        QCOMPARE(shown(s.schedule, s.schedule.between(day("2006/03/01"), day("2006/03/31"))),
                  QStringList({"2006/03/07 Aula", "2006/03/22 Aula extra@1140", "2006/03/28 Aula"}));
         QVERIFY(!occurrences::exclude(s.store, 9999, day("2006/03/14"), &previous, &error));
         QVERIFY2(error.contains(QStringLiteral("não foi encontrado")), qPrintable(error));
@@ -189,7 +181,7 @@ private slots:
                         expected << line(row, d);
                 if (!expected.isEmpty())
                     busy << d;
-                QCOMPARE(s.shown(s.schedule.between(d, d)), expected);
+                QCOMPARE(shown(s.schedule, s.schedule.between(d, d)), expected);
             }
             QVERIFY(!busy.isEmpty());
             QCOMPARE(s.schedule.busyDays(month, last), busy);
@@ -304,8 +296,8 @@ private slots:
             for (const QDate &d : recurrence::occurrencesBetween(row.series, today, today.addDays(15)))
                 soon << line(row, d);
         }
-        QStringList listed = s.shown(s.schedule.listed());
-        QStringList between = s.shown(s.schedule.between(today, today.addDays(15)));
+        QStringList listed = shown(s.schedule, s.schedule.listed());
+        QStringList between = shown(s.schedule, s.schedule.between(today, today.addDays(15)));
         for (QStringList *list : {&expected, &soon, &listed, &between})
             list->sort();
         QCOMPARE(listed, expected);
