@@ -2,7 +2,6 @@
 // changes to one day of a series, and the days found ahead kept in the file between runs. Today is 10/03/2006.
 #include "store/occurrences.h"
 #include "store/recurrencecolumns.h"
-#include "store/reminderindexes.h"
 #include "store/schedule.h"
 #include "storefixture.h"
 #include "support/startupfiles.h"
@@ -316,25 +315,6 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("recusado")) && s.schedule.hasUnsaved(), qPrintable(error));
     }
 
-    void anEarlierIndexOfTheRepeatingRowsIsReplacedByOneThatCoversThem()
-    {
-        Store s;
-        QVERIFY(s.exec(QStringLiteral("drop index lembrete_especiais_lista")));
-        QVERIFY(s.exec(QStringLiteral("create index lembrete_especiais on lembrete (data) where ")
-                       + recurrencecolumns::specialCondition()));
-        QVERIFY(!reminderindexes::complete(s.store.connection()));
-        StepGate gate;
-        QVERIFY(reminderindexes::build(s.store.connection(), gate, [](int) {}));
-        QVERIFY(reminderindexes::complete(s.store.connection()));
-        const QString path = s.fake.databasePath();
-        QCOMPARE(rowsIn(path, "select name from sqlite_master where name like 'lembrete_especiais%'"),
-                 QStringList{"lembrete_especiais_lista"});
-        // Everything the schedule reads of the rows comes from the index alone.
-        const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
-                                              "from lembrete where " + recurrencecolumns::specialCondition());
-        QVERIFY2(plan.join(' ').contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")), qPrintable(plan.join(' ')));
-    }
-
     void occurrencesFollowTheRule_data()
     {
         QTest::addColumn<Case>("c"); // last: the series' last day, none when it goes on for ever
@@ -452,22 +432,36 @@ private slots:
                  (QList<int>{15, 0, 0}));
     }
 
-    void anOldFileGetsTheColumnsKeepingItsRows()
+    void anOldFileGetsTheColumnsAndTheIndexKeepingItsRows_data()
     {
+        QTest::addColumn<QStringList>("statements");
+        const QString table = QStringLiteral("create table lembrete (id integer primary key, data text, titulo text, descricao text");
+        QTest::newRow("before the repeating columns") << QStringList{table + ')'};
+        QTest::newRow("an earlier index of the repeating rows")
+            << QStringList{table + ", hora text, repeticao text, excecoes text, antecedencia text, serie integer, "
+                                   "ocorrencia text)",
+                           "create index lembrete_especiais on lembrete (data) where " + recurrencecolumns::specialCondition()};
+    }
+
+    void anOldFileGetsTheColumnsAndTheIndexKeepingItsRows()
+    {
+        QFETCH(QStringList, statements);
         FakePlatform fake;
-        QVERIFY(writeFile(fake.databasePath(), startupfiles::sqliteFile(
-            {"create table lembrete (id integer primary key, data text, titulo text, descricao text)",
-             "insert into lembrete values (1, '2006/03/10', 'Antigo', 'd')"})));
+        const QString path = fake.databasePath();
+        QVERIFY(writeFile(path, startupfiles::sqliteFile(statements << "insert into lembrete (id, data, titulo, descricao) "
+                                                                       "values (1, '2006/03/10', 'Antigo', 'd')")));
         for (int open = 0; open < 2; ++open) { // a second open changes nothing
             modgeral store(fake.platform());
             store.abrirbanco();
             QVERIFY(store.isOpen() && recurrencecolumns::exist(store.connection()));
         }
-        QCOMPARE(rowsIn(fake.databasePath(), "select titulo, coalesce(hora, repeticao, 'nada') from lembrete"),
-                 QStringList{"Antigo|nada"});
-        const QStringList plan = rowsIn(fake.databasePath(), "explain query plan select rowid from lembrete where "
-                                                                 + recurrencecolumns::specialCondition());
-        QVERIFY2(plan.join(' ').contains(QLatin1String("lembrete_especiais")), qPrintable(plan.join(' ')));
+        QCOMPARE(rowsIn(path, "select titulo, coalesce(hora, repeticao, 'nada') from lembrete"), QStringList{"Antigo|nada"});
+        QCOMPARE(rowsIn(path, "select name from sqlite_master where name like 'lembrete_especiais%'"),
+                 QStringList{"lembrete_especiais_lista"});
+        // Everything the schedule reads of the rows comes from the index alone.
+        const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
+                                              "from lembrete where " + recurrencecolumns::specialCondition());
+        QVERIFY2(plan.join(' ').contains(QLatin1String("COVERING INDEX lembrete_especiais_lista")), qPrintable(plan.join(' ')));
     }
 };
 
