@@ -166,18 +166,6 @@ private slots:
         QCOMPARE(s.titles(modgeral::titleQuery(asked)).size(), equal ? 2 : 1);
     }
 
-    void anEarlierVersionsTitleKeyIndexIsDroppedOnOpen()
-    {
-        Indexed s(kReminders);
-        s.asAnotherProgram({"alter table lembrete add column titulo_chave text",
-                            "create index lembrete_titulo_chave on lembrete (titulo_chave)"});
-        s.store.abrirbanco();
-        QCOMPARE(rowsIn(s.fake.databasePath(), "select count(*) from sqlite_master where name = 'lembrete_titulo_chave'"),
-                 QStringList{"0"});
-        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("Ótimo"), QString()));
-        QCOMPARE(s.titles(modgeral::titleQuery(QStringLiteral("ótimo dia"))), QStringList{"ÓTIMO dia"});
-    }
-
     // Many items go into the index in one statement at the end; a failed
     // import leaves the file as it was, index included.
     void aLargeImportIsSearchableAndAFailedOneChangesNothing()

@@ -441,6 +441,8 @@ private slots:
             << QStringList{table + ", hora text, repeticao text, excecoes text, antecedencia text, serie integer, "
                                    "ocorrencia text)",
                            "create index lembrete_especiais on lembrete (data) where " + recurrencecolumns::specialCondition()};
+        QTest::newRow("an earlier index of title keys") << QStringList{table + ", titulo_chave text)",
+                                                                      "create index lembrete_titulo_chave on lembrete (titulo_chave)"};
     }
 
     void anOldFileGetsTheColumnsAndTheIndexKeepingItsRows()
@@ -456,8 +458,8 @@ private slots:
             QVERIFY(store.isOpen() && recurrencecolumns::exist(store.connection()));
         }
         QCOMPARE(rowsIn(path, "select titulo, coalesce(hora, repeticao, 'nada') from lembrete"), QStringList{"Antigo|nada"});
-        QCOMPARE(rowsIn(path, "select name from sqlite_master where name like 'lembrete_especiais%'"),
-                 QStringList{"lembrete_especiais_lista"});
+        QCOMPARE(rowsIn(path, "select name from sqlite_master where type = 'index' and tbl_name = 'lembrete' order by name"),
+                 QStringList({"lembrete_data", "lembrete_especiais_lista"}));
         // Everything the schedule reads of the rows comes from the index alone.
         const QStringList plan = rowsIn(path, "explain query plan select rowid, data, titulo, hora, repeticao, excecoes "
                                               "from lembrete where " + recurrencecolumns::specialCondition());
