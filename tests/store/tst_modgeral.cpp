@@ -376,10 +376,13 @@ private slots:
     // lembrete --listar and lembrete --novo.
     void listsAViewInTheWindowsOrder_data()
     {
+        QTest::addColumn<QStringList>("stored"); // day|title|description
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("saved");
+        QTest::addColumn<bool>("tsv");
         QTest::addColumn<QString>("lines"); // none: the view is refused
-
+        const QStringList rows{"2006/03/26|Depois|", "2006/03/10|Dentista|", "2006/03/17|Uma semana|", "2006/03/01|Passado|",
+                               "2006/03/11|Feira|", "2006/03/10|dentista|", "2006/03/25|Quinze dias|", "2006/03/10|Academia|"};
         const QString past = QStringLiteral("01/03/2006     -9 dias  Passado\n");
         const QString today = QStringLiteral("10/03/2006      0 dias  Academia\n"
                                              "10/03/2006      0 dias  Dentista\n"
@@ -389,58 +392,41 @@ private slots:
         const QString fortnight = QStringLiteral("25/03/2006     15 dias  Quinze dias\n");
         const QString later = QStringLiteral("26/03/2006     16 dias  Depois\n");
         const QString all = past + today + tomorrow + week + fortnight + later;
-        QTest::newRow("todos") << "todos" << "Hoje" << all;
-        QTest::newRow("hoje") << "hoje" << "Todos" << today;
-        QTest::newRow("amanha") << "amanha" << "Todos" << tomorrow;
-        QTest::newRow("amanhã") << "amanhã" << "Todos" << tomorrow;
-        QTest::newRow("7dias") << "7dias" << "Todos" << today + tomorrow + week;
-        QTest::newRow("15dias") << "15dias" << "Todos" << today + tomorrow + week + fortnight;
-        QTest::newRow("the saved view") << "" << "7dias" << today + tomorrow + week;
-        QTest::newRow("a saved value of no view lists all") << "" << "semana" << all;
-        QTest::newRow("an unknown view is refused") << "semana" << "Todos" << "";
+        QTest::newRow("todos") << rows << "todos" << "Hoje" << false << all;
+        QTest::newRow("hoje") << rows << "hoje" << "Todos" << false << today;
+        QTest::newRow("amanha") << rows << "amanha" << "Todos" << false << tomorrow;
+        QTest::newRow("amanhã") << rows << "amanhã" << "Todos" << false << tomorrow;
+        QTest::newRow("7dias") << rows << "7dias" << "Todos" << false << today + tomorrow + week;
+        QTest::newRow("15dias") << rows << "15dias" << "Todos" << false << today + tomorrow + week + fortnight;
+        QTest::newRow("the saved view") << rows << "" << "7dias" << false << today + tomorrow + week;
+        QTest::newRow("a saved value of no view lists all") << rows << "" << "semana" << false << all;
+        QTest::newRow("an unknown view is refused") << rows << "semana" << "Todos" << false << "";
+        // As tab-separated values, each reminder on one line.
+        const auto tsv = [](const char *name, const QString &row, const QString &line) {
+            QTest::newRow(name) << QStringList{row} << "todos" << "Todos" << true << line;
+        };
+        tsv("plain", "2006/03/12|Dentista|Levar exames", "12/03/2006\t2\tDentista\tLevar exames\n");
+        tsv("the editor's line breaks", "2006/03/09|Ontem|linha 1\r\nlinha 2\r\n", "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n");
+        tsv("other programs' line breaks", "2006/03/10|Título\nquebrado|a\nb\rc", "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n");
+        tsv("tabs and backslashes", "2006/03/10|C:\\temp\tx|\\n literal", "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n");
+        tsv("a day edited by hand", "amanhã|Estranho|", "amanhã\t\tEstranho\t\n");
     }
 
     void listsAViewInTheWindowsOrder()
     {
+        QFETCH(QStringList, stored);
         QFETCH(QString, view);
         QFETCH(QString, saved);
+        QFETCH(bool, tsv);
         QFETCH(QString, lines);
         const int status = lines.isEmpty() ? 2 : 0;
         Store s;
-        for (const char *row : {"2006/03/26|Depois", "2006/03/10|Dentista", "2006/03/17|Uma semana", "2006/03/01|Passado",
-                                "2006/03/11|Feira", "2006/03/10|dentista", "2006/03/25|Quinze dias", "2006/03/10|Academia"})
-            s.add(QByteArray(row).left(10).constData(), row + 11);
+        for (const QString &row : stored)
+            QVERIFY(s.store.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2)));
         s.fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
-        const Run run = ::run(s.fake, {view});
+        const Run run = ::run(s.fake, {view}, tsv ? ListFormat::Tsv : ListFormat::Text);
         QCOMPARE(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: ") + view), status != 0);
         QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{QString::number(status), lines}));
-    }
-
-    void tsvKeepsEachReminderOnOneLine_data()
-    {
-        QTest::addColumn<QStringList>("stored"); // day, title, description
-        QTest::addColumn<QString>("line");
-
-        QTest::newRow("plain") << QStringList{"2006/03/12", "Dentista", "Levar exames"}
-                               << "12/03/2006\t2\tDentista\tLevar exames\n";
-        QTest::newRow("the editor's line breaks") << QStringList{"2006/03/09", "Ontem", "linha 1\r\nlinha 2\r\n"}
-                                                  << "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n";
-        QTest::newRow("other programs' line breaks") << QStringList{"2006/03/10", "Título\nquebrado", "a\nb\rc"}
-                                                     << "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n";
-        QTest::newRow("tabs and backslashes") << QStringList{"2006/03/10", "C:\\temp\tx", "\\n literal"}
-                                              << "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n";
-        QTest::newRow("a day edited by hand") << QStringList{"amanhã", "Estranho", ""}
-                                              << "amanhã\t\tEstranho\t\n";
-    }
-
-    void tsvKeepsEachReminderOnOneLine()
-    {
-        QFETCH(QStringList, stored);
-        QFETCH(QString, line);
-        Store s;
-        QVERIFY(s.store.appendReminder(stored[0], stored[1], stored[2]));
-        const Run run = ::run(s.fake, {QStringLiteral("todos")}, ListFormat::Tsv);
-        QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{"0", line}));
     }
 
     void addsAReminderWithTheEditorsChecks_data()
