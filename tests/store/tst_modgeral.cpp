@@ -374,13 +374,16 @@ private slots:
     }
 
     // lembrete --listar and lembrete --novo.
-    void listsAViewInTheWindowsOrder_data()
+    // lembrete --listar and lembrete --novo, with the editor's checks.
+    void theCommandsListAndAddAsTheWindowDoes_data()
     {
         QTest::addColumn<QStringList>("stored"); // day|title|description
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QStringList>("arguments"); // a view to list, or a reminder to add
+        QTest::addColumn<QString>("saved"); // the view the window saved
         QTest::addColumn<bool>("tsv");
-        QTest::addColumn<QString>("lines"); // none: the view is refused
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed"); // standard output or, on failure, the start of standard error
+        QTest::addColumn<QString>("written"); // the row added
         const QStringList rows{"2006/03/26|Depois|", "2006/03/10|Dentista|", "2006/03/17|Uma semana|", "2006/03/01|Passado|",
                                "2006/03/11|Feira|", "2006/03/10|dentista|", "2006/03/25|Quinze dias|", "2006/03/10|Academia|"};
         const QString past = QStringLiteral("01/03/2006     -9 dias  Passado\n");
@@ -390,84 +393,65 @@ private slots:
         const QString tomorrow = QStringLiteral("11/03/2006      1 dias  Feira\n");
         const QString week = QStringLiteral("17/03/2006      7 dias  Uma semana\n");
         const QString fortnight = QStringLiteral("25/03/2006     15 dias  Quinze dias\n");
-        const QString later = QStringLiteral("26/03/2006     16 dias  Depois\n");
-        const QString all = past + today + tomorrow + week + fortnight + later;
-        QTest::newRow("todos") << rows << "todos" << "Hoje" << false << all;
-        QTest::newRow("hoje") << rows << "hoje" << "Todos" << false << today;
-        QTest::newRow("amanha") << rows << "amanha" << "Todos" << false << tomorrow;
-        QTest::newRow("amanhã") << rows << "amanhã" << "Todos" << false << tomorrow;
-        QTest::newRow("7dias") << rows << "7dias" << "Todos" << false << today + tomorrow + week;
-        QTest::newRow("15dias") << rows << "15dias" << "Todos" << false << today + tomorrow + week + fortnight;
-        QTest::newRow("the saved view") << rows << "" << "7dias" << false << today + tomorrow + week;
-        QTest::newRow("a saved value of no view lists all") << rows << "" << "semana" << false << all;
-        QTest::newRow("an unknown view is refused") << rows << "semana" << "Todos" << false << "";
+        const QString all = past + today + tomorrow + week + fortnight + QStringLiteral("26/03/2006     16 dias  Depois\n");
+        const auto list = [&rows](const char *name, const char *view, const char *saved, const QString &lines) {
+            QTest::newRow(name) << rows << QStringList{view} << QString::fromUtf8(saved) << false << (lines.isEmpty() ? 2 : 0)
+                                << (lines.isEmpty() ? "lembrete: visão desconhecida: " + QString::fromUtf8(view) : lines) << QString();
+        };
+        list("todos", "todos", "Hoje", all);
+        list("hoje", "hoje", "Todos", today);
+        list("amanha", "amanha", "Todos", tomorrow);
+        list("amanhã", "amanhã", "Todos", tomorrow);
+        list("7dias", "7dias", "Todos", today + tomorrow + week);
+        list("15dias", "15dias", "Todos", today + tomorrow + week + fortnight);
+        list("the saved view", "", "7dias", today + tomorrow + week);
+        list("a saved value of no view lists all", "", "semana", all);
+        list("an unknown view is refused", "semana", "Todos", "");
         // As tab-separated values, each reminder on one line.
         const auto tsv = [](const char *name, const QString &row, const QString &line) {
-            QTest::newRow(name) << QStringList{row} << "todos" << "Todos" << true << line;
+            QTest::newRow(name) << QStringList{row} << QStringList{"todos"} << "Todos" << true << 0 << line << QString();
         };
         tsv("plain", "2006/03/12|Dentista|Levar exames", "12/03/2006\t2\tDentista\tLevar exames\n");
         tsv("the editor's line breaks", "2006/03/09|Ontem|linha 1\r\nlinha 2\r\n", "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n");
         tsv("other programs' line breaks", "2006/03/10|Título\nquebrado|a\nb\rc", "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n");
         tsv("tabs and backslashes", "2006/03/10|C:\\temp\tx|\\n literal", "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n");
         tsv("a day edited by hand", "amanhã|Estranho|", "amanhã\t\tEstranho\t\n");
+        const auto add = [](const char *name, const QStringList &typed, const QString &written, const QString &printed) {
+            QTest::newRow(name) << QStringList() << typed << QString() << false << (written.isEmpty() ? 2 : 0) << printed << written;
+        };
+        const QString done = QStringLiteral("Lembrete cadastrado com sucesso!\n");
+        const QString error = QStringLiteral("Erro: Ocorreu o seguinte erro: ");
+        add("a typed day", {"25/12/2006", "Natal", "Ceia\nPresentes"}, "2006/12/25|Natal|Ceia\r\nPresentes",
+            done + "25/12/2006    290 dias  Natal\n");
+        add("hoje", {"hoje", "Dentista", ""}, "2006/03/10|Dentista|", done + "10/03/2006      0 dias  Dentista\n");
+        for (const char *tomorrow : {"Amanhã", "amanha"})
+            add(tomorrow, {tomorrow, "Feira", ""}, "2006/03/11|Feira|", done + "11/03/2006      1 dias  Feira\n");
+        add("a day that does not exist", {"31/02/2006", "Natal", ""}, "",
+            error + "A data \"31/02/2006\" não existe no calendário.\n");
+        add("a day in another form", {"2006-12-25", "Natal", ""}, "",
+            error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n");
+        add("no day", {" ", "Natal", ""}, "", "Aviso: O campo data é de preenchimento obrigatório!\n");
+        add("a blank title", {"hoje", "   ", "algo"}, "", "Aviso: O campo título é de preenchimento obrigatório!\n");
     }
 
-    void listsAViewInTheWindowsOrder()
+    void theCommandsListAndAddAsTheWindowDoes()
     {
         QFETCH(QStringList, stored);
-        QFETCH(QString, view);
+        QFETCH(QStringList, arguments);
         QFETCH(QString, saved);
         QFETCH(bool, tsv);
-        QFETCH(QString, lines);
-        const int status = lines.isEmpty() ? 2 : 0;
+        QFETCH(int, status);
+        QFETCH(QString, printed);
+        QFETCH(QString, written);
         Store s;
         for (const QString &row : stored)
             QVERIFY(s.store.appendReminder(row.section(u'|', 0, 0), row.section(u'|', 1, 1), row.section(u'|', 2)));
         s.fake.platform().settings().write(settings::preferencesSection, QStringLiteral("Exibir"), saved);
-        const Run run = ::run(s.fake, {view}, tsv ? ListFormat::Tsv : ListFormat::Text);
-        QCOMPARE(run.err.startsWith(QStringLiteral("lembrete: visão desconhecida: ") + view), status != 0);
-        QCOMPARE((QStringList{QString::number(run.status), run.out}), (QStringList{QString::number(status), lines}));
+        const Run run = ::run(s.fake, arguments, tsv ? ListFormat::Tsv : ListFormat::Text);
+        QCOMPARE((QStringList{QString::number(run.status), status ? run.out : run.err, status ? run.err.left(printed.size()) : run.out}),
+                 (QStringList{QString::number(status), QString(), printed}));
+        QCOMPARE(rowsIn(s.fake.databasePath(), kStored), stored + (written.isEmpty() ? QStringList() : QStringList{written}));
     }
-
-    void addsAReminderWithTheEditorsChecks_data()
-    {
-        QTest::addColumn<QStringList>("typed"); // day, title, description
-        QTest::addColumn<QString>("stored");    // the row written; none: refused with status 2
-        QTest::addColumn<QString>("printed");   // what standard output or, on failure, standard error says
-
-        const QString error = QStringLiteral("Erro: Ocorreu o seguinte erro: ");
-        QTest::newRow("a typed day") << QStringList{"25/12/2006", "Natal", "Ceia\nPresentes"}
-                                     << "2006/12/25|Natal|Ceia\r\nPresentes"
-                                     << "Lembrete cadastrado com sucesso!\n25/12/2006    290 dias  Natal\n";
-        QTest::newRow("hoje") << QStringList{"hoje", "Dentista", ""} << "2006/03/10|Dentista|"
-                              << "Lembrete cadastrado com sucesso!\n10/03/2006      0 dias  Dentista\n";
-        for (const char *tomorrow : {"Amanhã", "amanha"})
-            QTest::newRow(tomorrow) << QStringList{tomorrow, "Feira", ""} << "2006/03/11|Feira|"
-                                    << "Lembrete cadastrado com sucesso!\n11/03/2006      1 dias  Feira\n";
-        QTest::newRow("a day that does not exist") << QStringList{"31/02/2006", "Natal", ""} << ""
-            << error + "A data \"31/02/2006\" não existe no calendário.\n";
-        QTest::newRow("a day in another form") << QStringList{"2006-12-25", "Natal", ""} << ""
-                                               << error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n";
-        QTest::newRow("no day") << QStringList{" ", "Natal", ""} << ""
-                                << "Aviso: O campo data é de preenchimento obrigatório!\n";
-        QTest::newRow("a blank title") << QStringList{"hoje", "   ", "algo"} << ""
-                                       << "Aviso: O campo título é de preenchimento obrigatório!\n";
-    }
-
-    void addsAReminderWithTheEditorsChecks()
-    {
-        QFETCH(QStringList, typed);
-        QFETCH(QString, stored);
-        QFETCH(QString, printed);
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        const int status = stored.isEmpty() ? 2 : 0;
-        const Run run = ::run(fake, typed);
-        QCOMPARE((QStringList{QString::number(run.status), run.out, run.err}),
-                 (QStringList{QString::number(status), status ? QString() : printed, status ? printed : QString()}));
-        QCOMPARE(rowsIn(fake.databasePath(), kStored), stored.isEmpty() ? QStringList() : QStringList{stored});
-    }
-
 };
 
 QTEST_MAIN(ReminderStoreTest)
