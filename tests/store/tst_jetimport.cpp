@@ -129,49 +129,6 @@ class tst_JetImport : public QObject
     Q_OBJECT
 
 private slots:
-    void yesBringsEveryRowOver_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QJsonArray>("rows");
-        QTest::addColumn<bool>("backupNameTaken");
-        QTest::newRow("Jet 4") << QStringList() << sampleRows() << false;
-        QTest::newRow("Jet 3") << QStringList{"--jet3"} << sampleRows() << false;
-        QTest::newRow("empty table") << QStringList() << QJsonArray() << false;
-        QTest::newRow("backup name taken") << QStringList() << sampleRows() << true;
-    }
-
-    void yesBringsEveryRowOver()
-    {
-        QFETCH(QStringList, options);
-        QFETCH(QJsonArray, rows);
-        QFETCH(bool, backupNameTaken);
-        const QStringList expected = rows.isEmpty() ? QStringList() : sampleReminders();
-        Offered o(MessageAnswer::Yes);
-        const QString path = o.fake.databasePath();
-        makeOldFile(path, rows, options);
-        const QByteArray original = fileBytes(path);
-        const QString taken = path + QStringLiteral(".anterior");
-        if (backupNameTaken)
-            QVERIFY(writeFile(taken, "um arquivo do usuário"));
-        const QString backup = backupNameTaken ? taken + QStringLiteral(".2") : taken;
-        o.open();
-
-        const QList<RecordedMessage> &shown = o.fake.messages->shown;
-        QVERIFY2(o.store.isOpen() && shown.size() == 2, qPrintable(shown.last().text));
-        QVERIFY(shown[0].buttons == runtime::MessageButtons::YesNo);
-        QVERIFY2(shown[1].icon == MessageIcon::Information && shown[1].text.contains(backup.section('/', -1))
-                     && shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())),
-                 qPrintable(shown[1].text));
-        QCOMPARE(rowsIn(path, kReminders), expected);
-        QCOMPARE(fileBytes(backup), original);
-        QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : fileBytes(backup));
-        QCOMPARE(entries(o.fake.folder()), QStringList({"dados.mdb", "dados.mdb.anterior"})
-                                               + (backupNameTaken ? QStringList{"dados.mdb.anterior.2"} : QStringList()));
-        // The new file opens like any reminder database, without a question.
-        o.store.abrirbanco();
-        QVERIFY(o.store.isOpen() && shown.size() == 2);
-    }
-
     void unusableRowsAreSetAsideNotDropped_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -251,43 +208,56 @@ private slots:
         QVERIFY(!text.contains(kShortText.left(20)) && !text.contains(longDescription().left(20)));
     }
 
-    void failedImportLeavesFolderAsItWas_data()
+    void theOfferOfAnOldFileBringsItAllOrLeavesTheFolderAsItWas_data()
     {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QJsonArray>("rows");
         QTest::addColumn<qint64>("truncateTo"); // 0 keeps the file whole; < 0 cuts pages off the end
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("yes"); // the answer to the offer
-        QTest::addColumn<int>("fileLimit"); // KiB a file may grow to, as on a full disk; 0: no limit
+        QTest::addColumn<QString>("failure");   // none: every row comes over
+        QTest::addColumn<bool>("yes");          // the answer to the offer
+        QTest::addColumn<int>("fileLimit");     // KiB a file may grow to, as on a full disk; 0: no limit
+        QTest::addColumn<bool>("backupNameTaken");
+        const auto offer = [](const char *name, const QStringList &options, const QJsonArray &rows, qint64 truncateTo,
+                              const char *failure, bool yes = true, int fileLimit = 0, bool backupNameTaken = false) {
+            QTest::newRow(name) << options << rows << truncateTo << QString::fromUtf8(failure) << yes << fileLimit
+                                << backupNameTaken;
+        };
         const QStringList columns{QStringLiteral("--columns")};
         const QJsonArray sample = sampleRows();
-        QTest::newRow("other table") << QStringList{"--table", "tarefas"} << sample << 0ll << "não tem a tabela lembrete" << true << 0;
-        QTest::newRow("missing columns") << columns + QStringList{"data:text:10,texto:memo"} << rowsOf({{"2024/01/15", "d"}})
-                                         << 0ll << "não tem as colunas titulo, descricao" << true << 0;
-        QTest::newRow("day column of numbers") << columns + QStringList{"data:long,titulo:text:255,descricao:memo"}
-                                               << rowsOf({{20240115, "Título", "d"}}) << 0ll
-                                               << "não é de texto nem de data/hora" << true << 0;
-        QTest::newRow("cut inside a page") << QStringList() << sample << 20000ll << "incompleto" << true << 0;
-        QTest::newRow("Jet 3 cut inside a page") << QStringList{"--jet3"} << sample << 5000ll << "incompleto" << true << 0;
+        offer("Jet 4", {}, sample, 0, "");
+        offer("Jet 3", {"--jet3"}, sample, 0, "");
+        offer("empty table", {}, {}, 0, "");
+        offer("backup name taken", {}, sample, 0, "", true, 0, true);
+        offer("other table", {"--table", "tarefas"}, sample, 0, "não tem a tabela lembrete");
+        offer("missing columns", columns + QStringList{"data:text:10,texto:memo"}, rowsOf({{"2024/01/15", "d"}}), 0,
+              "não tem as colunas titulo, descricao");
+        offer("day column of numbers", columns + QStringList{"data:long,titulo:text:255,descricao:memo"},
+              rowsOf({{20240115, "Título", "d"}}), 0, "não é de texto nem de data/hora");
+        offer("cut inside a page", {}, sample, 20000, "incompleto");
+        offer("Jet 3 cut inside a page", {"--jet3"}, sample, 5000, "incompleto");
         // Whole pages missing at the end: the rows and the long description.
-        QTest::newRow("last pages missing") << QStringList() << sample << -3 * 4096ll << "danificado ou incompleto" << true << 0;
-        QTest::newRow("full disk") << QStringList() << sample << 0ll << "não puderam ser gravados" << true << 16;
-        QTest::newRow("answer no") << QStringList{"--jet3"} << sample << 0ll << "formato antigo" << false << 0;
+        offer("last pages missing", {}, sample, -3 * 4096, "danificado ou incompleto");
+        offer("full disk", {}, sample, 0, "não puderam ser gravados", true, 16);
+        offer("answer no", {"--jet3"}, sample, 0, "formato antigo", false);
     }
 
-    void failedImportLeavesFolderAsItWas()
+    void theOfferOfAnOldFileBringsItAllOrLeavesTheFolderAsItWas()
     {
         QFETCH(QStringList, options);
         QFETCH(QJsonArray, rows);
         QFETCH(qint64, truncateTo);
-        QFETCH(QString, expected);
+        QFETCH(QString, failure);
         QFETCH(bool, yes);
         QFETCH(int, fileLimit);
+        QFETCH(bool, backupNameTaken);
         Offered o(yes ? MessageAnswer::Yes : MessageAnswer::No);
-        makeOldFile(o.fake.databasePath(), rows, options);
-        QFile file(o.fake.databasePath());
+        const QString path = o.fake.databasePath();
+        makeOldFile(path, rows, options);
+        QFile file(path);
         QVERIFY(truncateTo == 0 || file.resize(truncateTo > 0 ? truncateTo : file.size() + truncateTo));
-        const QByteArray original = fileBytes(o.fake.databasePath());
+        const QByteArray original = fileBytes(path);
+        const QString taken = path + QStringLiteral(".anterior");
+        QVERIFY(!backupNameTaken || writeFile(taken, "um arquivo do usuário"));
         struct rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -295,19 +265,33 @@ private slots:
         small.rlim_cur = fileLimit ? fileLimit * 1024 : saved.rlim_cur;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         o.open();
-        o.store.abrirbanco(); // not asked again, and told again
+        o.store.abrirbanco(); // never asked again: a new file opens like any other, a failure is told again
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 
-        QVERIFY(!o.store.isOpen());
         const QList<RecordedMessage> &shown = o.fake.messages->shown;
-        QVERIFY(shown.size() == 3 && shown[0].buttons == runtime::MessageButtons::YesNo);
-        const QStringList words{expected, QStringLiteral("formato antigo")};
-        for (int i = 1; i <= 2; ++i)
-            QVERIFY2(shown[i].icon == MessageIcon::Critical && shown[i].text.startsWith(kOpenFailure)
-                         && shown[i].text.contains(words[i - 1]), qPrintable(shown[i].text));
-        QCOMPARE(fileBytes(o.fake.databasePath()), original);
-        QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
+        QVERIFY(shown.size() >= 2 && shown[0].buttons == runtime::MessageButtons::YesNo);
+        if (!failure.isEmpty()) {
+            QVERIFY(!o.store.isOpen() && shown.size() == 3);
+            const QStringList words{failure, QStringLiteral("formato antigo")};
+            for (int i = 1; i <= 2; ++i)
+                QVERIFY2(shown[i].icon == MessageIcon::Critical && shown[i].text.startsWith(kOpenFailure)
+                             && shown[i].text.contains(words[i - 1]), qPrintable(shown[i].text));
+            QCOMPARE(fileBytes(path), original);
+            QCOMPARE(entries(o.fake.folder()), QStringList{"dados.mdb"});
+            return;
+        }
+        const QStringList expected = rows.isEmpty() ? QStringList() : sampleReminders();
+        const QString backup = backupNameTaken ? taken + QStringLiteral(".2") : taken;
+        QVERIFY2(o.store.isOpen() && shown.size() == 2, qPrintable(shown.last().text));
+        QVERIFY2(shown[1].icon == MessageIcon::Information && shown[1].text.contains(backup.section('/', -1))
+                     && shown[1].text.startsWith(QStringLiteral("%1 lembretes foram trazidos").arg(expected.size())),
+                 qPrintable(shown[1].text));
+        QCOMPARE(rowsIn(path, kReminders), expected);
+        QCOMPARE(fileBytes(backup), original);
+        QCOMPARE(fileBytes(taken), backupNameTaken ? QByteArray("um arquivo do usuário") : original);
+        QCOMPARE(entries(o.fake.folder()), QStringList({"dados.mdb", "dados.mdb.anterior"})
+                                               + (backupNameTaken ? QStringList{"dados.mdb.anterior.2"} : QStringList()));
     }
 
     void commandLine()
