@@ -384,12 +384,6 @@ private slots:
         QVERIFY(!ok || (rows[0].title + rows[0].description == QStringLiteral("Reuniãolinha 1\r\nlinha 2")
                         && rows[1].dayKind == oldformat::DayKind::DateTime && rows[1].dayValue == 45306.5));
     }
-
-    // A large file gets time to be read: a second a megabyte on top.
-    void theTimeLimitGrowsWithTheFile()
-    {
-        QVERIFY(OldFormatProcess::timeLimitMs(100 << 20) >= OldFormatProcess::timeLimitMs(0) + 100 * 1000);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_JetImport)
