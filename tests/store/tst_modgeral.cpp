@@ -233,29 +233,40 @@ private slots:
         QVERIFY(removal.canUndo());
     }
 
-    void everyChangeFirstCopiesTheDatabaseOnceADayKeepingSeven()
+    void everyChangeFirstCopiesTheDatabaseOnceADay_data()
     {
-        FakePlatform fake;
-        fake.createEmptyDatabase();
-        const QDir copies(DailyCopy::folderFor(fake.databasePath()));
-        QVERIFY(QDir().mkpath(copies.path()));
-        for (int day = 1; day <= 8; ++day) // older copies; the two oldest must go
+        QTest::addColumn<bool>("blocked"); // a file where the copies' folder should be: told once, the changes go in
+        QTest::newRow("keeping seven") << false;
+        QTest::newRow("the copy cannot be made") << true;
+    }
+
+    void everyChangeFirstCopiesTheDatabaseOnceADay()
+    {
+        QFETCH(bool, blocked);
+        Store s;
+        const QDir copies(DailyCopy::folderFor(s.fake.databasePath()));
+        QVERIFY(blocked ? writeFile(copies.path(), "a file where the folder should be") : QDir().mkpath(copies.path()));
+        for (int day = 1; day <= 8 && !blocked; ++day) // older copies; the two oldest must go
             QVERIFY(writeFile(copies.filePath(QStringLiteral("dados-2006-02-%1.mdb").arg(day, 2, 10, QLatin1Char('0'))), "x"));
         // A copy dated ahead (the clock was set back) is the newest, and kept.
-        QVERIFY(writeFile(copies.filePath(QStringLiteral("dados-2006-04-01.mdb")), "x"));
-        QVERIFY(writeFile(copies.filePath(QStringLiteral("outro.txt")), "not a copy"));
-        modgeral store(fake.platform());
-        store.abrirbanco();
-        QVERIFY(store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("primeiro"), QString()));
-        QVERIFY(store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("segundo"), QString()));
-
+        QVERIFY(blocked || writeFile(copies.filePath(QStringLiteral("dados-2006-04-01.mdb")), "x"));
+        QVERIFY(blocked || writeFile(copies.filePath(QStringLiteral("outro.txt")), "not a copy"));
+        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("primeiro"), QString()));
+        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/11"), QStringLiteral("segundo"), QString()));
+        QCOMPARE(s.titles(modgeral::allReminders()), (QStringList{"primeiro", "segundo"}));
+        QCOMPARE(s.fake.messages->shown.size(), blocked ? 1 : 0);
+        if (blocked) {
+            const RecordedMessage &told = s.fake.messages->shown[0];
+            QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("não pôde ser feita")),
+                     qPrintable(told.text));
+            return;
+        }
         QCOMPARE(DailyCopy::copiesIn(copies.path()).join(' '),
                  QStringLiteral("dados-2006-02-04.mdb dados-2006-02-05.mdb dados-2006-02-06.mdb dados-2006-02-07.mdb "
                                 "dados-2006-02-08.mdb dados-2006-03-10.mdb dados-2006-04-01.mdb"));
         QVERIFY(copies.exists(QStringLiteral("outro.txt")));
         // The copy is the database as it was before the day's first change.
         QCOMPARE(rowsIn(copies.filePath(QStringLiteral("dados-2006-03-10.mdb")), kCount), QStringList{"0"});
-        QVERIFY(fake.messages->shown.isEmpty());
     }
 
     void theDayCopyIsMadeAheadAndTheFirstChangeWaitsForIt_data()
@@ -296,19 +307,6 @@ private slots:
         if (made)
             QCOMPARE(rowsIn(copy, kCount), QStringList{QString::number(kRows)});
         QVERIFY(fake.messages->shown.isEmpty());
-    }
-
-    void aCopyThatCannotBeMadeIsToldOnceAndTheChangeStillGoesIn()
-    {
-        Store s;
-        QVERIFY(writeFile(DailyCopy::folderFor(s.fake.databasePath()), "a file where the folder should be"));
-        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("um"), QString()));
-        QVERIFY(s.store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("dois"), QString()));
-        QCOMPARE(s.titles(modgeral::allReminders()), (QStringList{"dois", "um"}));
-        QCOMPARE(s.fake.messages->shown.size(), 1);
-        const RecordedMessage &told = s.fake.messages->shown[0];
-        QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("não pôde ser feita")),
-                 qPrintable(told.text));
     }
 
     void storedDaysReadOnlyInTheirOneForm_data()

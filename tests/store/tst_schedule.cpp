@@ -295,16 +295,9 @@ private slots:
             list->sort();
         QCOMPARE(listed, expected);
         QCOMPARE(between, soon);
-    }
-
-    // A write of the days found that the file refuses is told, and the days stay to be written later.
-    void aRefusedWriteOfTheDaysFoundIsKeptForLater()
-    {
-        Timed s;
-        s.add("2006/01/02", "Semanal", "FREQ=WEEKLY");
+        // A write of the days found that the file refuses is told, and the days stay to be written later.
         QVERIFY(s.exec("create trigger recusa before insert on lembrete_proxima begin select raise(abort, 'recusado'); end"));
         QString error;
-        QVERIFY(s.refresh(day("2006/03/10")));
         QVERIFY(!s.schedule.save(s.store.connection(), &error));
         QVERIFY2(error.contains(QStringLiteral("recusado")) && s.schedule.hasUnsaved(), qPrintable(error));
     }
