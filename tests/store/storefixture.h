@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the store's test programs: a fake program folder (today is
-// 10/03/2006) with its reminder database open, and looks at files and rows.
+// Shared by the store's test programs: a fake program folder (today is 10/03/2006) with its reminder database open, and
+// looks at files and rows.
 #include "store/listreader.h"
 #include "store/modgeral.h"
 #include "store/reminderrows.h"
@@ -31,8 +31,8 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// What select gives in the database at path, a line per row, columns joined by '|'
-// (none when the file or its table is missing).
+// What select gives in the database at path, a line per row, columns joined by '|' (none when the file or its table is
+// missing).
 inline QStringList rowsIn(const QString &path, const QString &select)
 {
     QStringList rows;

@@ -1,6 +1,5 @@
-// Damaged old-format files through the real import command: whatever the
-// damage, the program ends normally (imported or refused), in seconds, with
-// the old file untouched and no description imported empty or cut short.
+// Damaged old-format files through the real import command: whatever the damage, the program ends normally (imported or
+// refused), in seconds, with the old file untouched and no description imported empty or cut short.
 #include "support/importfuzz.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-// Bringing reminders over from a dados.mdb of the earlier Windows program. The old files are generated here, so
-// every case states exactly what the old file holds.
+// Bringing reminders over from a dados.mdb of the earlier Windows program. The old files are generated here, so every
+// case states exactly what the old file holds.
 #include "oldformat/protocol.h"
 #include "store/dailycopy.h"
 #include "store/jetimport.h"

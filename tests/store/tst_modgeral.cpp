@@ -119,8 +119,8 @@ private slots:
         QTest::newRow("damaged, check running") << true << true << true;
     }
 
-    // A change before the check has ended waits for it, and goes in only on a sound file; a damaged one is told
-    // once and only read.
+    // A change before the check has ended waits for it, and goes in only on a sound file; a damaged one is told once
+    // and only read.
     void aChangeWaitsForTheCheckAndADamagedFileIsOnlyRead()
     {
         QFETCH(bool, damaged);
@@ -198,38 +198,30 @@ private slots:
         QCOMPARE(left, all);
     }
 
-    // Reminders sharing a title stay apart: each is found by its key.
-    void aRowIsEditedAndRemovedByItsKeyAndUndoPutsItBack()
+    // Undo puts a removed row back as it was, key and every column included, and only once; a row whose key was taken
+    // meanwhile cannot come back: said so, and the undo is kept.
+    void undoPutsTheRemovedRowBackAsItWas()
     {
         Store s;
-        modgeral &store = s.store;
         s.add("2006/03/12", "Pagar");
-        s.add("2006/03/11", "Pagar");
         s.add("2006/03/13", "pagar", "FREQ=WEEKLY", "09:00", "2006/03/20");
-        store.setEditStatement(modgeral::keyQuery(2));
-        QVERIFY(store.updateReminder(QStringLiteral("2006/04/01"), QStringLiteral("Pago"), QStringLiteral("novo")));
-        QCOMPARE(s.titles(modgeral::titleQuery(QStringLiteral("pago"))), QStringList{"Pago"});
         const QString everyRow = QStringLiteral("select rowid, * from lembrete order by rowid");
         const QStringList before = rowsIn(s.fake.databasePath(), everyRow);
         RemovalUndo removal;
         QString error;
         QVERIFY(!removal.canUndo());
-        QVERIFY(removal.remove(store, 3, &error));
-        QCOMPARE(s.titles(modgeral::allReminders()), (QStringList{"Pagar", "Pago"}));
+        QVERIFY(removal.remove(s.store, 2, &error));
+        QCOMPARE(s.titles(modgeral::allReminders()), QStringList{"Pagar"});
         // A key no row has any more removes nothing and keeps the undo.
-        QVERIFY(!removal.remove(store, 3, &error));
-        QVERIFY2(error.contains(QStringLiteral("não existe mais")), qPrintable(error));
-        QVERIFY(removal.canUndo());
-        // Undo puts the row back as it was, key and every column included, and only once.
-        QVERIFY2(removal.undo(store, &error), qPrintable(error));
+        QVERIFY(!removal.remove(s.store, 2, &error));
+        QVERIFY2(error.contains(QStringLiteral("não existe mais")) && removal.canUndo(), qPrintable(error));
+        QVERIFY2(removal.undo(s.store, &error), qPrintable(error));
         QCOMPARE(rowsIn(s.fake.databasePath(), everyRow), before);
-        QVERIFY(!removal.canUndo());
-        QVERIFY(!removal.undo(store, &error));
-        // A row whose key was taken meanwhile cannot come back: said so, and the undo is kept.
-        QVERIFY(removal.remove(store, 3, &error));
+        QVERIFY(!removal.canUndo() && !removal.undo(s.store, &error));
+        QVERIFY(removal.remove(s.store, 2, &error));
         QVERIFY(startupfiles::asAnotherProgram(s.fake.databasePath(), {"insert into lembrete (rowid, data, titulo) "
-                                                                       "values (3, '2006/03/14', 'Outro')"}));
-        QVERIFY(!removal.undo(store, &error));
+                                                                       "values (2, '2006/03/14', 'Outro')"}));
+        QVERIFY(!removal.undo(s.store, &error));
         QVERIFY(removal.canUndo());
     }
 
@@ -330,15 +322,16 @@ private slots:
             QCOMPARE(daytext::stored(expected), text);
     }
 
-    // Built in steps while others write: rows added, edited and removed on
-    // both sides of the step's mark are all indexed exactly once.
+    // Built in steps while others write: rows added, edited and removed on both sides of the step's mark are all
+    // indexed exactly once.
     void rowsChangedWhileTheSearchIndexIsBuiltAreFoundAsTheyAre()
     {
         FakePlatform fake;
         QVERIFY(writeFile(fake.databasePath(), startupfiles::reminders(12000, false)));
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("construcao"));
-        db.setDatabaseName(fake.databasePath());
-        QVERIFY(db.open());
+        modgeral store(fake.platform());
+        store.deferStartupWork(); // the indexes are built here
+        store.abrirbanco();
+        const QSqlDatabase db = store.connection();
         StepGate gate;
         int steps = 0;
         QString failed;
@@ -366,13 +359,9 @@ private slots:
         for (const char *typed : {"novo2", "baixo1", "alto2", "lembrete 0100", "lembrete 8500", "lembrete 0099"})
             results << listed(db, remindersearch::statement(remindersearch::words(QString::fromLatin1(typed)))).join(u',');
         QCOMPARE(results, (QStringList{"Novo2", "Lembrete 0002", "Lembrete 8001", "", "", "Lembrete 0099"}));
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("construcao"));
     }
 
-    // lembrete --listar and lembrete --novo.
-    // lembrete --listar and lembrete --novo, with the editor's checks.
+    // lembrete --listar and lembrete --novo. lembrete --listar and lembrete --novo, with the editor's checks.
     void theCommandsListAndAddAsTheWindowDoes_data()
     {
         QTest::addColumn<QStringList>("stored"); // day|title|description

@@ -135,8 +135,8 @@ private slots:
         QTest::newRow("outside the basic plane") << "\U00010400" << "\U00010428"; // Deseret
     }
 
-    // Our rows and another program's alike; with the index complete, with
-    // rows it does not hold yet and with no index at all.
+    // Our rows and another program's alike; with the index complete, with rows it does not hold yet and with no index
+    // at all.
     void theRemovalQuestionSeesAnotherRowWithTheSameTitle()
     {
         QFETCH(QString, stored);
@@ -159,8 +159,8 @@ private slots:
         QCOMPARE(s.titles(modgeral::titleQuery(asked)).size(), equal ? 2 : 1);
     }
 
-    // Many items go into the index in one statement at the end; a failed
-    // import leaves the file as it was, index included.
+    // Many items go into the index in one statement at the end; a failed import leaves the file as it was, index
+    // included.
     void aLargeImportIsSearchableAndAFailedOneChangesNothing()
     {
         Indexed s(kReminders);

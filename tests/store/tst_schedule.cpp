@@ -1,5 +1,5 @@
-// The days a repeating reminder falls on, the reminders with a time or a repetition as the lists take them, the
-// changes to one day of a series, and the days found ahead kept in the file between runs. Today is 10/03/2006.
+// The days a repeating reminder falls on, the reminders with a time or a repetition as the lists take them, the changes
+// to one day of a series, and the days found ahead kept in the file between runs. Today is 10/03/2006.
 #include "store/occurrences.h"
 #include "store/recurrencecolumns.h"
 #include "store/schedule.h"
@@ -110,8 +110,8 @@ private slots:
         for (qsizetype i = 0; i < rows.size(); ++i)
             read << QStringLiteral("%1@%2#%3").arg(rows.title(i)).arg(rows.minutes(i)).arg(rows.key(i));
         QCOMPARE(read, QStringList({"Dia todo@-1#4", "Maria@-1#1", "Meia-noite@0#3", "Almoço@720#2", "Almoço@720#5"}));
-        // Whole-day entries by title bytes ("M" before "m") among the day-only rows of their day, a time after
-        // all of them; a day text that does not read compares as text.
+        // Whole-day entries by title bytes ("M" before "m") among the day-only rows of their day, a time after all of
+        // them; a day text that does not read compares as text.
         QString order;
         for (const auto &[entry, dayText, title] :
              std::initializer_list<std::tuple<int, const char *, const char *>>{
@@ -151,9 +151,8 @@ private slots:
         QTest::newRow("a 31st after a month without one") << day("2008/12/01");
     }
 
-    // What the by-day view shows for a day and marks bold in its month, asked far
-    // from the counted day and again from what was kept, against each day's
-    // occurrences found from its rule alone.
+    // What the by-day view shows for a day and marks bold in its month, asked far from the counted day and again from
+    // what was kept, against each day's occurrences found from its rule alone.
     void farMonthsAndDaysAgreeWithEachDayOnItsOwn()
     {
         QFETCH(QDate, month);
@@ -261,9 +260,8 @@ private slots:
                                       "values ('2006/03/01', 'Novo', '', 'FREQ=DAILY;INTERVAL=5')";
     }
 
-    // Too many rules to step before the window shows: they are stepped on the
-    // side, left out of the lists until then, and never listed from what was
-    // found for a rule that changed meanwhile.
+    // Too many rules to step before the window shows: they are stepped on the side, left out of the lists until then,
+    // and never listed from what was found for a rule that changed meanwhile.
     void daysFoundInTheBackgroundListAsTheRulesSay()
     {
         QFETCH(QString, change);
