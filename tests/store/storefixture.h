@@ -1,13 +1,12 @@
 #pragma once
 
-// Shared by the store's test programs: a fake program folder (today is
-// 10/03/2006) with its reminder database open, and looks at files and rows.
+// Shared by the store's test programs: a fake program folder (today is 10/03/2006) with its reminder database open, and
+// looks at files and rows.
 #include "store/listreader.h"
 #include "store/modgeral.h"
 #include "store/reminderrows.h"
 #include "support/fakeplatform.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -26,19 +25,14 @@ inline QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QByteArray checksum(const QString &path)
-{
-    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
-}
-
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// What select gives in the database at path, a line per row, columns joined by '|'
-// (none when the file or its table is missing).
+// What select gives in the database at path, a line per row, columns joined by '|' (none when the file or its table is
+// missing).
 inline QStringList rowsIn(const QString &path, const QString &select)
 {
     QStringList rows;
@@ -103,7 +97,6 @@ struct Store
         return query.lastInsertId().toLongLong();
     }
 
-    // The titles statement lists, in its order.
     QStringList titles(const Statement &statement)
     {
         QStringList list;

@@ -1,11 +1,9 @@
-// Damaged old-format files through the real import command: whatever the
-// damage, the program ends normally (imported or refused), in seconds, with
-// the old file untouched and no description imported empty or cut short.
+// Damaged old-format files through the real import command: whatever the damage, the program ends normally (imported or
+// refused), in seconds, with the old file untouched and no description imported empty or cut short.
+#include "storefixture.h"
 #include "support/importfuzz.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using importfuzz::Damage;
 Q_DECLARE_METATYPE(importfuzz::Damage)
@@ -28,11 +26,9 @@ private slots:
             const QString path = m_dir.filePath(format + QStringLiteral(".mdb"));
             const QString failure = importfuzz::makeSampleFile(QStringLiteral(JET_FIXTURE_TOOL), path, format == "jet3");
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
-            QFile sample(path);
-            QVERIFY(sample.open(QIODevice::ReadOnly));
             importfuzz::ImportBench bench(QStringLiteral(LEMBRETE_PROGRAM_DIR));
             importfuzz::Tally tally;
-            bench.run(sample.readAll(), kHangLimitMs, &tally);
+            bench.run(fileBytes(path), kHangLimitMs, &tally);
             QCOMPARE(tally.imported, 1);
         }
     }
@@ -51,9 +47,8 @@ private slots:
         QFETCH(QString, format);
         QFETCH(Damage, damage);
         const int pageSize = format == QLatin1String("jet3") ? 2048 : 4096;
-        QFile sample(m_dir.filePath(format + QStringLiteral(".mdb")));
-        QVERIFY(sample.open(QIODevice::ReadOnly));
-        const QByteArray original = sample.readAll();
+        const QByteArray original = fileBytes(m_dir.filePath(format + QStringLiteral(".mdb")));
+        QVERIFY(!original.isEmpty());
         importfuzz::ImportBench bench(QStringLiteral(LEMBRETE_PROGRAM_DIR));
         QVERIFY2(bench.error().isEmpty(), qPrintable(bench.error()));
 
