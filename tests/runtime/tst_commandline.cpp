@@ -78,7 +78,7 @@ private slots:
         QVERIFY2(said.isEmpty() ? actual.isEmpty() : actual.startsWith(said), qPrintable(actual));
     }
 
-    // A command gets its arguments and format (what it does with them: tst_remindercommands, tst_reminderexchange).
+    // A command gets its arguments and format (what it does with them: tst_modgeral, tst_reminderexchange).
     void aCommandGetsItsArgumentsAndFormat()
     {
         const CommandLineChoice added = runtime::readCommandLine({"lembrete", "--novo", "25/12/2026", "Natal", "Ceia"});
