@@ -2,7 +2,6 @@
 // component registry), degrading to a message when the library is missing or broken; registering it.
 
 #include "support/fakeplatform.h"
-#include "forms/frmcalendario.h"
 #include "runtime/controlhost.h"
 
 #include <almanaqlib.h>
@@ -125,6 +124,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(control->geometry(), placeholder->rect());
+        placeholder->resize(496, 472); // and follows it
+        QTRY_COMPARE(control->size(), QSize(496, 472));
 
         QWidget other;
         QWidget *fresh = ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard2"), &other);
@@ -189,21 +190,6 @@ private slots:
             QCOMPARE(ControlHost(fake.platform()).libraryPath(ProgId), beside);
             QVERIFY(ControlHost(fake.platform()).create(ProgId, QStringLiteral("Dayboard1"), &placeholder));
         }
-    }
-
-    void theCalendarWindowShowsOneCalendarOverItsClientArea()
-    {
-        FakePlatform fake;
-        QVERIFY(!installLibrary(fake).isEmpty());
-        frmcalendario window(fake.platform());
-        window.setAttribute(Qt::WA_DeleteOnClose, false); // the test owns it
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QWidget *calendar = window.Dayboard1();
-        QVERIFY(calendar && calendar->mapTo(&window, QPoint(0, 0)) == QPoint(0, 0) && calendar->size() == window.size());
-        window.resize(496, 472);
-        QTRY_COMPARE(calendar->size(), QSize(496, 472));
-        QVERIFY(fake.messages->shown.isEmpty());
     }
 };
 
