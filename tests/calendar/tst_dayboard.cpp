@@ -202,7 +202,7 @@ private slots:
         QTEST(title(&board) + (site.warnings.isEmpty() ? "" : "!"), "shown");
         QTEST(cellsColoured(&board, Yellow), "yellow");
         QTEST(cellsColoured(&board, Grey), "grey");
-        QCOMPARE(board.SelectedDate() + clicks.count() + site.changedProperties.size(), from);
+        QCOMPARE((QVariantList{board.SelectedDate(), clicks.count(), site.changedProperties.size()}), (QVariantList{from, 0, 0}));
         if (!site.warnings.isEmpty())
             QCOMPARE(site.warnings, QStringList{"Ano inválido. O Ano deve estar no\r\nintervalo de 1753 a 2078, "
                                                 "inclusive.|" + Dayboard::applicationTitle()});
@@ -239,7 +239,8 @@ private slots:
         site.changedProperties.clear();
         QSignalSpy changes(&board, &Dayboard::SelectedDateChanged);
         QTest::mouseClick(cell(&board, 25), Qt::LeftButton);
-        QCOMPARE(board.SelectedDate() + changes.count() + site.changedProperties.size() + clicks.count(), day(2006, 3, 5) + 4);
+        QCOMPARE((QVariantList{board.SelectedDate(), changes.count(), site.changedProperties.size(), clicks.count()}),
+                 (QVariantList{day(2006, 3, 5), 0, 0, 4}));
     }
 
     // A loaded control without saved keys takes the current day rounded, halves to even.

@@ -407,7 +407,7 @@ private slots:
                                        "Zedozarir, seus lembretes sempre à mão", "Por: Equipe Zedozarir"}));
         QCOMPARE(m_printer->pieces.at(7), (QList<runtime::PrintPiece>{{0, "Dias restantes: "}, {20, "0 dias"}}));
         QCOMPARE(m_printer->sizes, QList<int>(5, 13) + QList<int>(8, 12) + QList<int>(6, 13));
-        QCOMPARE(m_printer->endedDocuments + m_fake->messages->shown.size(), 1);
+        QCOMPARE((QList<qsizetype>{m_printer->endedDocuments, m_fake->messages->shown.size()}), (QList<qsizetype>{1, 0}));
         QCOMPARE(selectedWhilePrinting.mid(5, 8), (QList<int>{0, 0, 0, 0, 1, 1, 1, 1}));
         QVERIFY(tree->currentItem() == tree->topLevelItem(1) && tree->topLevelItem(1)->isSelected());
         // An empty list: the five head lines, the six of the footer, and the document ends.
