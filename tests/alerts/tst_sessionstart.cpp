@@ -2,6 +2,7 @@
 #include "alerts/singleinstance.h"
 #include "forms/frmpreferencias.h"
 #include "support/fakeplatform.h"
+#include "support/filebytes.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -16,11 +17,6 @@ class tst_sessionstart : public QObject
     Q_OBJECT
 
 private:
-    static QString readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
     static bool writeFile(const QString &path, const QByteArray &text)
     {
         QFile file(path);
@@ -72,7 +68,7 @@ private slots:
         QVERIFY(!entry.exists());
         QString error;
         QVERIFY(entry.write(&error));
-        const QStringList lines = readAll(dir.filePath("config/autostart/example.zedozarir.lembrete.desktop")).split('\n');
+        const QStringList lines = QString::fromUtf8(fileBytes(dir.filePath("config/autostart/example.zedozarir.lembrete.desktop"))).split('\n');
         for (const QString &line : expectedLines)
             QVERIFY2(lines.contains(line), qPrintable(line));
         QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
@@ -94,7 +90,7 @@ private slots:
             box->click();
             QVERIFY(!QFile::exists(path));
             box->click();
-            QVERIFY(readAll(path).contains("--bandeja"));
+            QVERIFY(fileBytes(path).contains("--bandeja"));
         }
         frmpreferencias reopened(fake.platform());
         QVERIFY(reopened.findChild<QCheckBox *>("chkavisarsessao")->isChecked());

@@ -7,18 +7,13 @@
 #include "radicaleserver.h"
 #include "store/modgeral.h"
 #include "support/fakeplatform.h"
+#include "support/filebytes.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -58,7 +53,7 @@ struct Device
     QByteArray exported(const QDateTime &stamp = QDateTime(QDate(2026, 3, 10), QTime(9, 0)))
     {
         const exchange::ExportResult result = exchange::exportCalendar(store, path("saida.ics"), stamp);
-        return result.ok ? readAll(path("saida.ics")) : "export failed: " + result.error.toUtf8();
+        return result.ok ? fileBytes(path("saida.ics")) : "export failed: " + result.error.toUtf8();
     }
     void run(const QString &sql)
     {

@@ -322,7 +322,7 @@ private slots:
         const SyncSettings saved = f.controller->settings();
         QCOMPARE(saved.address + '|' + saved.user, m_server.collection().toString() + '|' + RadicaleServer::user);
         QVERIFY(saved.atStart);
-        const QByteArray file = readAll(f.fake.settingsPath());
+        const QByteArray file = fileBytes(f.fake.settingsPath());
         QVERIFY2(file.contains(RadicaleServer::user) && !file.contains(RadicaleServer::password), file);
         QCOMPARE(f.fake.messages->shown.size(), notices);
         // Either way the next sync needs no question.

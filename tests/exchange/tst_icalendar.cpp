@@ -12,7 +12,7 @@ const QDate kToday(2026, 3, 10); // recurrences are read from 10/03/2025 to 10/0
 
 QByteArray dataFile(const QString &name)
 {
-    return readAll(QFINDTESTDATA("data/" + name));
+    return fileBytes(QFINDTESTDATA("data/" + name));
 }
 
 QByteArray calendarOf(const QByteArray &body)

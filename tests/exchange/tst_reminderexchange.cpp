@@ -99,11 +99,11 @@ QStringList readByCalcurse(const QString &file, QString *failure, QByteArray *ex
         *failure += "calcurse wrote UIDs";
     const QRegularExpression note(">([0-9a-f]{40}) ?");
     QStringList lines;
-    for (QString line : QString::fromUtf8(readAll(home.filePath("apts"))).split('\n', Qt::SkipEmptyParts)) {
+    for (QString line : QString::fromUtf8(fileBytes(home.filePath("apts"))).split('\n', Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch match = note.match(line);
         if (match.hasMatch())
             line.replace(match.capturedStart(), match.capturedLength(),
-                         " [" + QString::fromUtf8(readAll(home.filePath("notes/" + match.captured(1)))).trimmed().replace('\n', " / ") + "] ");
+                         " [" + QString::fromUtf8(fileBytes(home.filePath("notes/" + match.captured(1)))).trimmed().replace('\n', " / ") + "] ");
         lines.append(line.simplified());
     }
     lines.sort();
@@ -135,15 +135,15 @@ private slots:
         const exchange::ExportResult first = exchange::exportCalendar(store, file, kStamp);
         QVERIFY2(first.ok, qPrintable(first.error));
         QCOMPARE((QList<int>{first.written, first.unreadableDays}), (QList<int>{1, 1}));
-        const QStringList uids = uidsIn(readAll(file));
+        const QStringList uids = uidsIn(fileBytes(file));
         QCOMPARE(uids.size(), 1);
         // An edit, and a row added afterwards without a UID, as another program would.
         store.setEditStatement(modgeral::titleQuery("consulta"));
         QVERIFY(store.updateReminder("2006/03/11", "Consulta", QString()));
         QVERIFY(store.execute({"insert into lembrete (data, titulo, descricao) values (?, ?, ?)", {"2006/03/12", "Outro", ""}}));
         QVERIFY(exchange::exportCalendar(store, file, kStamp.addDays(1)).ok);
-        QCOMPARE(uidsIn(readAll(file)), (QStringList{uids.first(), uidsIn(readAll(file)).value(1)}));
-        QVERIFY(readAll(file).contains("DTSTART;VALUE=DATE:20060311"));
+        QCOMPARE(uidsIn(fileBytes(file)), (QStringList{uids.first(), uidsIn(fileBytes(file)).value(1)}));
+        QVERIFY(fileBytes(file).contains("DTSTART;VALUE=DATE:20060311"));
     }
 
     void aFileImportedAndExportedAgainIsTheSameApartFromTheStamp()
@@ -174,7 +174,7 @@ private slots:
                               "lembrete select '2006/03/' || (10 + i % 18), 'Lembrete ' || substr('000' || i, -4), "
                               "replace(hex(zeroblob(100)), '0', 'x') from n",
                               "create index lembrete_data on lembrete (data, titulo)"});
-        QByteArray bytes = readAll(fake.databasePath());
+        QByteArray bytes = fileBytes(fake.databasePath());
         bytes.replace((bytes.size() / 4096 - 4) * 4096 + 100, 3900, QByteArray(3900, '\x55'));
         writeFile(fake.databasePath(), bytes);
         modgeral store(fake.platform());
@@ -185,7 +185,7 @@ private slots:
             const QString file = QDir(fake.folder()).filePath("resgate.ics");
             const exchange::ExportResult result = exchange::exportCalendar(store, file, kStamp);
             QVERIFY2(result.ok && result.written == 2000 && result.uidsNotStored, qPrintable(result.error));
-            bytes = readAll(file);
+            bytes = fileBytes(file);
         }
         QCOMPARE(written[1], written[0]);
         const QStringList uids = uidsIn(written[0]);
@@ -217,7 +217,7 @@ private slots:
                      .arg(file, reject));
         QVERIFY(target.fake.messages->shown.at(1).text.startsWith(
             QStringLiteral("0 lembretes foram importados de %1. 1.000 itens já estavam no banco de dados").arg(file)));
-        QVERIFY(readAll(reject).contains("=== Sem dia ===\nMotivo: o item não tem data (DTSTART ou DUE)."));
+        QVERIFY(fileBytes(reject).contains("=== Sem dia ===\nMotivo: o item não tem data (DTSTART ou DUE)."));
         // A file that is no calendar changes nothing.
         writeFile(file, "Data;Título\r\n");
         QVERIFY(!commands.importarICalendar());
@@ -277,7 +277,7 @@ private slots:
         for (const QList<int> &expected : {first, second}) {
             const exchange::ImportResult result = target.import(target.path("agenda.ics"), kToday);
             QCOMPARE((QList<int>{result.ok, result.imported, result.alreadyPresent, result.setAside}), expected);
-            const QString reasons = result.rejectFile.isEmpty() ? QString() : QString::fromUtf8(readAll(result.rejectFile));
+            const QString reasons = result.rejectFile.isEmpty() ? QString() : QString::fromUtf8(fileBytes(result.rejectFile));
             QVERIFY2((result.ok ? reasons : result.error).contains(told), qPrintable(result.error + reasons));
         }
     }
@@ -334,7 +334,7 @@ private slots:
         stream.flush();
         QVERIFY2(text.contains(output), qPrintable(text));
         if (!written.isEmpty())
-            QCOMPARE(readAll(arguments.last()).left(written.size()), written);
+            QCOMPARE(fileBytes(arguments.last()).left(written.size()), written);
     }
 
     // Read natively (times in the user's zone, rules, overrides), exported with every property it came with, and
@@ -365,7 +365,7 @@ private slots:
         const exchange::ImportResult again = store.import(dataFile(file));
         QVERIFY(again.ok && again.imported == 0);
         QCOMPARE(store.rows(rows), expected);
-        QCOMPARE(components(store.exported()), components(readAll(dataFile(file))));
+        QCOMPARE(components(store.exported()), components(fileBytes(dataFile(file))));
     }
 
     // Only what was changed here is written into the object; the rest stays.

@@ -1,4 +1,5 @@
 #include "runtime/commandline.h"
+#include "support/filebytes.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -9,16 +10,10 @@ using runtime::CommandLineChoice;
 
 namespace {
 
-QString textOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 // The manual page's section under the heading name, up to the next heading.
 QString section(const QString &name)
 {
-    const QString page = textOf(QStringLiteral(MANUAL_PAGE));
+    const QString page = QString::fromUtf8(fileBytes(QStringLiteral(MANUAL_PAGE)));
     const qsizetype start = page.indexOf("\n.SH " + name + '\n');
     return start < 0 ? QString() : page.mid(start, page.indexOf("\n.SH ", start + 1) - start);
 }
@@ -129,7 +124,7 @@ private slots:
                                QDirIterator::Subdirectories);
             while (files.hasNext()) {
                 const QString path = files.next();
-                for (const QRegularExpressionMatch &match : read.globalMatch(textOf(path))) {
+                for (const QRegularExpressionMatch &match : read.globalMatch(QString::fromUtf8(fileBytes(path)))) {
                     const QString name = match.captured(1) + match.captured(2) + match.captured(3);
                     if (!seen.contains(name))
                         QTest::newRow(qPrintable(name + " (lida em " + path + ")")) << name;

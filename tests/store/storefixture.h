@@ -6,6 +6,7 @@
 #include "store/modgeral.h"
 #include "store/reminderrows.h"
 #include "support/fakeplatform.h"
+#include "support/filebytes.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -17,12 +18,6 @@
 inline QDate day(const char *text)
 {
     return QDate::fromString(QLatin1String(text), QStringLiteral("yyyy/MM/dd"));
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)
